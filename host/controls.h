@@ -1,0 +1,115 @@
+// The seven children of the control's surface: the operations the logic performs on them.
+// Every operation may fail with a RuntimeError; a put takes effect at once.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/types.h"
+
+namespace selvane::host {
+
+// What every child offers through the surface's collection. Geometry is in twips and font
+// sizes in points, both as single-precision numbers; turning them into device units is the
+// child's own business. A child that lacks a member fails that access.
+class ChildControl {
+public:
+    virtual ~ChildControl() = default;
+
+    virtual std::u16string Name() const = 0;
+
+    virtual float Left() const = 0;
+    virtual float Top() const = 0;
+    virtual float Width() const = 0;
+    virtual float Height() const = 0;
+    virtual void SetLeft(float twips) = 0;
+    virtual void SetTop(float twips) = 0;
+    virtual void SetWidth(float twips) = 0;
+    virtual void SetHeight(float twips) = 0;
+
+    virtual float FontSize() const = 0;
+    virtual void SetFontSize(float points) = 0;
+
+    // An empty text removes the tip.
+    virtual void SetToolTipText(const std::u16string& text) = 0;
+};
+
+// Drive1. Entries read "c:", "c: [label]" or "x: [\\server\share]".
+class DriveList : public ChildControl {
+public:
+    // Text of the selected entry.
+    virtual std::u16string Drive() const = 0;
+    // Selects the drive named by the first character (case ignored) and raises Change when the
+    // selection moves. A letter without a drive fails and keeps the selection.
+    virtual void SetDrive(const std::u16string& drive) = 0;
+    virtual int ListCount() const = 0;
+    virtual std::u16string List(int index) const = 0;
+};
+
+// Dir1.
+class DirList : public ChildControl {
+public:
+    // Full path of the current directory; ends in "\" only at a drive root.
+    virtual std::u16string Path() const = 0;
+    // Makes the directory current (a relative path is taken from the current one) and raises
+    // Change when the path changes. A directory that can't be reached fails and keeps the path.
+    virtual void SetPath(const std::u16string& path) = 0;
+};
+
+// Text1: the file pattern.
+class TextBox : public ChildControl {
+public:
+    virtual std::u16string Text() const = 0;
+    // Raises Change when the text differs from the current one.
+    virtual void SetText(const std::u16string& text) = 0;
+};
+
+// Command1: "&All".
+class Button : public ChildControl {};
+
+// List1: a sorted list of file names.
+class ListBox : public ChildControl {
+public:
+    // Removes every entry; nothing is selected afterwards.
+    virtual void Clear() = 0;
+    // Adds the names; the list shows every entry in its own sorted order, however it was
+    // filled. A name that can't be added is left out.
+    virtual void AddItems(std::vector<std::u16string> names) = 0;
+    virtual int ListCount() const = 0;
+    virtual std::u16string List(int index) const = 0;
+    // Text of the selected entry; empty when none is selected.
+    virtual std::u16string Text() const = 0;
+    virtual int SelCount() const = 0;
+    // Width of the text in pixels, drawn in the list's own current font.
+    virtual int TextWidth(const std::u16string& text) const = 0;
+    // How far the list scrolls sideways, in pixels.
+    virtual void SetHorizontalExtent(int pixels) = 0;
+};
+
+// Label1 and Label2; each has a font of its own.
+class Label : public ChildControl {
+public:
+    virtual std::u16string Caption() const = 0;
+    virtual void SetCaption(const std::u16string& caption) = 0;
+    virtual Color ForeColor() const = 0;
+    virtual void SetForeColor(Color color) = 0;
+    virtual TruthValue FontBold() const = 0;
+    virtual void SetFontBold(TruthValue bold) = 0;
+};
+
+// Where the children's events go. Each is raised synchronously, inside the operation
+// (a user's action or a put) that caused it.
+class ChildEvents {
+public:
+    virtual void OnDrive1Change() = 0;
+    virtual void OnDir1Change() = 0;
+    virtual void OnText1Change() = 0;
+    virtual void OnCommand1Click() = 0;
+    virtual void OnList1Click() = 0;
+    virtual void OnList1DblClick() = 0;
+
+protected:
+    ~ChildEvents() = default;
+};
+
+}  // namespace selvane::host

@@ -1,0 +1,50 @@
+#include "host/error.h"
+
+#include <new>
+
+namespace selvane {
+namespace {
+
+std::string Narrow(const std::u16string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char16_t c : text) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+}  // namespace
+
+RuntimeError::RuntimeError(std::int32_t code) : RuntimeError(code, DescribeError(code)) {}
+
+RuntimeError::RuntimeError(std::int32_t code, std::u16string description)
+    : code_(code), description_(std::move(description)), narrow_(Narrow(description_)) {}
+
+std::u16string DescribeError(std::int32_t code) {
+    switch (code) {
+    case errc::kIllegalFunctionCall: return u"Invalid procedure call or argument";
+    case errc::kOverflow: return u"Overflow";
+    case errc::kOutOfMemory: return u"Out of memory";
+    case errc::kDivisionByZero: return u"Division by zero";
+    case errc::kTypeMismatch: return u"Type mismatch";
+    case errc::kBadFileName: return u"Bad file name or number";
+    case errc::kFileNotFound: return u"File not found";
+    case errc::kDeviceUnavailable: return u"Device unavailable";
+    case errc::kPermissionDenied: return u"Permission denied";
+    case errc::kDiskNotReady: return u"Disk not ready";
+    case errc::kPathNotFound: return u"Path not found";
+    case errc::kInvalidPropertyValue: return u"Invalid property value";
+    case errc::kInvalidPropertyArrayIndex: return u"Invalid property array index";
+    case errc::kMemberNotSupported: return u"Object doesn't support this property or method";
+    default: return u"Application-defined or object-defined error";
+    }
+}
+
+RuntimeError AsRuntimeError(const std::exception& e) {
+    if (auto* error = dynamic_cast<const RuntimeError*>(&e)) return *error;
+    if (dynamic_cast<const std::bad_alloc*>(&e)) return RuntimeError(errc::kOutOfMemory);
+    return RuntimeError(errc::kIllegalFunctionCall);
+}
+
+void Raise(std::int32_t code) { throw RuntimeError(code); }
+
+}  // namespace selvane

@@ -1,0 +1,18 @@
+// Everything the control reaches the world through, handed to it at creation.
+#pragma once
+
+#include "host/file_system.h"
+#include "host/locale.h"
+#include "host/site.h"
+#include "host/surface.h"
+
+namespace selvane::host {
+
+struct Host {
+    Surface& surface;
+    FileSystem& files;
+    Locale& locale;
+    Site& site;
+};
+
+}  // namespace selvane::host

@@ -1,0 +1,106 @@
+// A file system held in memory: drives of each kind, directories and files, with the error
+// behaviour of a real volume. Names compare without regard to case and keep the case they were
+// created with.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/file_system.h"
+#include "host/types.h"
+
+namespace selvane::memory {
+
+class MemoryFileSystem : public host::FileSystem {
+public:
+    MemoryFileSystem();
+    ~MemoryFileSystem() override;
+    MemoryFileSystem(const MemoryFileSystem&) = delete;
+    MemoryFileSystem& operator=(const MemoryFileSystem&) = delete;
+
+    // Adding a letter that already has a drive changes its kind and keeps its contents.
+    // A fixed, ready drive; its entry is "c:" or "c: [label]".
+    void AddLocalDrive(char16_t letter, std::u16string label = u"");
+    // A drive whose entry is always "a:"; it can't be read until its medium is ready.
+    void AddRemovableDrive(char16_t letter, bool ready = false);
+    // unc like u"\\\\fs1\\pub"; entry "x: [\\fs1\pub]". It can't be read while disconnected.
+    void AddNetworkDrive(char16_t letter, std::u16string unc, bool connected = true);
+    // Medium in or out for a removable drive, connected or not for a network drive.
+    void SetReady(char16_t letter, bool ready);
+
+    // Setup calls take absolute paths ("c:\a\b") on an added drive, ready or not, and throw
+    // std::invalid_argument for anything else.
+    // Creates missing parents; an existing directory takes the given attributes.
+    void AddDirectory(const std::u16string& path, std::uint32_t attributes = 0);
+    // Creates missing parent directories; replaces an existing file.
+    void AddFile(const std::u16string& path, std::uint64_t size = 0, LocalTime modified = {},
+                 std::uint32_t attributes = attr::kArchive);
+    // A file, or a directory with its contents; a missing path is fine.
+    void Remove(const std::u16string& path);
+
+    // Entry texts in letter order.
+    std::vector<std::u16string> DriveEntries() const;
+    bool HasDrive(char16_t letter) const;
+
+    // The reachable directory named by an absolute path, hidden ones included, normalised ("."
+    // and "..", repeated "\", no trailing "\" except at a root) and in the case it was given.
+    // Fails with 68 (no drive, or disconnected), 71 (not ready) or 76 (no such directory).
+    std::u16string ResolveDirectory(const std::u16string& absolute_path) const;
+    // Names of the directory's subdirectories that are neither hidden nor system, sorted
+    // without regard to case. Fails as ResolveDirectory does.
+    std::vector<std::u16string> Subdirectories(const std::u16string& directory) const;
+
+    // How many times Enumerate was called.
+    int enumerations() const { return enumerations_; }
+
+    // Entries come in no sorted order: "." and ".." first outside a root, then the newest first.
+    void Enumerate(const std::u16string& path, std::uint32_t mask,
+                   const std::function<bool(const std::u16string& name)>& on_match) override;
+    std::uint64_t FileLength(const std::u16string& path) override;
+    LocalTime LastWriteTime(const std::u16string& path) override;
+    bool IsDirectory(const std::u16string& path) override;
+
+private:
+    struct Node {
+        std::u16string name;
+        std::uint32_t attributes = attr::kDirectory;
+        std::uint64_t size = 0;
+        LocalTime modified;
+        // Keyed by the lower-cased name; order keeps creation order for enumeration.
+        std::unordered_map<std::u16string, std::unique_ptr<Node>> children;
+        std::vector<Node*> order;
+
+        bool IsDirectory() const { return (attributes & attr::kDirectory) != 0; }
+        Node* Child(const std::u16string& name) const;
+        Node& Adopt(std::unique_ptr<Node> child);
+    };
+    enum class DriveKind { kLocal, kRemovable, kNetwork };
+    struct Drive {
+        DriveKind kind = DriveKind::kLocal;
+        std::u16string label_or_unc;
+        bool ready = true;
+        Node root;
+    };
+    struct ParsedPath {
+        char16_t letter = 0;
+        std::vector<std::u16string> components;
+    };
+
+    static bool ParseAbsolute(const std::u16string& path, ParsedPath& parsed);
+    Drive& AddDrive(char16_t letter, DriveKind kind, std::u16string label_or_unc, bool ready);
+    const Drive* FindDrive(char16_t letter) const;
+    // The drive, if it can be read; otherwise the error a read meets.
+    const Drive& ReadableDrive(char16_t letter) const;
+    Node& SetupParent(const std::u16string& path, std::u16string& leaf);
+    const Node* Find(const ParsedPath& path) const;
+
+    std::map<char16_t, Drive> drives_;
+    int enumerations_ = 0;
+};
+
+}  // namespace selvane::memory

@@ -1,0 +1,60 @@
+#include "host/memory/memory_surface.h"
+
+#include <utility>
+
+namespace selvane::memory {
+namespace {
+
+template <class Child>
+host::ChildControl* Keep(std::unique_ptr<Child>& slot, std::unique_ptr<Child> child) {
+    slot = std::move(child);
+    return slot.get();
+}
+
+}  // namespace
+
+MemorySurface::MemorySurface(MemoryFileSystem& fs, char16_t start_drive, std::u16string start_directory) {
+    for (const design::Child& record : design::kChildren) {
+        host::ChildControl* child = nullptr;
+        switch (record.kind) {
+        case design::Kind::kButton:
+            child = Keep(command1_, std::make_unique<MemoryButton>(&sink_, record));
+            break;
+        case design::Kind::kTextBox:
+            child = Keep(text1_, std::make_unique<MemoryTextBox>(&sink_, record));
+            break;
+        case design::Kind::kListBox:
+            child = Keep(list1_, std::make_unique<MemoryListBox>(&sink_, record));
+            break;
+        case design::Kind::kDirList:
+            child = Keep(dir1_,
+                         std::make_unique<MemoryDirList>(fs, std::move(start_directory), &sink_, record));
+            break;
+        case design::Kind::kDriveList:
+            child = Keep(drive1_, std::make_unique<MemoryDriveList>(fs, start_drive, &sink_, record));
+            break;
+        case design::Kind::kLabel:
+            child = Keep(record.name == u"Label1" ? label1_ : label2_,
+                         std::make_unique<MemoryLabel>(record, &sink_));
+            break;
+        }
+        children_.push_back(child);
+    }
+}
+
+void MemorySurface::SetBackColor(Color color) {
+    back_color_ = color;
+    ++background_paints_;
+}
+
+void MemorySurface::SetSize(float width, float height) {
+    width_ = width;
+    height_ = height;
+}
+
+host::ChildControl& MemorySurface::Control(int index) {
+    if (index < 0 || index >= ControlCount()) Raise(errc::kInvalidPropertyArrayIndex);
+    return *children_[static_cast<std::size_t>(index)];
+}
+
+}  // namespace selvane::memory

@@ -1,0 +1,40 @@
+// The control's own surface, which holds the seven children.
+#pragma once
+
+#include "host/controls.h"
+#include "host/types.h"
+
+namespace selvane::host {
+
+class Surface {
+public:
+    virtual ~Surface() = default;
+
+    virtual Color BackColor() const = 0;
+    // Repaints the background.
+    virtual void SetBackColor(Color color) = 0;
+
+    // Inner size in twips.
+    virtual float ScaleWidth() const = 0;
+    virtual float ScaleHeight() const = 0;
+
+    // The children in the surface's own order: Command1, Text1, List1, Dir1, Drive1, Label2, Label1.
+    virtual int ControlCount() const = 0;
+    virtual ChildControl& Control(int index) = 0;
+
+    virtual DriveList& Drive1() = 0;
+    virtual DirList& Dir1() = 0;
+    virtual TextBox& Text1() = 0;
+    virtual Button& Command1() = 0;
+    virtual ListBox& List1() = 0;
+    virtual Label& Label1() = 0;
+    virtual Label& Label2() = 0;
+
+    // Repaints the surface and its children at once.
+    virtual void Refresh() = 0;
+
+    // The children's events go to the sink from now on; nullptr stops them.
+    virtual void Connect(ChildEvents* sink) = 0;
+};
+
+}  // namespace selvane::host

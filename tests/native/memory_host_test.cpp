@@ -1,0 +1,364 @@
+// The in-memory host: the behaviours the logic's own tests lean on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "host/error.h"
+#include "host/memory/memory_controls.h"
+#include "host/memory/memory_file_system.h"
+#include "host/memory/memory_locale.h"
+#include "host/memory/memory_property_bag.h"
+#include "host/memory/memory_site.h"
+#include "host/memory/memory_surface.h"
+
+namespace selvane::memory {
+namespace {
+
+using Names = std::vector<std::u16string>;
+
+// The error code a call fails with, or 0 when it succeeds.
+template <class Call>
+std::int32_t ErrorOf(Call call) {
+    try {
+        call();
+    } catch (const RuntimeError& e) {
+        return e.code();
+    }
+    return 0;
+}
+
+std::u16string Widen(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+Names Matches(MemoryFileSystem& fs, const std::u16string& path, std::uint32_t mask = 0) {
+    Names names;
+    fs.Enumerate(path, mask, [&](const std::u16string& name) {
+        names.push_back(name);
+        return true;
+    });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class RecordingEvents : public host::ChildEvents {
+public:
+    void OnDrive1Change() override { seen.push_back("Drive1"); }
+    void OnDir1Change() override { seen.push_back("Dir1"); }
+    void OnText1Change() override { seen.push_back("Text1"); }
+    void OnCommand1Click() override { seen.push_back("Command1"); }
+    void OnList1Click() override { seen.push_back("List1Click"); }
+    void OnList1DblClick() override { seen.push_back("List1DblClick"); }
+    std::vector<std::string> seen;
+};
+
+class MemoryFileSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs.AddLocalDrive(u'c');
+        fs.AddFile(u"c:\\docs\\README");
+        fs.AddFile(u"c:\\docs\\Notes.TXT");
+        fs.AddFile(u"c:\\docs\\a1.txt");
+        fs.AddFile(u"c:\\docs\\a22.txt");
+        fs.AddFile(u"c:\\docs\\secret.txt", 0, {}, attr::kHidden);
+        fs.AddFile(u"c:\\docs\\boot.sys", 0, {}, attr::kSystem | attr::kHidden);
+        fs.AddDirectory(u"c:\\docs\\Sub");
+    }
+    MemoryFileSystem fs;
+};
+
+// Patterns
+
+TEST_F(MemoryFileSystemTest, StarDotStarAlsoMatchesNamesWithoutADot) {
+    EXPECT_EQ(Matches(fs, u"c:\\docs\\*.*"), (Names{u"Notes.TXT", u"README", u"a1.txt", u"a22.txt"}));
+}
+
+TEST_F(MemoryFileSystemTest, QuestionMarkMatchesExactlyOneCharacter) {
+    EXPECT_EQ(Matches(fs, u"c:\\docs\\a?.txt"), (Names{u"a1.txt"}));
+    EXPECT_EQ(Matches(fs, u"c:\\docs\\a??.txt"), (Names{u"a22.txt"}));
+}
+
+TEST_F(MemoryFileSystemTest, PatternsIgnoreCase) {
+    EXPECT_EQ(Matches(fs, u"c:\\DOCS\\*.txt"), (Names{u"Notes.TXT", u"a1.txt", u"a22.txt"}));
+    EXPECT_EQ(Matches(fs, u"c:\\docs\\readme"), (Names{u"README"}));
+}
+
+TEST_F(MemoryFileSystemTest, TrailingBackslashMatchesEveryEntry) {
+    EXPECT_EQ(Matches(fs, u"c:\\docs\\", attr::kHidden | attr::kSystem | attr::kDirectory).size(), 9u);
+}
+
+TEST_F(MemoryFileSystemTest, EntriesComeUnsortedSoThatListsMustSortThem) {
+    Names names;
+    fs.Enumerate(u"c:\\docs\\a*", 0, [&](const std::u16string& name) {
+        names.push_back(name);
+        return true;
+    });
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_FALSE(std::is_sorted(names.begin(), names.end()));
+}
+
+TEST_F(MemoryFileSystemTest, EnumerationStopsWhenTheCallerSaysSo) {
+    int calls = 0;
+    fs.Enumerate(u"c:\\docs\\*.*", 0, [&](const std::u16string&) { return ++calls < 2; });
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(fs.enumerations(), 1);
+}
+
+// The attribute mask
+
+TEST_F(MemoryFileSystemTest, HiddenFilesOnlyWithMaskTwoAndSystemFilesNever) {
+    EXPECT_EQ(Matches(fs, u"c:\\docs\\*.txt", 0).size(), 3u);
+    EXPECT_EQ(Matches(fs, u"c:\\docs\\*.txt", attr::kHidden).size(), 4u);
+    EXPECT_EQ(Matches(fs, u"c:\\docs\\boot.sys", attr::kHidden), Names{});
+    EXPECT_EQ(Matches(fs, u"c:\\docs\\boot.sys", attr::kHidden | attr::kSystem), (Names{u"boot.sys"}));
+}
+
+TEST_F(MemoryFileSystemTest, DirectoriesOnlyWithMaskSixteenWithDotEntriesBelowTheRoot) {
+    EXPECT_EQ(Matches(fs, u"c:\\docs\\s*", attr::kHidden), Names{u"secret.txt"});
+    EXPECT_EQ(Matches(fs, u"c:\\docs\\*", attr::kDirectory),
+              (Names{u".", u"..", u"Notes.TXT", u"README", u"Sub", u"a1.txt", u"a22.txt"}));
+    EXPECT_EQ(Matches(fs, u"c:\\*", attr::kDirectory), (Names{u"docs"}));
+}
+
+// Drives and missing places
+
+TEST_F(MemoryFileSystemTest, UnreadableDrivesFailAndMissingDirectoriesMatchNothing) {
+    fs.AddRemovableDrive(u'a');
+    fs.AddNetworkDrive(u'x', u"\\\\fs1\\pub", false);
+    EXPECT_EQ(ErrorOf([&] { Matches(fs, u"q:\\*.*"); }), errc::kDeviceUnavailable);
+    EXPECT_EQ(ErrorOf([&] { Matches(fs, u"x:\\*.*"); }), errc::kDeviceUnavailable);
+    EXPECT_EQ(ErrorOf([&] { Matches(fs, u"a:\\*.*"); }), errc::kDiskNotReady);
+    EXPECT_EQ(ErrorOf([&] { Matches(fs, u"*.*"); }), errc::kBadFileName);
+    EXPECT_EQ(Matches(fs, u"c:\\nowhere\\*.*"), Names{});
+    fs.SetReady(u'a', true);
+    EXPECT_EQ(Matches(fs, u"a:\\*.*"), Names{});
+}
+
+TEST_F(MemoryFileSystemTest, FileQueriesReportMissingAndMalformedPaths) {
+    fs.AddFile(u"c:\\big.bin", 5000000000ull, {2001, 2, 3, 4, 5, 6});
+    EXPECT_EQ(fs.FileLength(u"C:\\BIG.bin"), 5000000000ull);
+    EXPECT_EQ(fs.LastWriteTime(u"c:\\big.bin").year, 2001);
+    EXPECT_EQ(fs.FileLength(u"c:\\docs"), 0u);
+    EXPECT_EQ(ErrorOf([&] { fs.FileLength(u"c:\\gone.bin"); }), errc::kFileNotFound);
+    EXPECT_EQ(ErrorOf([&] { fs.FileLength(u"c:\\*.bin"); }), errc::kBadFileName);
+    EXPECT_EQ(ErrorOf([&] { fs.LastWriteTime(u"q:\\big.bin"); }), errc::kDeviceUnavailable);
+    EXPECT_TRUE(fs.IsDirectory(u"c:\\DOCS\\sub"));
+    EXPECT_FALSE(fs.IsDirectory(u"c:\\big.bin"));
+    EXPECT_FALSE(fs.IsDirectory(u"q:\\"));
+}
+
+TEST_F(MemoryFileSystemTest, RemovedDirectoryTakesItsContentsWithIt) {
+    fs.Remove(u"c:\\DOCS");
+    fs.Remove(u"c:\\docs\\README");
+    EXPECT_FALSE(fs.IsDirectory(u"c:\\docs"));
+    fs.AddDirectory(u"c:\\docs");
+    EXPECT_EQ(Matches(fs, u"c:\\docs\\*.*"), Names{});
+}
+
+TEST_F(MemoryFileSystemTest, ResolveDirectoryNormalisesAndKeepsTheGivenCase) {
+    fs.AddDirectory(u"c:\\docs\\Hidden", attr::kHidden);
+    EXPECT_EQ(fs.ResolveDirectory(u"C:\\DOCS\\\\.\\sub\\..\\Sub\\"), u"C:\\DOCS\\Sub");
+    EXPECT_EQ(fs.ResolveDirectory(u"c:\\docs\\.."), u"c:\\");
+    EXPECT_EQ(fs.ResolveDirectory(u"c:\\docs\\hidden"), u"c:\\docs\\hidden");
+    EXPECT_EQ(ErrorOf([&] { fs.ResolveDirectory(u"c:\\docs\\README"); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { fs.ResolveDirectory(u"docs"); }), errc::kPathNotFound);
+    EXPECT_EQ(fs.Subdirectories(u"c:\\docs"), Names{u"Sub"});
+}
+
+TEST(MemoryFileSystemDrives, EntriesShowLabelsAndSharesButNeverARemovableLabel) {
+    MemoryFileSystem fs;
+    fs.AddNetworkDrive(u'X', u"\\\\fs1\\pub");
+    fs.AddLocalDrive(u'd');
+    fs.AddLocalDrive(u'c', u"SYSTEM");
+    fs.AddRemovableDrive(u'a', true);
+    EXPECT_EQ(fs.DriveEntries(), (Names{u"a:", u"c: [SYSTEM]", u"d:", u"x: [\\\\fs1\\pub]"}));
+    EXPECT_TRUE(fs.HasDrive(u'x'));
+    EXPECT_FALSE(fs.HasDrive(u'b'));
+}
+
+TEST(MemoryFileSystemScale, HundredThousandFilesInOneDirectory) {
+    MemoryFileSystem fs;
+    fs.AddLocalDrive(u'c');
+    for (int i = 0; i < 100000; ++i) fs.AddFile(u"c:\\many\\f" + Widen(std::to_string(i)));
+    EXPECT_EQ(Matches(fs, u"c:\\many\\*.*").size(), 100000u);
+    EXPECT_TRUE(fs.IsDirectory(u"c:\\MANY"));
+    EXPECT_EQ(ErrorOf([&] { fs.FileLength(u"c:\\many\\F100000"); }), errc::kFileNotFound);
+}
+
+// Children
+
+class MemoryChildrenTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs.AddLocalDrive(u'c');
+        fs.AddRemovableDrive(u'a');
+        fs.AddDirectory(u"c:\\Windows\\System");
+        fs.AddDirectory(u"c:\\Temp");
+        fs.AddDirectory(u"c:\\Windows\\Secret", attr::kHidden);
+        surface.Connect(&events);
+    }
+    MemoryFileSystem fs;
+    MemorySurface surface{fs, u'c', u"c:\\Windows"};
+    RecordingEvents events;
+};
+
+TEST_F(MemoryChildrenTest, DirListResolvesEachFormOfPath) {
+    MemoryDirList& dir = surface.Dir1();
+    dir.SetPath(u"System");
+    EXPECT_EQ(dir.Path(), u"c:\\Windows\\System");
+    dir.SetPath(u"\\Temp");
+    EXPECT_EQ(dir.Path(), u"c:\\Temp");
+    dir.SetPath(u"c:windows");
+    EXPECT_EQ(dir.Path(), u"c:\\windows");
+    dir.SetPath(u"C:");
+    EXPECT_EQ(dir.Path(), u"c:\\windows");
+    dir.SetPath(u"..");
+    EXPECT_EQ(dir.Path(), u"c:\\");
+    // Every step but the bare "C:" moved.
+    EXPECT_EQ(events.seen, (std::vector<std::string>(4, "Dir1")));
+}
+
+TEST_F(MemoryChildrenTest, DirListChangesOnlyForADifferentReachableDirectory) {
+    MemoryDirList& dir = surface.Dir1();
+    dir.SetPath(u"C:\\WINDOWS\\");
+    EXPECT_EQ(dir.Path(), u"c:\\Windows");
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"c:\\Nowhere"); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"a:"); }), errc::kDiskNotReady);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"\\\\fs1\\pub"); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u""); }), errc::kPathNotFound);
+    EXPECT_EQ(dir.Path(), u"c:\\Windows");
+    EXPECT_TRUE(events.seen.empty());
+    EXPECT_THROW(dir.UserOpen(u"Secret"), std::invalid_argument);
+}
+
+TEST_F(MemoryChildrenTest, DriveListRefusesAMissingDriveButSelectsOneNotReady) {
+    MemoryDriveList& drive = surface.Drive1();
+    EXPECT_EQ(ErrorOf([&] { drive.SetDrive(u"q:"); }), errc::kDeviceUnavailable);
+    EXPECT_EQ(ErrorOf([&] { drive.SetDrive(u""); }), errc::kDeviceUnavailable);
+    EXPECT_EQ(drive.Drive(), u"c:");
+    drive.SetDrive(u"C: [whatever]");
+    EXPECT_TRUE(events.seen.empty());
+    drive.SetDrive(u"A");
+    EXPECT_EQ(drive.Drive(), u"a:");
+    EXPECT_EQ(events.seen, std::vector<std::string>{"Drive1"});
+    EXPECT_EQ(ErrorOf([&] { drive.List(2); }), errc::kInvalidPropertyArrayIndex);
+}
+
+TEST_F(MemoryChildrenTest, TextBoxRaisesChangeOnlyWhenTheTextDiffers) {
+    MemoryTextBox& text = surface.Text1();
+    EXPECT_EQ(text.Text(), u"*.*");
+    text.SetText(u"*.*");
+    EXPECT_TRUE(events.seen.empty());
+    text.SetText(u"*.TXT");
+    text.SetText(u"*.txt");
+    text.UserClear();
+    text.UserClear();
+    text.UserType(u"ab");
+    EXPECT_EQ(text.Text(), u"ab");
+    EXPECT_EQ(events.seen.size(), 5u);
+}
+
+TEST_F(MemoryChildrenTest, ListKeepsEntriesSortedIgnoringCaseWhateverTheFillOrder) {
+    MemoryListBox& list = surface.List1();
+    list.AddItems({u"zeta", u"Beta", u"\u00C9clair", u"alpha"});
+    list.AddItems({u"Gamma", u"BETA", u"delta", u"\u00E9clair"});
+    EXPECT_EQ(list.entries(), (Names{u"alpha", u"Beta", u"BETA", u"delta", u"Gamma", u"zeta", u"\u00C9clair",
+                                     u"\u00E9clair"}));
+    list.UserDoubleClick(2);
+    EXPECT_EQ(list.Text(), u"BETA");
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"List1Click", "List1DblClick"}));
+    list.AddItems({u"omega"});
+    EXPECT_EQ(list.SelCount(), 0);
+    EXPECT_EQ(ErrorOf([&] { list.List(9); }), errc::kInvalidPropertyArrayIndex);
+}
+
+TEST_F(MemoryChildrenTest, LargeDescendingFillComesOutAscending) {
+    Names names;
+    for (int i = 99999; i >= 0; --i) {
+        names.push_back(Widen(std::to_string(100000 + i)));
+    }
+    MemoryListBox& list = surface.List1();
+    list.AddItems(names);
+    EXPECT_TRUE(std::is_sorted(list.entries().begin(), list.entries().end()));
+    EXPECT_EQ(list.ListCount(), 100000);
+}
+
+TEST_F(MemoryChildrenTest, InjectedFailureHitsOnlyThatMemberUntilCleared) {
+    MemoryLabel& label = surface.Label1();
+    label.Fail(u"Caption");
+    EXPECT_EQ(ErrorOf([&] { label.SetCaption(u"x"); }), errc::kInvalidPropertyValue);
+    EXPECT_EQ(ErrorOf([&] { label.Caption(); }), errc::kInvalidPropertyValue);
+    label.SetFontBold(kTrue);
+    EXPECT_EQ(surface.Label2().FontBold(), kFalse);
+    label.Fail(u"Caption", false);
+    label.SetCaption(u"x");
+    EXPECT_EQ(label.Caption(), u"x");
+}
+
+TEST_F(MemoryChildrenTest, SurfaceListsChildrenInDesignedOrderAndStopsEventsWhenDisconnected) {
+    ASSERT_EQ(surface.ControlCount(), 7);
+    EXPECT_EQ(surface.Control(0).Name(), u"Command1");
+    EXPECT_EQ(surface.Control(6).Name(), u"Label1");
+    EXPECT_EQ(ErrorOf([&] { surface.Control(7); }), errc::kInvalidPropertyArrayIndex);
+    surface.Command1().UserPress();
+    surface.Connect(nullptr);
+    surface.Command1().UserPress();
+    EXPECT_EQ(events.seen, std::vector<std::string>{"Command1"});
+}
+
+// Property bag
+
+TEST(MemoryPropertyBagTest, ReadsConvertStoredValues) {
+    MemoryPropertyBag bag;
+    bag.Set(u"Half", 2.5);
+    bag.Set(u"Text", std::u16string(u" -7 "));
+    bag.Set(u"Decimal", std::u16string(u"3.5"));
+    bag.Set(u"Flag", true);
+    bag.Set(u"Word", std::u16string(u"tRUE"));
+    EXPECT_EQ(bag.ReadInt32(u"half", 0), 2);
+    EXPECT_EQ(bag.ReadInt32(u"Text", 0), -7);
+    EXPECT_EQ(bag.ReadInt32(u"Decimal", 0), 4);
+    EXPECT_EQ(bag.ReadInt32(u"Flag", 0), -1);
+    EXPECT_EQ(bag.ReadBool(u"Word", kFalse), kTrue);
+    EXPECT_EQ(bag.ReadBool(u"Half", kFalse), kTrue);
+    EXPECT_EQ(bag.ReadString(u"Flag", u""), u"True");
+    EXPECT_EQ(bag.ReadString(u"Half", u""), u"2.5");
+    EXPECT_EQ(bag.ReadInt32(u"Missing", 42), 42);
+}
+
+TEST(MemoryPropertyBagTest, UnconvertibleValuesFailWithTypeMismatchOrOverflow) {
+    MemoryPropertyBag bag;
+    bag.Set(u"Word", std::u16string(u"twelve"));
+    bag.Set(u"Huge", std::u16string(u"2147483648"));
+    bag.Set(u"Big", 3e9);
+    EXPECT_EQ(ErrorOf([&] { bag.ReadInt32(u"Word", 0); }), errc::kTypeMismatch);
+    EXPECT_EQ(ErrorOf([&] { bag.ReadBool(u"Word", kFalse); }), errc::kTypeMismatch);
+    EXPECT_EQ(ErrorOf([&] { bag.ReadInt32(u"Huge", 0); }), errc::kOverflow);
+    EXPECT_EQ(ErrorOf([&] { bag.ReadInt32(u"Big", 0); }), errc::kOverflow);
+}
+
+TEST(MemoryPropertyBagTest, WritingTheDefaultLeavesTheKeyOutUnlessKept) {
+    MemoryPropertyBag bag;
+    bag.Set(u"Pattern", std::u16string(u"*.txt"));
+    bag.WriteString(u"PATTERN", u"*.*", u"*.*");
+    bag.WriteBool(u"Bold", 1, kTrue);
+    EXPECT_EQ(bag.size(), 0u);
+    bag.keep_defaults = true;
+    bag.WriteInt32(u"Color", 0, 0);
+    EXPECT_TRUE(bag.Has(u"color"));
+    EXPECT_EQ(bag.writes, (Names{u"PATTERN", u"Bold", u"Color"}));
+}
+
+// Locale
+
+TEST(MemoryLocaleTest, DatesAndTimesUseTheUnitedStatesForms) {
+    MemoryLocale locale;
+    EXPECT_EQ(locale.ShortDate({2024, 3, 7, 0, 0, 0}), u"3/7/2024");
+    EXPECT_EQ(locale.LongTime({2024, 3, 7, 0, 5, 9}), u"12:05:09 AM");
+    EXPECT_EQ(locale.LongTime({2024, 3, 7, 13, 0, 0}), u"1:00:00 PM");
+    EXPECT_EQ(locale.ToUpper(u"\u00E9\u00F7\u03C2\u0450z"), u"\u00C9\u00F7\u03C2\u0400Z");
+    EXPECT_EQ(locale.ToLower(u"\u00D7\u0391\u042F"), u"\u00D7\u03B1\u044F");
+}
+
+}  // namespace
+}  // namespace selvane::memory
