@@ -1,7 +1,7 @@
 # Set-up commands; each installs what the machine lacks first.
 .PHONY: test setup native windows clean
 
-test: setup native windows
+test: setup windows native
 
 setup:
 	@scripts/setup.sh

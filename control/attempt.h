@@ -1,0 +1,35 @@
+// The control's skip-on-error mode in one place: a step that may fail and is passed over.
+// Everything not wrapped in attempt() lets its error travel to the caller.
+#pragma once
+
+#include <exception>
+#include <utility>
+
+#include "host/error.h"
+
+namespace selvane {
+
+// Runs the step; a failure abandons the step and is otherwise ignored. Returns whether it failed.
+template <class Step>
+bool attempt(Step&& step) {
+    try {
+        std::forward<Step>(step)();
+        return false;
+    } catch (const std::exception&) {
+        return true;
+    }
+}
+
+// As above, and hands the failure, as a run-time error, to on_failure.
+template <class Step, class OnFailure>
+bool attempt(Step&& step, OnFailure&& on_failure) {
+    try {
+        std::forward<Step>(step)();
+        return false;
+    } catch (const std::exception& e) {
+        std::forward<OnFailure>(on_failure)(AsRuntimeError(e));
+        return true;
+    }
+}
+
+}  // namespace selvane

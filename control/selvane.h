@@ -1,0 +1,97 @@
+// The Selvane control: a drive list, a directory list, a pattern box with its "&All" button,
+// a file-count label, a sorted file list and a file-details label, kept in step.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "appearance/layout.h"
+#include "host/controls.h"
+#include "host/host.h"
+#include "host/property_bag.h"
+#include "host/types.h"
+
+namespace selvane {
+
+class Selvane final : private host::ChildEvents {
+public:
+    explicit Selvane(host::Host host);
+    ~Selvane();
+    Selvane(const Selvane&) = delete;
+    Selvane& operator=(const Selvane&) = delete;
+
+    // Lifecycle, in the order a host calls it: Initialize once, then InitProperties (a new
+    // instance) or ReadProperties (saved settings); WriteProperties whenever it saves; Resize
+    // whenever it sizes the control.
+    void Initialize();
+    void InitProperties();
+    void ReadProperties(host::PropertyBag& bag);
+    void WriteProperties(host::PropertyBag& bag);
+    void Resize();
+
+    // Methods.
+    std::u16string GetPath();
+    TruthValue FileSelected();
+    std::u16string PathOnly(const std::u16string& str);
+    TruthValue FileExists(const std::u16string& str);
+    TruthValue DirExists(const std::u16string& str);
+    void RefreshFiles();
+    void Refresh();
+
+    // Properties.
+    Color BackColor();
+    void SetBackColor(Color color);
+    std::u16string Path();
+    void SetPath(const std::u16string& path);
+    Color Label1Color();
+    void SetLabel1Color(Color color);
+    Color Label2Color();
+    void SetLabel2Color(Color color);
+    TruthValue Label1Bold();
+    void SetLabel1Bold(TruthValue bold);
+    TruthValue Label2Bold();
+    void SetLabel2Bold(TruthValue bold);
+    TruthValue DirOnly();
+    void SetDirOnly(TruthValue dir_only);
+    TruthValue Server();
+    void SetServer(TruthValue server);
+    TruthValue Tips();
+    void SetTips(TruthValue tips);
+    std::u16string FileType();
+    void SetFileType(const std::u16string& pattern);
+    TruthValue ShowHidden();
+    void SetShowHidden(TruthValue show_hidden);
+
+private:
+    // The children's events.
+    void OnDrive1Change() override;
+    void OnDir1Change() override;
+    void OnText1Change() override;
+    void OnCommand1Click() override;
+    void OnList1Click() override;
+    void OnList1DblClick() override;
+
+    void FillFileList();
+    std::u16string ServerPath();
+    void LoadPath(const std::u16string& path);
+    void CaptureLayout();
+
+    host::Surface& surface_;
+    host::FileSystem& files_;
+    host::Locale& locale_;
+    host::Site& site_;
+
+    TruthValue m_DirOnly = kFalse;
+    TruthValue m_Server = kFalse;
+    TruthValue m_Tips = kFalse;
+    TruthValue m_ShowHidden = kFalse;
+    std::vector<ControlLayout> m_Layout;
+    float m_BaseWidth = 0;
+    float m_BaseHeight = 0;
+
+    // How many listings have run, so Initialize can tell whether its drive choice listed anything.
+    std::uint64_t listings_ = 0;
+};
+
+}  // namespace selvane

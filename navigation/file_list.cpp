@@ -1,0 +1,93 @@
+// Keeping the drive, directory and file lists in step, and filling the file list.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "control/attempt.h"
+#include "control/selvane.h"
+#include "host/design.h"
+#include "navigation/listing.h"
+#include "paths/path_text.h"
+
+namespace selvane {
+namespace listing {
+
+bool IsPlainPattern(const std::u16string& pattern) {
+    return pattern.find_first_of(u"\\/:") == std::u16string::npos;
+}
+
+int HorizontalExtent(int widest_pixels) {
+    constexpr int kMargin = 25;
+    constexpr int kLimit = 32767;
+    if (widest_pixels > kLimit - kMargin) return std::min(widest_pixels, kLimit);
+    return widest_pixels + kMargin;
+}
+
+std::u16string FileCountCaption(std::size_t count) {
+    if (count == 0) return u"";
+    if (count == 1) return u"1 file";
+    std::u16string digits;
+    for (; count > 0; count /= 10) digits.insert(digits.begin(), static_cast<char16_t>(u'0' + count % 10));
+    return digits + u" files";
+}
+
+}  // namespace listing
+
+// A drive change always leads to the new drive's root. A drive that can't be read sends the
+// drive list back to c:, whose own change lists the root of C; if that fails as well, the
+// drive list already shows c:, raises no change, and the fallback ends.
+void Selvane::OnDrive1Change() {
+    const bool failed = attempt([&] {
+        const std::u16string root = surface_.Drive1().Drive().substr(0, 2) + u'\\';
+        surface_.Dir1().SetPath(root);
+    });
+    if (failed) attempt([&] { surface_.Drive1().SetDrive(u"c:"); });
+}
+
+void Selvane::OnDir1Change() { FillFileList(); }
+
+void Selvane::OnText1Change() { FillFileList(); }
+
+void Selvane::OnCommand1Click() { surface_.Text1().SetText(std::u16string(design::kPattern)); }
+
+void Selvane::RefreshFiles() { FillFileList(); }
+
+void Selvane::Refresh() { surface_.Refresh(); }
+
+// Lists the files of the directory shown that match the pattern, sized for sideways scrolling,
+// with their count. Every step is passed over when it fails: a directory that can't be read
+// leaves an empty list and empty labels.
+void Selvane::FillFileList() {
+    ++listings_;
+    host::ListBox& list = surface_.List1();
+
+    std::u16string prefix;
+    attempt([&] { prefix = paths::DirectoryPrefix(surface_.Dir1().Path()); });
+    attempt([&] { list.Clear(); });
+    attempt([&] { surface_.Label2().SetCaption(u""); });
+
+    std::vector<std::u16string> names;
+    attempt([&] {
+        const std::u16string pattern = surface_.Text1().Text();
+        if (!listing::IsPlainPattern(pattern)) return;
+        const std::uint32_t mask = IsTrue(m_ShowHidden) ? attr::kHidden : 0;
+        files_.Enumerate(prefix + pattern, mask, [&](const std::u16string& name) {
+            names.push_back(name);
+            return true;
+        });
+    });
+
+    // Measured in the list's own font, which follows the control's size.
+    int widest = 0;
+    for (const auto& name : names) attempt([&] { widest = std::max(widest, list.TextWidth(name)); });
+
+    attempt([&] { list.AddItems(std::move(names)); });
+    attempt([&] { list.SetHorizontalExtent(listing::HorizontalExtent(widest)); });
+
+    int count = 0;
+    attempt([&] { count = list.ListCount(); });
+    attempt([&] { surface_.Label1().SetCaption(listing::FileCountCaption(static_cast<std::size_t>(count))); });
+    attempt([&] { list.SetToolTipText(count > 0 ? std::u16string(design::kFileTip) : u""); });
+}
+
+}  // namespace selvane

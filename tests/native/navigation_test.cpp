@@ -1,0 +1,257 @@
+// Drive, directory and pattern changes, the file listing, and choosing a file.
+#include "control_fixture.h"
+
+#include "navigation/file_info.h"
+#include "navigation/listing.h"
+
+namespace selvane::testing {
+namespace {
+
+using NavigationTest = ControlTest;
+
+TEST_F(NavigationTest, StartUpListsTheDirectoryShownEvenWhenTheDriveListAlreadyShowsC) {
+    CreateNew(u'c', u"c:\\data");
+    EXPECT_EQ(Dir(), u"c:\\data");
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"report.txt"}));
+    EXPECT_EQ(FilesLabel(), u"3 files");
+}
+
+TEST_F(NavigationTest, StartUpOnAnotherDriveMovesToTheRootOfCAndListsItOnce) {
+    Create(u'd', u"d:\\docs");
+    const int before = fs.enumerations();
+    control->Initialize();
+    EXPECT_EQ(Drive(), u"c: [system]");
+    EXPECT_EQ(Dir(), u"c:\\");
+    EXPECT_EQ(Files(), (Names{u"autoexec.bat"}));
+    EXPECT_EQ(FilesLabel(), u"1 file");
+    EXPECT_EQ(fs.enumerations() - before, 1);
+}
+
+TEST_F(NavigationTest, ListingIsSortedAndCountedAndLeavesNothingChosen) {
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data");
+    ClickFile(u"b.txt");
+    ASSERT_FALSE(InfoLabel().empty());
+
+    control->RefreshFiles();
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"report.txt"}));
+    EXPECT_EQ(FilesLabel(), u"3 files");
+    EXPECT_EQ(surface->List1().tool_tip(), u" Select File ");
+    EXPECT_EQ(surface->List1().selected_index(), -1);
+    EXPECT_EQ(InfoLabel(), u"");
+    EXPECT_EQ(control->FileSelected(), kFalse);
+}
+
+TEST_F(NavigationTest, PatternEditsListAgainKeystrokeByKeystroke) {
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data");
+    surface->Text1().UserClear();
+    EXPECT_EQ(Files().size(), 3u) << "an empty pattern lists every file";
+
+    surface->Text1().UserType(u"r");
+    EXPECT_EQ(Files(), (Names{}));
+    EXPECT_EQ(FilesLabel(), u"");
+    EXPECT_EQ(surface->List1().tool_tip(), u"");
+    EXPECT_EQ(surface->List1().horizontal_extent(), 25);
+
+    surface->Text1().UserType(u"*");
+    EXPECT_EQ(Files(), (Names{u"report.txt"}));
+    EXPECT_EQ(control->FileType(), u"r*");
+
+    surface->Text1().UserReplace(u"?.txt");
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt"}));
+}
+
+TEST_F(NavigationTest, AllButtonRestoresTheFullPatternAndListsOnlyWhenItChanges) {
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data");
+    surface->Text1().UserReplace(u"*.bat");
+    ASSERT_TRUE(Files().empty());
+
+    surface->Command1().UserPress();
+    EXPECT_EQ(control->FileType(), u"*.*");
+    EXPECT_EQ(Files().size(), 3u);
+
+    const int before = fs.enumerations();
+    surface->Command1().UserPress();
+    EXPECT_EQ(fs.enumerations(), before);
+}
+
+TEST_F(NavigationTest, PatternsReachingIntoOtherDirectoriesListNothing) {
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data\\sub");
+    for (const std::u16string pattern : {u"..\\*.txt", u"..\\report.txt", u"c:*.*", u"../*.*", u"c:\\data\\*.*"}) {
+        surface->Text1().UserReplace(pattern);
+        EXPECT_TRUE(Files().empty());
+        EXPECT_EQ(FilesLabel(), u"");
+    }
+}
+
+TEST_F(NavigationTest, HiddenFilesFollowShowHiddenFromTheNextListingOn) {
+    fs.AddFile(u"c:\\data\\hidden.txt", 1, {}, attr::kHidden);
+    fs.AddFile(u"c:\\data\\system.txt", 1, {}, attr::kSystem);
+    fs.AddFile(u"c:\\data\\locked.txt", 1, {}, attr::kReadOnly);
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data");
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"locked.txt", u"report.txt"}));
+
+    control->SetShowHidden(kTrue);
+    EXPECT_EQ(Files().size(), 4u) << "the flag waits for the next listing";
+    control->RefreshFiles();
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"hidden.txt", u"locked.txt", u"report.txt"}));
+}
+
+TEST_F(NavigationTest, ChoosingADriveGoesToItsRoot) {
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data");
+    surface->Drive1().UserSelect(u'd');
+    EXPECT_EQ(Dir(), u"d:\\");
+    EXPECT_TRUE(Files().empty());
+    surface->Dir1().UserOpen(u"docs");
+    EXPECT_EQ(Files(), (Names{u"readme"}));
+}
+
+TEST_F(NavigationTest, ADriveThatCannotBeReadSendsTheListsBackToC) {
+    for (char16_t letter : {u'a', u'n'}) {
+        CreateNew();
+        surface->Dir1().UserOpen(u"c:\\data");
+        surface->Drive1().UserSelect(letter);
+        EXPECT_EQ(Drive(), u"c: [system]");
+        EXPECT_EQ(Dir(), u"c:\\");
+        EXPECT_EQ(Files(), (Names{u"autoexec.bat"}));
+    }
+}
+
+TEST_F(NavigationTest, FallbackEndsWhenDriveCCannotBeReadEither) {
+    memory::MemoryFileSystem floppies;
+    floppies.AddRemovableDrive(u'a', false);
+    floppies.AddRemovableDrive(u'c', false);
+    floppies.AddLocalDrive(u'd');
+    memory::MemorySurface small(floppies, u'd', u"d:\\");
+    Selvane selvane(host::Host{small, floppies, locale, site});
+    selvane.Initialize();
+    EXPECT_EQ(small.Drive1().Drive(), u"c:");
+    EXPECT_EQ(small.Dir1().Path(), u"d:\\");
+    small.Drive1().UserSelect(u'a');
+    EXPECT_EQ(small.Drive1().Drive(), u"c:");
+    EXPECT_EQ(small.Dir1().Path(), u"d:\\");
+}
+
+TEST_F(NavigationTest, RefreshFilesPicksUpChangesOnDisk) {
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data");
+    fs.AddFile(u"c:\\data\\new.txt", 1);
+    fs.Remove(u"c:\\data\\b.txt");
+    control->RefreshFiles();
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"new.txt", u"report.txt"}));
+}
+
+TEST_F(NavigationTest, AFolderOfMoreThanSixteenBitsOfFilesIsListedWhole) {
+    // Four letters in base 26 give every file a name of its own: "faaaa.txt", "fbaaa.txt" and on.
+    for (int i = 0; i < 100000; ++i) {
+        std::u16string name = u"f";
+        for (int n = i, digit = 0; digit < 4; ++digit, n /= 26) name += static_cast<char16_t>(u'a' + n % 26);
+        fs.AddFile(u"c:\\big\\" + name + u".txt");
+    }
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\big");
+    EXPECT_EQ(Files().size(), 100000u);
+    EXPECT_EQ(FilesLabel(), u"100000 files");
+    EXPECT_TRUE(std::is_sorted(Files().begin(), Files().end()));
+}
+
+TEST_F(NavigationTest, ScrollExtentFollowsTheListsOwnFont) {
+    fs.AddFile(u"c:\\wide\\0123456789", 1);
+    fs.AddFile(u"c:\\wide\\short", 1);
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\wide");
+    const int design_width = surface->List1().TextWidth(u"0123456789");
+    EXPECT_EQ(surface->List1().horizontal_extent(), design_width + 25);
+
+    surface->SetSize(2 * design::kSurfaceWidth, 2 * design::kSurfaceHeight);
+    control->Resize();
+    control->RefreshFiles();
+    const int doubled_width = surface->List1().TextWidth(u"0123456789");
+    EXPECT_GT(doubled_width, design_width);
+    EXPECT_EQ(surface->List1().horizontal_extent(), doubled_width + 25);
+}
+
+TEST(ListingText, CountsAndExtentLimits) {
+    EXPECT_EQ(listing::FileCountCaption(0), u"");
+    EXPECT_EQ(listing::FileCountCaption(1), u"1 file");
+    EXPECT_EQ(listing::FileCountCaption(2), u"2 files");
+    EXPECT_EQ(listing::FileCountCaption(1234), u"1234 files");
+    EXPECT_EQ(listing::HorizontalExtent(0), 25);
+    EXPECT_EQ(listing::HorizontalExtent(32742), 32767);
+    EXPECT_EQ(listing::HorizontalExtent(32743), 32743);
+    EXPECT_EQ(listing::HorizontalExtent(50000), 32767);
+}
+
+TEST_F(NavigationTest, ClickShowsTheFilesDetailsBeforeTellingTheHost) {
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data");
+    std::u16string label_during_click;
+    site.on_click = [&] { label_during_click = InfoLabel(); };
+    ClickFile(u"report.txt");
+    EXPECT_EQ(InfoLabel(), u"2/9/2003 10:15:32 AM  2,500");
+    EXPECT_EQ(label_during_click, InfoLabel());
+    EXPECT_EQ(site.events, (Names{u"Click"}));
+}
+
+TEST_F(NavigationTest, SizesAndTimesAreShownInFull) {
+    fs.AddFile(u"c:\\autoexec.bat", 0, LocalTime{2024, 12, 31, 0, 0, 0});
+    fs.AddFile(u"c:\\999.txt", 999, LocalTime{2024, 1, 5, 23, 59, 59});
+    fs.AddFile(u"c:\\1000.txt", 1000, LocalTime{2024, 1, 5, 12, 0, 0});
+    fs.AddFile(u"c:\\huge.iso", 3000000000ull, LocalTime{2024, 1, 5, 0, 0, 1});
+    CreateNew();
+    ClickFile(u"autoexec.bat");
+    EXPECT_EQ(InfoLabel(), u"12/31/2024  0") << "midnight shows the date alone";
+    ClickFile(u"999.txt");
+    EXPECT_EQ(InfoLabel(), u"1/5/2024 11:59:59 PM  999");
+    ClickFile(u"1000.txt");
+    EXPECT_EQ(InfoLabel(), u"1/5/2024 12:00:00 PM  1,000");
+    ClickFile(u"huge.iso");
+    EXPECT_EQ(InfoLabel(), u"1/5/2024 12:00:01 AM  3,000,000,000");
+}
+
+TEST_F(NavigationTest, AFileGoneSinceTheListingClearsTheDetailsAndStillClicks) {
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data");
+    ClickFile(u"b.txt");
+    ASSERT_FALSE(InfoLabel().empty());
+    fs.Remove(u"c:\\data\\report.txt");
+    ClickFile(u"report.txt");
+    EXPECT_EQ(InfoLabel(), u"");
+    EXPECT_EQ(site.events, (Names{u"Click", u"Click"}));
+}
+
+TEST_F(NavigationTest, DoubleClickRaisesClickThenDblClick) {
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data");
+    ClickFile(u"b.txt", true);
+    EXPECT_EQ(site.events, (Names{u"Click", u"DblClick"}));
+}
+
+TEST_F(NavigationTest, HostMayCallBackFromItsClickHandler) {
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data");
+    std::u16string chosen;
+    site.on_click = [&] {
+        chosen = control->GetPath();
+        control->SetPath(u"d:\\docs");
+    };
+    ClickFile(u"report.txt");
+    EXPECT_EQ(chosen, u"c:\\data\\report.txt");
+    EXPECT_EQ(Dir(), u"d:\\docs");
+    EXPECT_EQ(Files(), (Names{u"readme"}));
+}
+
+TEST(FileInfoText, DigitsGroupInThrees) {
+    EXPECT_EQ(file_info::GroupDigits(0, u","), u"0");
+    EXPECT_EQ(file_info::GroupDigits(100, u","), u"100");
+    EXPECT_EQ(file_info::GroupDigits(1234567, u"."), u"1.234.567");
+    EXPECT_EQ(file_info::GroupDigits(18446744073709551615ull, u","), u"18,446,744,073,709,551,615");
+}
+
+}  // namespace
+}  // namespace selvane::testing

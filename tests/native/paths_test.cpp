@@ -1,0 +1,183 @@
+// The Path property, network paths and drive letters, and the path queries.
+#include "control_fixture.h"
+
+#include "paths/drive_entry_parsers.h"
+
+namespace selvane::testing {
+namespace {
+
+using PathTest = ControlTest;
+
+TEST_F(PathTest, NetworkPathsLandOnTheirConnectedDrive) {
+    CreateNew();
+    control->SetPath(u"\\\\FS1\\Pub\\Docs");
+    EXPECT_EQ(Drive(), u"x: [\\\\fs1\\pub]");
+    EXPECT_EQ(Dir(), u"x:\\docs");
+    EXPECT_EQ(Files(), (Names{u"report.txt"}));
+
+    control->SetPath(u"\\\\fs1\\pub\\docs\\report.txt");
+    EXPECT_EQ(Dir(), u"x:\\docs") << "a file's path opens its directory";
+
+    control->SetPath(u"\\\\fs1\\pub");
+    EXPECT_EQ(Dir(), u"x:\\");
+
+    control->SetPath(u"\\\\fs2\\home");
+    EXPECT_EQ(Drive(), u"c: [system]") << "an unconnected volume goes to C";
+    EXPECT_EQ(Dir(), u"c:\\");
+}
+
+TEST_F(PathTest, AVolumeMatchesWholeNamesOnlyAndTheFirstDriveInListOrderWins) {
+    CreateNew();
+    control->SetPath(u"\\\\fs1\\pub\\team\\a");
+    EXPECT_EQ(Dir(), u"x:\\team\\a");
+
+    control->SetPath(u"\\\\fs1\\public\\docs");
+    EXPECT_EQ(Dir(), u"c:\\") << "\\\\fs1\\pub is not a prefix of \\\\fs1\\public";
+}
+
+TEST_F(PathTest, LocalPathsAreLowerCasedAndFilesOpenTheirDirectory) {
+    CreateNew();
+    control->SetPath(u"C:\\Program Files\\App");
+    EXPECT_EQ(Dir(), u"c:\\program files\\app");
+
+    control->SetPath(u"c:\\autoexec.bat");
+    EXPECT_EQ(Dir(), u"c:\\");
+
+    control->SetPath(u"c:\\data\\gone.txt");
+    EXPECT_EQ(Dir(), u"c:\\data") << "a file that doesn't exist is cut as well";
+}
+
+TEST_F(PathTest, ExistingDirectoriesWithDotsAreKept) {
+    CreateNew();
+    control->SetPath(u"c:\\tools\\node.js");
+    EXPECT_EQ(Dir(), u"c:\\tools\\node.js");
+    control->SetPath(u"c:\\my.files\\sub");
+    EXPECT_EQ(Dir(), u"c:\\my.files\\sub");
+    control->SetPath(u"c:\\my.files\\sub\\notes.txt");
+    EXPECT_EQ(Dir(), u"c:\\my.files\\sub");
+}
+
+TEST_F(PathTest, ChangingDriveListsTheRootFirstThenTheDirectory) {
+    CreateNew();
+    const int before = fs.enumerations();
+    control->SetPath(u"d:\\docs");
+    EXPECT_EQ(fs.enumerations() - before, 2);
+    EXPECT_EQ(Drive(), u"d:");
+    EXPECT_EQ(Dir(), u"d:\\docs");
+}
+
+TEST_F(PathTest, RefusedPathsLeaveTheListsAndStillNotify) {
+    CreateNew();
+    control->SetPath(u"c:\\data");
+    site.notifications.clear();
+    control->SetPath(u"c:\\nowhere");
+    EXPECT_EQ(Dir(), u"c:\\data");
+    control->SetPath(u"q:\\data");
+    EXPECT_EQ(Dir(), u"c:\\data");
+    control->SetPath(u"");
+    EXPECT_EQ(Dir(), u"c:\\data");
+    EXPECT_EQ(site.notifications, (Names{u"Path", u"Path", u"Path"}));
+}
+
+TEST_F(PathTest, GetPathJoinsDirectoryAndChosenFile) {
+    CreateNew();
+    EXPECT_EQ(control->GetPath(), u"c:\\");
+    ClickFile(u"autoexec.bat");
+    EXPECT_EQ(control->GetPath(), u"c:\\autoexec.bat");
+    EXPECT_EQ(control->FileSelected(), kTrue);
+
+    control->SetPath(u"c:\\data");
+    EXPECT_EQ(control->GetPath(), u"c:\\data");
+    ClickFile(u"report.txt");
+    EXPECT_EQ(control->GetPath(), u"c:\\data\\report.txt");
+
+    control->SetDirOnly(kTrue);
+    EXPECT_EQ(control->GetPath(), u"c:\\data");
+    EXPECT_EQ(control->FileSelected(), kFalse);
+}
+
+TEST_F(PathTest, ServerFormNamesTheVolumeOfNetworkDrivesOnly) {
+    CreateNew();
+    control->SetServer(kTrue);
+    EXPECT_EQ(control->GetPath(), u"c:\\") << "a local drive keeps its letter";
+
+    control->SetPath(u"x:\\docs");
+    ClickFile(u"report.txt");
+    EXPECT_EQ(control->GetPath(), u"\\\\FS1\\PUB\\docs\\report.txt");
+    control->SetPath(u"x:\\");
+    EXPECT_EQ(control->GetPath(), u"\\\\FS1\\PUB\\");
+    control->SetPath(u"y:\\");
+    EXPECT_EQ(control->GetPath(), u"\\\\FS1\\PUB\\TEAM\\");
+}
+
+TEST_F(PathTest, LoadedPathOnAnotherDriveKeepsServerFormRight) {
+    memory::MemoryPropertyBag bag;
+    bag.Set(u"Path", std::u16string(u"x:\\docs"));
+    bag.Set(u"Server", true);
+    CreateLoaded(bag);
+    EXPECT_EQ(Drive(), u"x: [\\\\fs1\\pub]");
+    EXPECT_EQ(control->GetPath(), u"\\\\FS1\\PUB\\docs");
+}
+
+TEST_F(PathTest, PathOnlyDropsTheLastComponent) {
+    CreateNew();
+    EXPECT_EQ(control->PathOnly(u"c:\\docs\\report.txt"), u"c:\\docs");
+    EXPECT_EQ(control->PathOnly(u"c:\\report.txt"), u"c:");
+    EXPECT_EQ(control->PathOnly(u"c:\\docs\\"), u"c:\\docs");
+    EXPECT_EQ(control->PathOnly(u"report.txt"), u"report.txt");
+    EXPECT_EQ(control->PathOnly(u""), u"");
+    const std::u16string deep = u"\\\\?\\c:\\" + std::u16string(40000, u'a');
+    EXPECT_EQ(control->PathOnly(deep + u"\\f.txt"), deep);
+}
+
+TEST_F(PathTest, FileExistsWantsANonEmptyReadableFile) {
+    fs.AddFile(u"c:\\empty.txt", 0);
+    fs.AddFile(u"c:\\huge.iso", 3ull << 30);
+    CreateNew();
+    EXPECT_EQ(control->FileExists(u"c:\\autoexec.bat"), kTrue);
+    EXPECT_EQ(control->FileExists(u"c:\\huge.iso"), kTrue);
+    EXPECT_EQ(control->FileExists(u"c:\\empty.txt"), kFalse);
+    EXPECT_EQ(control->FileExists(u"c:\\missing.txt"), kFalse);
+    EXPECT_EQ(control->FileExists(u""), kFalse);
+    EXPECT_EQ(control->FileExists(u"a:\\setup.exe"), kFalse);
+    EXPECT_EQ(control->FileExists(u"c:\\*.bat"), kFalse);
+}
+
+TEST_F(PathTest, DirExistsAdmitsDirectoriesAndFilesButNotHiddenOnes) {
+    CreateNew();
+    EXPECT_EQ(control->DirExists(u"c:\\data"), kTrue);
+    EXPECT_EQ(control->DirExists(u"c:\\autoexec.bat"), kTrue);
+    EXPECT_EQ(control->DirExists(u"c:\\da*"), kTrue);
+    EXPECT_EQ(control->DirExists(u"c:\\secret"), kFalse);
+    EXPECT_EQ(control->DirExists(u"c:\\nowhere"), kFalse);
+    try {
+        control->DirExists(u"a:\\");
+        ADD_FAILURE() << "a drive without a medium is an error for the host";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.code(), errc::kDiskNotReady);
+    }
+}
+
+TEST(DriveEntryParsers, ShareTextAndServerVolume) {
+    EXPECT_EQ(paths::ShareText(u"x: [\\\\fs1\\pub]"), u"\\\\fs1\\pub");
+    EXPECT_EQ(paths::ShareText(u"c: [system]"), u"c: [system");
+    EXPECT_EQ(paths::ShareText(u"c:"), u"c:");
+
+    const auto team = paths::ParseServerVolume(u"X: [\\\\ FS1 \\PUB\\TEAM ]");
+    EXPECT_EQ(team.server, u"FS1");
+    EXPECT_EQ(team.volume, u"PUB\\TEAM");
+    EXPECT_EQ(paths::ParseServerVolume(u"C: [SYSTEM]").server, u"");
+}
+
+TEST(DriveEntryParsers, NetworkPathMapping) {
+    const Names entries = {u"c: [system]", u"x: [\\\\fs1\\pub]", u"y: [\\\\fs1\\pub\\team]"};
+    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub\\docs", entries), u"x:\\docs");
+    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub", entries), u"x:\\");
+    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub\\team\\a", entries), u"x:\\team\\a");
+    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\public\\docs", entries), std::nullopt);
+    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs0\\x\\\\fs1\\pub", entries), std::nullopt);
+    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub\\team\\a", {u"y: [\\\\fs1\\pub\\team]", entries[1]}), u"y:\\a");
+}
+
+}  // namespace
+}  // namespace selvane::testing
