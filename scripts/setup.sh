@@ -2,7 +2,9 @@
 # Installs what building and testing Selvane needs and this machine lacks (Debian 12, as root).
 set -euo pipefail
 
-packages=(cmake ninja-build g++ make googletest g++-mingw-w64-i686)
+packages=(cmake ninja-build g++ make googletest g++-mingw-w64-i686
+          wine wine32:i386 wine64 libwine-dev mingw-w64-tools
+          xvfb xauth x11-apps imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -14,7 +16,12 @@ if [ "$(id -u)" -ne 0 ]; then
     echo "setup: missing packages: ${missing[*]} (run as root to install them)" >&2
     exit 1
 fi
-echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# wine32 is an i386 package.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture"
+    dpkg --add-architecture i386
+fi
+echo "setup: installing ${missing[*]}"
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

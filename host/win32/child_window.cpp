@@ -1,0 +1,88 @@
+#include "host/win32/child_window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace selvane::win32 {
+
+int WindowContext::PixelsX(float twips) const { return static_cast<int>(std::lround(twips * dpi_x / 1440.0f)); }
+int WindowContext::PixelsY(float twips) const { return static_cast<int>(std::lround(twips * dpi_y / 1440.0f)); }
+float WindowContext::TwipsX(int pixels) const { return pixels * 1440.0f / dpi_x; }
+float WindowContext::TwipsY(int pixels) const { return pixels * 1440.0f / dpi_y; }
+
+ChildWindow::ChildWindow(const design::Child& record, WindowContext& context, const wchar_t* window_class,
+                         DWORD style, DWORD ex_style, int id)
+    : record_(record),
+      context_(context),
+      left_(record.left),
+      top_(record.top),
+      width_(record.width),
+      height_(record.height) {
+    const std::wstring text = Wide(std::u16string(record.text));
+    window_.reset(::CreateWindowExW(ex_style, window_class, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
+                                    context.PixelsX(left_), context.PixelsY(top_), context.PixelsX(width_),
+                                    context.PixelsY(height_), context.surface,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(),
+                                    nullptr));
+    if (!window_) RaiseLastError();
+    SetFont(font_size_, bold_);
+}
+
+void ChildWindow::Place(float left, float top, float width, float height) {
+    // Negative sizes are what a shrinking layout may ask for; a window can't be smaller than nothing.
+    if (!::MoveWindow(hwnd(), context_.PixelsX(left), context_.PixelsY(top), std::max(0, context_.PixelsX(width)),
+                      std::max(0, context_.PixelsY(height)) + extra_height_, TRUE)) {
+        RaiseLastError();
+    }
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+}
+
+void ChildWindow::SetFont(float points, bool bold) {
+    if (!std::isfinite(points) || points < 0) Raise(errc::kInvalidPropertyValue);
+    LOGFONTW spec = context_.base_font;
+    // A height of 0 would mean "the default size", so the smallest font is one pixel high.
+    spec.lfHeight = -std::max(1L, std::lround(points * context_.dpi_y / 72.0f));
+    spec.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    UniqueFont font(::CreateFontIndirectW(&spec));
+    if (!font) Raise(errc::kOutOfMemory);
+    ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    font_ = std::move(font);
+    font_size_ = points;
+    bold_ = bold;
+}
+
+std::u16string ChildWindow::Text() const {
+    const int length = ::GetWindowTextLengthW(hwnd());
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
+    const int copied = ::GetWindowTextW(hwnd(), buffer.data(), length + 1);
+    return Utf16(buffer.data(), static_cast<std::size_t>(std::max(0, copied)));
+}
+
+void ChildWindow::SetText(const std::u16string& text) {
+    if (!::SetWindowTextW(hwnd(), Wide(text).c_str())) RaiseLastError();
+}
+
+}  // namespace selvane::win32
+
+namespace selvane::win32 {
+
+void ChildWindow::set_extra_height(int pixels) {
+    extra_height_ = pixels;
+    Place(left_, top_, width_, height_);
+}
+
+int FontHeight(HWND window, HFONT font) {
+    WindowDC dc(window);
+    if (dc.get() == nullptr) return 0;
+    HGDIOBJ previous = ::SelectObject(dc.get(), font);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc.get(), &metrics);
+    ::SelectObject(dc.get(), previous);
+    return metrics.tmHeight;
+}
+
+}  // namespace selvane::win32

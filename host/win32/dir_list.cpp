@@ -1,0 +1,218 @@
+#include "host/win32/dir_list.h"
+
+#include <algorithm>
+
+#include "host/win32/file_access.h"
+#include "host/win32/shell_icons.h"
+
+namespace selvane::win32 {
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// Where a path's root ends: after "c:\" or after "\\server\share".
+std::size_t RootLength(const std::wstring& path) {
+    if (path.size() >= 2 && path[1] == L':') return std::min<std::size_t>(3, path.size());
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        std::size_t server_end = path.find_first_of(L"\\/", 2);
+        if (server_end == std::wstring::npos) return path.size();
+        std::size_t share_end = path.find_first_of(L"\\/", server_end + 1);
+        return share_end == std::wstring::npos ? path.size() : share_end;
+    }
+    return 0;
+}
+
+std::wstring Join(const std::wstring& directory, const std::wstring& name) {
+    if (!directory.empty() && IsSeparator(directory.back())) return directory + name;
+    return directory + L'\\' + name;
+}
+
+// The names below the root, in order.
+std::vector<std::wstring> Components(const std::wstring& path, std::size_t root) {
+    std::vector<std::wstring> names;
+    std::size_t start = root;
+    while (start < path.size()) {
+        if (IsSeparator(path[start])) {
+            ++start;
+            continue;
+        }
+        std::size_t end = path.find_first_of(L"\\/", start);
+        if (end == std::wstring::npos) end = path.size();
+        names.push_back(path.substr(start, end - start));
+        start = end;
+    }
+    return names;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) RaiseLastError();
+    std::wstring full(needed, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) RaiseLastError();
+    full.resize(length);
+    return full;
+}
+
+// The name the file system itself gives the entry, or the name as asked when it can't say.
+std::wstring StoredName(const std::wstring& parent, const std::wstring& name) {
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileExW(ExtendedPath(Join(parent, name)).c_str(), FindExInfoBasic, &data,
+                                       FindExSearchNameMatch, nullptr, 0));
+    return find ? std::wstring(data.cFileName) : name;
+}
+
+}  // namespace
+
+std::vector<std::wstring> VisibleSubdirectories(const std::wstring& directory) {
+    std::vector<std::wstring> names;
+    QuietDriveErrors quiet;
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileExW(ExtendedPath(Join(directory, L"*")).c_str(), FindExInfoBasic, &data,
+                                       FindExSearchLimitToDirectories, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return names;
+    do {
+        const std::wstring name = data.cFileName;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
+        if (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+        if (name == L"." || name == L"..") continue;
+        names.push_back(name);
+    } while (::FindNextFileW(find.get(), &data));
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+        return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_LESS_THAN;
+    });
+    return names;
+}
+
+Win32DirList::Win32DirList(const design::Child& record, WindowContext& context, int id,
+                           const std::u16string& start_path)
+    : Win32Child(record, context, L"LISTBOX",
+                 LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT |
+                     WS_VSCROLL | WS_TABSTOP,
+                 WS_EX_CLIENTEDGE, id) {
+    FontChanged();
+    try {
+        path_ = Resolve(Wide(start_path));
+    } catch (const RuntimeError&) {
+        path_ = L"C:\\";
+    }
+    Rebuild();
+}
+
+void Win32DirList::SetPath(const std::u16string& path) { ChangeTo(Resolve(Wide(path))); }
+
+std::wstring Win32DirList::Resolve(const std::wstring& path) const {
+    if (path.empty()) Raise(errc::kPathNotFound);
+    std::wstring wanted;
+    const std::size_t current_root = RootLength(path_);
+    if (path.size() >= 2 && path[1] == L':') {
+        if (path.size() == 2) {
+            // A bare drive names the current directory when it is on that drive.
+            wanted = SameText(path_.substr(0, 2), path) ? path_ : path + L'\\';
+        } else {
+            wanted = IsSeparator(path[2]) ? path : path.substr(0, 2) + L'\\' + path.substr(2);
+        }
+    } else if (RootLength(path) > 0) {
+        wanted = path;
+    } else if (IsSeparator(path[0])) {
+        wanted = path_.substr(0, current_root) + path;
+    } else {
+        wanted = Join(path_, path);
+    }
+    // Makes "..", "." and "/" plain; drive letters are shown in capitals, as Windows shows them.
+    std::wstring full = FullPath(wanted);
+    if (full.size() >= 2 && full[1] == L':') full[0] = static_cast<wchar_t>(::towupper(full[0]));
+    const std::size_t root = RootLength(full);
+    while (full.size() > root && IsSeparator(full.back())) full.pop_back();
+    if (root == 3 && full.size() == 2) full += L'\\';
+
+    const DWORD attributes = FileAttributes(full.size() == root && root != 3 ? full + L'\\' : full);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) Raise(errc::kPathNotFound);
+        RaiseWin32(error);
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) Raise(errc::kPathNotFound);
+
+    std::wstring resolved = full.substr(0, root);
+    for (const std::wstring& name : Components(full, root)) resolved = Join(resolved, StoredName(resolved, name));
+    return resolved;
+}
+
+void Win32DirList::ChangeTo(const std::wstring& path) {
+    if (SameText(path, path_)) return;
+    path_ = path;
+    Rebuild();
+    if (host::ChildEvents* sink = events()) sink->OnDir1Change();
+}
+
+void Win32DirList::Rebuild() {
+    entries_.clear();
+    const std::size_t root = RootLength(path_);
+    std::wstring walked = path_.substr(0, root);
+    entries_.push_back({walked, walked, 0, true});
+    int depth = 0;
+    for (std::wstring& name : Components(path_, root)) {
+        walked = Join(walked, name);
+        entries_.push_back({std::move(name), walked, ++depth, true});
+    }
+    const std::size_t current = entries_.size() - 1;
+    for (std::wstring& name : VisibleSubdirectories(path_)) {
+        std::wstring full = Join(path_, name);
+        entries_.push_back({std::move(name), std::move(full), depth + 1, false});
+    }
+
+    ::SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
+    for (const Entry& entry : entries_) {
+        ::SendMessageW(hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.name.c_str()));
+    }
+    ::SendMessageW(hwnd(), LB_SETCURSEL, current, 0);
+    ::SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void Win32DirList::OpenSelected() {
+    const LRESULT index = ::SendMessageW(hwnd(), LB_GETCARETINDEX, 0, 0);
+    if (index == LB_ERR || index < 0 || static_cast<std::size_t>(index) >= entries_.size()) return;
+    const std::wstring target = entries_[static_cast<std::size_t>(index)].path;
+    try {
+        ChangeTo(Resolve(target));
+    } catch (const RuntimeError&) {
+        // The directory has gone since the list was drawn: show what is there now.
+        Rebuild();
+    }
+}
+
+void Win32DirList::FontChanged() {
+    const int height = std::max(16, FontHeight(hwnd(), window().font())) + 1;
+    ::SendMessageW(hwnd(), LB_SETITEMHEIGHT, 0, height);
+}
+
+void Win32DirList::DrawItem(const DRAWITEMSTRUCT& item) const {
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_WINDOW));
+    if (item.itemID == static_cast<UINT>(-1) || item.itemID >= entries_.size()) return;
+    const Entry& entry = entries_[item.itemID];
+    const int step = std::max(8, static_cast<int>(item.rcItem.bottom - item.rcItem.top) * 2 / 3);
+    RECT text = item.rcItem;
+    text.left = DrawItemIcon(item.hDC, item.rcItem, entry.depth * step, FolderIcon(entry.open));
+    SIZE extent{};
+    ::GetTextExtentPoint32W(item.hDC, entry.name.c_str(), static_cast<int>(entry.name.size()), &extent);
+    text.right = std::min<LONG>(item.rcItem.right, text.left + extent.cx + 4);
+    if (selected) ::FillRect(item.hDC, &text, ::GetSysColorBrush(COLOR_HIGHLIGHT));
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    RECT inner = text;
+    inner.left += 2;
+    ::DrawTextW(item.hDC, entry.name.c_str(), static_cast<int>(entry.name.size()), &inner,
+                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &text);
+}
+
+}  // namespace selvane::win32

@@ -1,0 +1,146 @@
+#include "host/win32/drive_list.h"
+
+#include <winnetwk.h>
+
+#include "host/drive_entry.h"
+#include "host/win32/file_access.h"
+#include "host/win32/shell_icons.h"
+
+namespace selvane::win32 {
+namespace {
+
+// The drop-down part of the list, below the field, in pixels.
+constexpr int kDropDownHeight = 200;
+
+char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+
+std::u16string LabelOf(const wchar_t* root) {
+    wchar_t label[MAX_PATH + 1] = {};
+    QuietDriveErrors quiet;
+    if (!::GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) return u"";
+    return Utf16(label);
+}
+
+std::u16string ConnectionOf(wchar_t letter) {
+    const wchar_t local[] = {letter, L':', L'\0'};
+    wchar_t remote[MAX_PATH + 1] = {};
+    DWORD length = MAX_PATH + 1;
+    const DWORD result = ::WNetGetConnectionW(local, remote, &length);
+    // A remembered connection that is not up now still names its volume.
+    if (result != NO_ERROR && result != ERROR_CONNECTION_UNAVAIL) return u"";
+    return Utf16(remote);
+}
+
+}  // namespace
+
+std::vector<DriveEntry> ReadDrives() {
+    std::vector<DriveEntry> drives;
+    const DWORD present = ::GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if ((present & (1u << i)) == 0) continue;
+        const wchar_t letter = static_cast<wchar_t>(L'A' + i);
+        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+        const UINT type = ::GetDriveTypeW(root);
+        std::u16string shown;
+        if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) shown = LabelOf(root);
+        if (type == DRIVE_REMOTE) shown = ConnectionOf(letter);
+        drives.push_back({Lower(static_cast<char16_t>(letter)), type, host::FormatDriveEntry(letter, shown)});
+    }
+    return drives;
+}
+
+Win32DriveList::Win32DriveList(const design::Child& record, WindowContext& context, int id, char16_t start_letter)
+    : Win32Child(record, context, L"COMBOBOX",
+                 CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0, id) {
+    window().set_extra_height(kDropDownHeight);
+    FontChanged();
+    Reread();
+    const int index = IndexOf(Lower(start_letter));
+    if (index >= 0) {
+        selected_ = Lower(start_letter);
+        ::SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+}
+
+std::u16string Win32DriveList::Drive() const {
+    const int index = IndexOf(selected_);
+    return index < 0 ? u"" : entries_[static_cast<std::size_t>(index)].text;
+}
+
+void Win32DriveList::SetDrive(const std::u16string& drive) {
+    if (drive.empty()) Raise(errc::kDeviceUnavailable);
+    const char16_t letter = Lower(drive[0]);
+    if (IndexOf(letter) < 0) {
+        Reread();
+        if (IndexOf(letter) < 0) Raise(errc::kDeviceUnavailable);
+    }
+    Select(letter);
+}
+
+int Win32DriveList::ListCount() const {
+    Reread();
+    return static_cast<int>(entries_.size());
+}
+
+std::u16string Win32DriveList::List(int index) const {
+    if (index < 0 || index >= static_cast<int>(entries_.size())) Raise(errc::kInvalidPropertyArrayIndex);
+    return entries_[static_cast<std::size_t>(index)].text;
+}
+
+void Win32DriveList::OnSelectionChange() {
+    const LRESULT index = ::SendMessageW(hwnd(), CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR || index >= static_cast<LRESULT>(entries_.size())) return;
+    Select(entries_[static_cast<std::size_t>(index)].letter);
+}
+
+void Win32DriveList::Select(char16_t letter) {
+    ::SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(IndexOf(letter)), 0);
+    if (letter == selected_) return;
+    selected_ = letter;
+    if (host::ChildEvents* sink = events()) sink->OnDrive1Change();
+}
+
+int Win32DriveList::IndexOf(char16_t letter) const {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].letter == letter) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void Win32DriveList::Reread() const {
+    std::vector<DriveEntry> drives = ReadDrives();
+    const bool same = drives.size() == entries_.size() &&
+                      std::equal(drives.begin(), drives.end(), entries_.begin(), [](const auto& a, const auto& b) {
+                          return a.letter == b.letter && a.type == b.type && a.text == b.text;
+                      });
+    if (same) return;
+    entries_ = std::move(drives);
+    ::SendMessageW(hwnd(), CB_RESETCONTENT, 0, 0);
+    for (const DriveEntry& entry : entries_) {
+        ::SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+    }
+    const int index = IndexOf(selected_);
+    if (index >= 0) ::SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void Win32DriveList::FontChanged() {
+    const int height = std::max(16, FontHeight(hwnd(), window().font()));
+    ::SendMessageW(hwnd(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
+    ::SendMessageW(hwnd(), CB_SETITEMHEIGHT, 0, height);
+}
+
+void Win32DriveList::DrawItem(const DRAWITEMSTRUCT& item) const {
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (item.itemID == static_cast<UINT>(-1) || item.itemID >= entries_.size()) return;
+    const DriveEntry& entry = entries_[item.itemID];
+    RECT text = item.rcItem;
+    text.left = DrawItemIcon(item.hDC, item.rcItem, 0, DriveIcon(entry.type));
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    ::DrawTextW(item.hDC, reinterpret_cast<const wchar_t*>(entry.text.c_str()), static_cast<int>(entry.text.size()),
+                &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &item.rcItem);
+}
+
+}  // namespace selvane::win32

@@ -1,0 +1,27 @@
+// Label1 and Label2: a static text with its own colour and its own font.
+#pragma once
+
+#include "host/win32/child_window.h"
+
+namespace selvane::win32 {
+
+class Win32Label final : public Win32Child<host::Label> {
+public:
+    Win32Label(const design::Child& record, WindowContext& context, int id);
+
+    std::u16string Caption() const override { return window().Text(); }
+    void SetCaption(const std::u16string& caption) override { window().SetText(caption); }
+    Color ForeColor() const override { return color_; }
+    void SetForeColor(Color color) override;
+    TruthValue FontBold() const override { return ToTruth(window().bold()); }
+    void SetFontBold(TruthValue bold) override { window().SetFont(window().font_size(), IsTrue(bold)); }
+
+    // The colour the text is drawn in.
+    COLORREF text_color() const { return text_color_; }
+
+private:
+    Color color_ = 0;
+    COLORREF text_color_ = 0;
+};
+
+}  // namespace selvane::win32

@@ -1,0 +1,136 @@
+#include "host/win32/list_box.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace selvane::win32 {
+namespace {
+
+// The comparison a sorted list box uses for its entries. A sorted add puts an entry before
+// every entry that compares equal to it, so equal entries end up last-added first.
+bool ListPlacesBefore(const std::u16string& added, const std::u16string& present) {
+    return ::lstrcmpiW(reinterpret_cast<const wchar_t*>(added.c_str()),
+                       reinterpret_cast<const wchar_t*>(present.c_str())) <= 0;
+}
+
+}  // namespace
+
+std::vector<std::size_t> SortedListOrder(const std::vector<std::u16string>& names) {
+    std::vector<std::wstring> keys;
+    keys.reserve(names.size());
+    for (const auto& name : names) {
+        std::wstring key(name.begin(), name.end());
+        if (!key.empty()) ::CharLowerBuffW(key.data(), static_cast<DWORD>(key.size()));
+        keys.push_back(std::move(key));
+    }
+    std::vector<std::size_t> order(names.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        const std::size_t moving = order[i];
+        std::size_t j = i;
+        while (j > 0 && ListPlacesBefore(names[moving], names[order[j - 1]])) {
+            order[j] = order[j - 1];
+            --j;
+        }
+        order[j] = moving;
+    }
+    return order;
+}
+
+int TextMeter::Width(HWND window, HFONT font, const std::u16string& text) {
+    const bool tabled = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < kTableEnd; });
+    auto sum = [&] {
+        int width = 0;
+        for (char16_t c : text) width += widths_[c];
+        return width;
+    };
+    if (tabled && loaded_ && font_ == font) return sum();
+
+    WindowDC dc(window);
+    if (dc.get() == nullptr) RaiseLastError();
+    HGDIOBJ previous = ::SelectObject(dc.get(), font);
+    if (tabled) {
+        loaded_ = ::GetCharWidth32W(dc.get(), 0, kTableEnd - 1, widths_.data()) != FALSE;
+        font_ = font;
+    }
+    SIZE size{};
+    const bool measured = (tabled && loaded_) ||
+                          ::GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(text.c_str()),
+                                                  static_cast<int>(text.size()), &size);
+    ::SelectObject(dc.get(), previous);
+    if (!measured) Raise(errc::kIllegalFunctionCall);
+    return tabled && loaded_ ? sum() : size.cx;
+}
+
+// LBS_SORT stays on, so entries added by anyone else land in order too.
+Win32ListBox::Win32ListBox(const design::Child& record, WindowContext& context, int id)
+    : Win32Child(record, context, L"LISTBOX",
+                 LBS_NOTIFY | LBS_SORT | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                 WS_EX_CLIENTEDGE, id) {}
+
+void Win32ListBox::Clear() { ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0); }
+
+void Win32ListBox::AddItems(std::vector<std::u16string> names) {
+    if (names.empty()) return;
+    // A list being redrawn after every entry takes milliseconds an entry.
+    ::SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
+    try {
+        AddSorted(names);
+    } catch (...) {
+        ::SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
+        throw;
+    }
+    ::SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void Win32ListBox::AddSorted(const std::vector<std::u16string>& names) {
+    if (ListCount() > 0) {
+        // Entries are already there: let the list place each one itself.
+        for (const auto& name : names) {
+            ::SendMessageW(hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        }
+        return;
+    }
+    std::size_t characters = 0;
+    for (const auto& name : names) characters += name.size() + 1;
+    ::SendMessageW(hwnd(), LB_INITSTORAGE, names.size(), characters * sizeof(wchar_t));
+    // Inserting at the end in the list's own order is what a sorted add would give, without
+    // the list searching for each entry's place.
+    for (std::size_t index : SortedListOrder(names)) {
+        ::SendMessageW(hwnd(), LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                       reinterpret_cast<LPARAM>(names[index].c_str()));
+    }
+}
+
+int Win32ListBox::ListCount() const {
+    const LRESULT count = ::SendMessageW(hwnd(), LB_GETCOUNT, 0, 0);
+    return count == LB_ERR ? 0 : static_cast<int>(count);
+}
+
+std::u16string Win32ListBox::List(int index) const {
+    const LRESULT length = ::SendMessageW(hwnd(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (index < 0 || length == LB_ERR) Raise(errc::kInvalidPropertyArrayIndex);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied = ::SendMessageW(hwnd(), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    if (copied == LB_ERR) Raise(errc::kInvalidPropertyArrayIndex);
+    text.resize(static_cast<std::size_t>(copied));
+    return Utf16(text);
+}
+
+std::u16string Win32ListBox::Text() const {
+    const LRESULT selected = ::SendMessageW(hwnd(), LB_GETCURSEL, 0, 0);
+    return selected == LB_ERR ? u"" : List(static_cast<int>(selected));
+}
+
+int Win32ListBox::SelCount() const { return ::SendMessageW(hwnd(), LB_GETCURSEL, 0, 0) == LB_ERR ? 0 : 1; }
+
+int Win32ListBox::TextWidth(const std::u16string& text) const { return meter_.Width(hwnd(), window().font(), text); }
+
+void Win32ListBox::SetHorizontalExtent(int pixels) {
+    ::SendMessageW(hwnd(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(pixels), 0);
+}
+
+}  // namespace selvane::win32

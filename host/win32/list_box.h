@@ -1,0 +1,52 @@
+// List1: the sorted file list.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "host/win32/child_window.h"
+
+namespace selvane::win32 {
+
+// The order a sorted list box gives names added one by one, worked out for a whole batch at
+// once: an ordinal sort on lower-cased names first, then an insertion pass with the list's own
+// comparison, which only has work to do where the two orders differ.
+std::vector<std::size_t> SortedListOrder(const std::vector<std::u16string>& names);
+
+// The width in pixels of text in a font. Latin text is summed from a table of advance widths
+// read once per font; anything else is measured by the system.
+class TextMeter {
+public:
+    int Width(HWND window, HFONT font, const std::u16string& text);
+    // The font has changed: its table must be read again.
+    void Reset() { loaded_ = false; }
+
+private:
+    static constexpr char16_t kTableEnd = 0x250;
+    HFONT font_ = nullptr;
+    bool loaded_ = false;
+    std::array<int, kTableEnd> widths_{};
+};
+
+class Win32ListBox final : public Win32Child<host::ListBox> {
+public:
+    Win32ListBox(const design::Child& record, WindowContext& context, int id);
+
+    void Clear() override;
+    void AddItems(std::vector<std::u16string> names) override;
+    int ListCount() const override;
+    std::u16string List(int index) const override;
+    std::u16string Text() const override;
+    int SelCount() const override;
+    int TextWidth(const std::u16string& text) const override;
+    void SetHorizontalExtent(int pixels) override;
+
+private:
+    void FontChanged() override { meter_.Reset(); }
+    void AddSorted(const std::vector<std::u16string>& names);
+
+    mutable TextMeter meter_;
+};
+
+}  // namespace selvane::win32

@@ -1,0 +1,17 @@
+// The system's small icons for drives and folders, loaded once and kept for the process.
+#pragma once
+
+#include <windows.h>
+
+namespace selvane::win32 {
+
+// The icon for a drive of the given GetDriveType kind; nullptr when the system has none.
+HICON DriveIcon(UINT drive_type);
+// An open folder (the current directory and the ones above it) or a closed one.
+HICON FolderIcon(bool open);
+
+// Draws the icon, if any, at the left of the item's box, centred vertically; returns the x where
+// the item's text starts.
+int DrawItemIcon(HDC dc, const RECT& box, int indent, HICON icon);
+
+}  // namespace selvane::win32

@@ -1,0 +1,55 @@
+#include "host/win32/win32_base.h"
+
+#include <olectl.h>
+
+namespace selvane::win32 {
+
+RuntimeError ErrorFromWin32(DWORD code) {
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+        return RuntimeError(errc::kFileNotFound);
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DIRECTORY:
+        return RuntimeError(errc::kPathNotFound);
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return RuntimeError(errc::kPermissionDenied);
+    case ERROR_NOT_READY:
+        return RuntimeError(errc::kDiskNotReady);
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+        return RuntimeError(errc::kBadFileName);
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_NO_NET_OR_BAD_PATH:
+    case ERROR_CONNECTION_UNAVAIL:
+    case ERROR_NOT_CONNECTED:
+        return RuntimeError(errc::kDeviceUnavailable);
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+        return RuntimeError(errc::kOutOfMemory);
+    default:
+        return RuntimeError(errc::kIllegalFunctionCall);
+    }
+}
+
+void RaiseWin32(DWORD code) { throw ErrorFromWin32(code); }
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+COLORREF TranslateColor(std::uint32_t color) {
+    COLORREF rgb = 0;
+    if (FAILED(::OleTranslateColor(color, nullptr, &rgb))) Raise(errc::kInvalidPropertyValue);
+    return rgb;
+}
+
+}  // namespace selvane::win32

@@ -1,0 +1,118 @@
+// What every part of the Win32 host shares: string views between the logic's UTF-16 strings and
+// the wide APIs, run-time errors from system error codes, and owning handles.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "host/error.h"
+
+namespace selvane::win32 {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "the wide APIs take UTF-16 strings");
+
+inline std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+inline std::u16string Utf16(const wchar_t* text, std::size_t length) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text), length);
+}
+inline std::u16string Utf16(const std::wstring& text) { return Utf16(text.data(), text.size()); }
+inline std::u16string Utf16(const wchar_t* text) { return Utf16(text, wcslen(text)); }
+
+// The run-time error that a failed system call stands for (53 for a missing file, 71 for a drive
+// without a medium, and so on).
+RuntimeError ErrorFromWin32(DWORD code);
+[[noreturn]] void RaiseWin32(DWORD code);
+[[noreturn]] inline void RaiseLastError() { RaiseWin32(::GetLastError()); }
+
+// An owned handle that is closed when it goes. Traits name the type, the invalid value and the close.
+template <typename Traits>
+class Unique {
+public:
+    using Type = typename Traits::Type;
+    Unique() = default;
+    explicit Unique(Type handle) : handle_(handle) {}
+    Unique(Unique&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+    Unique& operator=(Unique&& other) noexcept {
+        reset(std::exchange(other.handle_, Traits::Invalid()));
+        return *this;
+    }
+    ~Unique() { reset(); }
+
+    Type get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Traits::Invalid(); }
+    void reset(Type handle = Traits::Invalid()) {
+        if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Type handle_ = Traits::Invalid();
+};
+
+struct FindTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) { ::FindClose(handle); }
+};
+template <typename T>
+struct GdiTraits {
+    using Type = T;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type handle) { ::DeleteObject(handle); }
+};
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type handle) { ::DestroyIcon(handle); }
+};
+struct WindowTraits {
+    using Type = HWND;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type handle) { ::DestroyWindow(handle); }
+};
+
+using UniqueFind = Unique<FindTraits>;
+using UniqueFont = Unique<GdiTraits<HFONT>>;
+using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
+using UniqueIcon = Unique<IconTraits>;
+using UniqueWindow = Unique<WindowTraits>;
+
+// A window's DC for measuring, released when it goes.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    ~WindowDC() {
+        if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+}  // namespace selvane::win32
+
+namespace selvane::win32 {
+
+// The module this code lives in: the program, or the control's library.
+HINSTANCE ThisModule();
+
+// The screen colour of a colour value, system colours included; an invalid one fails with 380.
+COLORREF TranslateColor(std::uint32_t color);
+
+// Runs a window's reaction to a message. Nothing may unwind through the system's window
+// procedures, so a failure ends here: a user's action that fails simply has no effect.
+template <typename Action>
+void Contain(Action&& action) noexcept {
+    try {
+        action();
+    } catch (...) {
+    }
+}
+
+}  // namespace selvane::win32

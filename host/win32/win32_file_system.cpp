@@ -1,0 +1,62 @@
+#include "host/win32/win32_file_system.h"
+
+#include "host/win32/file_access.h"
+#include "host/win32/win32_base.h"
+
+namespace selvane::win32 {
+namespace {
+
+WIN32_FILE_ATTRIBUTE_DATA Inspect(const std::u16string& path) {
+    QuietDriveErrors quiet;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(ExtendedPath(Wide(path)).c_str(), GetFileExInfoStandard, &data)) RaiseLastError();
+    return data;
+}
+
+}  // namespace
+
+void Win32FileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
+                                const std::function<bool(const std::u16string& name)>& on_match) {
+    std::wstring query = Wide(path);
+    // A bare directory matches everything in it.
+    if (query.empty() || query.back() == L'\\' || query.back() == L'/') query += L'*';
+
+    QuietDriveErrors quiet;
+    WIN32_FIND_DATAW data;
+    // The basic information level skips short names, which the control never shows.
+    UniqueFind find(::FindFirstFileExW(ExtendedPath(query).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                       nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES) return;
+        RaiseWin32(error);
+    }
+    do {
+        if (host::QualifiesForMask(data.dwFileAttributes, mask) && !on_match(Utf16(data.cFileName))) return;
+    } while (::FindNextFileW(find.get(), &data));
+}
+
+std::uint64_t Win32FileSystem::FileLength(const std::u16string& path) {
+    const WIN32_FILE_ATTRIBUTE_DATA data = Inspect(path);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+LocalTime Win32FileSystem::LastWriteTime(const std::u16string& path) {
+    const WIN32_FILE_ATTRIBUTE_DATA data = Inspect(path);
+    SYSTEMTIME utc;
+    SYSTEMTIME local;
+    // The zone rules of the file's own date, so a summer file shows summer time all year.
+    if (!::FileTimeToSystemTime(&data.ftLastWriteTime, &utc) ||
+        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        RaiseLastError();
+    }
+    return LocalTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
+bool Win32FileSystem::IsDirectory(const std::u16string& path) {
+    const DWORD attributes = FileAttributes(Wide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace selvane::win32

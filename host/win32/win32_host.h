@@ -1,0 +1,22 @@
+// Everything the control reaches Windows through, in one piece a program or a test can own.
+#pragma once
+
+#include "host/host.h"
+#include "host/win32/win32_file_system.h"
+#include "host/win32/win32_locale.h"
+#include "host/win32/win32_surface.h"
+
+namespace selvane::win32 {
+
+struct Win32Host {
+    explicit Win32Host(HWND parent, const std::u16string& start_directory = u"", LCID locale = LOCALE_USER_DEFAULT)
+        : locale(locale), surface(parent, start_directory) {}
+
+    host::Host Bind(host::Site& site) { return host::Host{surface, files, this->locale, site}; }
+
+    Win32FileSystem files;
+    Win32Locale locale;
+    Win32Surface surface;
+};
+
+}  // namespace selvane::win32

@@ -1,0 +1,257 @@
+#include "host/win32/win32_surface.h"
+
+#include <commctrl.h>
+
+namespace selvane::win32 {
+namespace {
+
+constexpr wchar_t kClassName[] = L"SelvaneSurface";
+// Child windows are numbered from here in the design's collection order.
+constexpr int kFirstId = 100;
+
+void RegisterSurfaceClass(WNDPROC window_proc) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    if (::GetClassInfoExW(ThisModule(), kClassName, &existing)) return;
+    WNDCLASSEXW surface_class{};
+    surface_class.cbSize = sizeof(surface_class);
+    surface_class.lpfnWndProc = window_proc;
+    surface_class.hInstance = ThisModule();
+    surface_class.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    surface_class.lpszClassName = kClassName;
+    if (!::RegisterClassExW(&surface_class)) RaiseLastError();
+}
+
+std::u16string CurrentDirectory() {
+    const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+    std::wstring directory(needed, L'\0');
+    const DWORD length = ::GetCurrentDirectoryW(needed, directory.data());
+    directory.resize(length < needed ? length : 0);
+    return Utf16(directory);
+}
+
+LOGFONTW MessageFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return metrics.lfMessageFont;
+    LOGFONTW font{};
+    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+    return font;
+}
+
+wchar_t LowerKey(wchar_t key) {
+    wchar_t text[2] = {key, L'\0'};
+    ::CharLowerBuffW(text, 1);
+    return text[0];
+}
+
+int IdOf(std::u16string_view name) {
+    for (std::size_t i = 0; i < design::kChildren.size(); ++i) {
+        if (design::kChildren[i].name == name) return kFirstId + static_cast<int>(i);
+    }
+    return 0;
+}
+
+const design::Child& Record(std::u16string_view name) {
+    return design::kChildren[static_cast<std::size_t>(IdOf(name) - kFirstId)];
+}
+
+}  // namespace
+
+Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
+    RegisterSurfaceClass(&WindowProc);
+    {
+        WindowDC screen(nullptr);
+        context_.dpi_x = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
+        context_.dpi_y = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+    }
+    context_.base_font = MessageFont();
+    back_rgb_ = TranslateColor(back_color_);
+    back_brush_.reset(::CreateSolidBrush(back_rgb_));
+
+    const DWORD style = parent != nullptr ? WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN : WS_POPUP | WS_CLIPCHILDREN;
+    window_.reset(::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", style, 0, 0,
+                                    context_.PixelsX(design::kSurfaceWidth), context_.PixelsY(design::kSurfaceHeight),
+                                    parent, nullptr, ThisModule(), this));
+    if (!window_) RaiseLastError();
+    context_.surface = window_.get();
+    tips_ = std::make_unique<ToolTips>(window_.get());
+    context_.tips = tips_.get();
+
+    const std::u16string start = start_directory.empty() ? CurrentDirectory() : start_directory;
+    const char16_t start_letter = start.size() >= 2 && start[1] == u':' ? start[0] : u'c';
+    // Created in tab order, which is the order Tab walks them.
+    drive1_ = std::make_unique<Win32DriveList>(Record(u"Drive1"), context_, IdOf(u"Drive1"), start_letter);
+    dir1_ = std::make_unique<Win32DirList>(Record(u"Dir1"), context_, IdOf(u"Dir1"), start);
+    text1_ = std::make_unique<Win32TextBox>(Record(u"Text1"), context_, IdOf(u"Text1"));
+    command1_ = std::make_unique<Win32Button>(Record(u"Command1"), context_, IdOf(u"Command1"));
+    list1_ = std::make_unique<Win32ListBox>(Record(u"List1"), context_, IdOf(u"List1"));
+    label1_ = std::make_unique<Win32Label>(Record(u"Label1"), context_, IdOf(u"Label1"));
+    label2_ = std::make_unique<Win32Label>(Record(u"Label2"), context_, IdOf(u"Label2"));
+
+    in_order_ = {command1_.get(), text1_.get(), list1_.get(), dir1_.get(), drive1_.get(), label2_.get(), label1_.get()};
+    windows_ = {command1_->hwnd(), text1_->hwnd(), list1_->hwnd(), dir1_->hwnd(), drive1_->hwnd(), label2_->hwnd(), label1_->hwnd()};
+    for (std::size_t i = 0; i < design::kChildren.size(); ++i) {
+        tips_->Watch(windows_[i]);
+        tips_->Set(windows_[i], std::u16string(design::kChildren[i].tool_tip));
+    }
+}
+
+Win32Surface::~Win32Surface() {
+    context_.sink = nullptr;
+    if (window_) ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+    // The children's windows go with the surface's.
+    label2_.reset();
+    label1_.reset();
+    list1_.reset();
+    command1_.reset();
+    text1_.reset();
+    dir1_.reset();
+    drive1_.reset();
+    tips_.reset();
+    window_.reset();
+}
+
+void Win32Surface::SetBackColor(Color color) {
+    const COLORREF rgb = TranslateColor(color);
+    UniqueBrush brush(::CreateSolidBrush(rgb));
+    if (!brush) Raise(errc::kOutOfMemory);
+    back_brush_ = std::move(brush);
+    back_rgb_ = rgb;
+    back_color_ = color;
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+float Win32Surface::ScaleWidth() const {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    return context_.TwipsX(client.right - client.left);
+}
+
+float Win32Surface::ScaleHeight() const {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    return context_.TwipsY(client.bottom - client.top);
+}
+
+host::ChildControl& Win32Surface::Control(int index) {
+    if (index < 0 || index >= ControlCount()) Raise(errc::kInvalidPropertyArrayIndex);
+    return *in_order_[static_cast<std::size_t>(index)];
+}
+
+void Win32Surface::Refresh() {
+    if (!::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW)) {
+        RaiseLastError();
+    }
+}
+
+HWND Win32Surface::ChildWindowOf(std::u16string_view name) const {
+    const int id = IdOf(name);
+    return id == 0 ? nullptr : windows_[static_cast<std::size_t>(id - kFirstId)];
+}
+
+HWND Win32Surface::WindowAt(int id) const {
+    const int index = id - kFirstId;
+    return index >= 0 && index < static_cast<int>(windows_.size()) ? windows_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+bool Win32Surface::TranslateKeyboard(const MSG& message) {
+    if (message.hwnd == nullptr || (message.hwnd != hwnd() && !::IsChild(hwnd(), message.hwnd))) return false;
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && ::GetKeyState(VK_CONTROL) >= 0 &&
+        ::GetKeyState(VK_MENU) >= 0) {
+        // A drop-down list that is open closes first, as in a dialog.
+        const bool backwards = ::GetKeyState(VK_SHIFT) < 0;
+        HWND from = ::GetFocus();
+        while (from != nullptr && ::GetParent(from) != hwnd()) from = ::GetParent(from);
+        if (HWND next = ::GetNextDlgTabItem(hwnd(), from, backwards)) ::SetFocus(next);
+        return true;
+    }
+    if (message.message == WM_SYSCHAR) {
+        // The buttons' captions give the access keys: "&All" answers to Alt+A.
+        wchar_t caption[64] = {};
+        ::GetWindowTextW(command1_->hwnd(), caption, 64);
+        const wchar_t* amp = wcschr(caption, L'&');
+        if (amp != nullptr && amp[1] != L'\0' && LowerKey(amp[1]) == LowerKey(static_cast<wchar_t>(message.wParam))) {
+            ::SendMessageW(command1_->hwnd(), BM_CLICK, 0, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    auto* surface = reinterpret_cast<Win32Surface*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (surface == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
+    return surface->Handle(window, message, wparam, lparam);
+}
+
+LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_COMMAND:
+        Contain([&] { OnCommand(LOWORD(wparam), HIWORD(wparam)); });
+        return 0;
+    case WM_VKEYTOITEM:
+        if (dir1_ && reinterpret_cast<HWND>(lparam) == dir1_->hwnd() && LOWORD(wparam) == VK_RETURN) {
+            Contain([&] { dir1_->OpenSelected(); });
+            return -2;
+        }
+        return -1;
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+        if (drive1_ && item.hwndItem == drive1_->hwnd()) drive1_->DrawItem(item);
+        if (dir1_ && item.hwndItem == dir1_->hwnd()) dir1_->DrawItem(item);
+        return TRUE;
+    }
+    case WM_MEASUREITEM:
+        // Asked while a list is being made; the list sets its real height once its font is in.
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lparam)->itemHeight = 16;
+        return TRUE;
+    case WM_CTLCOLORSTATIC: {
+        const HWND child = reinterpret_cast<HWND>(lparam);
+        const Win32Label* label = label1_ && child == label1_->hwnd()   ? label1_.get()
+                                  : label2_ && child == label2_->hwnd() ? label2_.get()
+                                                                        : nullptr;
+        if (label == nullptr) break;
+        const HDC dc = reinterpret_cast<HDC>(wparam);
+        ::SetTextColor(dc, label->text_color());
+        ::SetBkColor(dc, back_rgb_);
+        return reinterpret_cast<LRESULT>(back_brush_.get());
+    }
+    case WM_CTLCOLORBTN:
+        return reinterpret_cast<LRESULT>(back_brush_.get());
+    case WM_ERASEBKGND: {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        ::FillRect(reinterpret_cast<HDC>(wparam), &client, back_brush_.get());
+        return 1;
+    }
+    default:
+        break;
+    }
+    return ::DefWindowProcW(window, message, wparam, lparam);
+}
+
+void Win32Surface::OnCommand(int id, int code) {
+    host::ChildEvents* sink = context_.sink;
+    const HWND child = WindowAt(id);
+    if (child == nullptr) return;
+    if (child == drive1_->hwnd()) {
+        if (code == CBN_SELCHANGE) drive1_->OnSelectionChange();
+        if (code == CBN_DROPDOWN) drive1_->OnDropDown();
+    } else if (child == dir1_->hwnd()) {
+        if (code == LBN_DBLCLK) dir1_->OpenSelected();
+    } else if (child == text1_->hwnd()) {
+        if (code == EN_CHANGE && sink) sink->OnText1Change();
+    } else if (child == command1_->hwnd()) {
+        if (code == BN_CLICKED && sink) sink->OnCommand1Click();
+    } else if (child == list1_->hwnd()) {
+        if (code == LBN_SELCHANGE && sink) sink->OnList1Click();
+        if (code == LBN_DBLCLK && sink) sink->OnList1DblClick();
+    }
+}
+
+}  // namespace selvane::win32

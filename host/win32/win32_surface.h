@@ -1,0 +1,80 @@
+// The control's surface as a real window: the seven children at their designed places, the
+// background colour, the tool tips, and the routing of the children's notifications.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "host/surface.h"
+#include "host/win32/child_window.h"
+#include "host/win32/dir_list.h"
+#include "host/win32/drive_list.h"
+#include "host/win32/label.h"
+#include "host/win32/list_box.h"
+#include "host/win32/text_box.h"
+
+namespace selvane::win32 {
+
+class Win32Surface final : public host::Surface {
+public:
+    // A child of the parent at the designed size, the drive and directory lists showing the
+    // start directory (the process's current one when empty). Without a parent the surface is
+    // a hidden window of its own, with every child in place.
+    explicit Win32Surface(HWND parent, const std::u16string& start_directory = u"");
+    ~Win32Surface() override;
+    Win32Surface(const Win32Surface&) = delete;
+    Win32Surface& operator=(const Win32Surface&) = delete;
+
+    Color BackColor() const override { return back_color_; }
+    void SetBackColor(Color color) override;
+    float ScaleWidth() const override;
+    float ScaleHeight() const override;
+    int ControlCount() const override { return static_cast<int>(in_order_.size()); }
+    host::ChildControl& Control(int index) override;
+
+    host::DriveList& Drive1() override { return *drive1_; }
+    host::DirList& Dir1() override { return *dir1_; }
+    host::TextBox& Text1() override { return *text1_; }
+    host::Button& Command1() override { return *command1_; }
+    host::ListBox& List1() override { return *list1_; }
+    host::Label& Label1() override { return *label1_; }
+    host::Label& Label2() override { return *label2_; }
+
+    void Refresh() override;
+    void Connect(host::ChildEvents* sink) override { context_.sink = sink; }
+
+    HWND hwnd() const { return window_.get(); }
+    // The window of the named child ("List1"), or nullptr.
+    HWND ChildWindowOf(std::u16string_view name) const;
+    const ToolTips& tips() const { return *tips_; }
+
+    // Keyboard handling a host's message loop gives the surface first: Tab and Shift+Tab move
+    // between the children, Alt with an access key presses its button. True when it was used.
+    bool TranslateKeyboard(const MSG& message);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    void OnCommand(int id, int code);
+    HWND WindowAt(int index) const;
+
+    WindowContext context_;
+    UniqueWindow window_;
+    std::unique_ptr<ToolTips> tips_;
+    Color back_color_ = kButtonFaceColor;
+    UniqueBrush back_brush_;
+    COLORREF back_rgb_ = 0;
+
+    std::unique_ptr<Win32DriveList> drive1_;
+    std::unique_ptr<Win32DirList> dir1_;
+    std::unique_ptr<Win32TextBox> text1_;
+    std::unique_ptr<Win32Button> command1_;
+    std::unique_ptr<Win32ListBox> list1_;
+    std::unique_ptr<Win32Label> label1_;
+    std::unique_ptr<Win32Label> label2_;
+    // The children in the collection's order, and their windows.
+    std::vector<host::ChildControl*> in_order_;
+    std::vector<HWND> windows_;
+};
+
+}  // namespace selvane::win32

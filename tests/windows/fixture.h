@@ -1,0 +1,85 @@
+// The drives, folders and files that scripts/wine-prefix.sh builds for the Windows tests.
+// Tests name them through these constants; the script's header comment shows the same layout.
+//
+//   D:  [FIXTUREDATA]  zero.txt 0 B, nine.txt 999 B, thousand.txt 1000 B, huge.bin 3 GiB,
+//                      .windows-label (where Wine reads the label; listed as hidden)
+//       docs\          a.txt B.txt c.log _under.txt Zeta.TXT (empty), alpha\ Beta\ Gamma\ letters\old\,
+//                      secret.txt (hidden), sys.txt (system), hiddendir\ (hidden), sysdir\ (system)
+//       many\          33,000 empty files f00000.txt .. f32999.txt
+//       deep\          12 nested 30-character folder names, then deep.txt (path > 300 characters)
+//   E:  no label       first.txt 10 B, café.txt 20 B
+//   N:  \\fakesrv\share, network: pub\, readme.txt 7 B
+// Everything is dated kFixtureTime; the tests run with TZ=UTC, so that is the local time too.
+#pragma once
+
+#include <cstdint>
+
+namespace selvane::testing::fixture {
+
+struct Time {
+    int year, month, day, hour, minute, second;
+};
+inline constexpr Time kFixtureTime{2001, 2, 3, 4, 5, 6};
+
+// D: a labelled fixed drive with files of chosen sizes.
+inline constexpr wchar_t kDataLetter = L'D';
+inline constexpr wchar_t kDataRoot[] = L"D:\\";
+inline constexpr wchar_t kDataLabel[] = L"FIXTUREDATA";
+inline constexpr wchar_t kLabelFile[] = L"D:\\.windows-label";
+inline constexpr wchar_t kZeroFile[] = L"D:\\zero.txt";
+inline constexpr std::uint64_t kZeroSize = 0;
+inline constexpr wchar_t kNineFile[] = L"D:\\nine.txt";
+inline constexpr std::uint64_t kNineSize = 999;
+inline constexpr wchar_t kThousandFile[] = L"D:\\thousand.txt";
+inline constexpr std::uint64_t kThousandSize = 1000;
+inline constexpr wchar_t kHugeFile[] = L"D:\\huge.bin";
+inline constexpr std::uint64_t kHugeSize = 3ull << 30;
+
+// D:\docs: names in mixed case for case-insensitive sorting, and hidden and system entries.
+inline constexpr wchar_t kDocs[] = L"D:\\docs";
+inline constexpr const wchar_t* kDocsFiles[] = {L"_under.txt", L"a.txt", L"B.txt", L"c.log",
+                                                L"Zeta.TXT"};
+inline constexpr const wchar_t* kDocsFolders[] = {L"alpha", L"Beta", L"Gamma", L"letters"};
+inline constexpr wchar_t kLetters[] = L"D:\\docs\\letters";
+inline constexpr wchar_t kLettersOld[] = L"D:\\docs\\letters\\old";
+inline constexpr wchar_t kHiddenFile[] = L"D:\\docs\\secret.txt";
+inline constexpr wchar_t kSystemFile[] = L"D:\\docs\\sys.txt";
+inline constexpr wchar_t kHiddenFolder[] = L"D:\\docs\\hiddendir";
+inline constexpr wchar_t kSystemFolder[] = L"D:\\docs\\sysdir";
+
+// D:\many: a folder too big to list one entry at a time on screen.
+inline constexpr wchar_t kMany[] = L"D:\\many";
+inline constexpr int kManyCount = 33000;
+inline constexpr wchar_t kManyFirst[] = L"f00000.txt";
+inline constexpr wchar_t kManyLast[] = L"f32999.txt";
+
+// D:\deep: a folder whose path is longer than MAX_PATH; reach it with the \\?\ prefix.
+inline constexpr wchar_t kDeepFolder[] =
+    L"D:\\deep"
+    L"\\nested_folder_level_01_padding\\nested_folder_level_02_padding"
+    L"\\nested_folder_level_03_padding\\nested_folder_level_04_padding"
+    L"\\nested_folder_level_05_padding\\nested_folder_level_06_padding"
+    L"\\nested_folder_level_07_padding\\nested_folder_level_08_padding"
+    L"\\nested_folder_level_09_padding\\nested_folder_level_10_padding"
+    L"\\nested_folder_level_11_padding\\nested_folder_level_12_padding";
+inline constexpr wchar_t kDeepFileName[] = L"deep.txt";
+
+// E: a fixed drive without a label; one file name outside ASCII.
+inline constexpr wchar_t kPlainLetter = L'E';
+inline constexpr wchar_t kPlainRoot[] = L"E:\\";
+inline constexpr wchar_t kPlainFirstFile[] = L"E:\\first.txt";
+inline constexpr std::uint64_t kPlainFirstSize = 10;
+inline constexpr wchar_t kPlainAccentFile[] = L"E:\\caf\u00e9.txt";
+inline constexpr std::uint64_t kPlainAccentSize = 20;
+
+// N: a connected network drive.
+inline constexpr wchar_t kNetworkLetter = L'N';
+inline constexpr wchar_t kNetworkDevice[] = L"N:";
+inline constexpr wchar_t kNetworkRoot[] = L"N:\\";
+inline constexpr wchar_t kNetworkRemote[] = L"\\\\fakesrv\\share";
+inline constexpr wchar_t kNetworkPub[] = L"N:\\pub";
+inline constexpr wchar_t kNetworkReadme[] = L"N:\\readme.txt";
+inline constexpr wchar_t kNetworkReadmeUnc[] = L"\\\\fakesrv\\share\\readme.txt";
+inline constexpr std::uint64_t kNetworkReadmeSize = 7;
+
+}  // namespace selvane::testing::fixture

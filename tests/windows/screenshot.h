@@ -1,0 +1,22 @@
+// Screenshots of the X display the Windows tests run on, for a person to look at after a run.
+#pragma once
+
+#include <string>
+
+namespace selvane::testing {
+
+// Saves the whole screen to $SELVANE_ARTIFACTS/<name>.png once the windows of the calling
+// thread have painted their pending updates. Returns whether the file was written; it can't
+// be outside Wine, without SELVANE_ARTIFACTS, or without an X display.
+bool SaveScreenshot(const std::wstring& name);
+
+// The same to any Unix path; the image format follows its extension (".png", ".bmp").
+bool SaveScreenshotTo(const std::wstring& unix_path);
+
+// The folder SELVANE_ARTIFACTS names, as a Unix path; empty when it isn't set.
+std::wstring ArtifactsFolder();
+
+// The Windows name of a Unix path, through Wine; empty outside Wine.
+std::wstring WindowsPathOf(const std::wstring& unix_path);
+
+}  // namespace selvane::testing

@@ -1,0 +1,101 @@
+// The screenshot helper captures the X display, with what the test's windows painted.
+#include "screenshot.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace selvane::testing {
+namespace {
+
+std::vector<unsigned char> ReadWhole(const std::wstring& unix_path) {
+    const std::wstring path = WindowsPathOf(unix_path);
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::uint32_t BigEndian32(const std::vector<unsigned char>& bytes, size_t at) {
+    return (std::uint32_t{bytes[at]} << 24) | (std::uint32_t{bytes[at + 1]} << 16) |
+           (std::uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
+}
+
+std::int32_t LittleEndian32(const std::vector<unsigned char>& bytes, size_t at) {
+    return static_cast<std::int32_t>(std::uint32_t{bytes[at]} | (std::uint32_t{bytes[at + 1]} << 8) |
+                                     (std::uint32_t{bytes[at + 2]} << 16) |
+                                     (std::uint32_t{bytes[at + 3]} << 24));
+}
+
+// The colour at (x, y) of a bottom-up 24-bit BMP, or 0xFFFFFFFF when it isn't one.
+COLORREF PixelOfBmp(const std::vector<unsigned char>& bmp, int x, int y) {
+    constexpr COLORREF kNotABmp = 0xFFFFFFFF;
+    if (bmp.size() < 54 || bmp[0] != 'B' || bmp[1] != 'M') return kNotABmp;
+    const std::int32_t offset = LittleEndian32(bmp, 10);
+    const std::int32_t width = LittleEndian32(bmp, 18);
+    const std::int32_t height = LittleEndian32(bmp, 22);
+    const int bits = bmp[28] | (bmp[29] << 8);
+    if (bits != 24 || height <= 0 || x >= width || y >= height) return kNotABmp;
+    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+    const size_t at = offset + (height - 1 - y) * stride + x * 3;
+    if (at + 3 > bmp.size()) return kNotABmp;
+    return RGB(bmp[at + 2], bmp[at + 1], bmp[at]);
+}
+
+class ScreenshotTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = ArtifactsFolder();
+        ASSERT_FALSE(folder_.empty()) << "SELVANE_ARTIFACTS is not set (scripts/wine-env.sh sets it)";
+    }
+    std::wstring folder_;
+};
+
+TEST_F(ScreenshotTest, SaveScreenshotWritesAPngOfTheWholeScreen) {
+    ASSERT_TRUE(SaveScreenshot(L"screenshot_test_whole_screen"));
+
+    const auto png = ReadWhole(folder_ + L"/screenshot_test_whole_screen.png");
+    ASSERT_GE(png.size(), 24u);
+    const unsigned char signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    EXPECT_TRUE(std::equal(std::begin(signature), std::end(signature), png.begin()));
+    EXPECT_EQ(BigEndian32(png, 16), static_cast<std::uint32_t>(GetSystemMetrics(SM_CXSCREEN)));
+    EXPECT_EQ(BigEndian32(png, 20), static_cast<std::uint32_t>(GetSystemMetrics(SM_CYSCREEN)));
+}
+
+TEST_F(ScreenshotTest, ScreenshotShowsWhatAWindowPaintedAtItsPlace) {
+    constexpr COLORREF kColour = RGB(0xC0, 0x20, 0x60);
+    const HBRUSH brush = CreateSolidBrush(kColour);
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hbrBackground = brush;
+    window_class.lpszClassName = L"SelvaneScreenshotTest";
+    ASSERT_NE(RegisterClassW(&window_class), 0);
+    const HWND window = CreateWindowExW(WS_EX_TOPMOST, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
+                                        100, 120, 200, 150, nullptr, nullptr, window_class.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+
+    const bool saved = SaveScreenshotTo(folder_ + L"/screenshot_test_window.bmp");
+    DestroyWindow(window);
+    UnregisterClassW(window_class.lpszClassName, window_class.hInstance);
+    DeleteObject(brush);
+
+    ASSERT_TRUE(saved);
+    const auto bmp = ReadWhole(folder_ + L"/screenshot_test_window.bmp");
+    EXPECT_EQ(PixelOfBmp(bmp, 200, 195), kColour);   // inside the window
+    EXPECT_EQ(PixelOfBmp(bmp, 100, 120), kColour);   // its top left pixel
+    EXPECT_NE(PixelOfBmp(bmp, 99, 119), kColour);    // just outside
+    EXPECT_NE(PixelOfBmp(bmp, 300, 270), kColour);
+}
+
+TEST_F(ScreenshotTest, WindowsPathOfAUnixPathGoesThroughDriveZ) {
+    EXPECT_EQ(WindowsPathOf(L"/bin/sh"), L"Z:\\bin\\sh");
+}
+
+}  // namespace
+}  // namespace selvane::testing
