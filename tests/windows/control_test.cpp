@@ -1,0 +1,276 @@
+// The control in real windows, driven by the messages a user's mouse and keyboard send.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/design.h"
+#include "tests/windows/control_window.h"
+#include "tests/windows/fixture.h"
+#include "tests/windows/screenshot.h"
+
+namespace selvane {
+namespace {
+
+namespace fx = testing::fixture;
+using testing::ControlWindow;
+using testing::IndexOf;
+using win32::Utf16;
+using win32::Wide;
+
+std::u16string U(const wchar_t* text) { return Utf16(text); }
+
+class ControlOnScreen : public ::testing::Test {
+protected:
+    HWND Drive1() const { return window.child(u"Drive1"); }
+    HWND Dir1() const { return window.child(u"Dir1"); }
+    HWND Text1() const { return window.child(u"Text1"); }
+    HWND Command1() const { return window.child(u"Command1"); }
+    HWND List1() const { return window.child(u"List1"); }
+    HWND Label1() const { return window.child(u"Label1"); }
+    HWND Label2() const { return window.child(u"Label2"); }
+
+    std::vector<std::wstring> Files() const { return ControlWindow::ListItems(List1()); }
+    void ClickFile(const std::wstring& name) {
+        const int index = IndexOf(Files(), name);
+        ASSERT_GE(index, 0) << "no entry " << std::string(name.begin(), name.end());
+        window.ClickItem(List1(), index);
+    }
+
+    ControlWindow window;
+};
+
+TEST_F(ControlOnScreen, ChoosingADriveWithTheKeyboardListsItsRoot) {
+    const auto drives = ControlWindow::ComboItems(Drive1());
+    const int c = IndexOf(drives, L"c:");
+    const int d = IndexOf(drives, L"d: [" + std::wstring(fx::kDataLabel) + L"]");
+    ASSERT_GE(c, 0);
+    ASSERT_EQ(d, c + 1) << "the test moves one entry down from c:";
+    EXPECT_GE(IndexOf(drives, L"n: [" + std::wstring(fx::kNetworkRemote) + L"]"), 0);
+
+    window.PressKey(Drive1(), VK_DOWN);
+    EXPECT_EQ(window.control().Path(), u"D:\\");
+    const auto files = Files();
+    EXPECT_GE(IndexOf(files, L"zero.txt"), 0);
+    EXPECT_GE(IndexOf(files, L"huge.bin"), 0);
+    EXPECT_EQ(ControlWindow::TextOf(Label1()), std::to_wstring(files.size()) + L" files");
+    EXPECT_EQ(ControlWindow::ListItems(Dir1()).front(), L"D:\\");
+}
+
+TEST_F(ControlOnScreen, OpeningDirectoriesByDoubleClickAndEnter) {
+    window.control().SetPath(U(fx::kDocs));
+    auto dirs = ControlWindow::ListItems(Dir1());
+    // The root and docs as open folders, then the visible subfolders, sorted without case.
+    EXPECT_EQ(dirs, (std::vector<std::wstring>{L"D:\\", L"docs", L"alpha", L"Beta", L"Gamma", L"letters"}));
+    EXPECT_EQ(ControlWindow::TextOf(Label1()), L"5 files");
+
+    window.DoubleClickItem(Dir1(), IndexOf(dirs, L"letters"));
+    EXPECT_EQ(window.control().Path(), U(fx::kLetters));
+    EXPECT_EQ(ControlWindow::TextOf(Label1()), L"");
+
+    dirs = ControlWindow::ListItems(Dir1());
+    window.ClickItem(Dir1(), IndexOf(dirs, L"old"));
+    EXPECT_EQ(window.control().Path(), U(fx::kLetters)) << "a single click only moves the selection";
+    window.PressKey(Dir1(), VK_RETURN);
+    EXPECT_EQ(window.control().Path(), U(fx::kLettersOld));
+
+    // Back up to the root through its open folder.
+    window.DoubleClickItem(Dir1(), 0);
+    EXPECT_EQ(window.control().Path(), u"D:\\");
+}
+
+TEST_F(ControlOnScreen, TypingAPatternListsAgainAtEveryKeystroke) {
+    window.control().SetPath(U(fx::kDocs));
+    window.TypeText(Text1(), L"*.t");
+    EXPECT_TRUE(Files().empty());
+    EXPECT_EQ(ControlWindow::TextOf(Label1()), L"");
+    EXPECT_EQ(window.surface().tips().Text(List1()), u"");
+
+    window.TypeText(Text1(), L"*.txt");
+    // Sorted as the list's sorted flag sorts: without regard to case.
+    EXPECT_EQ(Files(), (std::vector<std::wstring>{L"_under.txt", L"a.txt", L"B.txt", L"Zeta.TXT"}));
+    EXPECT_EQ(ControlWindow::TextOf(Label1()), L"4 files");
+    EXPECT_EQ(window.surface().tips().Text(List1()), std::u16string(design::kFileTip));
+
+    window.PressAltKey(List1(), L'a');
+    EXPECT_EQ(ControlWindow::TextOf(Text1()), L"*.*");
+    EXPECT_EQ(ControlWindow::TextOf(Label1()), L"5 files");
+}
+
+TEST_F(ControlOnScreen, TabWalksTheChildrenInTabOrder) {
+    ::SetFocus(Drive1());
+    for (HWND next : {Dir1(), Text1(), Command1(), List1(), Drive1()}) {
+        window.PressKey(::GetFocus(), VK_TAB);
+        EXPECT_EQ(::GetFocus(), next);
+    }
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    ::SetKeyboardState(keys);
+    window.PressKey(::GetFocus(), VK_TAB);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(::GetFocus(), List1()) << "Shift+Tab goes back";
+}
+
+TEST_F(ControlOnScreen, ClickingAFileShowsItsDetailsAndRaisesClick) {
+    window.control().SetPath(U(fx::kDataRoot));
+    ClickFile(L"thousand.txt");
+    EXPECT_EQ(ControlWindow::TextOf(Label2()), L"2/3/2001 4:05:06 AM  1,000");
+    EXPECT_EQ(window.control().GetPath(), U(fx::kThousandFile));
+    ClickFile(L"zero.txt");
+    EXPECT_EQ(ControlWindow::TextOf(Label2()), L"2/3/2001 4:05:06 AM  0");
+    ClickFile(L"nine.txt");
+    EXPECT_EQ(ControlWindow::TextOf(Label2()), L"2/3/2001 4:05:06 AM  999");
+    ClickFile(L"huge.bin");
+    EXPECT_EQ(ControlWindow::TextOf(Label2()), L"2/3/2001 4:05:06 AM  3,221,225,472");
+    EXPECT_EQ(window.site().events, (std::vector<std::u16string>{u"Click", u"Click", u"Click", u"Click"}));
+
+    window.site().events.clear();
+    window.DoubleClickItem(List1(), IndexOf(Files(), L"zero.txt"));
+    EXPECT_EQ(window.site().events, (std::vector<std::u16string>{u"Click", u"DblClick"}));
+
+    window.control().RefreshFiles();
+    EXPECT_EQ(ControlWindow::TextOf(Label2()), L"") << "a new listing clears the details";
+    EXPECT_EQ(::SendMessageW(List1(), LB_GETCURSEL, 0, 0), LB_ERR);
+}
+
+TEST_F(ControlOnScreen, HiddenFilesOnlyWhenAskedForAndSystemFilesNever) {
+    window.control().SetPath(U(fx::kDocs));
+    EXPECT_EQ(IndexOf(Files(), L"secret.txt"), -1);
+    window.control().SetShowHidden(kTrue);
+    EXPECT_EQ(IndexOf(Files(), L"secret.txt"), -1) << "the flag waits for the next listing";
+    window.control().RefreshFiles();
+    EXPECT_GE(IndexOf(Files(), L"secret.txt"), 0);
+    EXPECT_EQ(IndexOf(Files(), L"sys.txt"), -1);
+    const auto dirs = ControlWindow::ListItems(Dir1());
+    EXPECT_EQ(IndexOf(dirs, L"hiddendir"), -1);
+    EXPECT_EQ(IndexOf(dirs, L"sysdir"), -1);
+}
+
+TEST_F(ControlOnScreen, TheScrollExtentFitsTheWidestName) {
+    window.control().SetPath(U(fx::kDocs));
+    const auto files = Files();
+    HDC dc = ::GetDC(List1());
+    HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(List1(), WM_GETFONT, 0, 0)));
+    LONG widest = 0;
+    for (const auto& name : files) {
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, name.c_str(), static_cast<int>(name.size()), &size);
+        widest = std::max(widest, size.cx);
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(List1(), dc);
+    EXPECT_EQ(::SendMessageW(List1(), LB_GETHORIZONTALEXTENT, 0, 0), widest + 25);
+}
+
+TEST_F(ControlOnScreen, AFolderOfMoreThan32767Files) {
+    window.control().SetPath(U(fx::kMany));
+    const HWND list = List1();
+    EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), fx::kManyCount);
+    EXPECT_EQ(ControlWindow::TextOf(Label1()), std::to_wstring(fx::kManyCount) + L" files");
+    const auto files = Files();
+    EXPECT_EQ(files.front(), fx::kManyFirst);
+    EXPECT_EQ(files.back(), fx::kManyLast);
+}
+
+TEST_F(ControlOnScreen, NetworkPathsMapToTheirDrive) {
+    window.control().SetPath(std::u16string(U(fx::kNetworkRemote)) + u"\\pub");
+    EXPECT_EQ(window.control().Path(), u"N:\\pub");
+    window.control().SetPath(U(fx::kNetworkRoot));
+    ClickFile(L"readme.txt");
+    window.control().SetServer(kTrue);
+    // The server form is built from the upper-cased drive entry.
+    EXPECT_EQ(window.control().GetPath(), u"\\\\FAKESRV\\SHARE\\readme.txt");
+}
+
+TEST_F(ControlOnScreen, DeepFoldersAreListedAndAnswered) {
+    window.control().SetPath(U(fx::kDeepFolder));
+    EXPECT_EQ(window.control().Path(), U(fx::kDeepFolder));
+    EXPECT_EQ(Files(), std::vector<std::wstring>{fx::kDeepFileName});
+    ClickFile(fx::kDeepFileName);
+    EXPECT_NE(ControlWindow::TextOf(Label2()), L"");
+    EXPECT_EQ(window.control().GetPath(), U(fx::kDeepFolder) + u"\\" + U(fx::kDeepFileName));
+    EXPECT_EQ(window.control().DirExists(U(fx::kDeepFolder)), kTrue);
+    EXPECT_EQ(::wcsstr(ControlWindow::TextOf(Label2()).c_str(), L"\\\\?\\"), nullptr);
+}
+
+TEST_F(ControlOnScreen, AnUnreachableDirectoryLeavesTheListAsItWas) {
+    window.control().SetPath(U(fx::kDocs));
+    const auto before = ControlWindow::ListItems(Dir1());
+    try {
+        window.surface().Dir1().SetPath(u"D:\\no such folder");
+        ADD_FAILURE() << "the directory list accepted a missing directory";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.code(), errc::kPathNotFound);
+    }
+    EXPECT_EQ(ControlWindow::ListItems(Dir1()), before);
+    // A relative path is taken from the current directory.
+    window.surface().Dir1().SetPath(u"..\\docs\\alpha");
+    EXPECT_EQ(window.control().Path(), u"D:\\docs\\alpha");
+}
+
+TEST_F(ControlOnScreen, LabelsKeepTheirOwnColourAndFont) {
+    window.control().SetLabel1Bold(kTrue);
+    window.control().SetLabel2Color(0x0000FF);
+    EXPECT_EQ(window.control().Label1Bold(), kTrue);
+    EXPECT_EQ(window.control().Label2Bold(), kFalse);
+    LOGFONTW one{};
+    LOGFONTW two{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Label1(), WM_GETFONT, 0, 0)), sizeof(one), &one);
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Label2(), WM_GETFONT, 0, 0)), sizeof(two), &two);
+    EXPECT_EQ(one.lfWeight, FW_BOLD);
+    EXPECT_EQ(two.lfWeight, FW_NORMAL);
+    EXPECT_EQ(window.control().Label2Color(), 0x0000FFu);
+    try {
+        window.control().SetBackColor(0x80FFFFFF);
+        ADD_FAILURE() << "an unknown system colour was taken";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.code(), errc::kInvalidPropertyValue);
+    }
+}
+
+TEST_F(ControlOnScreen, ToolTipsFollowTheTipsProperty) {
+    window.control().SetPath(U(fx::kDataRoot));
+    window.control().SetTips(kTrue);
+    EXPECT_EQ(window.surface().tips().Text(Drive1()), std::u16string(design::kDriveTip));
+    EXPECT_EQ(window.surface().tips().Text(Command1()), std::u16string(design::kAllTip));
+    window.control().SetTips(kFalse);
+    for (const char16_t* name : {u"Drive1", u"Dir1", u"Text1", u"Command1", u"List1", u"Label1", u"Label2"}) {
+        EXPECT_EQ(window.surface().tips().Text(window.child(name)), u"") << "tip left on a child";
+    }
+    window.control().RefreshFiles();
+    EXPECT_EQ(window.surface().tips().Text(List1()), std::u16string(design::kFileTip))
+        << "a listing with files gives the file list its tip whatever Tips says";
+}
+
+// Every child keeps its designed share of the surface at any size.
+TEST_F(ControlOnScreen, LayoutScalesWithTheSurface) {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    const int design_width = ::MulDiv(static_cast<int>(design::kSurfaceWidth), dpi, 1440);
+    const int design_height = ::MulDiv(static_cast<int>(design::kSurfaceHeight), dpi, 1440);
+    testing::SaveScreenshot(L"control-design-size");
+
+    for (int factor2 : {4, 1}) {  // twice and half the design size
+        window.SizeSurface(design_width * factor2 / 2, design_height * factor2 / 2);
+        if (factor2 == 4) testing::SaveScreenshot(L"control-double-size");
+        const RECT list = window.PlaceOf(List1());
+        const double scale = factor2 / 2.0;
+        const auto& record = design::kChildren[2];
+        EXPECT_NEAR(list.left, record.left * scale * dpi / 1440, 2);
+        EXPECT_NEAR(list.top, record.top * scale * dpi / 1440, 2);
+        EXPECT_NEAR(list.right - list.left, record.width * scale * dpi / 1440, 2);
+        EXPECT_NEAR(list.bottom - list.top, record.height * scale * dpi / 1440, 2);
+        // The surface's size is whole pixels, so the scale is within a pixel's share of it.
+        EXPECT_NEAR(window.surface().List1().FontSize(), design::kFontSize * scale, 0.05);
+        const RECT button = window.PlaceOf(Command1());
+        EXPECT_NEAR(button.left, 4200 * scale * dpi / 1440, 2);
+    }
+}
+
+}  // namespace
+}  // namespace selvane

@@ -1,0 +1,186 @@
+// The Win32 file system, locale, list order and text measuring, against the test prefix's drives.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/win32/dir_list.h"
+#include "host/win32/drive_list.h"
+#include "host/win32/list_box.h"
+#include "host/win32/win32_file_system.h"
+#include "host/win32/win32_locale.h"
+#include "tests/windows/fixture.h"
+
+namespace selvane {
+namespace {
+
+namespace fx = testing::fixture;
+using win32::Utf16;
+
+std::vector<std::u16string> Names(host::FileSystem& files, const std::u16string& path, std::uint32_t mask) {
+    std::vector<std::u16string> names;
+    files.Enumerate(path, mask, [&](const std::u16string& name) {
+        names.push_back(name);
+        return true;
+    });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool Has(const std::vector<std::u16string>& names, const std::u16string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::u16string U(const wchar_t* text) { return Utf16(text); }
+
+TEST(Win32FileSystem, EnumerationFollowsTheAttributeMask) {
+    win32::Win32FileSystem files;
+    const std::u16string docs = U(fx::kDocs) + u"\\*.*";
+
+    const auto normal = Names(files, docs, 0);
+    EXPECT_TRUE(Has(normal, u"a.txt"));
+    EXPECT_TRUE(Has(normal, u"Zeta.TXT"));
+    EXPECT_FALSE(Has(normal, u"secret.txt"));
+    EXPECT_FALSE(Has(normal, u"sys.txt"));
+    EXPECT_FALSE(Has(normal, u"alpha")) << "directories qualify only with mask 16";
+    EXPECT_FALSE(Has(normal, u"."));
+
+    const auto hidden = Names(files, docs, attr::kHidden);
+    EXPECT_TRUE(Has(hidden, u"secret.txt"));
+    EXPECT_FALSE(Has(hidden, u"sys.txt"));
+
+    const auto with_directories = Names(files, docs, attr::kDirectory);
+    EXPECT_TRUE(Has(with_directories, u"alpha"));
+    EXPECT_TRUE(Has(with_directories, u".."));
+    EXPECT_FALSE(Has(with_directories, u"hiddendir"));
+
+    // A bare directory matches all of it, as a "*" would.
+    EXPECT_EQ(Names(files, U(fx::kDocs) + u"\\", 0), normal);
+    EXPECT_EQ(Names(files, U(fx::kDocs) + u"\\*.log", 0), std::vector<std::u16string>{u"c.log"});
+    EXPECT_TRUE(Names(files, U(fx::kDocs) + u"\\nothing-*", 0).empty());
+    EXPECT_TRUE(Names(files, u"D:\\no such folder\\*.*", 0).empty());
+}
+
+TEST(Win32FileSystem, EnumerationStopsWhenAsked) {
+    win32::Win32FileSystem files;
+    int seen = 0;
+    files.Enumerate(U(fx::kMany) + u"\\*.txt", 0, [&](const std::u16string&) { return ++seen < 3; });
+    EXPECT_EQ(seen, 3);
+}
+
+TEST(Win32FileSystem, LengthsAndTimesOfFiles) {
+    win32::Win32FileSystem files;
+    EXPECT_EQ(files.FileLength(U(fx::kZeroFile)), fx::kZeroSize);
+    EXPECT_EQ(files.FileLength(U(fx::kThousandFile)), fx::kThousandSize);
+    EXPECT_EQ(files.FileLength(U(fx::kHugeFile)), fx::kHugeSize);
+    EXPECT_EQ(files.FileLength(U(fx::kDocs)), 0u);
+
+    const LocalTime written = files.LastWriteTime(U(fx::kNineFile));
+    EXPECT_EQ(written.year, fx::kFixtureTime.year);
+    EXPECT_EQ(written.month, fx::kFixtureTime.month);
+    EXPECT_EQ(written.day, fx::kFixtureTime.day);
+    EXPECT_EQ(written.hour, fx::kFixtureTime.hour);
+    EXPECT_EQ(written.minute, fx::kFixtureTime.minute);
+    EXPECT_EQ(written.second, fx::kFixtureTime.second);
+
+    try {
+        files.FileLength(u"D:\\missing.txt");
+        ADD_FAILURE() << "a missing file has no length";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.code(), errc::kFileNotFound);
+    }
+    EXPECT_TRUE(files.IsDirectory(U(fx::kHiddenFolder)));
+    EXPECT_FALSE(files.IsDirectory(U(fx::kZeroFile)));
+    EXPECT_FALSE(files.IsDirectory(u"Q:\\"));
+}
+
+TEST(Win32FileSystem, PathsBeyondMaxPathWork) {
+    win32::Win32FileSystem files;
+    const std::u16string deep = U(fx::kDeepFolder);
+    ASSERT_GT(deep.size(), static_cast<std::size_t>(MAX_PATH));
+    EXPECT_EQ(Names(files, deep + u"\\*.*", 0), std::vector<std::u16string>{U(fx::kDeepFileName)});
+    EXPECT_TRUE(files.IsDirectory(deep));
+    EXPECT_EQ(files.FileLength(deep + u"\\" + U(fx::kDeepFileName)), 0u);
+}
+
+TEST(Win32Locale, GeneralDateAndGroupingFollowTheLocale) {
+    const LocalTime time{2003, 2, 9, 10, 15, 32};
+    win32::Win32Locale us(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
+    EXPECT_EQ(us.ShortDate(time), u"2/9/2003");
+    EXPECT_EQ(us.LongTime(time), u"10:15:32 AM");
+    EXPECT_EQ(us.ThousandsSeparator(), u",");
+
+    win32::Win32Locale german(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT));
+    // Windows writes German short dates as dd.MM.yyyy; Wine 8 as d.M.yyyy.
+    const std::u16string german_date = german.ShortDate(time);
+    EXPECT_TRUE(german_date == u"09.02.2003" || german_date == u"9.2.2003") << std::string(german_date.begin(), german_date.end());
+    EXPECT_EQ(german.LongTime(time), u"10:15:32");
+    EXPECT_EQ(german.ThousandsSeparator(), u".");
+}
+
+TEST(Win32Locale, CaseMappingIsWindowsOwn) {
+    win32::Win32Locale locale;
+    EXPECT_EQ(locale.ToLower(u"C:\\DATEN\\\u00c4RGER"), u"c:\\daten\\\u00e4rger");
+    EXPECT_EQ(locale.ToUpper(u"x: [\\\\fs1\\pub]"), u"X: [\\\\FS1\\PUB]");
+}
+
+// The order the file list shows must be the one its sorted flag gives, entry for entry.
+TEST(Win32ListOrder, MatchesWhatASortedListBoxGives) {
+    const std::vector<std::u16string> names = {
+        u"b.txt",  u"B2.txt", u"_under.txt", u"a-b.txt", u"ab.txt", u"A.TXT.bak", u"zeta", u"\u00e9t\u00e9.doc",
+        u"etc.doc", u"10.txt", u"9.txt",     u"~tmp",    u"a b",    u"Ab",        u"(x)",  u"aB.txt"};
+    HWND sorted = ::CreateWindowExW(0, L"LISTBOX", L"", LBS_SORT | LBS_HASSTRINGS, 0, 0, 100, 100, nullptr, nullptr,
+                                    nullptr, nullptr);
+    ASSERT_NE(sorted, nullptr);
+    for (const auto& name : names) ::SendMessageW(sorted, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+
+    const std::vector<std::size_t> order = win32::SortedListOrder(names);
+    ASSERT_EQ(order.size(), names.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        wchar_t text[64] = {};
+        ::SendMessageW(sorted, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        EXPECT_EQ(names[order[i]], Utf16(text)) << "at " << i;
+    }
+    ::DestroyWindow(sorted);
+}
+
+TEST(Win32TextMeter, AgreesWithTheSystemsMeasure) {
+    HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    LOGFONTW spec{};
+    spec.lfHeight = -11;
+    wcscpy(spec.lfFaceName, L"Tahoma");
+    HFONT font = ::CreateFontIndirectW(&spec);
+    win32::TextMeter meter;
+    HDC dc = ::GetDC(window);
+    HGDIOBJ previous = ::SelectObject(dc, font);
+    for (const std::u16string text : {u"f00000.txt", u"WWW wide.TXT", u"caf\u00e9 \u00c5ngstr\u00f6m.doc",
+                                      u"\u65e5\u672c\u8a9e.txt", u""}) {
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()), &size);
+        EXPECT_EQ(meter.Width(window, font, text), size.cx);
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(window, dc);
+    ::DeleteObject(font);
+    ::DestroyWindow(window);
+}
+
+TEST(Win32Drives, EntriesShowLabelsAndConnections) {
+    std::vector<std::u16string> texts;
+    for (const win32::DriveEntry& entry : win32::ReadDrives()) texts.push_back(entry.text);
+    EXPECT_TRUE(Has(texts, u"d: [" + U(fx::kDataLabel) + u"]"));
+    EXPECT_TRUE(Has(texts, u"e:"));
+    EXPECT_TRUE(Has(texts, u"n: [" + U(fx::kNetworkRemote) + u"]"));
+    EXPECT_TRUE(std::is_sorted(texts.begin(), texts.end()));
+}
+
+TEST(Win32Directories, SubdirectoriesAreVisibleOnesSortedWithoutCase) {
+    EXPECT_EQ(win32::VisibleSubdirectories(fx::kDocs),
+              (std::vector<std::wstring>{L"alpha", L"Beta", L"Gamma", L"letters"}));
+}
+
+}  // namespace
+}  // namespace selvane
