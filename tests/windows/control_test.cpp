@@ -50,6 +50,14 @@ TEST_F(ControlOnScreen, ChoosingADriveWithTheKeyboardListsItsRoot) {
     ASSERT_EQ(d, c + 1) << "the test moves one entry down from c:";
     EXPECT_GE(IndexOf(drives, L"n: [" + std::wstring(fx::kNetworkRemote) + L"]"), 0);
 
+    try {
+        window.surface().Drive1().SetDrive(u"q:");
+        ADD_FAILURE() << "a letter without a drive was selected";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.code(), errc::kDeviceUnavailable);
+    }
+    EXPECT_EQ(window.surface().Drive1().Drive(), u"c:");
+
     window.PressKey(Drive1(), VK_DOWN);
     EXPECT_EQ(window.control().Path(), u"D:\\");
     const auto files = Files();
@@ -127,6 +135,11 @@ TEST_F(ControlOnScreen, ClickingAFileShowsItsDetailsAndRaisesClick) {
     ClickFile(L"huge.bin");
     EXPECT_EQ(ControlWindow::TextOf(Label2()), L"2/3/2001 4:05:06 AM  3,221,225,472");
     EXPECT_EQ(window.site().events, (std::vector<std::u16string>{u"Click", u"Click", u"Click", u"Click"}));
+
+    window.site().events.clear();
+    window.PressKey(List1(), VK_DOWN);
+    EXPECT_EQ(window.site().events, std::vector<std::u16string>{u"Click"}) << "a selection by keyboard is a click";
+    EXPECT_EQ(ControlWindow::TextOf(Label2()), L"2/3/2001 4:05:06 AM  999") << "huge.bin, then nine.txt below it";
 
     window.site().events.clear();
     window.DoubleClickItem(List1(), IndexOf(Files(), L"zero.txt"));
