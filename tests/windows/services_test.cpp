@@ -131,7 +131,8 @@ TEST(Win32Locale, CaseMappingIsWindowsOwn) {
 TEST(Win32ListOrder, MatchesWhatASortedListBoxGives) {
     const std::vector<std::u16string> names = {
         u"b.txt",  u"B2.txt", u"_under.txt", u"a-b.txt", u"ab.txt", u"A.TXT.bak", u"zeta", u"\u00e9t\u00e9.doc",
-        u"etc.doc", u"10.txt", u"9.txt",     u"~tmp",    u"a b",    u"Ab",        u"(x)",  u"aB.txt"};
+        u"etc.doc", u"10.txt", u"9.txt",     u"~tmp",    u"a b",    u"Ab",        u"(x)",  u"aB.txt",
+        u"f10.txt", u"F1.txt", u"f2.txt",   u"f1.txt",  u"f1-2",   u"f12",       u"f1_1", u"I1",     u"i2"};
     HWND sorted = ::CreateWindowExW(0, L"LISTBOX", L"", LBS_SORT | LBS_HASSTRINGS, 0, 0, 100, 100, nullptr, nullptr,
                                     nullptr, nullptr);
     ASSERT_NE(sorted, nullptr);
