@@ -127,5 +127,6 @@ int wmain(int argc, wchar_t** argv) {
         ::DispatchMessageW(&message);
     }
     g_demo = nullptr;
+    std::printf("selvane-window: closed\n");
     return 0;
 }
