@@ -90,7 +90,8 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
     label2_ = std::make_unique<Win32Label>(Record(u"Label2"), context_, IdOf(u"Label2"));
 
     in_order_ = {command1_.get(), text1_.get(), list1_.get(), dir1_.get(), drive1_.get(), label2_.get(), label1_.get()};
-    windows_ = {command1_->hwnd(), text1_->hwnd(), list1_->hwnd(), dir1_->hwnd(), drive1_->hwnd(), label2_->hwnd(), label1_->hwnd()};
+    windows_ = {command1_->hwnd(), text1_->hwnd(), list1_->hwnd(), dir1_->hwnd(),
+                drive1_->hwnd(),   label2_->hwnd(), label1_->hwnd()};
     for (std::size_t i = 0; i < design::kChildren.size(); ++i) {
         tips_->Watch(windows_[i]);
         tips_->Set(windows_[i], std::u16string(design::kChildren[i].tool_tip));
