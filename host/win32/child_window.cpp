@@ -43,11 +43,11 @@ void ChildWindow::Place(float left, float top, float width, float height) {
 
 void ChildWindow::SetFont(float points, bool bold) {
     if (!std::isfinite(points) || points < 0) Raise(errc::kInvalidPropertyValue);
-    LOGFONTW spec = context_.base_font;
+    LOGFONTW wanted = context_.base_font;
     // A height of 0 would mean "the default size", so the smallest font is one pixel high.
-    spec.lfHeight = -std::max(1L, std::lround(points * context_.dpi_y / 72.0f));
-    spec.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    UniqueFont font(::CreateFontIndirectW(&spec));
+    wanted.lfHeight = -std::max(1L, std::lround(points * context_.dpi_y / 72.0f));
+    wanted.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    UniqueFont font(::CreateFontIndirectW(&wanted));
     if (!font) Raise(errc::kOutOfMemory);
     ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     font_ = std::move(font);

@@ -49,16 +49,6 @@ std::vector<std::wstring> Components(const std::wstring& path, std::size_t root)
     return names;
 }
 
-std::wstring FullPath(const std::wstring& path) {
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) RaiseLastError();
-    std::wstring full(needed, L'\0');
-    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) RaiseLastError();
-    full.resize(length);
-    return full;
-}
-
 // The name the file system itself gives the entry, or the name as asked when it can't say.
 std::wstring StoredName(const std::wstring& parent, const std::wstring& name) {
     WIN32_FIND_DATAW data;
@@ -126,6 +116,7 @@ std::wstring Win32DirList::Resolve(const std::wstring& path) const {
     }
     // Makes "..", "." and "/" plain; drive letters are shown in capitals, as Windows shows them.
     std::wstring full = FullPath(wanted);
+    if (full.empty()) RaiseLastError();
     if (full.size() >= 2 && full[1] == L':') full[0] = static_cast<wchar_t>(::towupper(full[0]));
     const std::size_t root = RootLength(full);
     while (full.size() > root && IsSeparator(full.back())) full.pop_back();

@@ -13,20 +13,21 @@ bool IsAbsolute(const std::wstring& path) {
     return path.size() >= 2 && (path[0] == L'\\' || path[0] == L'/') && (path[1] == L'\\' || path[1] == L'/');
 }
 
+}  // namespace
+
 std::wstring FullPath(const std::wstring& path) {
-    DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return L"";
     std::vector<wchar_t> buffer(needed);
-    DWORD length = ::GetFullPathNameW(path.c_str(), needed, buffer.data(), nullptr);
-    if (length == 0 || length >= needed) return path;
+    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, buffer.data(), nullptr);
+    if (length == 0 || length >= needed) return L"";
     return std::wstring(buffer.data(), length);
 }
-
-}  // namespace
 
 std::wstring ExtendedPath(const std::wstring& path) {
     if (path.size() < kPlainLimit || !IsAbsolute(path) || path.compare(0, 4, L"\\\\?\\") == 0) return path;
     std::wstring full = FullPath(path);
+    if (full.empty()) return path;
     if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }

@@ -12,6 +12,10 @@ namespace selvane::win32 {
 // ("\\?\c:\..." or "\\?\UNC\server\share\..."). The prefix never leaves the file-access layer.
 std::wstring ExtendedPath(const std::wstring& path);
 
+// The full form of a path ("..", "." and "/" made plain, a relative path taken from the
+// current directory); empty when the system can't give one.
+std::wstring FullPath(const std::wstring& path);
+
 // While it lives, a drive without a medium fails the call instead of asking the user for a disk.
 class QuietDriveErrors {
 public:

@@ -150,10 +150,10 @@ TEST(Win32ListOrder, MatchesWhatASortedListBoxGives) {
 
 TEST(Win32TextMeter, AgreesWithTheSystemsMeasure) {
     HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    LOGFONTW spec{};
-    spec.lfHeight = -11;
-    wcscpy(spec.lfFaceName, L"Tahoma");
-    HFONT font = ::CreateFontIndirectW(&spec);
+    LOGFONTW wanted{};
+    wanted.lfHeight = -11;
+    wcscpy(wanted.lfFaceName, L"Tahoma");
+    HFONT font = ::CreateFontIndirectW(&wanted);
     win32::TextMeter meter;
     HDC dc = ::GetDC(window);
     HGDIOBJ previous = ::SelectObject(dc, font);
