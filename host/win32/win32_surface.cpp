@@ -180,6 +180,95 @@ bool Win32Surface::TranslateKeyboard(const MSG& message) {
     return false;
 }
 
+void Win32Surface::Place(HWND parent, const RECT& rect) {
+    const HWND window = hwnd();
+    if (::GetAncestor(window, GA_PARENT) != parent) {
+        const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
+        ::SetWindowLongPtrW(window, GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS);
+        if (::SetParent(window, parent) == nullptr) RaiseLastError();
+    }
+    if (!::SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                        SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_FRAMECHANGED)) {
+        RaiseLastError();
+    }
+}
+
+void Win32Surface::Withdraw() {
+    const HWND window = hwnd();
+    ::ShowWindow(window, SW_HIDE);
+    const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
+    if ((style & WS_CHILD) == 0) return;
+    ::SetParent(window, nullptr);
+    ::SetWindowLongPtrW(window, GWL_STYLE, (style & ~(WS_CHILD | WS_CLIPSIBLINGS)) | WS_POPUP);
+}
+
+void Win32Surface::SetPixelSize(int width, int height) {
+    if (!::SetWindowPos(hwnd(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE)) {
+        RaiseLastError();
+    }
+}
+
+void Win32Surface::Print(HDC dc) const {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    ::FillRect(dc, &client, back_brush_.get());
+    // From the bottom of the z-order up, so that what lies on top is drawn last. The surface
+    // may be hidden, so each child's own visibility decides.
+    const HWND top = ::GetWindow(hwnd(), GW_CHILD);
+    for (HWND child = top ? ::GetWindow(top, GW_HWNDLAST) : nullptr; child; child = ::GetWindow(child, GW_HWNDPREV)) {
+        if ((::GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) != 0) PrintChild(child, dc);
+    }
+}
+
+// The frame is drawn here, and the client area printed into a bitmap of its own at its own
+// origin: the system's controls clip in their own coordinates and would cut themselves short
+// on a shifted DC, and their non-client areas don't print.
+void Win32Surface::PrintChild(HWND child, HDC dc) const {
+    RECT frame{};
+    ::GetWindowRect(child, &frame);
+    ::MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&frame), 2);
+    if (::GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) {
+        ::DrawEdge(dc, &frame, EDGE_SUNKEN, BF_RECT);
+    } else if (::GetWindowLongPtrW(child, GWL_STYLE) & WS_BORDER) {
+        ::FrameRect(dc, &frame, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    }
+    RECT inside{};
+    ::GetClientRect(child, &inside);
+    POINT origin{0, 0};
+    ::MapWindowPoints(child, hwnd(), &origin, 1);
+    HDC child_dc = ::CreateCompatibleDC(dc);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(dc, inside.right, inside.bottom);
+    if (child_dc && bitmap) {
+        const HGDIOBJ old = ::SelectObject(child_dc, bitmap);
+        ::SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(child_dc), PRF_CLIENT | PRF_ERASEBKGND);
+        // A hidden drop-down list leaves its selection box empty: it is drawn as it would show.
+        if (child == drive1_->hwnd()) {
+            COMBOBOXINFO box{};
+            box.cbSize = sizeof(box);
+            const LRESULT selected = ::SendMessageW(child, CB_GETCURSEL, 0, 0);
+            if (selected >= 0 && ::GetComboBoxInfo(child, &box)) {
+                DRAWITEMSTRUCT item{};
+                item.CtlType = ODT_COMBOBOX;
+                item.CtlID = static_cast<UINT>(::GetDlgCtrlID(child));
+                item.itemID = static_cast<UINT>(selected);
+                item.itemAction = ODA_DRAWENTIRE;
+                item.itemState = ODS_COMBOBOXEDIT;
+                item.hwndItem = child;
+                item.hDC = child_dc;
+                item.rcItem = box.rcItem;
+                const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(child, WM_GETFONT, 0, 0));
+                const HGDIOBJ old_font = ::SelectObject(child_dc, font);
+                drive1_->DrawItem(item);
+                ::SelectObject(child_dc, old_font);
+            }
+        }
+        ::BitBlt(dc, origin.x, origin.y, inside.right, inside.bottom, child_dc, 0, 0, SRCCOPY);
+        ::SelectObject(child_dc, old);
+    }
+    if (bitmap) ::DeleteObject(bitmap);
+    if (child_dc) ::DeleteDC(child_dc);
+}
+
 LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_NCCREATE) {
         const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lparam);
@@ -191,6 +280,18 @@ LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wpar
 }
 
 LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != WM_COMMAND && message != WM_VKEYTOITEM) return HandleScoped(window, message, wparam, lparam);
+    // These reach the logic, and through it the host, which may let the surface go: nothing
+    // here touches the surface after LeaveMessage.
+    MessageScope* scope = scope_;
+    if (scope != nullptr) scope->EnterMessage();
+    LRESULT result = 0;
+    Contain([&] { result = HandleScoped(window, message, wparam, lparam); });
+    if (scope != nullptr) scope->LeaveMessage();
+    return result;
+}
+
+LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_COMMAND:
         Contain([&] { OnCommand(LOWORD(wparam), HIWORD(wparam)); });

@@ -15,6 +15,18 @@
 
 namespace selvane::win32 {
 
+// Told when a message that may reach the control's logic (and through it the host) begins and
+// ends, so that an owner released from inside an event handler can put off its destruction
+// until the message is done with it.
+class MessageScope {
+public:
+    virtual void EnterMessage() = 0;
+    virtual void LeaveMessage() = 0;
+
+protected:
+    ~MessageScope() = default;
+};
+
 class Win32Surface final : public host::Surface {
 public:
     // A child of the parent at the designed size, the drive and directory lists showing the
@@ -52,11 +64,23 @@ public:
     // between the children, Alt with an access key presses its button. True when it was used.
     bool TranslateKeyboard(const MSG& message);
 
+    // Becomes a visible child of the parent at the rectangle (in the parent's pixels).
+    void Place(HWND parent, const RECT& rect);
+    // Hidden again, a window of its own, keeping its size.
+    void Withdraw();
+    // A new size in pixels, wherever the surface is.
+    void SetPixelSize(int width, int height);
+    // Draws the surface and its children, as they would show, into the DC at its origin.
+    void Print(HDC dc) const;
+    void SetMessageScope(MessageScope* scope) { scope_ = scope; }
+
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void OnCommand(int id, int code);
     HWND WindowAt(int index) const;
+    LRESULT HandleScoped(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    void PrintChild(HWND child, HDC dc) const;
 
     WindowContext context_;
     UniqueWindow window_;
@@ -75,6 +99,7 @@ private:
     // The children in the collection's order, and their windows.
     std::vector<host::ChildControl*> in_order_;
     std::vector<HWND> windows_;
+    MessageScope* scope_ = nullptr;
 };
 
 }  // namespace selvane::win32
