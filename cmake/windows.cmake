@@ -27,3 +27,59 @@ target_link_options(selvane-window PRIVATE -municode)
 add_executable(selvane-listing-benchmark bench/listing_benchmark.cpp)
 target_link_libraries(selvane-listing-benchmark PRIVATE selvane_win32_host selvane_memory_host)
 target_link_options(selvane-listing-benchmark PRIVATE -municode)
+
+# selvane.ocx: the control as an in-process COM server.
+enable_language(RC)
+find_program(SELVANE_WIDL NAMES i686-w64-mingw32-widl widl REQUIRED)
+set(SELVANE_WINE_IDL_DIR /usr/include/wine/wine/windows CACHE PATH "Wine's .idl files (oaidl.idl), for widl")
+set(SELVANE_WINE_TLB_DIR /usr/lib/i386-linux-gnu/wine/i386-windows CACHE PATH "Where stdole2.tlb lies, for widl")
+
+# The type library and the C++ declarations, both from the one IDL.
+set(SELVANE_GENERATED ${CMAKE_BINARY_DIR}/generated)
+set(SELVANE_TLB ${SELVANE_GENERATED}/selvane.tlb)
+set(SELVANE_IDL_HEADER ${SELVANE_GENERATED}/control/com/selvane_h.h)
+add_custom_command(
+  OUTPUT ${SELVANE_TLB} ${SELVANE_IDL_HEADER}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${SELVANE_GENERATED}/control/com
+  COMMAND ${SELVANE_WIDL} -I ${SELVANE_WINE_IDL_DIR} -L ${SELVANE_WINE_TLB_DIR}
+          -t -o ${SELVANE_TLB} ${PROJECT_SOURCE_DIR}/control/com/selvane.idl
+  COMMAND ${PROJECT_SOURCE_DIR}/scripts/patch-typelib.sh ${SELVANE_TLB}
+  COMMAND ${SELVANE_WIDL} -I ${SELVANE_WINE_IDL_DIR} -L ${SELVANE_WINE_TLB_DIR}
+          -h -H ${SELVANE_IDL_HEADER} ${PROJECT_SOURCE_DIR}/control/com/selvane.idl
+  DEPENDS ${PROJECT_SOURCE_DIR}/control/com/selvane.idl ${PROJECT_SOURCE_DIR}/scripts/patch-typelib.sh
+  COMMENT "Type library and header from selvane.idl")
+add_custom_target(selvane_idl DEPENDS ${SELVANE_TLB} ${SELVANE_IDL_HEADER})
+
+# The COM layer, shared by the library and by the tests that drive it from inside.
+add_library(selvane_com STATIC
+  control/com/com_base.cpp
+  control/com/module.cpp
+  control/com/class_factory.cpp
+  control/com/registration.cpp
+  control/com/connection_points.cpp
+  control/com/selvane_control.cpp
+  control/com/dispatch.cpp
+  control/com/class_info.cpp
+  control/com/events.cpp
+  control/com/ole_object.cpp
+  control/com/in_place.cpp
+  control/com/ole_control.cpp
+  control/com/view_object.cpp
+  control/com/persist.cpp
+  control/com/property_bag.cpp
+  control/com/quick_activate.cpp
+  control/com/guids.cpp
+  ${SELVANE_IDL_HEADER}
+)
+add_dependencies(selvane_com selvane_idl)
+target_include_directories(selvane_com PUBLIC ${SELVANE_GENERATED})
+target_link_libraries(selvane_com PUBLIC selvane_win32_host comctl32 ole32 oleaut32 uuid advapi32 user32 gdi32)
+
+add_library(selvane_ocx SHARED control/com/selvane.rc control/com/selvane.def)
+set_target_properties(selvane_ocx PROPERTIES OUTPUT_NAME selvane PREFIX "" SUFFIX ".ocx")
+target_include_directories(selvane_ocx PRIVATE ${SELVANE_GENERATED} ${PROJECT_SOURCE_DIR}/control/com)
+set_source_files_properties(control/com/selvane.rc PROPERTIES
+  OBJECT_DEPENDS "${SELVANE_TLB};${PROJECT_SOURCE_DIR}/control/com/toolbox.bmp")
+add_dependencies(selvane_ocx selvane_idl)
+target_link_libraries(selvane_ocx PRIVATE -Wl,--whole-archive selvane_com -Wl,--no-whole-archive)
+target_link_options(selvane_ocx PRIVATE -Wl,--enable-stdcall-fixup -s)

@@ -17,6 +17,9 @@ namespace {
 namespace fx = testing::fixture;
 using testing::ControlWindow;
 using testing::IndexOf;
+using testing::ComboItems;
+using testing::ListItems;
+using testing::TextOf;
 using win32::Utf16;
 using win32::Wide;
 
@@ -32,7 +35,7 @@ protected:
     HWND Label1() const { return window.child(u"Label1"); }
     HWND Label2() const { return window.child(u"Label2"); }
 
-    std::vector<std::wstring> Files() const { return ControlWindow::ListItems(List1()); }
+    std::vector<std::wstring> Files() const { return ListItems(List1()); }
     void ClickFile(const std::wstring& name) {
         const int index = IndexOf(Files(), name);
         ASSERT_GE(index, 0) << "no entry " << std::string(name.begin(), name.end());
@@ -43,7 +46,7 @@ protected:
 };
 
 TEST_F(ControlOnScreen, ChoosingADriveWithTheKeyboardListsItsRoot) {
-    const auto drives = ControlWindow::ComboItems(Drive1());
+    const auto drives = ComboItems(Drive1());
     const int c = IndexOf(drives, L"c:");
     const int d = IndexOf(drives, L"d: [" + std::wstring(fx::kDataLabel) + L"]");
     ASSERT_GE(c, 0);
@@ -63,22 +66,22 @@ TEST_F(ControlOnScreen, ChoosingADriveWithTheKeyboardListsItsRoot) {
     const auto files = Files();
     EXPECT_GE(IndexOf(files, L"zero.txt"), 0);
     EXPECT_GE(IndexOf(files, L"huge.bin"), 0);
-    EXPECT_EQ(ControlWindow::TextOf(Label1()), std::to_wstring(files.size()) + L" files");
-    EXPECT_EQ(ControlWindow::ListItems(Dir1()).front(), L"D:\\");
+    EXPECT_EQ(TextOf(Label1()), std::to_wstring(files.size()) + L" files");
+    EXPECT_EQ(ListItems(Dir1()).front(), L"D:\\");
 }
 
 TEST_F(ControlOnScreen, OpeningDirectoriesByDoubleClickAndEnter) {
     window.control().SetPath(U(fx::kDocs));
-    auto dirs = ControlWindow::ListItems(Dir1());
+    auto dirs = ListItems(Dir1());
     // The root and docs as open folders, then the visible subfolders, sorted without case.
     EXPECT_EQ(dirs, (std::vector<std::wstring>{L"D:\\", L"docs", L"alpha", L"Beta", L"Gamma", L"letters"}));
-    EXPECT_EQ(ControlWindow::TextOf(Label1()), L"5 files");
+    EXPECT_EQ(TextOf(Label1()), L"5 files");
 
     window.DoubleClickItem(Dir1(), IndexOf(dirs, L"letters"));
     EXPECT_EQ(window.control().Path(), U(fx::kLetters));
-    EXPECT_EQ(ControlWindow::TextOf(Label1()), L"");
+    EXPECT_EQ(TextOf(Label1()), L"");
 
-    dirs = ControlWindow::ListItems(Dir1());
+    dirs = ListItems(Dir1());
     window.ClickItem(Dir1(), IndexOf(dirs, L"old"));
     EXPECT_EQ(window.control().Path(), U(fx::kLetters)) << "a single click only moves the selection";
     window.PressKey(Dir1(), VK_RETURN);
@@ -93,18 +96,18 @@ TEST_F(ControlOnScreen, TypingAPatternListsAgainAtEveryKeystroke) {
     window.control().SetPath(U(fx::kDocs));
     window.TypeText(Text1(), L"*.t");
     EXPECT_TRUE(Files().empty());
-    EXPECT_EQ(ControlWindow::TextOf(Label1()), L"");
+    EXPECT_EQ(TextOf(Label1()), L"");
     EXPECT_EQ(window.surface().tips().Text(List1()), u"");
 
     window.TypeText(Text1(), L"*.txt");
     // Sorted as the list's sorted flag sorts: without regard to case.
     EXPECT_EQ(Files(), (std::vector<std::wstring>{L"_under.txt", L"a.txt", L"B.txt", L"Zeta.TXT"}));
-    EXPECT_EQ(ControlWindow::TextOf(Label1()), L"4 files");
+    EXPECT_EQ(TextOf(Label1()), L"4 files");
     EXPECT_EQ(window.surface().tips().Text(List1()), std::u16string(design::kFileTip));
 
     window.PressAltKey(List1(), L'a');
-    EXPECT_EQ(ControlWindow::TextOf(Text1()), L"*.*");
-    EXPECT_EQ(ControlWindow::TextOf(Label1()), L"5 files");
+    EXPECT_EQ(TextOf(Text1()), L"*.*");
+    EXPECT_EQ(TextOf(Label1()), L"5 files");
 }
 
 TEST_F(ControlOnScreen, TabWalksTheChildrenInTabOrder) {
@@ -126,27 +129,27 @@ TEST_F(ControlOnScreen, TabWalksTheChildrenInTabOrder) {
 TEST_F(ControlOnScreen, ClickingAFileShowsItsDetailsAndRaisesClick) {
     window.control().SetPath(U(fx::kDataRoot));
     ClickFile(L"thousand.txt");
-    EXPECT_EQ(ControlWindow::TextOf(Label2()), L"2/3/2001 4:05:06 AM  1,000");
+    EXPECT_EQ(TextOf(Label2()), L"2/3/2001 4:05:06 AM  1,000");
     EXPECT_EQ(window.control().GetPath(), U(fx::kThousandFile));
     ClickFile(L"zero.txt");
-    EXPECT_EQ(ControlWindow::TextOf(Label2()), L"2/3/2001 4:05:06 AM  0");
+    EXPECT_EQ(TextOf(Label2()), L"2/3/2001 4:05:06 AM  0");
     ClickFile(L"nine.txt");
-    EXPECT_EQ(ControlWindow::TextOf(Label2()), L"2/3/2001 4:05:06 AM  999");
+    EXPECT_EQ(TextOf(Label2()), L"2/3/2001 4:05:06 AM  999");
     ClickFile(L"huge.bin");
-    EXPECT_EQ(ControlWindow::TextOf(Label2()), L"2/3/2001 4:05:06 AM  3,221,225,472");
+    EXPECT_EQ(TextOf(Label2()), L"2/3/2001 4:05:06 AM  3,221,225,472");
     EXPECT_EQ(window.site().events, (std::vector<std::u16string>{u"Click", u"Click", u"Click", u"Click"}));
 
     window.site().events.clear();
     window.PressKey(List1(), VK_DOWN);
     EXPECT_EQ(window.site().events, std::vector<std::u16string>{u"Click"}) << "a selection by keyboard is a click";
-    EXPECT_EQ(ControlWindow::TextOf(Label2()), L"2/3/2001 4:05:06 AM  999") << "huge.bin, then nine.txt below it";
+    EXPECT_EQ(TextOf(Label2()), L"2/3/2001 4:05:06 AM  999") << "huge.bin, then nine.txt below it";
 
     window.site().events.clear();
     window.DoubleClickItem(List1(), IndexOf(Files(), L"zero.txt"));
     EXPECT_EQ(window.site().events, (std::vector<std::u16string>{u"Click", u"DblClick"}));
 
     window.control().RefreshFiles();
-    EXPECT_EQ(ControlWindow::TextOf(Label2()), L"") << "a new listing clears the details";
+    EXPECT_EQ(TextOf(Label2()), L"") << "a new listing clears the details";
     EXPECT_EQ(::SendMessageW(List1(), LB_GETCURSEL, 0, 0), LB_ERR);
 }
 
@@ -158,7 +161,7 @@ TEST_F(ControlOnScreen, HiddenFilesOnlyWhenAskedForAndSystemFilesNever) {
     window.control().RefreshFiles();
     EXPECT_GE(IndexOf(Files(), L"secret.txt"), 0);
     EXPECT_EQ(IndexOf(Files(), L"sys.txt"), -1);
-    const auto dirs = ControlWindow::ListItems(Dir1());
+    const auto dirs = ListItems(Dir1());
     EXPECT_EQ(IndexOf(dirs, L"hiddendir"), -1);
     EXPECT_EQ(IndexOf(dirs, L"sysdir"), -1);
 }
@@ -183,7 +186,7 @@ TEST_F(ControlOnScreen, AFolderOfMoreThan32767Files) {
     window.control().SetPath(U(fx::kMany));
     const HWND list = List1();
     EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), fx::kManyCount);
-    EXPECT_EQ(ControlWindow::TextOf(Label1()), std::to_wstring(fx::kManyCount) + L" files");
+    EXPECT_EQ(TextOf(Label1()), std::to_wstring(fx::kManyCount) + L" files");
     const auto files = Files();
     EXPECT_EQ(files.front(), fx::kManyFirst);
     EXPECT_EQ(files.back(), fx::kManyLast);
@@ -204,22 +207,22 @@ TEST_F(ControlOnScreen, DeepFoldersAreListedAndAnswered) {
     EXPECT_EQ(window.control().Path(), U(fx::kDeepFolder));
     EXPECT_EQ(Files(), std::vector<std::wstring>{fx::kDeepFileName});
     ClickFile(fx::kDeepFileName);
-    EXPECT_NE(ControlWindow::TextOf(Label2()), L"");
+    EXPECT_NE(TextOf(Label2()), L"");
     EXPECT_EQ(window.control().GetPath(), U(fx::kDeepFolder) + u"\\" + U(fx::kDeepFileName));
     EXPECT_EQ(window.control().DirExists(U(fx::kDeepFolder)), kTrue);
-    EXPECT_EQ(::wcsstr(ControlWindow::TextOf(Label2()).c_str(), L"\\\\?\\"), nullptr);
+    EXPECT_EQ(::wcsstr(TextOf(Label2()).c_str(), L"\\\\?\\"), nullptr);
 }
 
 TEST_F(ControlOnScreen, AnUnreachableDirectoryLeavesTheListAsItWas) {
     window.control().SetPath(U(fx::kDocs));
-    const auto before = ControlWindow::ListItems(Dir1());
+    const auto before = ListItems(Dir1());
     try {
         window.surface().Dir1().SetPath(u"D:\\no such folder");
         ADD_FAILURE() << "the directory list accepted a missing directory";
     } catch (const RuntimeError& e) {
         EXPECT_EQ(e.code(), errc::kPathNotFound);
     }
-    EXPECT_EQ(ControlWindow::ListItems(Dir1()), before);
+    EXPECT_EQ(ListItems(Dir1()), before);
     // A relative path is taken from the current directory.
     window.surface().Dir1().SetPath(u"..\\docs\\alpha");
     EXPECT_EQ(window.control().Path(), u"D:\\docs\\alpha");

@@ -12,6 +12,7 @@
 #include "control/selvane.h"
 #include "host/memory/memory_site.h"
 #include "host/win32/win32_host.h"
+#include "tests/windows/user_input.h"
 
 namespace selvane::testing {
 
@@ -39,10 +40,6 @@ public:
     void TypeText(HWND edit, const std::wstring& text);
     void PressAltKey(HWND focus, wchar_t key);
 
-    // What the windows show.
-    static std::wstring TextOf(HWND window);
-    static std::vector<std::wstring> ListItems(HWND list);
-    static std::vector<std::wstring> ComboItems(HWND combo);
     // Where the child sits on the surface, in pixels.
     RECT PlaceOf(HWND window) const;
 
@@ -52,8 +49,5 @@ private:
     std::unique_ptr<win32::Win32Host> host_;
     std::unique_ptr<Selvane> control_;
 };
-
-// The index of the list entry with that text, or -1.
-int IndexOf(const std::vector<std::wstring>& items, const std::wstring& text);
 
 }  // namespace selvane::testing

@@ -1,0 +1,21 @@
+// IProvideClassInfo2 and ISupportErrorInfo.
+#include "control/com/module.h"
+#include "control/com/selvane_control.h"
+
+namespace selvane::com {
+
+STDMETHODIMP SelvaneControl::GetClassInfo(ITypeInfo** info) { return LoadTypeInfo(CLSID_Selvane, info); }
+
+STDMETHODIMP SelvaneControl::GetGUID(DWORD kind, GUID* guid) {
+    if (!guid) return E_POINTER;
+    *guid = GUID_NULL;
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
+    *guid = DIID___Selvane;
+    return S_OK;
+}
+
+STDMETHODIMP SelvaneControl::InterfaceSupportsErrorInfo(REFIID iid) {
+    return ::IsEqualIID(iid, IID__Selvane) ? S_OK : S_FALSE;
+}
+
+}  // namespace selvane::com

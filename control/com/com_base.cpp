@@ -1,0 +1,25 @@
+#include "control/com/com_base.h"
+
+#include "host/win32/win32_base.h"
+
+namespace selvane::com {
+
+BSTR ToBstr(const std::u16string& text) {
+    BSTR result = ::SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
+    if (!result) throw std::bad_alloc();
+    return result;
+}
+
+HRESULT ReportError(HRESULT hr, const std::u16string& description, REFIID iid) noexcept {
+    ComPtr<ICreateErrorInfo> create;
+    if (FAILED(::CreateErrorInfo(create.put()))) return hr;
+    create->SetGUID(iid);
+    create->SetSource(const_cast<LPOLESTR>(L"Selvane_OCX.Selvane"));
+    const std::wstring text = win32::Wide(description);
+    create->SetDescription(const_cast<LPOLESTR>(text.c_str()));
+    ComPtr<IErrorInfo> info;
+    if (SUCCEEDED(create.As(&info))) ::SetErrorInfo(0, info.get());
+    return hr;
+}
+
+}  // namespace selvane::com

@@ -1,0 +1,104 @@
+// What the COM layer shares: an owning interface pointer, BSTR conversions, and the one place
+// where the logic's failures become HRESULTs with error information.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <exception>
+#include <new>
+#include <string>
+#include <utility>
+
+#include "host/error.h"
+
+#define RETURN_IF_FAILED(expr)              \
+    do {                                    \
+        const HRESULT returned_hr_ = (expr); \
+        if (FAILED(returned_hr_)) return returned_hr_; \
+    } while (0)
+
+namespace selvane::com {
+
+// An interface pointer that holds one reference.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(T* pointer) : pointer_(pointer) {  // NOLINT: adopts by adding a reference
+        if (pointer_) pointer_->AddRef();
+    }
+    ComPtr(const ComPtr& other) : ComPtr(other.pointer_) {}
+    ComPtr(ComPtr&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
+    ComPtr& operator=(ComPtr other) noexcept {
+        std::swap(pointer_, other.pointer_);
+        return *this;
+    }
+    ~ComPtr() { reset(); }
+
+    // Takes over a reference the caller holds, such as a new object's first.
+    static ComPtr Adopt(T* pointer) {
+        ComPtr result;
+        result.pointer_ = pointer;
+        return result;
+    }
+
+    T* get() const { return pointer_; }
+    T* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+    void reset() {
+        if (T* old = std::exchange(pointer_, nullptr)) old->Release();
+    }
+    // For an out-parameter: releases what is held first.
+    T** put() {
+        reset();
+        return &pointer_;
+    }
+    // Hands the reference to the caller.
+    T* detach() { return std::exchange(pointer_, nullptr); }
+
+    template <class U>
+    HRESULT As(ComPtr<U>* other) const {
+        if (!pointer_) return E_POINTER;
+        return pointer_->QueryInterface(__uuidof(U), reinterpret_cast<void**>(other->put()));
+    }
+
+private:
+    T* pointer_ = nullptr;
+};
+
+inline std::u16string FromBstr(BSTR text) {
+    return text ? std::u16string(reinterpret_cast<const char16_t*>(text), ::SysStringLen(text)) : std::u16string();
+}
+
+// A new BSTR for the caller; throws std::bad_alloc when there is no memory for it.
+BSTR ToBstr(const std::u16string& text);
+
+// The HRESULT of a run-time error number: facility control with the number (CTL_E_PATHNOTFOUND for 76).
+inline HRESULT HResultOf(std::int32_t code) {
+    return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<unsigned>(code) & 0xFFFF);
+}
+
+// Gives the thread's error information the description, for the interface that failed. Returns hr.
+HRESULT ReportError(HRESULT hr, const std::u16string& description, REFIID iid) noexcept;
+
+// Runs a call into the control at a COM boundary: a failure becomes its HRESULT, with error
+// information carrying the run-time error's description.
+template <class Action>
+HRESULT Guard(REFIID iid, Action&& action) noexcept {
+    try {
+        std::forward<Action>(action)();
+        return S_OK;
+    } catch (const RuntimeError& e) {
+        return ReportError(HResultOf(e.code()), e.description(), iid);
+    } catch (const std::bad_alloc&) {
+        return ReportError(E_OUTOFMEMORY, DescribeError(errc::kOutOfMemory), iid);
+    } catch (const std::exception& e) {
+        const RuntimeError error = AsRuntimeError(e);
+        return ReportError(HResultOf(error.code()), error.description(), iid);
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+}  // namespace selvane::com

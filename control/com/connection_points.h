@@ -1,0 +1,59 @@
+// IConnectionPoint and the enumerators of connection points and connections.
+#pragma once
+
+#include <ocidl.h>
+
+#include <vector>
+
+#include "control/com/com_base.h"
+
+namespace selvane::com {
+
+// One outgoing interface's connections. It lives inside the control and shares its lifetime:
+// its references are the control's.
+class ConnectionPoint final : public IConnectionPoint {
+public:
+    ConnectionPoint(IConnectionPointContainer& owner, REFIID iid) : owner_(owner), iid_(iid) {}
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return owner_.AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return owner_.Release(); }
+
+    STDMETHODIMP GetConnectionInterface(IID* iid) override;
+    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override;
+    STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override;
+    STDMETHODIMP Unadvise(DWORD cookie) override;
+    STDMETHODIMP EnumConnections(IEnumConnections** connections) override;
+
+    // The sinks connected now, each queried for the outgoing interface. A copy, so that a sink
+    // may connect or disconnect while the others are being called.
+    template <class Sink>
+    std::vector<ComPtr<Sink>> Sinks() const {
+        std::vector<ComPtr<Sink>> sinks;
+        for (const Connection& connection : connections_) {
+            sinks.push_back(ComPtr<Sink>(static_cast<Sink*>(connection.sink.get())));
+        }
+        return sinks;
+    }
+    // Lets every sink go, as the control closes.
+    void Clear() {
+        std::vector<Connection> leaving;
+        leaving.swap(connections_);
+    }
+
+private:
+    struct Connection {
+        DWORD cookie;
+        ComPtr<IUnknown> sink;  // queried for iid_ when it connected
+    };
+
+    IConnectionPointContainer& owner_;
+    IID iid_;
+    std::vector<Connection> connections_;
+    DWORD next_cookie_ = 1;
+};
+
+// An enumerator of the given connection points, holding a reference to each.
+HRESULT EnumerateConnectionPoints(const std::vector<IConnectionPoint*>& points, IEnumConnectionPoints** result);
+
+}  // namespace selvane::com

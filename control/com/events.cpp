@@ -1,0 +1,68 @@
+// IConnectionPointContainer, and the logic's events and notifications on their way out: Click
+// and DblClick to the __Selvane sinks, property changes to the IPropertyNotifySink sinks,
+// settings skipped while loading to the container's error log.
+#include "control/com/selvane_control.h"
+
+#include "host/win32/win32_base.h"
+
+namespace selvane::com {
+
+STDMETHODIMP SelvaneControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
+    return EnumerateConnectionPoints({&events_, &notifications_}, points);
+}
+
+STDMETHODIMP SelvaneControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
+    if (!point) return E_POINTER;
+    *point = nullptr;
+    if (::IsEqualIID(iid, DIID___Selvane)) {
+        *point = &events_;
+    } else if (::IsEqualIID(iid, IID_IPropertyNotifySink)) {
+        *point = &notifications_;
+    } else {
+        return CONNECT_E_NOCONNECTION;
+    }
+    (*point)->AddRef();
+    return S_OK;
+}
+
+void SelvaneControl::RaiseClick() { RaiseEvent(1); }
+
+void SelvaneControl::RaiseDblClick() { RaiseEvent(2); }
+
+// Every connected sink hears the event, even when one of them fails; a handler may call back
+// into the control, connect, disconnect or release it.
+void SelvaneControl::RaiseEvent(DISPID id) {
+    if (frozen_events_ > 0) return;
+    Call call(*this);
+    DISPPARAMS none{};
+    for (const ComPtr<IDispatch>& sink : events_.Sinks<IDispatch>()) {
+        sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+    }
+}
+
+void SelvaneControl::PropertyChanged(const std::u16string& name) {
+    std::wstring wide = win32::Wide(name);
+    LPOLESTR names[] = {wide.data()};
+    DISPID id = DISPID_UNKNOWN;
+    if (FAILED(type_info_->GetIDsOfNames(names, 1, &id))) id = DISPID_UNKNOWN;
+    SetDirty(true);
+    for (const ComPtr<IPropertyNotifySink>& sink : notifications_.Sinks<IPropertyNotifySink>()) sink->OnChanged(id);
+    NotifyViewChanged();
+}
+
+void SelvaneControl::ReportLoadError(const std::u16string& key, const RuntimeError& error) {
+    if (!load_log_) return;
+    EXCEPINFO info{};
+    info.scode = HResultOf(error.code());
+    try {
+        info.bstrSource = ToBstr(u"Selvane_OCX.Selvane");
+        info.bstrDescription = ToBstr(error.description());
+    } catch (...) {
+    }
+    const std::wstring wide = win32::Wide(key);
+    load_log_->AddError(wide.c_str(), &info);
+    ::SysFreeString(info.bstrSource);
+    ::SysFreeString(info.bstrDescription);
+}
+
+}  // namespace selvane::com

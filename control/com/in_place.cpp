@@ -1,0 +1,110 @@
+// IOleWindow, IOleInPlaceObject and IOleInPlaceActiveObject: the control's window inside the
+// container's, and the keyboard while it is the active object.
+#include "control/com/selvane_control.h"
+
+namespace selvane::com {
+
+HRESULT SelvaneControl::Activate(IOleClientSite* site, HWND parent, LPCRECT position, bool ui_activate) {
+    if (!client_site_ && site) client_site_ = site;
+    if (!in_place_active_) {
+        if (!client_site_) return E_UNEXPECTED;
+        ComPtr<IOleInPlaceSite> in_place;
+        if (FAILED(client_site_.As(&in_place))) return E_NOINTERFACE;
+        if (in_place->CanInPlaceActivate() != S_OK) return E_FAIL;
+        RETURN_IF_FAILED(in_place->OnInPlaceActivate());
+        in_place_site_ = in_place;
+
+        HWND container = nullptr;
+        if (FAILED(in_place_site_->GetWindow(&container)) || !container) container = parent;
+        OLEINPLACEFRAMEINFO frame_info{};
+        frame_info.cb = sizeof(frame_info);
+        RECT place{};
+        RECT clip{};
+        in_place_site_->GetWindowContext(frame_.put(), document_.put(), &place, &clip, &frame_info);
+        if (position) place = *position;
+        const HRESULT placed = Guard(IID_IOleInPlaceObject, [&] {
+            win32_.surface.Place(container, place);
+            logic_.Resize();
+        });
+        if (FAILED(placed)) {
+            frame_.reset();
+            document_.reset();
+            in_place_site_->OnInPlaceDeactivate();
+            in_place_site_.reset();
+            return placed;
+        }
+        in_place_active_ = true;
+    }
+    if (ui_activate && !ui_active_) {
+        ui_active_ = true;
+        in_place_site_->OnUIActivate();
+        if (frame_) frame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"Selvane");
+        if (document_) document_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"Selvane");
+        const HWND surface = win32_.surface.hwnd();
+        HWND focus = ::GetFocus();
+        if (focus != surface && !::IsChild(surface, focus)) {
+            if (HWND first = ::GetNextDlgTabItem(surface, nullptr, FALSE)) ::SetFocus(first);
+        }
+    }
+    return S_OK;
+}
+
+STDMETHODIMP SelvaneControl::GetWindow(HWND* window) {
+    if (!window) return E_POINTER;
+    *window = in_place_active_ ? win32_.surface.hwnd() : nullptr;
+    return *window ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP SelvaneControl::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+
+STDMETHODIMP SelvaneControl::InPlaceDeactivate() {
+    if (!in_place_active_) return S_OK;
+    Call call(*this);
+    UIDeactivate();
+    in_place_active_ = false;
+    win32_.surface.Withdraw();
+    ComPtr<IOleInPlaceSite> site = std::move(in_place_site_);
+    frame_.reset();
+    document_.reset();
+    site->OnInPlaceDeactivate();
+    return S_OK;
+}
+
+STDMETHODIMP SelvaneControl::UIDeactivate() {
+    if (!ui_active_) return S_OK;
+    Call call(*this);
+    ui_active_ = false;
+    if (frame_) frame_->SetActiveObject(nullptr, nullptr);
+    if (document_) document_->SetActiveObject(nullptr, nullptr);
+    if (in_place_site_) in_place_site_->OnUIDeactivate(FALSE);
+    return S_OK;
+}
+
+STDMETHODIMP SelvaneControl::SetObjectRects(LPCRECT position, LPCRECT) {
+    if (!position) return E_POINTER;
+    if (!in_place_active_) return E_UNEXPECTED;
+    Call call(*this);
+    const HWND container = ::GetAncestor(win32_.surface.hwnd(), GA_PARENT);
+    return Guard(IID_IOleInPlaceObject, [&] {
+        win32_.surface.Place(container, *position);
+        logic_.Resize();
+    });
+}
+
+STDMETHODIMP SelvaneControl::ReactivateAndUndo() { return INPLACE_E_NOTUNDOABLE; }
+
+STDMETHODIMP SelvaneControl::TranslateAccelerator(LPMSG message) {
+    if (!message) return E_POINTER;
+    Call call(*this);
+    return win32_.surface.TranslateKeyboard(*message) ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP SelvaneControl::OnFrameWindowActivate(BOOL) { return S_OK; }
+
+STDMETHODIMP SelvaneControl::OnDocWindowActivate(BOOL) { return S_OK; }
+
+STDMETHODIMP SelvaneControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }
+
+STDMETHODIMP SelvaneControl::EnableModeless(BOOL) { return S_OK; }
+
+}  // namespace selvane::com

@@ -1,0 +1,63 @@
+// The library's exports: the class factory, the unload query and self-registration.
+#include "control/com/module.h"
+
+#include <olectl.h>
+
+#include "control/com/class_factory.h"
+#include "control/com/registration.h"
+#include "control/com/selvane_h.h"
+#include "host/win32/win32_base.h"
+
+namespace selvane::com {
+namespace {
+
+// Apartment-threaded, but a container may create instances on several threads.
+LONG g_locks = 0;
+
+}  // namespace
+
+void LockModule() noexcept { ::InterlockedIncrement(&g_locks); }
+void UnlockModule() noexcept { ::InterlockedDecrement(&g_locks); }
+bool ModuleInUse() noexcept { return ::InterlockedCompareExchange(&g_locks, 0, 0) != 0; }
+
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(win32::ThisModule(), path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) win32::RaiseLastError();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+HRESULT LoadTypeInfo(REFGUID guid, ITypeInfo** info) noexcept {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    try {
+        ComPtr<ITypeLib> library;
+        RETURN_IF_FAILED(::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, library.put()));
+        return library->GetTypeInfoOfGuid(guid, info);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+}  // namespace selvane::com
+
+using namespace selvane::com;
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (!::IsEqualCLSID(clsid, CLSID_Selvane)) return CLASS_E_CLASSNOTAVAILABLE;
+    return SelvaneClassFactory().QueryInterface(iid, object);
+}
+
+STDAPI DllCanUnloadNow() { return ModuleInUse() ? S_FALSE : S_OK; }
+
+STDAPI DllRegisterServer() { return RegisterServer(); }
+
+STDAPI DllUnregisterServer() { return UnregisterServer(); }

@@ -1,0 +1,28 @@
+// The library as a whole: what keeps it loaded, and its type library.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include "control/com/com_base.h"
+
+namespace selvane::com {
+
+// How containers are to treat the control: OLEMISC_RECOMPOSEONRESIZE, CANTLINKINSIDE,
+// INSIDEOUT, ACTIVATEWHENVISIBLE and SETCLIENTSITEFIRST.
+inline constexpr DWORD kMiscStatus = 131473;
+
+// Every live object and every class-factory lock holds the library; DllCanUnloadNow reports
+// whether anything does.
+void LockModule() noexcept;
+void UnlockModule() noexcept;
+bool ModuleInUse() noexcept;
+
+// The type information of one type in the library's embedded type library, loaded once per
+// call (the system caches the library itself).
+HRESULT LoadTypeInfo(REFGUID guid, ITypeInfo** info) noexcept;
+
+// The full path of this library, for registration.
+std::wstring ModulePath();
+
+}  // namespace selvane::com

@@ -1,0 +1,43 @@
+#!/bin/sh
+# Gives the event dispinterface of a type library written by widl the two attributes widl
+# cannot write for a dispinterface: version 1.0 and non-extensible. Edits the file in place.
+#
+# The library is in the MSFT layout: a 0x54-byte header, one 4-byte offset per type info
+# (4 more bytes when a help-string DLL is named), then the segment directory, whose first
+# entry locates the table of 0x64-byte type-info records. A record's kind is in the low
+# nibble of its first word, its flags at +0x30 and its version (major in the low word) at +0x38.
+set -eu
+tlb=$1
+
+u32() { od -An -t u4 -j "$1" -N 4 "$tlb" | tr -d ' '; }
+put_u32() {
+    v=$2
+    printf "$(printf '\\%03o\\%03o\\%03o\\%03o' $((v & 255)) $((v >> 8 & 255)) $((v >> 16 & 255)) $((v >> 24 & 255)))" |
+        dd of="$tlb" bs=1 seek="$1" conv=notrunc status=none
+}
+
+[ "$(u32 0)" = "$((0x5446534d))" ] || { echo "$tlb: not an MSFT type library" >&2; exit 1; }
+count=$(u32 $((0x20)))
+varflags=$(u32 $((0x14)))
+directory=$((0x54 + 4 * count))
+[ $((varflags & 0x100)) -eq 0 ] || directory=$((directory + 4))
+table=$(u32 $directory)
+
+TKIND_DISPATCH=4
+TYPEFLAG_FDUAL=$((0x40))
+TYPEFLAG_FNONEXTENSIBLE=$((0x80))
+patched=0
+i=0
+while [ $i -lt "$count" ]; do
+    record=$((table + i * 0x64))
+    kind=$(($(u32 $record) & 15))
+    flags=$(u32 $((record + 0x30)))
+    # A dual interface is also stored as a dispatch type: only the pure dispinterface is ours.
+    if [ $kind -eq $TKIND_DISPATCH ] && [ $((flags & TYPEFLAG_FDUAL)) -eq 0 ]; then
+        put_u32 $((record + 0x30)) $((flags | TYPEFLAG_FNONEXTENSIBLE))
+        put_u32 $((record + 0x38)) 1
+        patched=$((patched + 1))
+    fi
+    i=$((i + 1))
+done
+[ $patched -eq 1 ] || { echo "$tlb: expected one dispinterface, found $patched" >&2; exit 1; }

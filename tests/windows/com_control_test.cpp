@@ -1,0 +1,379 @@
+// The control in a container of our own: the calls a container makes, in their order, events
+// from real user input, re-entrant handlers, the keyboard, and drawing.
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/windows/com_support.h"
+#include "tests/windows/screenshot.h"
+#include "tests/windows/user_input.h"
+
+namespace selvane::testing {
+namespace {
+
+constexpr DISPID kPathId = 0x68030009;
+constexpr DISPID kFileTypeId = 0x68030001;
+constexpr DISPID kClick = 1;
+constexpr DISPID kDblClick = 2;
+
+HWND MakeFrame() {
+    return ::CreateWindowExW(0, L"STATIC", L"container", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 900, 700,
+                             nullptr, nullptr, nullptr, nullptr);
+}
+
+// Writes a 24-bit bitmap file of what the DC's bitmap holds, for a person to look at.
+void SaveDrawing(HDC dc, HBITMAP bitmap, int width, int height, const std::wstring& name) {
+    const std::wstring folder = ArtifactsFolder();
+    if (folder.empty()) return;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    const int row = (width * 3 + 3) & ~3;
+    std::vector<BYTE> pixels(static_cast<std::size_t>(row * height));
+    ::GetDIBits(dc, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* out = _wfopen(WindowsPathOf(folder + L"/" + name + L".bmp").c_str(), L"wb");
+    if (!out) return;
+    std::fwrite(&file, sizeof(file), 1, out);
+    std::fwrite(&header, sizeof(header), 1, out);
+    std::fwrite(pixels.data(), 1, pixels.size(), out);
+    std::fclose(out);
+}
+
+class HostedControl : public ::testing::Test {
+protected:
+    void SetUp() override {
+        frame = MakeFrame();
+        ASSERT_NE(frame, nullptr);
+        control = CreateSelvane();
+        ASSERT_TRUE(control) << "selvane.ocx can't be created from the registry";
+        selvane = As<_Selvane>(control);
+        ole = As<IOleObject>(control);
+        site = Make<TestSite>(frame, RECT{10, 10, 10 + 480, 10 + 360});
+        ASSERT_EQ(ole->SetClientSite(site.get()), S_OK);
+        ASSERT_EQ(As<IPersistStreamInit>(control)->InitNew(), S_OK);
+    }
+
+    void TearDown() override {
+        selvane.reset();
+        if (ole) {
+            ole->Close(OLECLOSE_NOSAVE);
+            ole->SetClientSite(nullptr);
+            ole.reset();
+        }
+        if (control) {
+            EXPECT_EQ(ReleaseLast(control), 0u) << "references left over";
+        }
+        site.reset();
+        ::DestroyWindow(frame);
+    }
+
+    void Activate(LONG verb = OLEIVERB_UIACTIVATE) {
+        RECT place{10, 10, 490, 370};
+        ASSERT_EQ(ole->DoVerb(verb, nullptr, site.get(), 0, frame, &place), S_OK);
+        ASSERT_EQ(As<IOleWindow>(control)->GetWindow(&surface), S_OK);
+        Pump();
+    }
+
+    void Pump() { PumpThrough(As<IOleInPlaceActiveObject>(control).get()); }
+
+    void SetPath(const wchar_t* path) {
+        BSTR text = ::SysAllocString(path);
+        EXPECT_EQ(selvane->put_Path(text), S_OK);
+        ::SysFreeString(text);
+    }
+
+    std::wstring GetPath() {
+        BSTR text = nullptr;
+        if (FAILED(selvane->GetPath(&text))) return L"<failed>";
+        std::wstring result = text;
+        ::SysFreeString(text);
+        return result;
+    }
+
+    HWND frame = nullptr;
+    HWND surface = nullptr;
+    ComPtr<IUnknown> control;
+    ComPtr<_Selvane> selvane;
+    ComPtr<IOleObject> ole;
+    ComPtr<TestSite> site;
+};
+
+TEST_F(HostedControl, ActivationPlacesTheWindowInTheContainerAndDeactivationTakesItBack) {
+    DWORD status = 0;
+    EXPECT_EQ(ole->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
+    EXPECT_EQ(status, 131473u);
+    HWND none = nullptr;
+    EXPECT_EQ(As<IOleWindow>(control)->GetWindow(&none), E_FAIL) << "no window before activation";
+
+    Activate(OLEIVERB_INPLACEACTIVATE);
+    EXPECT_EQ(site->calls, (std::vector<std::string>{"CanInPlaceActivate", "OnInPlaceActivate", "GetWindowContext"}));
+    EXPECT_EQ(::GetParent(surface), frame);
+    EXPECT_TRUE(::IsWindowVisible(surface));
+    RECT place{};
+    ::GetWindowRect(surface, &place);
+    ::MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_EQ(place.left, 10);
+    EXPECT_EQ(place.right - place.left, 480);
+    EXPECT_EQ(place.bottom - place.top, 360);
+
+    // A new size lays the children out again.
+    HWND list = ChildOf(surface, L"ListBox");
+    RECT before{};
+    ::GetWindowRect(list, &before);
+    RECT bigger{0, 0, 720, 540};
+    ASSERT_EQ(As<IOleInPlaceObject>(control)->SetObjectRects(&bigger, &bigger), S_OK);
+    RECT after{};
+    ::GetWindowRect(list, &after);
+    EXPECT_GT(after.right - after.left, before.right - before.left);
+
+    site->calls.clear();
+    ASSERT_EQ(ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site.get(), 0, frame, &bigger), S_OK);
+    EXPECT_EQ(site->calls, std::vector<std::string>{"OnUIActivate"});
+    site->calls.clear();
+    ASSERT_EQ(As<IOleInPlaceObject>(control)->InPlaceDeactivate(), S_OK);
+    EXPECT_EQ(site->calls, (std::vector<std::string>{"OnUIDeactivate", "OnInPlaceDeactivate"}));
+    EXPECT_NE(::GetParent(surface), frame);
+    EXPECT_FALSE(::IsWindowVisible(surface));
+    EXPECT_EQ(As<IOleWindow>(control)->GetWindow(&none), E_FAIL);
+}
+
+TEST_F(HostedControl, DispatchByNameReachesEveryMemberAndFailuresCarryTheirDescription) {
+    ComPtr<IDispatch> dispatch = As<IDispatch>(control);
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"FileType")};
+    DISPID id = 0;
+    ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+    EXPECT_EQ(id, kFileTypeId);
+
+    DISPPARAMS none{};
+    VARIANT result;
+    ::VariantInit(&result);
+    EXCEPINFO exception{};
+    EXPECT_EQ(dispatch->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, &exception, nullptr),
+              DISP_E_MEMBERNOTFOUND)
+        << "the control has no default member";
+
+    // An unknown system colour: run-time error 380 with its description, by both roads.
+    VARIANT colour;
+    colour.vt = VT_I4;
+    colour.lVal = static_cast<LONG>(0x80000099);
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS arguments{&colour, &put, 1, 1};
+    EXPECT_EQ(dispatch->Invoke(0x6803000A, IID_NULL, 0, DISPATCH_PROPERTYPUT, &arguments, nullptr, &exception, nullptr),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(exception.scode, CTL_E_INVALIDPROPERTYVALUE);
+    EXPECT_STREQ(exception.bstrDescription, L"Invalid property value");
+    ::SysFreeString(exception.bstrDescription);
+    ::SysFreeString(exception.bstrSource);
+    ::SysFreeString(exception.bstrHelpFile);
+
+    EXPECT_EQ(selvane->put_BackColor(0x80000099), CTL_E_INVALIDPROPERTYVALUE);
+    EXPECT_EQ(As<ISupportErrorInfo>(control)->InterfaceSupportsErrorInfo(IID__Selvane), S_OK);
+    EXPECT_EQ(LastErrorDescription(), L"Invalid property value");
+
+    // A system colour set by a script as a negative Long reads back with the same bits.
+    colour.lVal = static_cast<LONG>(0x80000005);
+    ASSERT_EQ(dispatch->Invoke(0x6803000A, IID_NULL, 0, DISPATCH_PROPERTYPUT, &arguments, nullptr, nullptr, nullptr),
+              S_OK);
+    OLE_COLOR back = 0;
+    selvane->get_BackColor(&back);
+    EXPECT_EQ(back, 0x80000005u);
+    ASSERT_EQ(dispatch->Invoke(0x6803000A, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr), S_OK);
+    EXPECT_EQ(result.vt, VT_I4);
+    EXPECT_EQ(static_cast<DWORD>(result.lVal), 0x80000005u);
+
+    GUID events{};
+    EXPECT_EQ(As<IProvideClassInfo2>(control)->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
+    EXPECT_TRUE(::IsEqualGUID(events, DIID___Selvane));
+    ComPtr<IUnknown> safety;
+    const GUID kObjectSafety = {0xCB5BDC81, 0x93C1, 0x11CF, {0x8F, 0x20, 0x00, 0x80, 0x5F, 0x2C, 0xD0, 0x64}};
+    EXPECT_EQ(control->QueryInterface(kObjectSafety, reinterpret_cast<void**>(safety.put())), E_NOINTERFACE)
+        << "the control reads the file system: it claims no safety for scripting";
+}
+
+TEST_F(HostedControl, UserInputRaisesEventsToEverySinkAndChangesNotifyTheContainer) {
+    Activate();
+    auto first = Make<EventSink>();
+    auto second = Make<EventSink>();
+    auto notify = Make<NotifySink>();
+    ASSERT_NE(Connect(control, DIID___Selvane, first.get()), 0u);
+    ASSERT_NE(Connect(control, DIID___Selvane, second.get()), 0u);
+    ASSERT_NE(Connect(control, IID_IPropertyNotifySink, notify.get()), 0u);
+    EXPECT_EQ(Connect(control, IID_IDispatch, first.get()), 0u) << "no such connection point";
+
+    EXPECT_EQ(As<IPersistStreamInit>(control)->IsDirty(), S_FALSE);
+    SetPath(L"D:\\docs");
+    EXPECT_EQ(notify->changes, std::vector<DISPID>{kPathId});
+    EXPECT_EQ(As<IPersistStreamInit>(control)->IsDirty(), S_OK);
+
+    HWND list = ChildOf(surface, L"ListBox");
+    const int a_txt = IndexOf(ListItems(list), L"a.txt");
+    ASSERT_GE(a_txt, 0);
+    SendClickItem(list, a_txt);
+    Pump();
+    EXPECT_EQ(first->events, std::vector<DISPID>{kClick});
+    EXPECT_EQ(second->events, std::vector<DISPID>{kClick});
+    EXPECT_EQ(GetPath(), L"D:\\docs\\a.txt");
+    SendDoubleClickItem(list, a_txt);
+    Pump();
+    EXPECT_EQ(first->events.back(), kDblClick);
+
+    // The user types a pattern: the list follows it.
+    PostText(ChildOf(surface, L"Edit"), L"*.log");
+    Pump();
+    EXPECT_EQ(ListItems(list), std::vector<std::wstring>{L"c.log"});
+    ASSERT_EQ(As<IOleControl>(control)->FreezeEvents(TRUE), S_OK);
+    first->events.clear();
+    SendClickItem(list, 0);
+    Pump();
+    EXPECT_TRUE(first->events.empty()) << "frozen events are not raised";
+    As<IOleControl>(control)->FreezeEvents(FALSE);
+}
+
+TEST_F(HostedControl, HandlersMayCallBackDisconnectOrReleaseTheControl) {
+    Activate();
+    SetPath(L"D:\\docs");
+    HWND list = ChildOf(surface, L"ListBox");
+    auto sink = Make<EventSink>();
+    const DWORD cookie = Connect(control, DIID___Selvane, sink.get());
+    std::wstring seen;
+    sink->on_event = [&](DISPID) {
+        seen = GetPath();
+        SetPath(L"D:\\");  // the list the user clicked in is filled anew
+        ComPtr<IConnectionPoint> point;
+        As<IConnectionPointContainer>(control)->FindConnectionPoint(DIID___Selvane, point.put());
+        point->Unadvise(cookie);
+    };
+    SendClickItem(list, IndexOf(ListItems(list), L"B.txt"));
+    Pump();
+    EXPECT_EQ(seen, L"D:\\docs\\B.txt");
+    EXPECT_EQ(GetPath(), L"D:\\");
+    SendClickItem(list, 0);
+    Pump();
+    EXPECT_EQ(sink->events.size(), 1u) << "disconnected from inside its own handler";
+
+    // The container lets the control go from inside a double click: it goes once the click is done.
+    auto releasing = Make<EventSink>();
+    Connect(control, DIID___Selvane, releasing.get());
+    releasing->on_event = [&](DISPID id) {
+        if (id != kDblClick) return;
+        selvane.reset();
+        ole->Close(OLECLOSE_NOSAVE);
+        ole->SetClientSite(nullptr);
+        ole.reset();
+        EXPECT_EQ(ReleaseLast(control), 0u);
+        EXPECT_TRUE(::IsWindow(surface)) << "the control goes only once its double click is done";
+    };
+    SendDoubleClickItem(list, 0);
+    Pump();
+    EXPECT_FALSE(control);
+    EXPECT_FALSE(::IsWindow(surface)) << "the control's windows went with it";
+}
+
+TEST_F(HostedControl, TheKeyboardMovesBetweenChildrenAndAltAPressesAll) {
+    Activate();
+    BSTR pattern = ::SysAllocString(L"*.log");
+    selvane->put_FileType(pattern);
+    ::SysFreeString(pattern);
+
+    CONTROLINFO info{};
+    info.cb = sizeof(info);
+    ASSERT_EQ(As<IOleControl>(control)->GetControlInfo(&info), S_OK);
+    ASSERT_EQ(info.cAccel, 1);
+    ACCEL accelerator{};
+    ASSERT_EQ(::CopyAcceleratorTableW(info.hAccel, &accelerator, 1), 1);
+    EXPECT_EQ(accelerator.key, 'A');
+    EXPECT_EQ(accelerator.fVirt & (FALT | FVIRTKEY), FALT | FVIRTKEY);
+
+    MSG alt_a{frame, WM_SYSKEYDOWN, 'A', 0x20000001, 0, {0, 0}};
+    EXPECT_EQ(As<IOleControl>(control)->OnMnemonic(&alt_a), S_OK);
+    BSTR now = nullptr;
+    selvane->get_FileType(&now);
+    EXPECT_STREQ(now, L"*.*");
+    ::SysFreeString(now);
+
+    HWND drive = ChildOf(surface, L"ComboBox");
+    HWND dir = ChildOf(surface, L"ListBox", true);
+    PostKey(drive, VK_TAB);
+    Pump();
+    EXPECT_EQ(::GetFocus(), dir);
+    PostKey(dir, VK_TAB);
+    Pump();
+    EXPECT_EQ(::GetFocus(), ChildOf(surface, L"Edit"));
+    ::SetKeyboardState(std::vector<BYTE>(256, 0).data());
+    BYTE keys[256] = {};
+    keys[VK_SHIFT] = 0x80;
+    ::SetKeyboardState(keys);
+    PostKey(::GetFocus(), VK_TAB);
+    Pump();
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(::GetFocus(), dir) << "Shift+Tab goes back";
+}
+
+TEST_F(HostedControl, TheControlDrawsItselfBeforeItIsActive) {
+    SIZEL extent{12700, 9525};  // 480 x 360 pixels at 96 dots per inch
+    ASSERT_EQ(ole->SetExtent(DVASPECT_CONTENT, &extent), S_OK);
+    SetPath(L"D:\\docs");
+    HDC screen = ::GetDC(frame);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 480, 360);
+    ::SelectObject(memory, bitmap);
+    RECT all{0, 0, 480, 360};
+    ::FillRect(memory, &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    RECTL bounds{0, 0, 480, 360};
+    ASSERT_EQ(As<IViewObject2>(control)->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory, &bounds, nullptr,
+                                              nullptr, 0),
+              S_OK);
+    // The button-face background and the lists' white both show.
+    int white = 0;
+    int face = 0;
+    const COLORREF button_face = ::GetSysColor(COLOR_BTNFACE);
+    for (int y = 0; y < 360; y += 4) {
+        for (int x = 0; x < 480; x += 4) {
+            const COLORREF pixel = ::GetPixel(memory, x, y);
+            white += pixel == RGB(255, 255, 255);
+            face += pixel == button_face;
+        }
+    }
+    EXPECT_GT(white, 1000);
+    EXPECT_GT(face, 1000);
+    ::SelectObject(memory, ::GetStockObject(DEFAULT_GUI_FONT));  // lets the bitmap go to GetDIBits
+    SaveDrawing(screen, bitmap, 480, 360, L"control-drawn-inactive");
+    ::DeleteDC(memory);
+    ::DeleteObject(bitmap);
+    ::ReleaseDC(frame, screen);
+}
+
+TEST_F(HostedControl, QuickActivationConnectsTheContainersSinks) {
+    auto events = Make<EventSink>();
+    auto notify = Make<NotifySink>();
+    QACONTAINER container{};
+    container.cbSize = sizeof(container);
+    container.pClientSite = site.get();
+    container.pUnkEventSink = events.get();
+    container.pPropertyNotifySink = notify.get();
+    QACONTROL result{};
+    result.cbSize = sizeof(result);
+    ASSERT_EQ(As<IQuickActivate>(control)->QuickActivate(&container, &result), S_OK);
+    EXPECT_NE(result.dwEventCookie, 0u);
+    EXPECT_NE(result.dwPropNotifyCookie, 0u);
+    EXPECT_EQ(result.dwMiscStatus, 131473u);
+    SetPath(L"D:\\docs");
+    EXPECT_EQ(notify->changes, std::vector<DISPID>{kPathId});
+}
+
+}  // namespace
+}  // namespace selvane::testing

@@ -1,0 +1,422 @@
+// selvane.ocx as a host finds it: the type library embedded in it, its resources, its
+// registration, and its exports.
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/windows/com_support.h"
+
+namespace selvane::testing {
+namespace {
+
+std::wstring GuidText(REFGUID guid) {
+    wchar_t text[40] = {};
+    ::StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+// A key's default value under HKEY_CLASSES_ROOT, or "<missing>".
+std::wstring ClassesValue(const std::wstring& key, const wchar_t* name = nullptr) {
+    wchar_t value[1024] = {};
+    DWORD size = sizeof(value);
+    if (::RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+        return L"<missing>";
+    }
+    return value;
+}
+
+// Where the registry says the control's library is: all a host knows.
+std::wstring RegisteredPath() { return ClassesValue(L"CLSID\\" + GuidText(CLSID_Selvane) + L"\\InprocServer32"); }
+
+std::wstring Bstr(BSTR text) {
+    std::wstring result = text ? text : L"";
+    ::SysFreeString(text);
+    return result;
+}
+
+struct Member {
+    const wchar_t* name;
+    MEMBERID id;
+    INVOKEKIND kind;
+    const wchar_t* help;
+};
+
+constexpr wchar_t kDirOnlyHelp[] =
+    L"Determines whether a file name is to be included when GetPath method is invoked. If set to True only "
+    L"directory will be returned. If set to False then directory and file name will be returned.";
+constexpr wchar_t kServerHelp[] =
+    L"Determines if the GetPath method returns the path with drive letter or server and volume name. If set to "
+    L"False the drive letter is returned.";
+constexpr wchar_t kShowHiddenHelp[] =
+    L"Determines if hidden files are displayed  in file list box. If set to True then hidden files will be "
+    L"displayed.";
+
+// The published members of _Selvane, in interface order.
+const Member kMembers[] = {
+    {L"GetPath", 0x60030013, INVOKE_FUNC,
+     L"Method to return the current directory and file name. Check the DirOnly property to see how it affects "
+     L"GetPath."},
+    {L"FileSelected", 0x60030014, INVOKE_FUNC,
+     L"Method that returns True or False indicating whether a file was selected."},
+    {L"PathOnly", 0x60030015, INVOKE_FUNC, L"Method to extract directory from a file path."},
+    {L"FileExists", 0x60030016, INVOKE_FUNC, L"Method to determine if the passed file exists."},
+    {L"DirExists", 0x60030017, INVOKE_FUNC, L"Method to determine if the passed directory exists."},
+    {L"RefreshFiles", 0x60030018, INVOKE_FUNC, L"Method to refresh file list box in control."},
+    {L"BackColor", 0x6803000A, INVOKE_PROPERTYGET, L"Returns/sets the background color."},
+    {L"BackColor", 0x6803000A, INVOKE_PROPERTYPUT, L"Returns/sets the background color."},
+    {L"Path", 0x68030009, INVOKE_PROPERTYGET, L"Returns/sets current directory."},
+    {L"Path", 0x68030009, INVOKE_PROPERTYPUT, L"Returns/sets current directory."},
+    {L"Label1Color", 0x68030008, INVOKE_PROPERTYGET, L"Returns/sets foreground color of files label."},
+    {L"Label1Color", 0x68030008, INVOKE_PROPERTYPUT, L"Returns/sets foreground color of files label."},
+    {L"Label2Color", 0x68030007, INVOKE_PROPERTYGET, L"Returns/sets foreground color of file info label."},
+    {L"Label2Color", 0x68030007, INVOKE_PROPERTYPUT, L"Returns/sets foreground color of file info label."},
+    {L"Label1Bold", 0x68030006, INVOKE_PROPERTYGET, L"Returns/sets bold font of files label."},
+    {L"Label1Bold", 0x68030006, INVOKE_PROPERTYPUT, L"Returns/sets bold font of files label."},
+    {L"Label2Bold", 0x68030005, INVOKE_PROPERTYGET, L"Returns/sets bold font of file info label."},
+    {L"Label2Bold", 0x68030005, INVOKE_PROPERTYPUT, L"Returns/sets bold font of file info label."},
+    {L"DirOnly", 0x68030004, INVOKE_PROPERTYGET, kDirOnlyHelp},
+    {L"DirOnly", 0x68030004, INVOKE_PROPERTYPUT, kDirOnlyHelp},
+    {L"Server", 0x68030003, INVOKE_PROPERTYGET, kServerHelp},
+    {L"Server", 0x68030003, INVOKE_PROPERTYPUT, kServerHelp},
+    {L"Tips", 0x68030002, INVOKE_PROPERTYGET,
+     L"Returns/sets value which determines whether control tool tips will be displayed."},
+    {L"Tips", 0x68030002, INVOKE_PROPERTYPUT,
+     L"Returns/sets value which determines whether control tool tips will be displayed."},
+    {L"FileType", 0x68030001, INVOKE_PROPERTYGET, L"Returns/sets file type."},
+    {L"FileType", 0x68030001, INVOKE_PROPERTYPUT, L"Returns/sets file type."},
+    {L"ShowHidden", 0x68030000, INVOKE_PROPERTYGET, kShowHiddenHelp},
+    {L"ShowHidden", 0x68030000, INVOKE_PROPERTYPUT, kShowHiddenHelp},
+    {L"AboutBox", 0x6003001D, INVOKE_FUNC, L"Information about the control."},
+    {L"Refresh", 0x6003001E, INVOKE_FUNC, L"Refresh control."},
+};
+
+class LibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = RegisteredPath();
+        ASSERT_NE(path, L"<missing>") << "selvane.ocx is not registered";
+        ASSERT_EQ(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put()), S_OK);
+    }
+
+    ComPtr<ITypeInfo> TypeInfo(UINT index) {
+        ComPtr<ITypeInfo> info;
+        library->GetTypeInfo(index, info.put());
+        return info;
+    }
+
+    std::wstring path;
+    ComPtr<ITypeLib> library;
+};
+
+struct TypeAttr {
+    explicit TypeAttr(ITypeInfo* info) : info(info) { info->GetTypeAttr(&attr); }
+    ~TypeAttr() { info->ReleaseTypeAttr(attr); }
+    const TYPEATTR* operator->() const { return attr; }
+    ITypeInfo* info;
+    TYPEATTR* attr = nullptr;
+};
+
+TEST_F(LibraryTest, TheLibraryHoldsItsThreeTypesInOrder) {
+    TLIBATTR* attr = nullptr;
+    ASSERT_EQ(library->GetLibAttr(&attr), S_OK);
+    EXPECT_TRUE(::IsEqualGUID(attr->guid, LIBID_Selvane_OCX));
+    EXPECT_EQ(attr->lcid, 0x0409u);
+    EXPECT_EQ(attr->syskind, SYS_WIN32);
+    EXPECT_EQ(attr->wMajorVerNum, 4);
+    EXPECT_EQ(attr->wMinorVerNum, 0);
+    EXPECT_TRUE(attr->wLibFlags & LIBFLAG_FCONTROL);
+    library->ReleaseTLibAttr(attr);
+
+    BSTR name = nullptr;
+    BSTR help = nullptr;
+    BSTR help_file = nullptr;
+    ASSERT_EQ(library->GetDocumentation(-1, &name, &help, nullptr, &help_file), S_OK);
+    EXPECT_EQ(Bstr(name), L"Selvane_OCX");
+    EXPECT_EQ(Bstr(help), L"Selvane_OCX");
+    EXPECT_EQ(Bstr(help_file), L"");
+
+    ASSERT_EQ(library->GetTypeInfoCount(), 3u);
+    const wchar_t* names[] = {L"_Selvane", L"Selvane", L"__Selvane"};
+    const GUID* guids[] = {&IID__Selvane, &CLSID_Selvane, &DIID___Selvane};
+    const TYPEKIND kinds[] = {TKIND_DISPATCH, TKIND_COCLASS, TKIND_DISPATCH};
+    const WORD flags[] = {TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE,
+                          TYPEFLAG_FCONTROL, TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE};
+    for (UINT i = 0; i < 3; ++i) {
+        SCOPED_TRACE(names[i]);
+        BSTR type_help = nullptr;
+        DWORD context = 1;
+        ASSERT_EQ(library->GetDocumentation(static_cast<INT>(i), &name, &type_help, &context, nullptr), S_OK);
+        EXPECT_EQ(Bstr(name), names[i]);
+        EXPECT_EQ(Bstr(type_help), L"") << "no type carries a help string";
+        EXPECT_EQ(context, 0u);
+        auto info = TypeInfo(i);
+        TypeAttr type(info.get());
+        EXPECT_TRUE(::IsEqualGUID(type->guid, *guids[i]));
+        EXPECT_EQ(type->typekind, kinds[i]);
+        EXPECT_EQ(type->wTypeFlags & flags[i], flags[i]);
+        EXPECT_EQ(type->wTypeFlags & TYPEFLAG_FCANCREATE, 0) << "the class can't be created from the library";
+        EXPECT_EQ(type->wMajorVerNum, 1);
+        EXPECT_EQ(type->wMinorVerNum, 0);
+    }
+}
+
+TEST_F(LibraryTest, TheDualInterfaceListsTheMembersInOrderWithTheirIdsAndHelp) {
+    ComPtr<ITypeInfo> dispatch = TypeInfo(0);
+    HREFTYPE vtable_side = 0;
+    ASSERT_EQ(dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtable_side), S_OK);
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(dispatch->GetRefTypeInfo(vtable_side, info.put()), S_OK);
+    TypeAttr type(info.get());
+    EXPECT_EQ(type->typekind, TKIND_INTERFACE);
+    EXPECT_TRUE(type->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
+    ASSERT_EQ(type->cFuncs, 30);
+
+    SHORT last_slot = 0;
+    for (UINT i = 0; i < 30; ++i) {
+        const Member& member = kMembers[i];
+        SCOPED_TRACE(std::wstring(member.name) + L" #" + std::to_wstring(i + 1));
+        FUNCDESC* function = nullptr;
+        ASSERT_EQ(info->GetFuncDesc(i, &function), S_OK);
+        EXPECT_EQ(function->memid, member.id);
+        EXPECT_EQ(function->invkind, member.kind);
+        EXPECT_GT(function->oVft, last_slot) << "vtable order";
+        last_slot = function->oVft;
+        EXPECT_EQ(function->elemdescFunc.tdesc.vt, VT_HRESULT);
+        EXPECT_EQ(function->wFuncFlags & (FUNCFLAG_FHIDDEN | FUNCFLAG_FRESTRICTED), 0);
+        BSTR names[3] = {};
+        UINT count = 0;
+        info->GetNames(member.id, names, 3, &count);
+        EXPECT_EQ(Bstr(names[0]), member.name);
+        const std::wstring parameter = count > 1 ? Bstr(names[1]) : L"";
+        if (count > 2) ::SysFreeString(names[2]);
+        const bool takes_str = member.kind == INVOKE_FUNC && function->cParams == 2;
+        if (takes_str) {
+            EXPECT_EQ(parameter, L"str");
+        }
+        info->ReleaseFuncDesc(function);
+        BSTR help = nullptr;
+        info->GetDocumentation(member.id, nullptr, &help, nullptr, nullptr);
+        EXPECT_EQ(Bstr(help), member.help);
+    }
+
+    // The colours are stdole's OLE_COLOR, not a plain integer.
+    FUNCDESC* get_back_color = nullptr;
+    ASSERT_EQ(info->GetFuncDesc(6, &get_back_color), S_OK);
+    const TYPEDESC& pointer = get_back_color->lprgelemdescParam[0].tdesc;
+    ASSERT_EQ(pointer.vt, VT_PTR);
+    ASSERT_EQ(pointer.lptdesc->vt, VT_USERDEFINED);
+    ComPtr<ITypeInfo> color;
+    ASSERT_EQ(info->GetRefTypeInfo(pointer.lptdesc->hreftype, color.put()), S_OK);
+    info->ReleaseFuncDesc(get_back_color);
+    BSTR color_name = nullptr;
+    color->GetDocumentation(MEMBERID_NIL, &color_name, nullptr, nullptr, nullptr);
+    EXPECT_EQ(Bstr(color_name), L"OLE_COLOR");
+    ComPtr<ITypeLib> stdole;
+    UINT index = 0;
+    ASSERT_EQ(color->GetContainingTypeLib(stdole.put(), &index), S_OK);
+    TLIBATTR* stdole_attr = nullptr;
+    stdole->GetLibAttr(&stdole_attr);
+    EXPECT_EQ(GuidText(stdole_attr->guid), L"{00020430-0000-0000-C000-000000000046}");
+    stdole->ReleaseTLibAttr(stdole_attr);
+}
+
+TEST_F(LibraryTest, NamesResolveToThePublishedIdsAndNothingElseDoes) {
+    ComPtr<ITypeInfo> dispatch = TypeInfo(0);
+    for (const Member& member : kMembers) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(member.name)};
+        MEMBERID id = 0;
+        EXPECT_EQ(dispatch->GetIDsOfNames(names, 1, &id), S_OK) << member.name;
+        EXPECT_EQ(id, member.id) << member.name;
+    }
+    LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"Filename")};
+    MEMBERID id = 0;
+    EXPECT_EQ(dispatch->GetIDsOfNames(unknown, 1, &id), DISP_E_UNKNOWNNAME);
+
+    ComPtr<ITypeInfo> events = TypeInfo(2);
+    const std::pair<const wchar_t*, MEMBERID> kEvents[] = {{L"Click", 1}, {L"DblClick", 2}};
+    for (const auto& [name, expected] : kEvents) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        EXPECT_EQ(events->GetIDsOfNames(names, 1, &id), S_OK) << name;
+        EXPECT_EQ(id, expected) << name;
+    }
+
+    ComPtr<ITypeInfo> coclass = TypeInfo(1);
+    const std::pair<const GUID*, int> kImplemented[] = {
+        {&IID__Selvane, IMPLTYPEFLAG_FDEFAULT}, {&DIID___Selvane, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE}};
+    for (UINT i = 0; i < 2; ++i) {
+        INT flags = 0;
+        HREFTYPE reference = 0;
+        ComPtr<ITypeInfo> implemented;
+        ASSERT_EQ(coclass->GetImplTypeFlags(i, &flags), S_OK);
+        EXPECT_EQ(flags, kImplemented[i].second);
+        coclass->GetRefTypeOfImplType(i, &reference);
+        ASSERT_EQ(coclass->GetRefTypeInfo(reference, implemented.put()), S_OK);
+        TypeAttr type(implemented.get());
+        EXPECT_TRUE(::IsEqualGUID(type->guid, *kImplemented[i].first));
+    }
+}
+
+TEST_F(LibraryTest, ResourcesCarryTheVersionTheBitmapAndTheInterfaceIds) {
+    HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    const std::pair<const wchar_t*, const GUID*> kIds[] = {{L"_IID_SELVANE", &IID__Selvane},
+                                                           {L"_SRCIID_SELVANE", &DIID___Selvane}};
+    for (const auto& [type, guid] : kIds) {
+        HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(1), type);
+        ASSERT_NE(found, nullptr) << type;
+        ASSERT_EQ(::SizeofResource(module, found), 20u) << type;
+        const auto* data = static_cast<const BYTE*>(::LockResource(::LoadResource(module, found)));
+        EXPECT_EQ(*reinterpret_cast<const DWORD*>(data), 16u) << type;
+        EXPECT_TRUE(::IsEqualGUID(*reinterpret_cast<const GUID*>(data + 4), *guid)) << type;
+    }
+    HRSRC bitmap = ::FindResourceW(module, MAKEINTRESOURCEW(30000), MAKEINTRESOURCEW(2) /* RT_BITMAP */);
+    ASSERT_NE(bitmap, nullptr);
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(::LockResource(::LoadResource(module, bitmap)));
+    EXPECT_EQ(header->biWidth, 16);
+    EXPECT_EQ(header->biHeight, 15);
+    EXPECT_EQ(header->biBitCount, 24);
+    ::FreeLibrary(module);
+
+    DWORD ignored = 0;
+    std::vector<BYTE> version(::GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    ASSERT_FALSE(version.empty());
+    ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
+    const std::pair<const wchar_t*, const wchar_t*> kStrings[] = {
+        {L"FileVersion", L"1.02"},        {L"ProductVersion", L"1.02"}, {L"InternalName", L"selvane"},
+        {L"OriginalFilename", L"selvane.ocx"}, {L"ProductName", L"Selvane"}, {L"OLESelfRegister", L""}};
+    for (const auto& [name, expected] : kStrings) {
+        const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        wchar_t* value = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(::VerQueryValueW(version.data(), query.c_str(), reinterpret_cast<void**>(&value), &length)) << name;
+        EXPECT_EQ(std::wstring(value, wcsnlen(value, length)), expected) << name;
+    }
+}
+
+// Every value under HKEY_CLASSES_ROOT, by path.
+using Registry = std::map<std::wstring, std::wstring>;
+
+void Snapshot(HKEY key, const std::wstring& path, Registry& out) {
+    out[path] = L"";
+    wchar_t name[512];
+    BYTE data[4096];
+    for (DWORD i = 0;; ++i) {
+        DWORD name_length = 512;
+        DWORD size = sizeof(data);
+        DWORD type = 0;
+        if (::RegEnumValueW(key, i, name, &name_length, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+        out[path + L"|" + name] = std::to_wstring(type) + L":" + std::wstring(reinterpret_cast<wchar_t*>(data), size / 2);
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD name_length = 512;
+        if (::RegEnumKeyExW(key, i, name, &name_length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        HKEY child = nullptr;
+        if (::RegOpenKeyExW(key, name, 0, KEY_READ, &child) != ERROR_SUCCESS) continue;
+        Snapshot(child, path + L"\\" + name, out);
+        ::RegCloseKey(child);
+    }
+}
+
+Registry Snapshot() {
+    Registry registry;
+    Snapshot(HKEY_CLASSES_ROOT, L"", registry);
+    return registry;
+}
+
+std::vector<std::wstring> Difference(const Registry& a, const Registry& b) {
+    std::vector<std::wstring> different;
+    for (const auto& [path, value] : a) {
+        auto other = b.find(path);
+        if (other == b.end() || other->second != value) different.push_back(path);
+    }
+    for (const auto& [path, value] : b) {
+        if (a.find(path) == a.end()) different.push_back(path);
+    }
+    return different;
+}
+
+TEST_F(LibraryTest, RegistrationWritesTheClassAndUnregistrationTakesBackExactlyThat) {
+    const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_Selvane);
+    EXPECT_EQ(ClassesValue(clsid + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+    EXPECT_EQ(ClassesValue(clsid + L"\\MiscStatus\\1"), L"131473");
+    EXPECT_EQ(ClassesValue(clsid + L"\\Control"), L"");
+    EXPECT_EQ(ClassesValue(clsid + L"\\ToolboxBitmap32"), path + L", 30000");
+    EXPECT_EQ(ClassesValue(clsid + L"\\TypeLib"), GuidText(LIBID_Selvane_OCX));
+    EXPECT_EQ(ClassesValue(L"Selvane_OCX.Selvane\\CLSID"), GuidText(CLSID_Selvane));
+    EXPECT_EQ(ClassesValue(L"Selvane_OCX.Selvane.1\\CLSID"), GuidText(CLSID_Selvane));
+    EXPECT_EQ(ClassesValue(clsid + L"\\VersionIndependentProgID"), L"Selvane_OCX.Selvane");
+    EXPECT_NE(ClassesValue(L"TypeLib\\" + GuidText(LIBID_Selvane_OCX) + L"\\4.0\\409\\win32"), L"<missing>");
+    EXPECT_NE(ClassesValue(L"Interface\\" + GuidText(IID__Selvane)), L"<missing>");
+    // Neither safe for scripting nor for initialisation from untrusted data.
+    for (const wchar_t* unsafe : {L"{7DD95801-9882-11CF-9FA9-00AA006C42C4}", L"{7DD95802-9882-11CF-9FA9-00AA006C42C4}"}) {
+        EXPECT_EQ(ClassesValue(clsid + L"\\Implemented Categories\\" + unsafe), L"<missing>");
+    }
+
+    HMODULE module = ::LoadLibraryW(path.c_str());
+    ASSERT_NE(module, nullptr);
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    auto do_register = reinterpret_cast<Entry>(::GetProcAddress(module, "DllRegisterServer"));
+    auto do_unregister = reinterpret_cast<Entry>(::GetProcAddress(module, "DllUnregisterServer"));
+    ASSERT_TRUE(do_register && do_unregister);
+
+    const Registry registered = Snapshot();
+    ASSERT_EQ(do_unregister(), S_OK);
+    const Registry unregistered = Snapshot();
+    for (const std::wstring& path_left : {clsid, std::wstring(L"Selvane_OCX.Selvane"), std::wstring(L"Selvane_OCX.Selvane.1"),
+                                          L"TypeLib\\" + GuidText(LIBID_Selvane_OCX), L"Interface\\" + GuidText(IID__Selvane),
+                                          L"Interface\\" + GuidText(DIID___Selvane)}) {
+        EXPECT_EQ(unregistered.count(L"\\" + path_left), 0u) << "left behind: " << std::string(path_left.begin(), path_left.end());
+    }
+    EXPECT_EQ(do_unregister(), S_OK) << "removing what is already gone is no failure";
+    ASSERT_EQ(do_register(), S_OK);
+    EXPECT_TRUE(Difference(Snapshot(), registered).empty());
+    ASSERT_EQ(do_unregister(), S_OK);
+    EXPECT_TRUE(Difference(Snapshot(), unregistered).empty());
+    ASSERT_EQ(do_register(), S_OK);
+    ::FreeLibrary(module);
+}
+
+TEST_F(LibraryTest, TheFactoryMakesOnlyTheControlAndTheLibraryKnowsWhenItIsFree) {
+    HMODULE module = ::LoadLibraryW(path.c_str());
+    ASSERT_NE(module, nullptr);
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
+    auto get_class_object =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(::GetProcAddress(module, "DllGetClassObject")));
+    auto can_unload = reinterpret_cast<CanUnloadNow>(::GetProcAddress(module, "DllCanUnloadNow"));
+    ASSERT_TRUE(get_class_object && can_unload);
+
+    EXPECT_EQ(can_unload(), S_OK);
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(get_class_object(IID__Selvane, IID_IClassFactory, reinterpret_cast<void**>(factory.put())),
+              CLASS_E_CLASSNOTAVAILABLE);
+    ASSERT_EQ(get_class_object(CLSID_Selvane, IID_IClassFactory, reinterpret_cast<void**>(factory.put())), S_OK);
+    EXPECT_EQ(can_unload(), S_FALSE) << "a factory is held";
+
+    auto outer = Make<NotifySink>();
+    ComPtr<IUnknown> control;
+    EXPECT_EQ(factory->CreateInstance(outer.get(), IID_IUnknown, reinterpret_cast<void**>(control.put())),
+              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, reinterpret_cast<void**>(control.put())),
+              E_NOINTERFACE);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(control.put())), S_OK);
+    factory->LockServer(TRUE);
+    factory.reset();
+    EXPECT_EQ(can_unload(), S_FALSE) << "a control and a lock are alive";
+    EXPECT_EQ(ReleaseLast(control), 0u);
+    EXPECT_EQ(can_unload(), S_FALSE) << "the lock is alive";
+    get_class_object(CLSID_Selvane, IID_IClassFactory, reinterpret_cast<void**>(factory.put()));
+    factory->LockServer(FALSE);
+    factory.reset();
+    EXPECT_EQ(can_unload(), S_OK);
+    ::FreeLibrary(module);
+}
+
+}  // namespace
+}  // namespace selvane::testing
