@@ -6,16 +6,20 @@ BUILD_WINDOWS := build/windows
 # One X display for the whole Wine session; the tests may save screenshots of it.
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-# The control in a window of its own under Wine (selvane-window), printing its events. With a
-# display it stays open for a person; without one it runs under Xvfb for a few seconds and
-# leaves a screenshot in build/windows/artifacts.
-demo: windows
+# selvane-demo: selvane.ocx registered in the Wine prefix and hosted by its ProgID in Wine's ATL
+# container, with buttons for its members and a log of its events. With a display it stays open
+# for a person; without one it plays a scripted tour under Xvfb, prints what happened, and
+# leaves a screenshot in build/windows/artifacts/selvane-demo.png. Only the control and the
+# demo are built.
+demo: setup
+	cmake --preset windows
+	cmake --build --preset windows --target selvane_ocx selvane-demo
 	@scripts/wine-prefix.sh $(BUILD_WINDOWS)
 	@mkdir -p $(BUILD_WINDOWS)/artifacts
 	@if [ -n "$$DISPLAY" ]; then \
-	  scripts/wine-session.sh $(BUILD_WINDOWS) scripts/demo-window.sh $(BUILD_WINDOWS); \
+	  scripts/wine-session.sh $(BUILD_WINDOWS) scripts/demo-host.sh $(BUILD_WINDOWS); \
 	else \
-	  SELVANE_HEADLESS=1 $(XVFB) scripts/wine-session.sh $(BUILD_WINDOWS) scripts/demo-window.sh $(BUILD_WINDOWS); \
+	  SELVANE_HEADLESS=1 $(XVFB) scripts/wine-session.sh $(BUILD_WINDOWS) scripts/demo-host.sh $(BUILD_WINDOWS); \
 	fi
 
 # The Windows tests come last, so that their CTest summary is the last thing printed.

@@ -83,3 +83,21 @@ set_source_files_properties(control/com/selvane.rc PROPERTIES
 add_dependencies(selvane_ocx selvane_idl)
 target_link_libraries(selvane_ocx PRIVATE -Wl,--whole-archive selvane_com -Wl,--no-whole-archive)
 target_link_options(selvane_ocx PRIVATE -Wl,--enable-stdcall-fixup -s)
+
+# The demo host
+# selvane-demo: an application hosting selvane.ocx by its ProgID in an AtlAxWin window of atl.dll,
+# as a developer's own program would, knowing only the registry and the type library (`make demo`).
+# It saves its tour's screenshot the way the Windows tests do (tests/windows/screenshot.cpp).
+add_executable(selvane-demo
+  demo/selvane_demo.cpp
+  demo/atl_container.cpp
+  demo/com_client.cpp
+  tests/windows/screenshot.cpp
+)
+add_dependencies(selvane-demo selvane_idl)
+target_include_directories(selvane-demo PRIVATE ${SELVANE_GENERATED} ${PROJECT_SOURCE_DIR})
+target_compile_definitions(selvane-demo PRIVATE
+  SELVANE_SCREENSHOT_SCRIPT="${PROJECT_SOURCE_DIR}/scripts/screenshot.sh")
+target_link_libraries(selvane-demo PRIVATE comctl32 ole32 oleaut32 uuid gdi32 user32)
+target_link_options(selvane-demo PRIVATE -municode)
+# End of the demo host

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# What `make demo` runs inside the Wine session: selvane.ocx registered in the tests' prefix as
+# a user's regsvr32 does it, then selvane-demo hosting it in Wine's ATL container.
+# With a display the demo stays open for a person, starting in D:\docs of the fixture drives.
+# Without one (SELVANE_HEADLESS set, under xvfb-run) it plays its scripted tour, printing what
+# happened, and leaves BUILD_DIR/artifacts/selvane-demo.png; the exit code is the tour's.
+# Usage: scripts/demo-host.sh BUILD_DIR   (inside scripts/wine-session.sh)
+set -euo pipefail
+build=${1:?usage: demo-host.sh BUILD_DIR}
+here=$(dirname "$0")
+program=$build/selvane-demo.exe
+
+if ! "$here/wine-run.sh" "$build" regsvr32 /s "$build/selvane.ocx"; then
+    echo "demo: regsvr32 could not register $build/selvane.ocx" >&2
+    exit 1
+fi
+if [ -z "${SELVANE_HEADLESS:-}" ]; then
+    exec "$here/wine-run.sh" "$build" "$program" --path 'D:\docs'
+fi
+
+shot=${SELVANE_ARTIFACTS:-$build/artifacts}/selvane-demo.png
+rc=0
+"$here/wine-run.sh" "$build" "$program" --tour || rc=$?
+if [ -f "$shot" ]; then
+    # The window sits in the top left corner of an otherwise black screen: keep the window.
+    /usr/bin/convert "$shot" -trim +repage "$shot"
+    echo "demo: screenshot in $shot"
+fi
+[ $rc -eq 0 ] || echo "demo: the tour did not go as expected (exit code $rc)" >&2
+exit $rc

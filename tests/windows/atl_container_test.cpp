@@ -1,0 +1,323 @@
+// selvane.ocx in Wine's ATL container, as a C++ host builds it: a window of the class AtlAxWin
+// titled with the ProgID creates the registered control, gives it a site and activates it in
+// place; the host reaches the control only through AtlAxGetControl and the type library's
+// interfaces. The user's clicks go through the system's input queue, as a mouse's do.
+#include <windows.h>
+#include <ocidl.h>
+
+// The identifiers of the control's type library, defined here once.
+#include <initguid.h>
+
+#include "control/com/selvane_h.h"
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "control/com/com_base.h"
+#include "tests/windows/fixture.h"
+#include "tests/windows/screenshot.h"
+
+namespace selvane {
+namespace {
+
+namespace fx = testing::fixture;
+using com::ComPtr;
+
+constexpr wchar_t kProgId[] = L"Selvane_OCX.Selvane";
+constexpr wchar_t kFrameClass[] = L"SelvaneAtlTestFrame";
+constexpr int kWidth = 480;
+constexpr int kHeight = 440;
+
+using GetControlFunction = HRESULT(WINAPI*)(HWND, IUnknown**);
+
+template <class Function>
+Function Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+// Wine's atl.dll, loaded once, with the AtlAxWin class registered: AtlAxGetControl, or null.
+GetControlFunction LoadAtl() {
+    static const GetControlFunction get_control = []() -> GetControlFunction {
+        const HMODULE atl = ::LoadLibraryW(L"atl.dll");
+        const auto init = atl ? Export<BOOL(WINAPI*)()>(atl, "AtlAxWinInit") : nullptr;
+        if (!init || !init()) return nullptr;
+        return Export<GetControlFunction>(atl, "AtlAxGetControl");
+    }();
+    return get_control;
+}
+
+// A BSTR argument or result that frees itself.
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(const wchar_t* text) : value_(::SysAllocString(text)) {}
+    ~Bstr() { ::SysFreeString(value_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR get() const { return value_; }
+    BSTR* put() {
+        ::SysFreeString(value_);
+        value_ = nullptr;
+        return &value_;
+    }
+    std::wstring str() const { return value_ ? value_ : L""; }
+
+private:
+    BSTR value_ = nullptr;
+};
+
+// Records the dispids of the events it receives; refs is public for the test to check.
+class EventSink final : public IDispatch {
+public:
+    std::vector<DISPID> events;
+    LONG refs = 1;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, IID_IDispatch) &&
+            !::IsEqualIID(iid, DIID___Selvane)) {
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG left = --refs;
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        events.push_back(id);
+        return S_OK;
+    }
+};
+
+void Pump() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+// Dispatches messages until done() holds or two seconds have passed; input from the queue
+// arrives when the system has routed it, not at once.
+template <class Done>
+bool PumpUntil(Done done) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > 2000) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        Pump();
+    }
+    return true;
+}
+
+// Where a window lies in its parent's client area, as "left,top right,bottom".
+std::string PlaceInParent(HWND window) {
+    RECT place{};
+    ::GetWindowRect(window, &place);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(window), reinterpret_cast<POINT*>(&place), 2);
+    return std::to_string(place.left) + "," + std::to_string(place.top) + " " + std::to_string(place.right) + "," +
+           std::to_string(place.bottom);
+}
+
+std::string ClientPlace(HWND window) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    return "0,0 " + std::to_string(client.right) + "," + std::to_string(client.bottom);
+}
+
+int WidthOf(HWND window) {
+    RECT place{};
+    ::GetWindowRect(window, &place);
+    return place.right - place.left;
+}
+
+class AtlContainer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        WNDCLASSEXW frame{};
+        frame.cbSize = sizeof(frame);
+        frame.lpfnWndProc = ::DefWindowProcW;
+        frame.hInstance = ::GetModuleHandleW(nullptr);
+        frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        frame.lpszClassName = kFrameClass;
+        ::RegisterClassExW(&frame);
+    }
+
+    void SetUp() override {
+        const GetControlFunction get_control = LoadAtl();
+        ASSERT_NE(get_control, nullptr) << "atl.dll with AtlAxWinInit and AtlAxGetControl";
+        frame_ = ::CreateWindowExW(0, kFrameClass, L"ATL container", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                   800, 720, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(frame_, nullptr);
+        container_ = ::CreateWindowExW(0, L"AtlAxWin", kProgId, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 10, 10,
+                                       kWidth, kHeight, frame_, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(container_, nullptr);
+        ASSERT_EQ(get_control(container_, control_.put()), S_OK) << "is the fixture selvane_registered in place?";
+        ASSERT_EQ(control_.As(&selvane_), S_OK);
+        ComPtr<IOleWindow> window;
+        ASSERT_EQ(control_.As(&window), S_OK);
+        ASSERT_EQ(window->GetWindow(&control_window_), S_OK);
+        Pump();
+    }
+
+    // The container holds the control until its window goes; after that the test's reference
+    // must be the last one.
+    void TearDown() override {
+        selvane_.reset();
+        if (frame_) ::DestroyWindow(frame_);
+        Pump();
+        if (control_) {
+            EXPECT_EQ(control_.detach()->Release(), 0u) << "the control outlived its container";
+        }
+    }
+
+    // The control's children by window class; its file list is the list box that isn't drawn
+    // by its owner (the directory list is).
+    HWND PatternBox() const { return ::FindWindowExW(control_window_, nullptr, L"Edit", nullptr); }
+    HWND FileList() const {
+        for (HWND list = ::FindWindowExW(control_window_, nullptr, L"ListBox", nullptr); list;
+             list = ::FindWindowExW(control_window_, list, L"ListBox", nullptr)) {
+            if ((::GetWindowLongPtrW(list, GWL_STYLE) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) == 0) return list;
+        }
+        return nullptr;
+    }
+
+    void SetPath(const wchar_t* path) {
+        const Bstr value(path);
+        ASSERT_EQ(selvane_->put_Path(value.get()), S_OK);
+        Pump();
+    }
+    std::wstring GetPath() {
+        Bstr path;
+        EXPECT_EQ(selvane_->GetPath(path.put()), S_OK);
+        return path.str();
+    }
+
+    // The left button pressed and released over the file list's entry, clicks times in a row,
+    // through the input queue; returns once the entry is selected and done() holds.
+    template <class Done>
+    void ClickFile(const wchar_t* name, int clicks, Done done) {
+        const HWND list = FileList();
+        const LRESULT index =
+            ::SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+        ASSERT_NE(index, LB_ERR) << "no entry " << std::string(name, name + std::wcslen(name));
+        RECT item{};
+        ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        POINT at{item.left + 10, (item.top + item.bottom) / 2};
+        ::ClientToScreen(list, &at);
+        ASSERT_TRUE(::SetCursorPos(at.x, at.y));
+        INPUT press[2] = {};
+        press[0].type = press[1].type = INPUT_MOUSE;
+        press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        for (int i = 0; i < clicks; ++i) ASSERT_EQ(::SendInput(2, press, sizeof(INPUT)), 2u);
+        EXPECT_TRUE(PumpUntil([&] { return ::SendMessageW(list, LB_GETCURSEL, 0, 0) == index && done(); }))
+            << "the click on " << std::string(name, name + std::wcslen(name)) << " didn't arrive";
+    }
+
+    HWND frame_ = nullptr;
+    HWND container_ = nullptr;
+    HWND control_window_ = nullptr;
+    ComPtr<IUnknown> control_;
+    ComPtr<_Selvane> selvane_;
+};
+
+TEST_F(AtlContainer, TheControlsWindowIsAVisibleChildAtTheContainersSize) {
+    EXPECT_EQ(::GetParent(control_window_), container_);
+    EXPECT_TRUE(::IsWindowVisible(control_window_));
+    EXPECT_EQ(PlaceInParent(control_window_), ClientPlace(container_));
+    ASSERT_NE(PatternBox(), nullptr);
+    ASSERT_NE(FileList(), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(FileList()));
+}
+
+TEST_F(AtlContainer, MembersWorkThroughTheInterfaceFromAtlAxGetControl) {
+    SetPath(fx::kDocs);
+    Bstr path;
+    ASSERT_EQ(selvane_->get_Path(path.put()), S_OK);
+    EXPECT_EQ(path.str(), fx::kDocs);
+
+    const Bstr pattern(L"*.txt");
+    ASSERT_EQ(selvane_->put_FileType(pattern.get()), S_OK);
+    Bstr read_back;
+    ASSERT_EQ(selvane_->get_FileType(read_back.put()), S_OK);
+    EXPECT_EQ(read_back.str(), L"*.txt");
+    // _under.txt, a.txt, B.txt and Zeta.TXT of the fixture's docs; c.log isn't one.
+    EXPECT_EQ(::SendMessageW(FileList(), LB_GETCOUNT, 0, 0), 4);
+
+    VARIANT_BOOL answer = VARIANT_TRUE;
+    ASSERT_EQ(selvane_->FileSelected(&answer), S_OK);
+    EXPECT_EQ(answer, VARIANT_FALSE);
+    EXPECT_EQ(GetPath(), fx::kDocs);
+    const Bstr letters(fx::kLetters);
+    ASSERT_EQ(selvane_->DirExists(letters.get(), &answer), S_OK);
+    EXPECT_EQ(answer, VARIANT_TRUE);
+    const Bstr nine(fx::kNineFile);
+    ASSERT_EQ(selvane_->FileExists(nine.get(), &answer), S_OK);
+    EXPECT_EQ(answer, VARIANT_TRUE);
+    const Bstr file(L"D:\\docs\\a.txt");
+    Bstr directory;
+    ASSERT_EQ(selvane_->PathOnly(file.get(), directory.put()), S_OK);
+    EXPECT_EQ(directory.str(), fx::kDocs);
+}
+
+TEST_F(AtlContainer, AClickInTheFileListReachesASinkAdvisedOnTheControl) {
+    ComPtr<EventSink> sink;
+    *sink.put() = new EventSink;
+    ComPtr<IConnectionPointContainer> points;
+    ASSERT_EQ(control_.As(&points), S_OK);
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(points->FindConnectionPoint(DIID___Selvane, point.put()), S_OK);
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(sink.get(), &cookie), S_OK);
+
+    SetPath(fx::kDocs);
+    ClickFile(L"B.txt", 1, [&] { return !sink->events.empty(); });
+    EXPECT_EQ(sink->events, std::vector<DISPID>{1}) << "Click";
+    EXPECT_EQ(GetPath(), L"D:\\docs\\B.txt");
+    ClickFile(L"Zeta.TXT", 2, [&] { return sink->events.size() >= 3; });
+    EXPECT_EQ(sink->events, (std::vector<DISPID>{1, 1, 2})) << "Click, then DblClick for the second press";
+    EXPECT_TRUE(testing::SaveScreenshot(L"atl-container"));
+
+    ASSERT_EQ(point->Unadvise(cookie), S_OK);
+    EXPECT_EQ(sink->refs, 1) << "the control let the sink go";
+    ClickFile(L"a.txt", 1, [] { return true; });
+    EXPECT_EQ(sink->events.size(), 3u) << "no events after Unadvise";
+    EXPECT_EQ(GetPath(), L"D:\\docs\\a.txt");
+}
+
+// Wine's container also hands the control the new extent, but converts pixels to HIMETRIC at
+// 100 rather than 2540 to the inch (AtlPixelToHiMetric): the control's window must follow the
+// rectangles of SetObjectRects, never that extent.
+TEST_F(AtlContainer, ResizingTheContainersWindowResizesTheControl) {
+    const int list_width = WidthOf(FileList());
+    const int width = kWidth * 3 / 2;
+    const int height = kHeight * 3 / 2;
+    ::MoveWindow(container_, 10, 10, width, height, TRUE);
+    Pump();
+    EXPECT_EQ(PlaceInParent(control_window_), "0,0 " + std::to_string(width) + "," + std::to_string(height));
+    EXPECT_NEAR(WidthOf(FileList()), list_width * 3 / 2, 2) << "the children keep their proportions";
+
+    ::MoveWindow(container_, 10, 10, kWidth, kHeight, TRUE);
+    Pump();
+    EXPECT_EQ(PlaceInParent(control_window_), "0,0 " + std::to_string(kWidth) + "," + std::to_string(kHeight));
+    EXPECT_EQ(WidthOf(FileList()), list_width);
+}
+
+}  // namespace
+}  // namespace selvane
