@@ -34,6 +34,9 @@ HRESULT SelvaneControl::Activate(IOleClientSite* site, HWND parent, LPCRECT posi
             return placed;
         }
         in_place_active_ = true;
+    } else if (!::IsWindowVisible(win32_.surface.hwnd())) {
+        // Shown again after OLEIVERB_HIDE.
+        ::ShowWindow(win32_.surface.hwnd(), SW_SHOWNA);
     }
     if (ui_activate && !ui_active_) {
         ui_active_ = true;

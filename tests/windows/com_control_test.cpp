@@ -142,6 +142,11 @@ TEST_F(HostedControl, ActivationPlacesTheWindowInTheContainerAndDeactivationTake
     site->calls.clear();
     ASSERT_EQ(ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site.get(), 0, frame, &bigger), S_OK);
     EXPECT_EQ(site->calls, std::vector<std::string>{"OnUIActivate"});
+    ASSERT_EQ(ole->DoVerb(OLEIVERB_HIDE, nullptr, site.get(), 0, frame, &bigger), S_OK);
+    EXPECT_FALSE(::IsWindowVisible(surface));
+    ASSERT_EQ(ole->DoVerb(OLEIVERB_SHOW, nullptr, site.get(), 0, frame, &bigger), S_OK);
+    EXPECT_TRUE(::IsWindowVisible(surface));
+
     site->calls.clear();
     ASSERT_EQ(As<IOleInPlaceObject>(control)->InPlaceDeactivate(), S_OK);
     EXPECT_EQ(site->calls, (std::vector<std::string>{"OnUIDeactivate", "OnInPlaceDeactivate"}));
