@@ -5,26 +5,20 @@
 #include <windows.h>
 #include <ocidl.h>
 
-// The identifiers of the control's type library, defined here once.
-#include <initguid.h>
-
-#include "control/com/selvane_h.h"
-
 #include <cwchar>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "control/com/com_base.h"
+#include "tests/windows/com_support.h"
 #include "tests/windows/fixture.h"
 #include "tests/windows/screenshot.h"
 
-namespace selvane {
+namespace selvane::testing {
 namespace {
 
-namespace fx = testing::fixture;
-using com::ComPtr;
+namespace fx = fixture;
 
 constexpr wchar_t kProgId[] = L"Selvane_OCX.Selvane";
 constexpr wchar_t kFrameClass[] = L"SelvaneAtlTestFrame";
@@ -49,68 +43,7 @@ GetControlFunction LoadAtl() {
     return get_control;
 }
 
-// A BSTR argument or result that frees itself.
-class Bstr {
-public:
-    Bstr() = default;
-    explicit Bstr(const wchar_t* text) : value_(::SysAllocString(text)) {}
-    ~Bstr() { ::SysFreeString(value_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return value_; }
-    BSTR* put() {
-        ::SysFreeString(value_);
-        value_ = nullptr;
-        return &value_;
-    }
-    std::wstring str() const { return value_ ? value_ : L""; }
-
-private:
-    BSTR value_ = nullptr;
-};
-
-// Records the dispids of the events it receives; refs is public for the test to check.
-class EventSink final : public IDispatch {
-public:
-    std::vector<DISPID> events;
-    LONG refs = 1;
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, IID_IDispatch) &&
-            !::IsEqualIID(iid, DIID___Selvane)) {
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = --refs;
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        events.push_back(id);
-        return S_OK;
-    }
-};
-
-void Pump() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
+void Pump() { PumpThrough(nullptr); }
 
 // Dispatches messages until done() holds or two seconds have passed; input from the queue
 // arrives when the system has routed it, not at once.
@@ -188,14 +121,8 @@ protected:
 
     // The control's children by window class; its file list is the list box that isn't drawn
     // by its owner (the directory list is).
-    HWND PatternBox() const { return ::FindWindowExW(control_window_, nullptr, L"Edit", nullptr); }
-    HWND FileList() const {
-        for (HWND list = ::FindWindowExW(control_window_, nullptr, L"ListBox", nullptr); list;
-             list = ::FindWindowExW(control_window_, list, L"ListBox", nullptr)) {
-            if ((::GetWindowLongPtrW(list, GWL_STYLE) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) == 0) return list;
-        }
-        return nullptr;
-    }
+    HWND PatternBox() const { return ChildOf(control_window_, L"Edit"); }
+    HWND FileList() const { return ChildOf(control_window_, L"ListBox"); }
 
     void SetPath(const wchar_t* path) {
         const Bstr value(path);
@@ -277,8 +204,7 @@ TEST_F(AtlContainer, MembersWorkThroughTheInterfaceFromAtlAxGetControl) {
 }
 
 TEST_F(AtlContainer, AClickInTheFileListReachesASinkAdvisedOnTheControl) {
-    ComPtr<EventSink> sink;
-    *sink.put() = new EventSink;
+    auto sink = Make<EventSink>();
     ComPtr<IConnectionPointContainer> points;
     ASSERT_EQ(control_.As(&points), S_OK);
     ComPtr<IConnectionPoint> point;
@@ -292,10 +218,11 @@ TEST_F(AtlContainer, AClickInTheFileListReachesASinkAdvisedOnTheControl) {
     EXPECT_EQ(GetPath(), L"D:\\docs\\B.txt");
     ClickFile(L"Zeta.TXT", 2, [&] { return sink->events.size() >= 3; });
     EXPECT_EQ(sink->events, (std::vector<DISPID>{1, 1, 2})) << "Click, then DblClick for the second press";
-    EXPECT_TRUE(testing::SaveScreenshot(L"atl-container"));
+    EXPECT_TRUE(SaveScreenshot(L"atl-container"));
 
     ASSERT_EQ(point->Unadvise(cookie), S_OK);
-    EXPECT_EQ(sink->refs, 1) << "the control let the sink go";
+    sink->AddRef();
+    EXPECT_EQ(sink->Release(), 1u) << "the control let the sink go";
     ClickFile(L"a.txt", 1, [] { return true; });
     EXPECT_EQ(sink->events.size(), 3u) << "no events after Unadvise";
     EXPECT_EQ(GetPath(), L"D:\\docs\\a.txt");
@@ -320,4 +247,4 @@ TEST_F(AtlContainer, ResizingTheContainersWindowResizesTheControl) {
 }
 
 }  // namespace
-}  // namespace selvane
+}  // namespace selvane::testing

@@ -89,18 +89,11 @@ protected:
 
     void Pump() { PumpThrough(As<IOleInPlaceActiveObject>(control).get()); }
 
-    void SetPath(const wchar_t* path) {
-        BSTR text = ::SysAllocString(path);
-        EXPECT_EQ(selvane->put_Path(text), S_OK);
-        ::SysFreeString(text);
-    }
+    void SetPath(const wchar_t* path) { EXPECT_EQ(selvane->put_Path(Bstr(path).get()), S_OK); }
 
     std::wstring GetPath() {
-        BSTR text = nullptr;
-        if (FAILED(selvane->GetPath(&text))) return L"<failed>";
-        std::wstring result = text;
-        ::SysFreeString(text);
-        return result;
+        Bstr path;
+        return SUCCEEDED(selvane->GetPath(path.put())) ? path.str() : L"<failed>";
     }
 
     HWND frame = nullptr;
@@ -289,9 +282,7 @@ TEST_F(HostedControl, HandlersMayCallBackDisconnectOrReleaseTheControl) {
 
 TEST_F(HostedControl, TheKeyboardMovesBetweenChildrenAndAltAPressesAll) {
     Activate();
-    BSTR pattern = ::SysAllocString(L"*.log");
-    selvane->put_FileType(pattern);
-    ::SysFreeString(pattern);
+    selvane->put_FileType(Bstr(L"*.log").get());
 
     CONTROLINFO info{};
     info.cb = sizeof(info);
@@ -304,10 +295,9 @@ TEST_F(HostedControl, TheKeyboardMovesBetweenChildrenAndAltAPressesAll) {
 
     MSG alt_a{frame, WM_SYSKEYDOWN, 'A', 0x20000001, 0, {0, 0}};
     EXPECT_EQ(As<IOleControl>(control)->OnMnemonic(&alt_a), S_OK);
-    BSTR now = nullptr;
-    selvane->get_FileType(&now);
-    EXPECT_STREQ(now, L"*.*");
-    ::SysFreeString(now);
+    Bstr now;
+    selvane->get_FileType(now.put());
+    EXPECT_EQ(now.str(), L"*.*");
 
     HWND drive = ChildOf(surface, L"ComboBox");
     HWND dir = ChildOf(surface, L"ListBox", true);

@@ -17,7 +17,6 @@ const std::vector<std::wstring> kKeys = {L"BackColor", L"Label1Color", L"Label2C
                                          L"Label2Bold", L"Path",        L"DirOnly",     L"Server",
                                          L"Tips",       L"FileType",    L"ShowHidden"};
 
-BSTR Text(const wchar_t* text) { return ::SysAllocString(text); }
 
 std::wstring Take(BSTR text) {
     std::wstring result = text ? text : L"";
@@ -44,15 +43,11 @@ struct Control {
         selvane->put_Label2Color(0x80000012);
         selvane->put_Label1Bold(VARIANT_TRUE);
         selvane->put_Label2Bold(VARIANT_TRUE);
-        BSTR path = Text(L"D:\\docs");
-        selvane->put_Path(path);
-        ::SysFreeString(path);
+        selvane->put_Path(Bstr(L"D:\\docs").get());
         selvane->put_DirOnly(VARIANT_TRUE);
         selvane->put_Server(VARIANT_TRUE);
         selvane->put_Tips(VARIANT_FALSE);
-        BSTR pattern = Text(L"*.txt");
-        selvane->put_FileType(pattern);
-        ::SysFreeString(pattern);
+        selvane->put_FileType(Bstr(L"*.txt").get());
         selvane->put_ShowHidden(VARIANT_TRUE);
     }
 
@@ -128,15 +123,15 @@ TEST(Persistence, StaleOrUnreadableValuesAreLoggedAndSkippedWhileTheOthersLoad) 
     auto bag = Make<RecordingBag>();
     VARIANT value;
     value.vt = VT_BSTR;
-    value.bstrVal = Text(L"D:\\no such folder");
+    value.bstrVal = ::SysAllocString(L"D:\\no such folder");
     bag->Put(L"Path", value);
     ::VariantClear(&value);
     value.vt = VT_BSTR;
-    value.bstrVal = Text(L"banana");
+    value.bstrVal = ::SysAllocString(L"banana");
     bag->Put(L"ShowHidden", value);
     ::VariantClear(&value);
     value.vt = VT_BSTR;
-    value.bstrVal = Text(L"*.log");
+    value.bstrVal = ::SysAllocString(L"*.log");
     bag->Put(L"FileType", value);
     ::VariantClear(&value);
     value.vt = VT_UI4;  // as some containers store a system colour
