@@ -372,3 +372,27 @@ TEST_F(HostedControl, QuickActivationConnectsTheContainersSinks) {
 
 }  // namespace
 }  // namespace selvane::testing
+
+namespace selvane::testing {
+namespace {
+
+// A container that destroys its window without deactivating the control first takes the
+// control's windows with it: the control answers its callers and goes without a crash.
+TEST_F(HostedControl, AContainerWindowDestroyedUnderTheControlLeavesItAnswering) {
+    Activate();
+    SetPath(L"D:\\docs");
+    ::DestroyWindow(frame);
+    frame = nullptr;
+    Pump();
+    EXPECT_FALSE(::IsWindow(surface));
+    Bstr path;
+    selvane->put_Path(Bstr(L"D:\\").get());
+    EXPECT_EQ(selvane->get_Path(path.put()), S_OK);
+    VARIANT_BOOL exists = VARIANT_FALSE;
+    EXPECT_EQ(selvane->FileExists(Bstr(L"D:\\nine.txt").get(), &exists), S_OK);
+    EXPECT_EQ(exists, VARIANT_TRUE);
+    EXPECT_EQ(As<IOleInPlaceObject>(control)->InPlaceDeactivate(), S_OK);
+}
+
+}  // namespace
+}  // namespace selvane::testing
