@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing Selvane needs and this machine lacks (Debian 12, as root).
-# fonts-wine draws the glyphs of Wine's window buttons, which the screenshots show.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ make googletest g++-mingw-w64-i686
-          wine wine32:i386 wine64 libwine-dev mingw-w64-tools fonts-wine
+          wine wine32:i386 wine64 libwine-dev mingw-w64-tools
           xvfb xauth x11-apps imagemagick)
 
 missing=()
