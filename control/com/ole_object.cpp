@@ -7,7 +7,10 @@
 namespace selvane::com {
 namespace {
 
-int HimetricToPixels(LONG himetric, int dpi) { return ::MulDiv(himetric, dpi, 2540); }
+constexpr int kHimetricPerInch = 2540;
+
+int HimetricToPixels(LONG himetric, int dpi) { return ::MulDiv(himetric, dpi, kHimetricPerInch); }
+LONG PixelsToHimetric(int pixels, int dpi) { return ::MulDiv(pixels, kHimetricPerInch, dpi); }
 
 int ScreenDpi(int index) {
     HDC screen = ::GetDC(nullptr);
@@ -154,6 +157,12 @@ STDMETHODIMP SelvaneControl::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }
 void SelvaneControl::ApplyPixelSize(int width, int height) {
     win32_.surface.SetPixelSize(width, height);
     logic_.Resize();
+}
+
+void SelvaneControl::TakeExtentFromWindow() {
+    const SIZEL pixels = PixelSize();
+    extent_.cx = PixelsToHimetric(pixels.cx, ScreenDpi(LOGPIXELSX));
+    extent_.cy = PixelsToHimetric(pixels.cy, ScreenDpi(LOGPIXELSY));
 }
 
 SIZEL SelvaneControl::PixelSize() const {

@@ -37,11 +37,7 @@ SelvaneControl::SelvaneControl()
     // that never shows it still gets every member's full behaviour.
     logic_.Initialize();
     win32_.surface.SetMessageScope(this);
-    const SIZEL pixels = PixelSize();
-    HDC screen = ::GetDC(nullptr);
-    extent_.cx = ::MulDiv(pixels.cx, 2540, ::GetDeviceCaps(screen, LOGPIXELSX));
-    extent_.cy = ::MulDiv(pixels.cy, 2540, ::GetDeviceCaps(screen, LOGPIXELSY));
-    ::ReleaseDC(nullptr, screen);
+    TakeExtentFromWindow();
     LockModule();
 }
 

@@ -212,6 +212,8 @@ private:
     HRESULT Activate(IOleClientSite* site, HWND parent, LPCRECT position, bool ui_activate);
     void ApplyPixelSize(int width, int height);
     SIZEL PixelSize() const;
+    // The extent (HIMETRIC) of the window's present size.
+    void TakeExtentFromWindow();
     void NotifyViewChanged();
 
     LONG refs_ = 1;
