@@ -1,12 +1,14 @@
 #include "control/selvane.h"
 
+#include "about/about_box.h"
 #include "control/attempt.h"
 #include "control/settings.h"
 
 namespace selvane {
 
 Selvane::Selvane(host::Host host)
-    : surface_(host.surface), files_(host.files), locale_(host.locale), site_(host.site) {
+    : surface_(host.surface), files_(host.files), locale_(host.locale), site_(host.site),
+      forms_(host.forms), shell_(host.shell) {
     surface_.Connect(this);
 }
 
@@ -29,6 +31,8 @@ void Selvane::InitProperties() {
     m_Tips = kTrue;
     m_ShowHidden = kFalse;
 }
+
+void Selvane::AboutBox() { about::AboutBox(forms_, shell_); }
 
 TruthValue Selvane::DirOnly() { return m_DirOnly; }
 

@@ -38,6 +38,8 @@ public:
     TruthValue DirExists(const std::u16string& str);
     void RefreshFiles();
     void Refresh();
+    // Shows the About dialog modally; never fails.
+    void AboutBox();
 
     // Properties.
     Color BackColor();
@@ -81,6 +83,8 @@ private:
     host::FileSystem& files_;
     host::Locale& locale_;
     host::Site& site_;
+    host::Forms& forms_;
+    host::Shell& shell_;
 
     TruthValue m_DirOnly = kFalse;
     TruthValue m_Server = kFalse;

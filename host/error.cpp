@@ -28,6 +28,7 @@ std::u16string DescribeError(std::int32_t code) {
     case errc::kTypeMismatch: return u"Type mismatch";
     case errc::kBadFileName: return u"Bad file name or number";
     case errc::kFileNotFound: return u"File not found";
+    case errc::kFileAlreadyExists: return u"File already exists";
     case errc::kDeviceUnavailable: return u"Device unavailable";
     case errc::kPermissionDenied: return u"Permission denied";
     case errc::kDiskNotReady: return u"Disk not ready";
@@ -35,6 +36,7 @@ std::u16string DescribeError(std::int32_t code) {
     case errc::kInvalidPropertyValue: return u"Invalid property value";
     case errc::kInvalidPropertyArrayIndex: return u"Invalid property array index";
     case errc::kMemberNotSupported: return u"Object doesn't support this property or method";
+    case errc::kInvalidPicture: return u"Invalid picture";
     default: return u"Application-defined or object-defined error";
     }
 }

@@ -16,6 +16,7 @@ inline constexpr std::int32_t kDivisionByZero = 11;
 inline constexpr std::int32_t kTypeMismatch = 13;
 inline constexpr std::int32_t kBadFileName = 52;
 inline constexpr std::int32_t kFileNotFound = 53;
+inline constexpr std::int32_t kFileAlreadyExists = 58;
 inline constexpr std::int32_t kDeviceUnavailable = 68;
 inline constexpr std::int32_t kPermissionDenied = 70;
 inline constexpr std::int32_t kDiskNotReady = 71;
@@ -23,6 +24,7 @@ inline constexpr std::int32_t kPathNotFound = 76;
 inline constexpr std::int32_t kInvalidPropertyValue = 380;
 inline constexpr std::int32_t kInvalidPropertyArrayIndex = 381;
 inline constexpr std::int32_t kMemberNotSupported = 438;
+inline constexpr std::int32_t kInvalidPicture = 481;
 }  // namespace errc
 
 class RuntimeError : public std::exception {

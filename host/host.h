@@ -2,7 +2,9 @@
 #pragma once
 
 #include "host/file_system.h"
+#include "host/forms.h"
 #include "host/locale.h"
+#include "host/shell.h"
 #include "host/site.h"
 #include "host/surface.h"
 
@@ -13,6 +15,8 @@ struct Host {
     FileSystem& files;
     Locale& locale;
     Site& site;
+    Forms& forms;
+    Shell& shell;
 };
 
 }  // namespace selvane::host

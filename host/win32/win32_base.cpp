@@ -32,6 +32,9 @@ RuntimeError ErrorFromWin32(DWORD code) {
     case ERROR_CONNECTION_UNAVAIL:
     case ERROR_NOT_CONNECTED:
         return RuntimeError(errc::kDeviceUnavailable);
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return RuntimeError(errc::kFileAlreadyExists);
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY:
         return RuntimeError(errc::kOutOfMemory);
@@ -50,6 +53,15 @@ COLORREF TranslateColor(std::uint32_t color) {
     COLORREF rgb = 0;
     if (FAILED(::OleTranslateColor(color, nullptr, &rgb))) Raise(errc::kInvalidPropertyValue);
     return rgb;
+}
+
+LOGFONTW MessageFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return metrics.lfMessageFont;
+    LOGFONTW font{};
+    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+    return font;
 }
 
 }  // namespace selvane::win32

@@ -73,7 +73,14 @@ struct WindowTraits {
     static void Close(Type handle) { ::DestroyWindow(handle); }
 };
 
+struct HandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) { ::CloseHandle(handle); }
+};
+
 using UniqueFind = Unique<FindTraits>;
+using UniqueFile = Unique<HandleTraits>;
 using UniqueFont = Unique<GdiTraits<HFONT>>;
 using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
 using UniqueIcon = Unique<IconTraits>;
@@ -104,6 +111,9 @@ HINSTANCE ThisModule();
 
 // The screen colour of a colour value, system colours included; an invalid one fails with 380.
 COLORREF TranslateColor(std::uint32_t color);
+
+// The face of the system's message font, which children and forms start from.
+LOGFONTW MessageFont();
 
 // Runs a window's reaction to a message. Nothing may unwind through the system's window
 // procedures, so a failure ends here: a user's action that fails simply has no effect.

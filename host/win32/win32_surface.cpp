@@ -30,15 +30,6 @@ std::u16string CurrentDirectory() {
     return Utf16(directory);
 }
 
-LOGFONTW MessageFont() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return metrics.lfMessageFont;
-    LOGFONTW font{};
-    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
-    return font;
-}
-
 wchar_t LowerKey(wchar_t key) {
     wchar_t text[2] = {key, L'\0'};
     ::CharLowerBuffW(text, 1);

@@ -9,8 +9,10 @@
 
 #include "control/selvane.h"
 #include "host/memory/memory_file_system.h"
+#include "host/memory/memory_forms.h"
 #include "host/memory/memory_locale.h"
 #include "host/memory/memory_property_bag.h"
+#include "host/memory/memory_shell.h"
 #include "host/memory/memory_site.h"
 #include "host/memory/memory_surface.h"
 
@@ -54,7 +56,7 @@ protected:
     void Create(char16_t start_drive = u'c', std::u16string start_directory = u"c:\\") {
         control.reset();
         surface = std::make_unique<memory::MemorySurface>(fs, start_drive, std::move(start_directory));
-        control = std::make_unique<Selvane>(host::Host{*surface, fs, locale, site});
+        control = std::make_unique<Selvane>(host::Host{*surface, fs, locale, site, forms, shell});
     }
 
     // A new instance, as a host creates it without saved settings.
@@ -92,6 +94,8 @@ protected:
     memory::MemoryFileSystem fs;
     memory::MemoryLocale locale;
     memory::MemorySite site;
+    memory::MemoryForms forms;
+    memory::MemoryShell shell;
     std::unique_ptr<memory::MemorySurface> surface;
     std::unique_ptr<Selvane> control;
 };

@@ -128,7 +128,7 @@ TEST_F(NavigationTest, FallbackEndsWhenDriveCCannotBeReadEither) {
     floppies.AddRemovableDrive(u'c', false);
     floppies.AddLocalDrive(u'd');
     memory::MemorySurface small(floppies, u'd', u"d:\\");
-    Selvane selvane(host::Host{small, floppies, locale, site});
+    Selvane selvane(host::Host{small, floppies, locale, site, forms, shell});
     selvane.Initialize();
     EXPECT_EQ(small.Drive1().Drive(), u"c:");
     EXPECT_EQ(small.Dir1().Path(), u"d:\\");
