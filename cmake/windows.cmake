@@ -15,6 +15,9 @@ add_library(selvane_win32_host STATIC
   host/win32/drive_list.cpp
   host/win32/dir_list.cpp
   host/win32/win32_surface.cpp
+  host/win32/picture.cpp
+  host/win32/win32_forms.cpp
+  host/win32/win32_shell.cpp
 )
 target_link_libraries(selvane_win32_host PUBLIC selvane_logic comctl32 shell32 mpr gdi32 user32 ole32 oleaut32 uuid)
 

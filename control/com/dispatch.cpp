@@ -227,8 +227,17 @@ STDMETHODIMP SelvaneControl::put_ShowHidden(VARIANT_BOOL show_hidden) {
     return Member([&] { logic_.SetShowHidden(show_hidden); });
 }
 
-// The About dialog comes with its own piece of work; until then the call says so.
-STDMETHODIMP SelvaneControl::AboutBox() { return E_NOTIMPL; }
+// The dialog is modal, so an in-place container hears of it and holds back its own modeless
+// windows meanwhile. The frame is held here: the container may deactivate the control while the
+// dialog is open.
+STDMETHODIMP SelvaneControl::AboutBox() {
+    return Member([&] {
+        const ComPtr<IOleInPlaceFrame> frame = frame_;
+        if (frame) frame->EnableModeless(FALSE);
+        logic_.AboutBox();
+        if (frame) frame->EnableModeless(TRUE);
+    });
+}
 
 STDMETHODIMP SelvaneControl::Refresh() {
     return Member([&] { logic_.Refresh(); });

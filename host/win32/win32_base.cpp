@@ -55,6 +55,21 @@ COLORREF TranslateColor(std::uint32_t color) {
     return rgb;
 }
 
+void RegisterWindowClass(const wchar_t* name, WNDPROC window_proc, HBRUSH background, int extra_bytes) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    if (::GetClassInfoExW(ThisModule(), name, &existing)) return;
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof(window_class);
+    window_class.lpfnWndProc = window_proc;
+    window_class.cbWndExtra = extra_bytes;
+    window_class.hInstance = ThisModule();
+    window_class.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    window_class.hbrBackground = background;
+    window_class.lpszClassName = name;
+    if (!::RegisterClassExW(&window_class)) RaiseLastError();
+}
+
 LOGFONTW MessageFont() {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);

@@ -112,6 +112,9 @@ HINSTANCE ThisModule();
 // The screen colour of a colour value, system colours included; an invalid one fails with 380.
 COLORREF TranslateColor(std::uint32_t color);
 
+// Registers a window class of this module once; later calls find it registered.
+void RegisterWindowClass(const wchar_t* name, WNDPROC window_proc, HBRUSH background = nullptr, int extra_bytes = 0);
+
 // The face of the system's message font, which children and forms start from.
 LOGFONTW MessageFont();
 

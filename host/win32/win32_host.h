@@ -3,7 +3,9 @@
 
 #include "host/host.h"
 #include "host/win32/win32_file_system.h"
+#include "host/win32/win32_forms.h"
 #include "host/win32/win32_locale.h"
+#include "host/win32/win32_shell.h"
 #include "host/win32/win32_surface.h"
 
 namespace selvane::win32 {
@@ -12,11 +14,13 @@ struct Win32Host {
     explicit Win32Host(HWND parent, const std::u16string& start_directory = u"", LCID locale = LOCALE_USER_DEFAULT)
         : locale(locale), surface(parent, start_directory) {}
 
-    host::Host Bind(host::Site& site) { return host::Host{surface, files, this->locale, site}; }
+    host::Host Bind(host::Site& site) { return host::Host{surface, files, this->locale, site, forms, shell}; }
 
     Win32FileSystem files;
     Win32Locale locale;
     Win32Surface surface;
+    Win32Forms forms;
+    Win32Shell shell;
 };
 
 }  // namespace selvane::win32

@@ -9,19 +9,6 @@ constexpr wchar_t kClassName[] = L"SelvaneSurface";
 // Child windows are numbered from here in the design's collection order.
 constexpr int kFirstId = 100;
 
-void RegisterSurfaceClass(WNDPROC window_proc) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof(existing);
-    if (::GetClassInfoExW(ThisModule(), kClassName, &existing)) return;
-    WNDCLASSEXW surface_class{};
-    surface_class.cbSize = sizeof(surface_class);
-    surface_class.lpfnWndProc = window_proc;
-    surface_class.hInstance = ThisModule();
-    surface_class.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    surface_class.lpszClassName = kClassName;
-    if (!::RegisterClassExW(&surface_class)) RaiseLastError();
-}
-
 std::u16string CurrentDirectory() {
     const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
     std::wstring directory(needed, L'\0');
@@ -50,7 +37,7 @@ const design::Child& Record(std::u16string_view name) {
 }  // namespace
 
 Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
-    RegisterSurfaceClass(&WindowProc);
+    RegisterWindowClass(kClassName, &WindowProc);
     {
         WindowDC screen(nullptr);
         context_.dpi_x = ::GetDeviceCaps(screen.get(), LOGPIXELSX);

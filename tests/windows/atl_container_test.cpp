@@ -13,6 +13,7 @@
 
 #include "tests/windows/com_support.h"
 #include "tests/windows/fixture.h"
+#include "tests/windows/modal_user.h"
 #include "tests/windows/screenshot.h"
 
 namespace selvane::testing {
@@ -59,10 +60,8 @@ bool PumpUntil(Done done) {
 }
 
 // Where a window lies in its parent's client area, as "left,top right,bottom".
-std::string PlaceInParent(HWND window) {
-    RECT place{};
-    ::GetWindowRect(window, &place);
-    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(window), reinterpret_cast<POINT*>(&place), 2);
+std::string PlaceText(HWND window) {
+    const RECT place = PlaceInParent(window);
     return std::to_string(place.left) + "," + std::to_string(place.top) + " " + std::to_string(place.right) + "," +
            std::to_string(place.bottom);
 }
@@ -167,7 +166,7 @@ protected:
 TEST_F(AtlContainer, TheControlsWindowIsAVisibleChildAtTheContainersSize) {
     EXPECT_EQ(::GetParent(control_window_), container_);
     EXPECT_TRUE(::IsWindowVisible(control_window_));
-    EXPECT_EQ(PlaceInParent(control_window_), ClientPlace(container_));
+    EXPECT_EQ(PlaceText(control_window_), ClientPlace(container_));
     ASSERT_NE(PatternBox(), nullptr);
     ASSERT_NE(FileList(), nullptr);
     EXPECT_TRUE(::IsWindowVisible(FileList()));
@@ -237,13 +236,45 @@ TEST_F(AtlContainer, ResizingTheContainersWindowResizesTheControl) {
     const int height = kHeight * 3 / 2;
     ::MoveWindow(container_, 10, 10, width, height, TRUE);
     Pump();
-    EXPECT_EQ(PlaceInParent(control_window_), "0,0 " + std::to_string(width) + "," + std::to_string(height));
+    EXPECT_EQ(PlaceText(control_window_), "0,0 " + std::to_string(width) + "," + std::to_string(height));
     EXPECT_NEAR(WidthOf(FileList()), list_width * 3 / 2, 2) << "the children keep their proportions";
 
     ::MoveWindow(container_, 10, 10, kWidth, kHeight, TRUE);
     Pump();
-    EXPECT_EQ(PlaceInParent(control_window_), "0,0 " + std::to_string(kWidth) + "," + std::to_string(kHeight));
+    EXPECT_EQ(PlaceText(control_window_), "0,0 " + std::to_string(kWidth) + "," + std::to_string(kHeight));
     EXPECT_EQ(WidthOf(FileList()), list_width);
+}
+
+// Late-bound, by name, as a script on the container's page calls it.
+TEST_F(AtlContainer, AboutBoxIsModalOverTheContainersWindowAndGivesItBack) {
+    ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(control_.As(&dispatch), S_OK);
+    LPOLESTR name = const_cast<LPOLESTR>(L"AboutBox");
+    DISPID id = DISPID_UNKNOWN;
+    ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+
+    HRESULT result = E_FAIL;
+    HWND form = nullptr;
+    bool frame_took_input = true;
+    bool closed = false;
+    WhileModal(
+        [&] {
+            DISPPARAMS none{};
+            result = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr,
+                                      nullptr);
+        },
+        [&](DWORD thread) {
+            form = WaitForWindow(thread, L"SelvaneForm", L"Selvane OCX");
+            frame_took_input = ::IsWindowEnabled(frame_);
+            PressKey(VK_RETURN);
+            closed = WaitUntilGone(form);
+        });
+    EXPECT_EQ(result, S_OK);
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(frame_took_input) << "the container's window takes no input while the dialog is open";
+    EXPECT_TRUE(::IsWindowEnabled(frame_)) << "and takes it again afterwards";
+    EXPECT_EQ(GetPath(), L"C:\\") << "the control goes on as before";
 }
 
 }  // namespace
