@@ -9,8 +9,9 @@
 //
 //   --path DIR  starts the control in DIR.
 //   --tour      plays a short tour as a user would (a folder, a typed pattern, a click on a
-//               file, GetPath), saves a screenshot ($SELVANE_ARTIFACTS/selvane-demo.png, under
-//               Wine) and closes; exits with 0 when every step did what it should.
+//               file, GetPath, the About dialog), saves screenshots ($SELVANE_ARTIFACTS/
+//               selvane-demo.png and selvane-demo-about.png, under Wine) and closes; exits with
+//               0 when every step did what it should.
 #include <windows.h>
 #include <commctrl.h>
 #include <fcntl.h>
@@ -48,6 +49,7 @@ enum ChildId : int {
     kSetType,
     kGetPath,
     kRefreshFiles,
+    kAboutBox,
     kLogLabel,
     kLog,
     kFirstFlag,  // the check boxes, in the order of kFlags
@@ -151,6 +153,7 @@ private:
     void SetFileType(const std::wstring& pattern);
     void CallGetPath();
     void CallRefreshFiles();
+    void CallAboutBox();
     void SetFlag(int index, bool value);
     void ShowFlag(int index);
     void ShowTexts();
@@ -237,6 +240,7 @@ bool DemoWindow::Create(const std::wstring& start_path, bool tour, std::wstring*
     Child(L"BUTTON", L"Set", BS_PUSHBUTTON | WS_TABSTOP, kSetType);
     Child(L"BUTTON", L"GetPath", BS_PUSHBUTTON | WS_TABSTOP, kGetPath);
     Child(L"BUTTON", L"Refresh files", BS_PUSHBUTTON | WS_TABSTOP, kRefreshFiles);
+    Child(L"BUTTON", L"About...", BS_PUSHBUTTON | WS_TABSTOP, kAboutBox);
     for (int i = 0; i < kFlagCount; ++i) Child(L"BUTTON", kFlags[i].name, BS_AUTOCHECKBOX | WS_TABSTOP, kFirstFlag + i);
     Child(L"STATIC", L"Events, property changes and calls", SS_LEFT, kLogLabel);
     log_ = Child(L"LISTBOX", L"", LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, kLog, WS_EX_CLIENTEDGE);
@@ -352,8 +356,10 @@ void DemoWindow::Layout(int width, int height) {
     place(kSetType, panel + edit_width + kGap, y, kButtonWidth, kRow);
     y += kRow + 2 * kGap;
     const int half = (kPanelWidth - kGap) / 2;
-    place(kGetPath, panel, y, half, kRow);
-    place(kRefreshFiles, panel + half + kGap, y, half, kRow);
+    const int third = (kPanelWidth - 2 * kGap) / 3;
+    place(kGetPath, panel, y, third, kRow);
+    place(kRefreshFiles, panel + third + kGap, y, third, kRow);
+    place(kAboutBox, panel + 2 * (third + kGap), y, third, kRow);
     y += kRow + kGap;
     for (int i = 0; i < kFlagCount; ++i) {
         place(kFirstFlag + i, panel + (i % 2) * (half + kGap), y + (i / 2) * kCheckHeight, half, kCheckHeight);
@@ -431,6 +437,9 @@ void DemoWindow::OnCommand(int id, int code) {
     case kRefreshFiles:
         CallRefreshFiles();
         break;
+    case kAboutBox:
+        CallAboutBox();
+        break;
     case IDOK:
         // Enter in one of the edits presses its button.
         if (::GetFocus() == ::GetDlgItem(window_, kPathEdit)) SetPath(TextOf(::GetDlgItem(window_, kPathEdit)));
@@ -469,6 +478,9 @@ void DemoWindow::CallGetPath() {
 }
 
 void DemoWindow::CallRefreshFiles() { Report(L"RefreshFiles()", selvane_->RefreshFiles()); }
+
+// Returns once the user has closed the dialog.
+void DemoWindow::CallAboutBox() { Report(L"AboutBox()", selvane_->AboutBox()); }
 
 void DemoWindow::SetFlag(int index, bool value) {
     const Flag& flag = kFlags[index];
@@ -582,6 +594,22 @@ bool DemoWindow::IsMnemonic(const MSG& message) const {
     });
 }
 
+// The tour's visit to the About dialog: while AboutBox runs the dialog's modal loop, a timer
+// finds the dialog, saves a screenshot of it and presses its OK button.
+struct AboutVisit {
+    bool seen = false;
+    bool screenshot = false;
+} about_visit;
+
+void CALLBACK VisitAbout(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND dialog = ::FindWindowW(L"SelvaneForm", L"Selvane OCX");
+    if (!dialog || !::IsWindowVisible(dialog)) return;
+    ::KillTimer(nullptr, timer);
+    about_visit.seen = true;
+    about_visit.screenshot = testing::SaveScreenshot(L"selvane-demo-about");
+    ::SendMessageW(::FindWindowExW(dialog, nullptr, L"Button", nullptr), BM_CLICK, 0, 0);
+}
+
 void DemoWindow::Check(bool passed, const std::wstring& what) {
     Log((passed ? L"tour: ok: " : L"tour: FAILED: ") + what);
     if (!passed) ++failed_steps_;
@@ -652,6 +680,15 @@ bool DemoWindow::Tour() {
 
     const std::wstring folder = testing::ArtifactsFolder();
     Check(testing::SaveScreenshot(L"selvane-demo"), L"screenshot " + folder + L"/selvane-demo.png");
+
+    // The About dialog, through its button; the call returns when the dialog has closed.
+    Log(L"tour: About...");
+    about_visit = {};
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, &VisitAbout);
+    ::SendMessageW(::GetDlgItem(window_, kAboutBox), BM_CLICK, 0, 0);
+    ::KillTimer(nullptr, timer);
+    Check(about_visit.seen && !::FindWindowW(L"SelvaneForm", nullptr), L"the About dialog opened and closed with OK");
+    Check(about_visit.screenshot, L"screenshot " + folder + L"/selvane-demo-about.png");
 
     Log(failed_steps_ == 0 ? L"tour: done, every step as expected"
                            : L"tour: " + std::to_wstring(failed_steps_) + L" step(s) went wrong");
