@@ -112,6 +112,17 @@ HINSTANCE ThisModule();
 // The screen colour of a colour value, system colours included; an invalid one fails with 380.
 COLORREF TranslateColor(std::uint32_t color);
 
+// The object behind a window of one of this module's classes: handed to CreateWindowEx as its
+// last argument, kept in the window's user data from WM_NCCREATE on. Null before that.
+template <class Owner>
+Owner* WindowOwner(HWND window, UINT message, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    return reinterpret_cast<Owner*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
 // Registers a window class of this module once; later calls find it registered.
 void RegisterWindowClass(const wchar_t* name, WNDPROC window_proc, HBRUSH background = nullptr, int extra_bytes = 0);
 

@@ -207,11 +207,7 @@ void Win32Form::Click(int id) {
 }
 
 LRESULT CALLBACK Win32Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-    }
-    auto* form = reinterpret_cast<Win32Form*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* form = WindowOwner<Win32Form>(window, message, lparam);
     if (form == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
     return form->Handle(window, message, wparam, lparam);
 }

@@ -248,11 +248,7 @@ void Win32Surface::PrintChild(HWND child, HDC dc) const {
 }
 
 LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-    }
-    auto* surface = reinterpret_cast<Win32Surface*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* surface = WindowOwner<Win32Surface>(window, message, lparam);
     if (surface == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
     return surface->Handle(window, message, wparam, lparam);
 }
