@@ -245,6 +245,21 @@ TEST_F(AboutBoxTest, EachCallMakesAFreshDialogAndTheCloseBoxClosesIt) {
     EXPECT_FALSE(::IsWindow(second));
 }
 
+// An application told to quit while the dialog is open: the dialog closes, and the quit message
+// is left for the application's own loop, which would otherwise never end.
+TEST_F(AboutBoxTest, AQuitMessageClosesTheDialogAndStaysForTheApplication) {
+    HWND form = nullptr;
+    ShowAbout([&](DWORD thread) {
+        form = WaitForWindow(thread, kFormClass, kTitle);
+        if (form) ::PostThreadMessageW(thread, WM_QUIT, 7, 0);
+    });
+    ASSERT_NE(form, nullptr);
+    EXPECT_FALSE(::IsWindow(form));
+    MSG quit{};
+    ASSERT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 7u);
+}
+
 // The page recorder stands in for the browser; it writes its command line to a file.
 class LogoTest : public AboutBoxTest {
 protected:
@@ -310,30 +325,43 @@ TEST_F(LogoTest, ClickStartsTheAssociatedBrowserWithThePageAndShowsNoMessage) {
     EXPECT_EQ(message, nullptr) << "no message";
 }
 
+// Every message box that comes after a click on the logo, answered, until none comes for a
+// second; each as its title and text.
+std::vector<std::wstring> MessagesAfterLogoClick(DWORD thread) {
+    std::vector<std::wstring> messages;
+    HWND form = WaitForWindow(thread, kFormClass, kTitle);
+    if (!form) return messages;
+    ClickCentre(ChildrenOf(form).at(2));
+    HWND last = nullptr;
+    while (HWND message = WaitForWindow(thread, kMessageClass, nullptr, last, last ? 1000 : 5000)) {
+        std::wstring texts = TextOf(message);
+        for (HWND child : ChildrenOf(message)) {
+            if (ClassOf(child) == L"Static" && !TextOf(child).empty()) texts += L" | " + TextOf(child);
+        }
+        messages.push_back(texts);
+        ::PostMessageW(message, WM_COMMAND, IDOK, 0);
+        WaitUntilGone(message);
+        last = message;
+    }
+    ::PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return messages;
+}
+
 TEST_F(LogoTest, WithoutAnAssociationOneMessageSaysSoAndNothingStarts) {
     association_.Remove();
     std::vector<std::wstring> messages;
-    ShowAbout([&](DWORD thread) {
-        HWND form = WaitForWindow(thread, kFormClass, kTitle);
-        if (!form) return;
-        ClickCentre(ChildrenOf(form).at(2));
-        HWND last = nullptr;
-        // Every message box that comes, answered, until none comes for a second.
-        while (HWND message = WaitForWindow(thread, kMessageClass, nullptr, last, last ? 1000 : 5000)) {
-            std::wstring texts = TextOf(message);
-            for (HWND child : ChildrenOf(message)) {
-                if (ClassOf(child) == L"Static" && !TextOf(child).empty()) texts += L" | " + TextOf(child);
-            }
-            messages.push_back(texts);
-            ::PostMessageW(message, WM_COMMAND, IDOK, 0);
-            WaitUntilGone(message);
-            last = message;
-        }
-        ::PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
-    });
+    ShowAbout([&](DWORD thread) { messages = MessagesAfterLogoClick(thread); });
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], L"Selvane OCX | Unable to find associated browser.");
     EXPECT_EQ(Recorded(500), L"") << "nothing was started";
+}
+
+TEST_F(LogoTest, ABrowserThatCannotStartIsToldInOneMessage) {
+    ASSERT_TRUE(association_.PointAt(L"C:\\nowhere\\browser.exe"));
+    std::vector<std::wstring> messages;
+    ShowAbout([&](DWORD thread) { messages = MessagesAfterLogoClick(thread); });
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], L"Selvane OCX | Unable to open web page.");
 }
 
 }  // namespace
