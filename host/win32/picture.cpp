@@ -18,10 +18,13 @@ int HimetricToPixels(long himetric, int dpi) { return static_cast<int>(MulDiv(hi
 Picture::Picture(std::string_view bytes) {
     HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
     if (memory == nullptr) Raise(errc::kOutOfMemory);
-    if (void* at = ::GlobalLock(memory)) {
-        std::memcpy(at, bytes.data(), bytes.size());
-        ::GlobalUnlock(memory);
+    void* at = ::GlobalLock(memory);
+    if (at == nullptr) {
+        ::GlobalFree(memory);
+        Raise(errc::kOutOfMemory);
     }
+    std::memcpy(at, bytes.data(), bytes.size());
+    ::GlobalUnlock(memory);
     IStream* raw_stream = nullptr;
     // The stream frees the memory when it goes.
     if (FAILED(::CreateStreamOnHGlobal(memory, TRUE, &raw_stream))) {

@@ -220,6 +220,10 @@ LRESULT Win32Form::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lpara
     case WM_CLOSE:
         Unload();
         return 0;
+    case WM_DESTROY:
+        // Gone by another hand (its thread's end, say): the modal loop must not wait for it.
+        loaded_ = false;
+        return 0;
     default:
         return ::DefWindowProcW(window, message, wparam, lparam);
     }
