@@ -15,6 +15,7 @@
 #include "tests/windows/com_support.h"
 #include "tests/windows/modal_user.h"
 #include "tests/windows/screenshot.h"
+#include "tests/windows/user_input.h"
 
 namespace selvane::testing {
 namespace {
@@ -22,12 +23,6 @@ namespace {
 constexpr wchar_t kFormClass[] = L"SelvaneForm";
 constexpr wchar_t kTitle[] = L"Selvane OCX";
 constexpr wchar_t kMessageClass[] = L"#32770";
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[256] = {};
-    ::GetWindowTextW(window, text, 256);
-    return text;
-}
 
 std::wstring TemporaryFolder() {
     wchar_t folder[MAX_PATH + 1] = {};

@@ -1,6 +1,7 @@
 #include <initguid.h>
 
 #include "tests/windows/com_support.h"
+#include "tests/windows/user_input.h"
 
 namespace selvane::testing {
 
@@ -141,9 +142,7 @@ DWORD Connect(const ComPtr<IUnknown>& control, REFIID iid, IUnknown* sink) {
 
 HWND ChildOf(HWND surface, const wchar_t* window_class, bool owner_drawn) {
     for (HWND child = ::GetWindow(surface, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t name[64] = {};
-        ::GetClassNameW(child, name, 64);
-        if (_wcsicmp(name, window_class) != 0) continue;
+        if (_wcsicmp(ClassOf(child).c_str(), window_class) != 0) continue;
         const bool drawn = (::GetWindowLongPtrW(child, GWL_STYLE) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0;
         if (_wcsicmp(window_class, L"ListBox") != 0 || drawn == owner_drawn) return child;
     }

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <thread>
 
+#include "tests/windows/user_input.h"
+
 namespace selvane::testing {
 namespace {
 
@@ -94,12 +96,6 @@ std::vector<HWND> ChildrenOf(HWND window) {
     ::EnumChildWindows(window, &Collect, reinterpret_cast<LPARAM>(&children));
     children.erase(children.begin());
     return children;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return name;
 }
 
 RECT PlaceInParent(HWND window) {

@@ -26,7 +26,6 @@ bool WaitUntilGone(HWND window);
 
 // The window's children in z-order, which is the order they were made in.
 std::vector<HWND> ChildrenOf(HWND window);
-std::wstring ClassOf(HWND window);
 // The window's place in its parent's client area.
 RECT PlaceInParent(HWND window);
 // The window that has the keyboard focus on the window's thread.

@@ -63,6 +63,12 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
 std::vector<std::wstring> ListItems(HWND list) { return Items<LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT>(list); }
 
 std::vector<std::wstring> ComboItems(HWND combo) { return Items<CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT>(combo); }

@@ -20,6 +20,7 @@ void PostText(HWND edit, const std::wstring& text);  // replaces the edit's text
 void PostAltKey(HWND focus, wchar_t key);
 
 std::wstring TextOf(HWND window);
+std::wstring ClassOf(HWND window);
 std::vector<std::wstring> ListItems(HWND list);
 std::vector<std::wstring> ComboItems(HWND combo);
 
