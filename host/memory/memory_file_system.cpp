@@ -75,6 +75,19 @@ bool MemoryFileSystem::ParseAbsolute(const std::u16string& path, ParsedPath& par
     return true;
 }
 
+bool MemoryFileSystem::CanName(const std::u16string& path) {
+    if (path.size() >= host::kLongestSystemName) return false;
+    ParsedPath parsed;
+    // Text that is no absolute path is refused by the rules of each call, not for its length.
+    if (!ParseAbsolute(path, parsed)) return true;
+    std::u16string full{parsed.letter, u':', u'\\'};
+    for (std::size_t i = 0; i < parsed.components.size(); ++i) {
+        if (i > 0) full += u'\\';
+        full += parsed.components[i];
+    }
+    return host::FitsSystemName(full);
+}
+
 MemoryFileSystem::Node* MemoryFileSystem::Node::Child(const std::u16string& name) const {
     auto found = children.find(LowerCase(name));
     return found == children.end() ? nullptr : found->second.get();
@@ -149,6 +162,7 @@ const MemoryFileSystem::Node* MemoryFileSystem::Find(const ParsedPath& path) con
 
 MemoryFileSystem::Node& MemoryFileSystem::SetupParent(const std::u16string& path, std::u16string& leaf) {
     ParsedPath parsed;
+    if (!CanName(path)) throw std::invalid_argument("no file or folder can have so long a name");
     if (!ParseAbsolute(path, parsed) || parsed.components.empty()) {
         throw std::invalid_argument("expected an absolute path below a drive root");
     }
@@ -237,7 +251,7 @@ bool MemoryFileSystem::HasDrive(char16_t letter) const { return FindDrive(letter
 
 std::u16string MemoryFileSystem::ResolveDirectory(const std::u16string& absolute_path) const {
     ParsedPath parsed;
-    if (!ParseAbsolute(absolute_path, parsed)) Raise(errc::kPathNotFound);
+    if (!CanName(absolute_path) || !ParseAbsolute(absolute_path, parsed)) Raise(errc::kPathNotFound);
     ReadableDrive(parsed.letter);
     const Node* node = HasWildcard(absolute_path) ? nullptr : Find(parsed);
     if (node == nullptr || !node->IsDirectory()) Raise(errc::kPathNotFound);
@@ -270,6 +284,7 @@ std::vector<std::u16string> MemoryFileSystem::Subdirectories(const std::u16strin
 void MemoryFileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
                                  const std::function<bool(const std::u16string& name)>& on_match) {
     ++enumerations_;
+    if (!CanName(path)) return;
     std::size_t slash = path.rfind(u'\\');
     if (slash == std::u16string::npos) Raise(errc::kBadFileName);
     std::u16string directory = path.substr(0, slash + 1);
@@ -295,7 +310,7 @@ void MemoryFileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
 
 std::uint64_t MemoryFileSystem::FileLength(const std::u16string& path) {
     ParsedPath parsed;
-    if (HasWildcard(path) || !ParseAbsolute(path, parsed)) Raise(errc::kBadFileName);
+    if (!CanName(path) || HasWildcard(path) || !ParseAbsolute(path, parsed)) Raise(errc::kBadFileName);
     ReadableDrive(parsed.letter);
     const Node* node = Find(parsed);
     if (node == nullptr) Raise(errc::kFileNotFound);
@@ -304,7 +319,7 @@ std::uint64_t MemoryFileSystem::FileLength(const std::u16string& path) {
 
 LocalTime MemoryFileSystem::LastWriteTime(const std::u16string& path) {
     ParsedPath parsed;
-    if (HasWildcard(path) || !ParseAbsolute(path, parsed)) Raise(errc::kBadFileName);
+    if (!CanName(path) || HasWildcard(path) || !ParseAbsolute(path, parsed)) Raise(errc::kBadFileName);
     ReadableDrive(parsed.letter);
     const Node* node = Find(parsed);
     if (node == nullptr) Raise(errc::kFileNotFound);
@@ -313,7 +328,7 @@ LocalTime MemoryFileSystem::LastWriteTime(const std::u16string& path) {
 
 bool MemoryFileSystem::IsDirectory(const std::u16string& path) {
     ParsedPath parsed;
-    if (HasWildcard(path) || !ParseAbsolute(path, parsed)) return false;
+    if (!CanName(path) || HasWildcard(path) || !ParseAbsolute(path, parsed)) return false;
     const Drive* drive = FindDrive(parsed.letter);
     if (drive == nullptr || !drive->ready) return false;
     const Node* node = Find(parsed);

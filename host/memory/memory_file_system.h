@@ -92,6 +92,8 @@ private:
     };
 
     static bool ParseAbsolute(const std::u16string& path, ParsedPath& parsed);
+    // Whether the path is short enough to name anything, judged as Windows judges it.
+    static bool CanName(const std::u16string& path);
     Drive& AddDrive(char16_t letter, DriveKind kind, std::u16string label_or_unc, bool ready);
     const Drive* FindDrive(char16_t letter) const;
     // The drive, if it can be read; otherwise the error a read meets.

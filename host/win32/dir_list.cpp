@@ -49,11 +49,17 @@ std::vector<std::wstring> Components(const std::wstring& path, std::size_t root)
     return names;
 }
 
+// Why a path names no directory the list can show, as the list reports it: 76 for a name that
+// doesn't exist or can't, the system's own reason otherwise (a drive not ready, say).
+[[noreturn]] void RaiseNoDirectory(DWORD error) {
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_FILENAME_EXCED_RANGE) Raise(errc::kPathNotFound);
+    RaiseWin32(error);
+}
+
 // The name the file system itself gives the entry, or the name as asked when it can't say.
 std::wstring StoredName(const std::wstring& parent, const std::wstring& name) {
     WIN32_FIND_DATAW data;
-    UniqueFind find(::FindFirstFileExW(ExtendedPath(Join(parent, name)).c_str(), FindExInfoBasic, &data,
-                                       FindExSearchNameMatch, nullptr, 0));
+    UniqueFind find = FindFirst(Join(parent, name), data, FindExSearchNameMatch, 0);
     return find ? std::wstring(data.cFileName) : name;
 }
 
@@ -61,10 +67,9 @@ std::wstring StoredName(const std::wstring& parent, const std::wstring& name) {
 
 std::vector<std::wstring> VisibleSubdirectories(const std::wstring& directory) {
     std::vector<std::wstring> names;
-    QuietDriveErrors quiet;
+    QuietDriveErrors quiet;  // for the whole enumeration: a medium may go midway
     WIN32_FIND_DATAW data;
-    UniqueFind find(::FindFirstFileExW(ExtendedPath(Join(directory, L"*")).c_str(), FindExInfoBasic, &data,
-                                       FindExSearchLimitToDirectories, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    UniqueFind find = FindFirst(Join(directory, L"*"), data, FindExSearchLimitToDirectories, FIND_FIRST_EX_LARGE_FETCH);
     if (!find) return names;
     do {
         const std::wstring name = data.cFileName;
@@ -116,18 +121,14 @@ std::wstring Win32DirList::Resolve(const std::wstring& path) const {
     }
     // Makes "..", "." and "/" plain; drive letters are shown in capitals, as Windows shows them.
     std::wstring full = FullPath(wanted);
-    if (full.empty()) RaiseLastError();
+    if (full.empty()) RaiseNoDirectory(::GetLastError());
     if (full.size() >= 2 && full[1] == L':') full[0] = static_cast<wchar_t>(::towupper(full[0]));
     const std::size_t root = RootLength(full);
     while (full.size() > root && IsSeparator(full.back())) full.pop_back();
     if (root == 3 && full.size() == 2) full += L'\\';
 
     const DWORD attributes = FileAttributes(full.size() == root && root != 3 ? full + L'\\' : full);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) Raise(errc::kPathNotFound);
-        RaiseWin32(error);
-    }
+    if (attributes == INVALID_FILE_ATTRIBUTES) RaiseNoDirectory(::GetLastError());
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) Raise(errc::kPathNotFound);
 
     std::wstring resolved = full.substr(0, root);

@@ -1,6 +1,9 @@
 #include "host/win32/file_access.h"
 
+#include <optional>
 #include <vector>
+
+#include "host/file_system.h"
 
 namespace selvane::win32 {
 namespace {
@@ -8,28 +11,46 @@ namespace {
 // Directories must leave room for an 8.3 name below them, so their limit is MAX_PATH less 12.
 constexpr std::size_t kPlainLimit = MAX_PATH - 12;
 
-bool IsAbsolute(const std::wstring& path) {
-    if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) return true;
-    return path.size() >= 2 && (path[0] == L'\\' || path[0] == L'/') && (path[1] == L'\\' || path[1] == L'/');
+bool FitsSystemName(const std::wstring& full_path) {
+    return host::FitsSystemName(std::u16string_view(reinterpret_cast<const char16_t*>(full_path.data()),
+                                                    full_path.size()));
+}
+
+std::nullopt_t Refuse() {
+    ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return std::nullopt;
+}
+
+// The form in which the file APIs take the path: short paths as they are, long ones full and
+// with the extended-length prefix. Nothing when no file can have the name.
+std::optional<std::wstring> SystemPath(const std::wstring& path) {
+    if (path.size() < kPlainLimit) return path;
+    if (path.compare(0, 4, L"\\\\?\\") == 0) {
+        if (!FitsSystemName(path)) return Refuse();
+        return path;
+    }
+    std::wstring full = FullPath(path);
+    if (full.empty()) return std::nullopt;
+    if (!FitsSystemName(full)) return Refuse();
+    if (full.size() < kPlainLimit) return full;
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
 }
 
 }  // namespace
 
 std::wstring FullPath(const std::wstring& path) {
+    // Text longer than any name the system takes is not handed to it, not even to be made full.
+    if (path.size() >= host::kLongestSystemName) {
+        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return L"";
+    }
     const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return L"";
     std::vector<wchar_t> buffer(needed);
     const DWORD length = ::GetFullPathNameW(path.c_str(), needed, buffer.data(), nullptr);
     if (length == 0 || length >= needed) return L"";
     return std::wstring(buffer.data(), length);
-}
-
-std::wstring ExtendedPath(const std::wstring& path) {
-    if (path.size() < kPlainLimit || !IsAbsolute(path) || path.compare(0, 4, L"\\\\?\\") == 0) return path;
-    std::wstring full = FullPath(path);
-    if (full.empty()) return path;
-    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
 }
 
 QuietDriveErrors::QuietDriveErrors() {
@@ -41,8 +62,24 @@ QuietDriveErrors::~QuietDriveErrors() {
 }
 
 DWORD FileAttributes(const std::wstring& path) {
+    const std::optional<std::wstring> system = SystemPath(path);
+    if (!system) return INVALID_FILE_ATTRIBUTES;
     QuietDriveErrors quiet;
-    return ::GetFileAttributesW(ExtendedPath(path).c_str());
+    return ::GetFileAttributesW(system->c_str());
+}
+
+bool FileAttributeData(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    const std::optional<std::wstring> system = SystemPath(path);
+    if (!system) return false;
+    QuietDriveErrors quiet;
+    return ::GetFileAttributesExW(system->c_str(), GetFileExInfoStandard, &data) != FALSE;
+}
+
+UniqueFind FindFirst(const std::wstring& path, WIN32_FIND_DATAW& data, FINDEX_SEARCH_OPS search, DWORD flags) {
+    const std::optional<std::wstring> system = SystemPath(path);
+    if (!system) return UniqueFind();
+    QuietDriveErrors quiet;
+    return UniqueFind(::FindFirstFileExW(system->c_str(), FindExInfoBasic, &data, search, nullptr, flags));
 }
 
 }  // namespace selvane::win32

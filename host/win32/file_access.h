@@ -1,19 +1,19 @@
-// How the Win32 host reaches files: paths beyond MAX_PATH, and no system dialogs for empty drives.
+// How the Win32 host reaches files: every path the control hands to the file APIs passes here,
+// so that paths beyond MAX_PATH work, paths no file can have never reach the system, and empty
+// drives ask for no disk.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "host/win32/win32_base.h"
+
 namespace selvane::win32 {
 
-// The form of a path that the wide file APIs take at any length. Short paths and relative ones
-// stay as they are; a long absolute path is made full and gets the extended-length prefix
-// ("\\?\c:\..." or "\\?\UNC\server\share\..."). The prefix never leaves the file-access layer.
-std::wstring ExtendedPath(const std::wstring& path);
-
-// The full form of a path ("..", "." and "/" made plain, a relative path taken from the
-// current directory); empty when the system can't give one.
+// The full form of a path ("..", "." and "/" made plain, a relative path taken from the current
+// directory); empty, with the reason in GetLastError, when the system can't give one. A path
+// longer than any name the system takes is refused unasked (ERROR_FILENAME_EXCED_RANGE).
 std::wstring FullPath(const std::wstring& path);
 
 // While it lives, a drive without a medium fails the call instead of asking the user for a disk.
@@ -29,7 +29,20 @@ private:
     bool restore_ = false;
 };
 
+// The calls below take a path at any length: a long one is made full and handed over with the
+// extended-length prefix ("\\?\c:\..." or "\\?\UNC\server\share\..."), which never leaves this
+// layer. A path whose full form can't name anything (host::FitsSystemName) is not handed over:
+// the call fails as the system fails it on Windows, with ERROR_FILENAME_EXCED_RANGE. Wine 8
+// overruns its heap on such a path instead.
+
 // Attributes of a path, or INVALID_FILE_ATTRIBUTES with the reason in GetLastError.
 DWORD FileAttributes(const std::wstring& path);
+
+// Attributes, size and times of a path; false with the reason in GetLastError.
+bool FileAttributeData(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& data);
+
+// FindFirstFileExW with the basic information level (no short names); an invalid handle with
+// the reason in GetLastError when nothing can be found.
+UniqueFind FindFirst(const std::wstring& path, WIN32_FIND_DATAW& data, FINDEX_SEARCH_OPS search, DWORD flags);
 
 }  // namespace selvane::win32

@@ -7,9 +7,8 @@ namespace selvane::win32 {
 namespace {
 
 WIN32_FILE_ATTRIBUTE_DATA Inspect(const std::u16string& path) {
-    QuietDriveErrors quiet;
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(ExtendedPath(Wide(path)).c_str(), GetFileExInfoStandard, &data)) RaiseLastError();
+    if (!FileAttributeData(Wide(path), data)) RaiseLastError();
     return data;
 }
 
@@ -21,14 +20,16 @@ void Win32FileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
     // A bare directory matches everything in it.
     if (query.empty() || query.back() == L'\\' || query.back() == L'/') query += L'*';
 
-    QuietDriveErrors quiet;
+    QuietDriveErrors quiet;  // for the whole enumeration: a medium may go midway
     WIN32_FIND_DATAW data;
-    // The basic information level skips short names, which the control never shows.
-    UniqueFind find(::FindFirstFileExW(ExtendedPath(query).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                       nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    UniqueFind find = FindFirst(query, data, FindExSearchNameMatch, FIND_FIRST_EX_LARGE_FETCH);
     if (!find) {
         const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES) return;
+        // A name longer than any the system takes names nothing.
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
+            error == ERROR_FILENAME_EXCED_RANGE) {
+            return;
+        }
         RaiseWin32(error);
     }
     do {
