@@ -18,13 +18,8 @@
 
 #include "control/selvane.h"
 #include "control/settings_record.h"
-#include "host/memory/memory_file_system.h"
-#include "host/memory/memory_forms.h"
-#include "host/memory/memory_locale.h"
+#include "host/memory/memory_host.h"
 #include "host/memory/memory_property_bag.h"
-#include "host/memory/memory_shell.h"
-#include "host/memory/memory_site.h"
-#include "host/memory/memory_surface.h"
 #include "navigation/listing.h"
 #include "tests/fuzz/campaign.h"
 #include "tests/fuzz/worker_posix.h"
@@ -170,21 +165,14 @@ void BuildWorld(memory::MemoryFileSystem& fs) {
     fs.AddNetworkDrive(u'n', u"\\\\fs2\\gone", false);
 }
 
-struct World {
-    memory::MemoryFileSystem fs;
-    memory::MemoryLocale locale;
-    memory::MemorySite site;
-    memory::MemoryForms forms;
-    memory::MemoryShell shell;
-    std::unique_ptr<memory::MemorySurface> surface;
+struct World : memory::MemoryHost {
     std::unique_ptr<Selvane> control;
 
     World() { BuildWorld(fs); }
 
     void Create() {
         control.reset();
-        surface = std::make_unique<memory::MemorySurface>(fs);
-        control = std::make_unique<Selvane>(host::Host{*surface, fs, locale, site, forms, shell});
+        control = std::make_unique<Selvane>(NewSurface());
         control->Initialize();
     }
 };

@@ -8,19 +8,14 @@
 #include <vector>
 
 #include "control/selvane.h"
-#include "host/memory/memory_file_system.h"
-#include "host/memory/memory_forms.h"
-#include "host/memory/memory_locale.h"
+#include "host/memory/memory_host.h"
 #include "host/memory/memory_property_bag.h"
-#include "host/memory/memory_shell.h"
-#include "host/memory/memory_site.h"
-#include "host/memory/memory_surface.h"
 
 namespace selvane::testing {
 
 inline constexpr LocalTime kReportTime{2003, 2, 9, 10, 15, 32};
 
-class ControlTest : public ::testing::Test {
+class ControlTest : public ::testing::Test, protected memory::MemoryHost {
 protected:
     // c: [system]   files c:\autoexec.bat, c:\data\report.txt, b.txt, A.TXT;
     //               folders c:\data\sub, hidden c:\secret, c:\tools\node.js, c:\my.files\sub,
@@ -55,8 +50,7 @@ protected:
     // A control as the host makes it, before Initialize.
     void Create(char16_t start_drive = u'c', std::u16string start_directory = u"c:\\") {
         control.reset();
-        surface = std::make_unique<memory::MemorySurface>(fs, start_drive, std::move(start_directory));
-        control = std::make_unique<Selvane>(host::Host{*surface, fs, locale, site, forms, shell});
+        control = std::make_unique<Selvane>(NewSurface(start_drive, std::move(start_directory)));
     }
 
     // A new instance, as a host creates it without saved settings.
@@ -91,12 +85,6 @@ protected:
         ADD_FAILURE() << "no entry named this in the file list";
     }
 
-    memory::MemoryFileSystem fs;
-    memory::MemoryLocale locale;
-    memory::MemorySite site;
-    memory::MemoryForms forms;
-    memory::MemoryShell shell;
-    std::unique_ptr<memory::MemorySurface> surface;
     std::unique_ptr<Selvane> control;
 };
 

@@ -3,6 +3,7 @@
 #include "control_fixture.h"
 
 #include "host/file_system.h"
+#include "tests/common/host_checks.h"
 
 namespace selvane::testing {
 namespace {
@@ -19,24 +20,6 @@ std::u16string Sized(const std::u16string& head, std::size_t length, char16_t fi
 // into one: the text is long, its full form short.
 std::u16string LongText(std::size_t length, const std::u16string& name) {
     return Sized(u"c:\\data", length, u'\\', name);
-}
-
-std::int32_t ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const RuntimeError& error) {
-        return error.code();
-    }
-    return 0;
-}
-
-Names Matches(host::FileSystem& files, const std::u16string& path) {
-    Names names;
-    files.Enumerate(path, 0, [&](const std::u16string& name) {
-        names.push_back(name);
-        return true;
-    });
-    return names;
 }
 
 using LongPathTest = ControlTest;
@@ -123,6 +106,8 @@ TEST_F(LongPathTest, PathAndTheQueriesTreatOverlongTextAsANameThatDoesNotExist) 
         EXPECT_EQ(control->FileExists(LongText(length, u"report.txt")), kFalse);
         EXPECT_EQ(control->DirExists(LongText(length, u"sub")), kFalse);
         EXPECT_EQ(control->DirExists(Sized(u"", length, u'*', u"")), kFalse);
+        // PathOnly only cuts text, at any length.
+        EXPECT_EQ(control->PathOnly(LongText(length, u"report.txt")), LongText(length - 11, u""));
     }
 }
 

@@ -12,34 +12,16 @@
 #include "host/memory/memory_property_bag.h"
 #include "host/memory/memory_site.h"
 #include "host/memory/memory_surface.h"
+#include "tests/common/host_checks.h"
 
 namespace selvane::memory {
 namespace {
 
 using Names = std::vector<std::u16string>;
-
-// The error code a call fails with, or 0 when it succeeds.
-template <class Call>
-std::int32_t ErrorOf(Call call) {
-    try {
-        call();
-    } catch (const RuntimeError& e) {
-        return e.code();
-    }
-    return 0;
-}
+using testing::ErrorOf;
+using testing::Matches;
 
 std::u16string Widen(const std::string& text) { return std::u16string(text.begin(), text.end()); }
-
-Names Matches(MemoryFileSystem& fs, const std::u16string& path, std::uint32_t mask = 0) {
-    Names names;
-    fs.Enumerate(path, mask, [&](const std::u16string& name) {
-        names.push_back(name);
-        return true;
-    });
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class RecordingEvents : public host::ChildEvents {
 public:

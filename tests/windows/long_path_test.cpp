@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <ocidl.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "host/file_system.h"
 #include "host/win32/win32_base.h"
 #include "host/win32/win32_file_system.h"
+#include "tests/common/host_checks.h"
 #include "tests/windows/com_support.h"
 #include "tests/windows/hosted_control.h"
 
@@ -35,44 +35,31 @@ std::wstring LongText(std::size_t length, const std::wstring& name) { return Siz
 
 std::u16string U(const std::wstring& text) { return win32::Utf16(text); }
 
-int Matches(host::FileSystem& files, const std::wstring& path) {
-    int count = 0;
-    files.Enumerate(U(path), 0, [&](const std::u16string&) { return ++count, true; });
-    return count;
-}
-
-std::int32_t ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const RuntimeError& error) {
-        return error.code();
-    }
-    return 0;
-}
+int Count(host::FileSystem& files, const std::wstring& path) { return static_cast<int>(Matches(files, U(path)).size()); }
 
 TEST(LongPaths, TheWin32FileSystemLooksAtTextUpTo32766UnitsAndNoFurther) {
     win32::Win32FileSystem files;
     EXPECT_EQ(files.FileLength(U(LongText(kLongestText, L"nine.txt"))), 999u);
     EXPECT_TRUE(files.IsDirectory(U(LongText(kLongestText, L"docs"))));
-    EXPECT_EQ(Matches(files, LongText(kLongestText, L"docs\\*.txt")), 4);
+    EXPECT_EQ(Count(files, LongText(kLongestText, L"docs\\*.txt")), 4);
 
     for (std::size_t length : kTooLong) {
         SCOPED_TRACE(length);
         EXPECT_EQ(ErrorOf([&] { files.FileLength(U(LongText(length, L"nine.txt"))); }), errc::kBadFileName);
         EXPECT_EQ(ErrorOf([&] { files.LastWriteTime(U(LongText(length, L"nine.txt"))); }), errc::kBadFileName);
         EXPECT_FALSE(files.IsDirectory(U(LongText(length, L"docs"))));
-        EXPECT_EQ(Matches(files, LongText(length, L"docs\\*.txt")), 0);
-        EXPECT_EQ(Matches(files, Sized(L"", length, L'x', L"")), 0) << "relative text";
+        EXPECT_EQ(Count(files, LongText(length, L"docs\\*.txt")), 0);
+        EXPECT_EQ(Count(files, Sized(L"", length, L'x', L"")), 0) << "relative text";
     }
 }
 
 TEST(LongPaths, APatternWhoseFullFormOutgrowsTheSystemMatchesNothing) {
     win32::Win32FileSystem files;
     // Stars match every name, so only the length decides.
-    EXPECT_EQ(Matches(files, Sized(L"D:\\docs\\", kLongestDrivePath, L'*', L"")), 5);
-    EXPECT_EQ(Matches(files, Sized(L"D:\\docs\\", kLongestDrivePath + 1, L'*', L"")), 0);
-    EXPECT_EQ(Matches(files, Sized(L"\\\\fakesrv\\share\\", kLongestDrivePath - 2, L'*', L"")), 1);
-    EXPECT_EQ(Matches(files, Sized(L"\\\\fakesrv\\share\\", kLongestDrivePath - 1, L'*', L"")), 0);
+    EXPECT_EQ(Count(files, Sized(L"D:\\docs\\", kLongestDrivePath, L'*', L"")), 5);
+    EXPECT_EQ(Count(files, Sized(L"D:\\docs\\", kLongestDrivePath + 1, L'*', L"")), 0);
+    EXPECT_EQ(Count(files, Sized(L"\\\\fakesrv\\share\\", kLongestDrivePath - 2, L'*', L"")), 1);
+    EXPECT_EQ(Count(files, Sized(L"\\\\fakesrv\\share\\", kLongestDrivePath - 1, L'*', L"")), 0);
 }
 
 class LongPathControl : public HostedControl {

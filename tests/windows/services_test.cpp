@@ -12,6 +12,7 @@
 #include "host/win32/list_box.h"
 #include "host/win32/win32_file_system.h"
 #include "host/win32/win32_locale.h"
+#include "tests/common/host_checks.h"
 #include "tests/windows/fixture.h"
 
 namespace selvane {
@@ -20,15 +21,8 @@ namespace {
 namespace fx = testing::fixture;
 using win32::Utf16;
 
-std::vector<std::u16string> Names(host::FileSystem& files, const std::u16string& path, std::uint32_t mask) {
-    std::vector<std::u16string> names;
-    files.Enumerate(path, mask, [&](const std::u16string& name) {
-        names.push_back(name);
-        return true;
-    });
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using Names = std::vector<std::u16string>;
+using testing::Matches;
 
 bool Has(const std::vector<std::u16string>& names, const std::u16string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -40,7 +34,7 @@ TEST(Win32FileSystem, EnumerationFollowsTheAttributeMask) {
     win32::Win32FileSystem files;
     const std::u16string docs = U(fx::kDocs) + u"\\*.*";
 
-    const auto normal = Names(files, docs, 0);
+    const auto normal = Matches(files, docs, 0);
     EXPECT_TRUE(Has(normal, u"a.txt"));
     EXPECT_TRUE(Has(normal, u"Zeta.TXT"));
     EXPECT_FALSE(Has(normal, u"secret.txt"));
@@ -48,20 +42,20 @@ TEST(Win32FileSystem, EnumerationFollowsTheAttributeMask) {
     EXPECT_FALSE(Has(normal, u"alpha")) << "directories qualify only with mask 16";
     EXPECT_FALSE(Has(normal, u"."));
 
-    const auto hidden = Names(files, docs, attr::kHidden);
+    const auto hidden = Matches(files, docs, attr::kHidden);
     EXPECT_TRUE(Has(hidden, u"secret.txt"));
     EXPECT_FALSE(Has(hidden, u"sys.txt"));
 
-    const auto with_directories = Names(files, docs, attr::kDirectory);
+    const auto with_directories = Matches(files, docs, attr::kDirectory);
     EXPECT_TRUE(Has(with_directories, u"alpha"));
     EXPECT_TRUE(Has(with_directories, u".."));
     EXPECT_FALSE(Has(with_directories, u"hiddendir"));
 
     // A bare directory matches all of it, as a "*" would.
-    EXPECT_EQ(Names(files, U(fx::kDocs) + u"\\", 0), normal);
-    EXPECT_EQ(Names(files, U(fx::kDocs) + u"\\*.log", 0), std::vector<std::u16string>{u"c.log"});
-    EXPECT_TRUE(Names(files, U(fx::kDocs) + u"\\nothing-*", 0).empty());
-    EXPECT_TRUE(Names(files, u"D:\\no such folder\\*.*", 0).empty());
+    EXPECT_EQ(Matches(files, U(fx::kDocs) + u"\\", 0), normal);
+    EXPECT_EQ(Matches(files, U(fx::kDocs) + u"\\*.log", 0), std::vector<std::u16string>{u"c.log"});
+    EXPECT_TRUE(Matches(files, U(fx::kDocs) + u"\\nothing-*", 0).empty());
+    EXPECT_TRUE(Matches(files, u"D:\\no such folder\\*.*", 0).empty());
 }
 
 TEST(Win32FileSystem, EnumerationStopsWhenAsked) {
@@ -101,7 +95,7 @@ TEST(Win32FileSystem, PathsBeyondMaxPathWork) {
     win32::Win32FileSystem files;
     const std::u16string deep = U(fx::kDeepFolder);
     ASSERT_GT(deep.size(), static_cast<std::size_t>(MAX_PATH));
-    EXPECT_EQ(Names(files, deep + u"\\*.*", 0), std::vector<std::u16string>{U(fx::kDeepFileName)});
+    EXPECT_EQ(Matches(files, deep + u"\\*.*", 0), std::vector<std::u16string>{U(fx::kDeepFileName)});
     EXPECT_TRUE(files.IsDirectory(deep));
     EXPECT_EQ(files.FileLength(deep + u"\\" + U(fx::kDeepFileName)), 0u);
 }

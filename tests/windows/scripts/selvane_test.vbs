@@ -171,6 +171,20 @@ d = c.GetPath("x") : CheckError "GetPath with an argument", 450
 c.Path = "E:\" : Check "Path after the failures", c.Path, "E:\"
 Check "FileExists after the failures", c.FileExists("E:\first.txt"), True
 
+'' Text longer than any name Windows takes names nothing, whichever member it reaches.
+Dim huge
+c.Path = "D:\docs"
+huge = "*." & String(70000, "*")
+c.FileType = huge : Check "a 70,000-character pattern is kept", Len(c.FileType), 70002
+c.RefreshFiles : CheckError "RefreshFiles with that pattern", 0
+c.Path = "D:\" & String(70000, "x") : Check "Path to 70,000 characters leaves the folder", c.Path, "D:\docs"
+Check "FileExists of 70,000 characters", c.FileExists(String(70000, "x")), False
+Check "DirExists of 70,000 characters", c.DirExists("D:\" & String(70000, "*")), False
+Check "DirExists at the limit", c.DirExists("D:" & String(32760, "\") & "docs"), True
+Check "DirExists past the limit", c.DirExists("D:" & String(32761, "\") & "docs"), False
+c.FileType = "*.*"
+c.Path = "E:\"
+
 ' A second control keeps its own state.
 Set d = CreateObject("Selvane_OCX.Selvane")
 Check "second control's Path", d.Path, "C:\"
