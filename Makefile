@@ -1,6 +1,6 @@
 # Set-up commands; each installs what the machine lacks first. `make demo` shows the control,
 # `make test` builds and runs every test.
-.PHONY: demo test setup native windows windows-tests bench clean
+.PHONY: demo test setup native windows windows-tests bench fuzz clean
 
 BUILD_WINDOWS := build/windows
 # One X display for the whole Wine session; the tests may save screenshots of it.
@@ -54,6 +54,18 @@ bench: windows
 	@$(XVFB) scripts/wine-session.sh $(BUILD_WINDOWS) sh -c \
 	  'scripts/wine-run.sh $(BUILD_WINDOWS) $(BUILD_WINDOWS)/selvane-listing-benchmark.exe \
 	   "$$(scripts/wine-run.sh $(BUILD_WINDOWS) winepath -w $(CURDIR)/$(BUILD_WINDOWS)/bench)"'
+
+# Fuzzing for a time budget, shared among the four campaigns (scripts/fuzz.sh):
+#   make fuzz FUZZ_SECONDS=3600 FUZZ_SEED=7
+# A new seed each run unless one is given; every crash and hang is printed with its replay command.
+FUZZ_SECONDS ?= 600
+FUZZ_SEED ?= $(shell date +%s)
+fuzz: setup
+	cmake --preset native
+	cmake --build --preset native --target selvane-native-fuzz
+	cmake --preset windows
+	cmake --build --preset windows --target selvane_ocx selvane-com-fuzz
+	@scripts/fuzz.sh $(FUZZ_SECONDS) $(FUZZ_SEED)
 
 clean:
 	rm -rf build
