@@ -17,12 +17,13 @@ Win32TextBox::Win32TextBox(const design::Child& record, WindowContext& context, 
 // Wine's single-line edit brings the caret at the end of new text into view one character at a
 // time, measuring the text up to the caret at every step: quadratic in the text's length, and
 // tens of seconds for a pattern of 30,000 characters in the one-pixel font of a tiny control.
-// Under a large font the text is wider than the edit's 16-bit positions reach, and the scrolling
-// ends within a few hundred steps. The edit gets its own font back before anything is drawn, by
-// when the caret is back at the start.
+// The steps end early once the text is wider than the edit's 16-bit positions reach, so a long
+// text narrower than that goes in under a large font, and the edit gets its own font back before
+// anything is drawn, by when the caret is back at the start. Each font change costs the edit
+// another analysis of the whole text, so wider text goes in as it is.
 void Win32TextBox::SetText(const std::u16string& text) {
     if (text == Text()) return;
-    if (text.size() <= kLongText) return window().SetText(text);
+    if (text.size() <= kLongText || !FitsSixteenBits(text)) return window().SetText(text);
     LOGFONTW large = window().context().base_font;
     large.lfHeight = -kLargeFontPixels;
     UniqueFont font(::CreateFontIndirectW(&large));
@@ -38,6 +39,19 @@ void Win32TextBox::SetText(const std::u16string& text) {
         throw;
     }
     restore();
+}
+
+// Whether the text, in the box's font, is narrower than 16-bit positions reach.
+bool Win32TextBox::FitsSixteenBits(const std::u16string& text) const {
+    HDC dc = ::GetDC(hwnd());
+    if (!dc) return true;
+    const HGDIOBJ old = ::SelectObject(dc, window().font());
+    SIZE extent{};
+    const std::wstring wide = Wide(text);
+    const BOOL measured = ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(hwnd(), dc);
+    return !measured || extent.cx < 0x8000;
 }
 
 }  // namespace selvane::win32

@@ -12,6 +12,9 @@ public:
     std::u16string Text() const override { return window().Text(); }
     // The edit control reports the change itself (EN_CHANGE), inside the put.
     void SetText(const std::u16string& text) override;
+
+private:
+    bool FitsSixteenBits(const std::u16string& text) const;
 };
 
 class Win32Button final : public Win32Child<host::Button> {
