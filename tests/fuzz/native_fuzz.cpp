@@ -22,6 +22,7 @@
 #include "host/memory/memory_property_bag.h"
 #include "navigation/listing.h"
 #include "tests/fuzz/campaign.h"
+#include "tests/fuzz/record_damage.h"
 #include "tests/fuzz/worker_posix.h"
 
 namespace selvane::fuzz {
@@ -60,53 +61,6 @@ SettingsRecord RandomRecord(Random& random) {
         }
     }
     return record;
-}
-
-void PutLength(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4 && at + i < bytes.size(); ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-void Damage(Random& random, std::vector<std::uint8_t>& bytes) {
-    for (std::uint64_t n = 1 + random.Below(4); n > 0; --n) {
-        const std::size_t at = bytes.empty() ? 0 : static_cast<std::size_t>(random.Below(bytes.size()));
-        switch (random.Below(7)) {
-        case 0:
-            if (!bytes.empty()) bytes[at] ^= static_cast<std::uint8_t>(1u << random.Below(8));
-            break;
-        case 1:
-            if (!bytes.empty()) bytes[at] = static_cast<std::uint8_t>(random.Next());
-            break;
-        case 2:
-            bytes.resize(static_cast<std::size_t>(random.Below(bytes.size() + 1)));
-            break;
-        case 3:
-            for (std::uint64_t k = random.Below(64); k > 0; --k) bytes.push_back(static_cast<std::uint8_t>(random.Next()));
-            break;
-        case 4:  // a length somewhere made huge, zero or off by one
-            PutLength(bytes, at, random.Pick(std::vector<std::uint32_t>{0, 1, 0xFFFF, 0x10000, 0xFFFFFFFF,
-                                                                        static_cast<std::uint32_t>(bytes.size())}));
-            break;
-        case 5:  // a run of bytes repeated
-            if (!bytes.empty()) {
-                const std::size_t length = static_cast<std::size_t>(random.Below(bytes.size() - at) + 1);
-                std::vector<std::uint8_t> run(bytes.begin() + at, bytes.begin() + at + length);
-                bytes.insert(bytes.begin() + at, run.begin(), run.end());
-            }
-            break;
-        default:
-            if (!bytes.empty()) bytes.erase(bytes.begin() + at);
-            break;
-        }
-    }
-}
-
-// The payload's length and checksum made right for what the payload now holds.
-void MendChecksum(std::vector<std::uint8_t>& bytes) {
-    constexpr std::size_t header = SettingsRecord::kHeaderSize;
-    if (bytes.size() < header + SettingsRecord::kChecksumSize) return;
-    const std::size_t payload = bytes.size() - header - SettingsRecord::kChecksumSize;
-    PutLength(bytes, 8, static_cast<std::uint32_t>(payload));
-    PutLength(bytes, header + payload, SettingsChecksum(bytes.data() + header, payload));
 }
 
 bool SameRecord(const SettingsRecord& a, const SettingsRecord& b) {
