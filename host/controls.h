@@ -56,7 +56,13 @@ public:
     virtual void SetPath(const std::u16string& path) = 0;
 };
 
-// Text1: the file pattern.
+// The longest text the pattern box shows and lets the user edit. Names stop at 255 units, so no
+// pattern anyone types comes near it; longer text comes only from a program or a saved form. The
+// box keeps such a text whole and shows its start, and refuses typing while it does, so that an
+// edit of the part shown can't silently drop the rest. A shorter text makes it editable again.
+inline constexpr std::size_t kLongestShownText = 1024;
+
+// Text1: the file pattern. Like an edit control, it holds text up to its first NUL.
 class TextBox : public ChildControl {
 public:
     virtual std::u16string Text() const = 0;

@@ -151,16 +151,25 @@ std::u16string MemoryTextBox::Text() const {
 
 void MemoryTextBox::SetText(const std::u16string& text) {
     Check(u"Text");
-    Change(text);
+    const std::u16string whole = text.substr(0, text.find(u'\0'));
+    if (whole == text_) return;
+    read_only_ = whole.size() > host::kLongestShownText;
+    Change(whole);
 }
 
 void MemoryTextBox::UserType(const std::u16string& keys) {
-    for (char16_t key : keys) Change(text_ + key);
+    for (char16_t key : keys) {
+        if (!read_only_) Change(text_ + key);
+    }
 }
 
-void MemoryTextBox::UserClear() { Change(u""); }
+void MemoryTextBox::UserClear() {
+    if (!read_only_) Change(u"");
+}
 
-void MemoryTextBox::UserReplace(const std::u16string& text) { Change(text); }
+void MemoryTextBox::UserReplace(const std::u16string& text) {
+    if (!read_only_) Change(text);
+}
 
 void MemoryTextBox::Change(const std::u16string& text) {
     if (text == text_) return;

@@ -140,11 +140,14 @@ public:
     void UserClear();
     // The whole text replaced in one edit: one change, if it differs.
     void UserReplace(const std::u16string& text);
+    // The user's edits do nothing while the box holds more than it shows.
+    bool read_only() const { return read_only_; }
 
 private:
     void Change(const std::u16string& text);
 
     std::u16string text_;
+    bool read_only_ = false;
 };
 
 class MemoryButton : public MemoryChild<host::Button> {

@@ -9,12 +9,13 @@ class Win32TextBox final : public Win32Child<host::TextBox> {
 public:
     Win32TextBox(const design::Child& record, WindowContext& context, int id);
 
-    std::u16string Text() const override { return window().Text(); }
+    std::u16string Text() const override;
     // The edit control reports the change itself (EN_CHANGE), inside the put.
     void SetText(const std::u16string& text) override;
 
 private:
-    bool FitsSixteenBits(const std::u16string& text) const;
+    // A text longer than the edit is given, whole; empty while the edit holds all of it.
+    std::u16string held_;
 };
 
 class Win32Button final : public Win32Child<host::Button> {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "host/controls.h"
 #include "host/design.h"
 #include "tests/windows/control_window.h"
 #include "tests/windows/fixture.h"
@@ -108,6 +109,46 @@ TEST_F(ControlOnScreen, TypingAPatternListsAgainAtEveryKeystroke) {
     window.PressAltKey(List1(), L'a');
     EXPECT_EQ(TextOf(Text1()), L"*.*");
     EXPECT_EQ(TextOf(Label1()), L"5 files");
+}
+
+TEST_F(ControlOnScreen, APatternLongerThanTheBoxShowsIsKeptWholeAndTypingWaitsForAShorterOne) {
+    auto read_only = [&] { return (::GetWindowLongW(Text1(), GWL_STYLE) & ES_READONLY) != 0; };
+    window.control().SetPath(U(fx::kDocs));
+    // Stars match any run of characters, so only the end of these patterns decides.
+    const std::u16string txt = std::u16string(3000, u'*') + u".txt";
+    window.control().SetFileType(txt);
+    EXPECT_EQ(window.control().FileType(), txt);
+    EXPECT_EQ(TextOf(Text1()), std::wstring(host::kLongestShownText, L'*'));
+    EXPECT_EQ(Files().size(), 4u);
+    EXPECT_TRUE(read_only());
+
+    // The edit's text stays the same; the pattern and the listing still change.
+    const std::u16string log = std::u16string(3000, u'*') + u".log";
+    window.control().SetFileType(log);
+    EXPECT_EQ(window.control().FileType(), log);
+    EXPECT_EQ(Files(), (std::vector<std::wstring>{L"c.log"}));
+
+    window.TypeText(Text1(), L"x");
+    EXPECT_EQ(window.control().FileType(), log) << "a key typed into the part shown cut the pattern";
+
+    window.PressAltKey(List1(), L'a');
+    EXPECT_EQ(window.control().FileType(), u"*.*");
+    EXPECT_FALSE(read_only());
+    window.control().SetFileType(std::u16string(host::kLongestShownText, u'*'));
+    EXPECT_FALSE(read_only()) << "the longest text the box shows whole";
+    window.TypeText(Text1(), L"x");
+    EXPECT_NE(window.control().FileType().find(u'x'), std::u16string::npos) << "the key went nowhere";
+
+    // Text that took Wine's edit control tens of seconds to take in.
+    const std::u16string dollars(70000, u'$');
+    window.control().SetFileType(dollars);
+    EXPECT_EQ(window.control().FileType(), dollars);
+    EXPECT_TRUE(Files().empty());
+
+    // An edit control's text ends at a NUL.
+    window.control().SetFileType(std::u16string(u"*.txt\0", 6) + std::u16string(2000, u'x'));
+    EXPECT_EQ(window.control().FileType(), u"*.txt");
+    EXPECT_EQ(Files().size(), 4u);
 }
 
 TEST_F(ControlOnScreen, TabWalksTheChildrenInTabOrder) {
