@@ -1,8 +1,9 @@
 # Set-up commands; each installs what the machine lacks first. `make demo` shows the control,
 # `make test` builds and runs every test.
-.PHONY: demo test setup native windows windows-tests bench fuzz clean
+.PHONY: demo demo64 test setup native windows windows-tests windows64 windows64-tests bench fuzz clean
 
 BUILD_WINDOWS := build/windows
+BUILD_WINDOWS64 := build/windows64
 # One X display for the whole Wine session; the tests may save screenshots of it.
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
@@ -22,8 +23,20 @@ demo: setup
 	  SELVANE_HEADLESS=1 $(XVFB) scripts/wine-session.sh $(BUILD_WINDOWS) scripts/demo-host.sh $(BUILD_WINDOWS); \
 	fi
 
-# The Windows tests come last, so that their CTest summary is the last thing printed.
-test: windows-tests
+# The same, with the 64-bit selvane.ocx in a 64-bit demo host and a 64-bit prefix.
+demo64: setup
+	cmake --preset windows64
+	cmake --build --preset windows64 --target selvane_ocx selvane-demo
+	@scripts/wine-prefix.sh $(BUILD_WINDOWS64)
+	@mkdir -p $(BUILD_WINDOWS64)/artifacts
+	@if [ -n "$$DISPLAY" ]; then \
+	  scripts/wine-session.sh $(BUILD_WINDOWS64) scripts/demo-host.sh $(BUILD_WINDOWS64); \
+	else \
+	  SELVANE_HEADLESS=1 $(XVFB) scripts/wine-session.sh $(BUILD_WINDOWS64) scripts/demo-host.sh $(BUILD_WINDOWS64); \
+	fi
+
+# Both bitnesses' Windows tests come last, so that a CTest summary is the last thing printed.
+test: windows-tests windows64-tests
 
 setup:
 	@scripts/setup.sh
@@ -46,6 +59,17 @@ windows-tests: windows native
 	@rm -rf $(BUILD_WINDOWS)/artifacts && mkdir -p $(BUILD_WINDOWS)/artifacts
 	@SELVANE_ARTIFACTS=$(CURDIR)/$(BUILD_WINDOWS)/artifacts \
 	  $(XVFB) scripts/wine-session.sh $(BUILD_WINDOWS) ctest --preset windows
+
+# The 64-bit build and the same Windows tests under 64-bit Wine, in a 64-bit prefix of their own.
+windows64: setup
+	cmake --preset windows64
+	cmake --build --preset windows64
+
+windows64-tests: windows64 native
+	@scripts/wine-prefix.sh $(BUILD_WINDOWS64)
+	@rm -rf $(BUILD_WINDOWS64)/artifacts && mkdir -p $(BUILD_WINDOWS64)/artifacts
+	@SELVANE_ARTIFACTS=$(CURDIR)/$(BUILD_WINDOWS64)/artifacts \
+	  $(XVFB) scripts/wine-session.sh $(BUILD_WINDOWS64) ctest --preset windows64
 
 # Listing speed against the bare enumeration, under Wine (not a test: it prints figures).
 bench: windows

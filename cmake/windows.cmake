@@ -33,9 +33,20 @@ target_link_options(selvane-listing-benchmark PRIVATE -municode)
 
 # selvane.ocx: the control as an in-process COM server.
 enable_language(RC)
-find_program(SELVANE_WIDL NAMES i686-w64-mingw32-widl widl REQUIRED)
+# The 64-bit build embeds the 64-bit form of the type library (SYS_WIN64); all else is equal.
+# The scripts that run the build's programs under Wine read from wine-arch which prefix they need.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(selvane_widl_arch -m64)
+  set(selvane_wine_dlls /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+  file(WRITE ${CMAKE_BINARY_DIR}/wine-arch win64)
+else()
+  set(selvane_widl_arch -m32)
+  set(selvane_wine_dlls /usr/lib/i386-linux-gnu/wine/i386-windows)
+  file(WRITE ${CMAKE_BINARY_DIR}/wine-arch win32)
+endif()
+find_program(SELVANE_WIDL NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-widl widl REQUIRED)
 set(SELVANE_WINE_IDL_DIR /usr/include/wine/wine/windows CACHE PATH "Wine's .idl files (oaidl.idl), for widl")
-set(SELVANE_WINE_TLB_DIR /usr/lib/i386-linux-gnu/wine/i386-windows CACHE PATH "Where stdole2.tlb lies, for widl")
+set(SELVANE_WINE_TLB_DIR ${selvane_wine_dlls} CACHE PATH "Where stdole2.tlb lies, for widl")
 
 # The type library and the C++ declarations, both from the one IDL.
 set(SELVANE_GENERATED ${CMAKE_BINARY_DIR}/generated)
@@ -44,10 +55,10 @@ set(SELVANE_IDL_HEADER ${SELVANE_GENERATED}/control/com/selvane_h.h)
 add_custom_command(
   OUTPUT ${SELVANE_TLB} ${SELVANE_IDL_HEADER}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${SELVANE_GENERATED}/control/com
-  COMMAND ${SELVANE_WIDL} -I ${SELVANE_WINE_IDL_DIR} -L ${SELVANE_WINE_TLB_DIR}
+  COMMAND ${SELVANE_WIDL} ${selvane_widl_arch} -I ${SELVANE_WINE_IDL_DIR} -L ${SELVANE_WINE_TLB_DIR}
           -t -o ${SELVANE_TLB} ${PROJECT_SOURCE_DIR}/control/com/selvane.idl
   COMMAND ${PROJECT_SOURCE_DIR}/scripts/patch-typelib.sh ${SELVANE_TLB}
-  COMMAND ${SELVANE_WIDL} -I ${SELVANE_WINE_IDL_DIR} -L ${SELVANE_WINE_TLB_DIR}
+  COMMAND ${SELVANE_WIDL} ${selvane_widl_arch} -I ${SELVANE_WINE_IDL_DIR} -L ${SELVANE_WINE_TLB_DIR}
           -h -H ${SELVANE_IDL_HEADER} ${PROJECT_SOURCE_DIR}/control/com/selvane.idl
   DEPENDS ${PROJECT_SOURCE_DIR}/control/com/selvane.idl ${PROJECT_SOURCE_DIR}/scripts/patch-typelib.sh
   COMMENT "Type library and header from selvane.idl")

@@ -2,7 +2,7 @@
 # Installs what building and testing Selvane needs and this machine lacks (Debian 12, as root).
 set -euo pipefail
 
-packages=(cmake ninja-build g++ make googletest g++-mingw-w64-i686
+packages=(cmake ninja-build g++ make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix
           wine wine32:i386 wine64 libwine-dev mingw-w64-tools
           xvfb xauth x11-apps imagemagick)
 

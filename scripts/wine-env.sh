@@ -4,9 +4,18 @@
 
 selvane_build=$(cd "${1:?wine-env.sh needs the build folder}" && pwd)
 
-# A private 32-bit prefix inside the build folder; nothing is read from or written to ~/.wine.
+# A private prefix inside the build folder; nothing is read from or written to ~/.wine. A 64-bit
+# build (its folder holds the word win64 in wine-arch, written by CMake) gets a 64-bit prefix,
+# which also runs 32-bit programs; any other gets a 32-bit one.
 export WINEPREFIX=$selvane_build/wine
-export WINEARCH=win32
+WINEARCH=$(cat "$selvane_build/wine-arch" 2>/dev/null || echo win32)
+export WINEARCH
+# The loader of the prefix's own bitness. Given a program by name (cscript, regsvr32, reg),
+# Debian's `wine` starts the 32-bit one even in a 64-bit prefix; either loader hands a program
+# file of the other bitness on to the other loader.
+selvane_wine=wine
+# shellcheck disable=SC2034  # used by the scripts that source this one
+[ "$WINEARCH" = win64 ] && selvane_wine=/usr/lib/wine/wine64
 export WINEDEBUG=-all
 
 # Wine derives its locale from the Unix one. C.UTF-8 exists on every Debian 12 machine and

@@ -80,7 +80,7 @@ drive_link_ok() { [ "$(readlink "$WINEPREFIX/dosdevices/$1" 2>/dev/null)" = "$2"
 settings_ok() {
     drive_link_ok d: "$fixture/d" && drive_link_ok e: "$fixture/e" &&
         drive_link_ok n: unc/fakesrv/share && drive_link_ok unc/fakesrv/share "$fixture/share" &&
-        grep -qs '^"n:"="network"' "$WINEPREFIX/system.reg" &&
+        sed -n '/^\[Software\\\\Wine\\\\Drives\]/,/^$/p' "$WINEPREFIX/system.reg" | grep -qs '^"n:"="network"' &&
         grep -qs '^"Managed"="N"' "$WINEPREFIX/user.reg"
 }
 
@@ -154,7 +154,10 @@ if ! settings_ok; then
     ln -s "$fixture/share" "$dev/unc/fakesrv/share"
     ln -s unc/fakesrv/share "$dev/n:"
     start_server
-    wine reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f </dev/null >/dev/null 2>&1
+    # Into the registry view of the prefix's own bitness, where its mount manager reads it.
+    view=
+    [ "$WINEARCH" = win64 ] && view=/reg:64
+    wine reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f $view </dev/null >/dev/null 2>&1
     # Xvfb runs no window manager. Wine would still hand its top-level windows to one, and
     # then wait 2 s for it whenever an active window is hidden or destroyed.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1

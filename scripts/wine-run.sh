@@ -12,4 +12,4 @@ if [ -z "${DISPLAY:-}" ]; then
     echo "wine-run: no X display; run the Windows tests inside scripts/wine-session.sh" >&2
     exit 2
 fi
-exec wine "$@" </dev/null
+exec "$selvane_wine" "$@" </dev/null

@@ -1,4 +1,5 @@
-// The library's exports: the class factory, the unload query and self-registration.
+// The library's exports: the class factory, the unload query and self-registration, for the
+// machine or for the current user.
 #include "control/com/module.h"
 
 #include <olectl.h>
@@ -61,3 +62,10 @@ STDAPI DllCanUnloadNow() { return ModuleInUse() ? S_FALSE : S_OK; }
 STDAPI DllRegisterServer() { return RegisterServer(); }
 
 STDAPI DllUnregisterServer() { return UnregisterServer(); }
+
+// regsvr32 /n /i:user registers for the current user alone, and /u /n /i:user takes that back.
+STDAPI DllInstall(BOOL install, LPCWSTR command_line) {
+    Scope scope = Scope::kMachine;
+    if (!ParseScope(command_line, scope)) return E_INVALIDARG;
+    return install ? RegisterServer(scope) : UnregisterServer(scope);
+}

@@ -28,11 +28,6 @@ constexpr int kHeight = 440;
 
 using GetControlFunction = HRESULT(WINAPI*)(HWND, IUnknown**);
 
-template <class Function>
-Function Export(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 // Wine's atl.dll, loaded once, with the AtlAxWin class registered: AtlAxGetControl, or null.
 GetControlFunction LoadAtl() {
     static const GetControlFunction get_control = []() -> GetControlFunction {

@@ -178,4 +178,14 @@ void PumpThrough(IOleInPlaceActiveObject* active);
 // The description the thread's error information holds, or empty.
 std::wstring LastErrorDescription();
 
+// This build's bitness, as its type library and the library's registration name it.
+inline constexpr SYSKIND kOwnSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+inline constexpr const wchar_t* kOwnPlatform = sizeof(void*) == 8 ? L"win64" : L"win32";
+
+// A library's export as the function type it has, or null.
+template <class Function>
+Function Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 }  // namespace selvane::testing

@@ -127,7 +127,7 @@ TEST_F(LibraryTest, TheLibraryHoldsItsThreeTypesInOrder) {
     ASSERT_EQ(library->GetLibAttr(&attr), S_OK);
     EXPECT_TRUE(::IsEqualGUID(attr->guid, LIBID_Selvane_OCX));
     EXPECT_EQ(attr->lcid, 0x0409u);
-    EXPECT_EQ(attr->syskind, SYS_WIN32);
+    EXPECT_EQ(attr->syskind, kOwnSysKind);
     EXPECT_EQ(attr->wMajorVerNum, 4);
     EXPECT_EQ(attr->wMinorVerNum, 0);
     EXPECT_TRUE(attr->wLibFlags & LIBFLAG_FCONTROL);
@@ -351,7 +351,7 @@ TEST_F(LibraryTest, RegistrationWritesTheClassAndUnregistrationTakesBackExactlyT
     EXPECT_EQ(ClassesValue(L"Selvane_OCX.Selvane\\CLSID"), GuidText(CLSID_Selvane));
     EXPECT_EQ(ClassesValue(L"Selvane_OCX.Selvane.1\\CLSID"), GuidText(CLSID_Selvane));
     EXPECT_EQ(ClassesValue(clsid + L"\\VersionIndependentProgID"), L"Selvane_OCX.Selvane");
-    EXPECT_NE(ClassesValue(L"TypeLib\\" + GuidText(LIBID_Selvane_OCX) + L"\\4.0\\409\\win32"), L"<missing>");
+    EXPECT_NE(ClassesValue(L"TypeLib\\" + GuidText(LIBID_Selvane_OCX) + L"\\4.0\\409\\" + kOwnPlatform), L"<missing>");
     EXPECT_NE(ClassesValue(L"Interface\\" + GuidText(IID__Selvane)), L"<missing>");
     // Neither safe for scripting nor for initialisation from untrusted data.
     for (const wchar_t* unsafe : {L"{7DD95801-9882-11CF-9FA9-00AA006C42C4}", L"{7DD95802-9882-11CF-9FA9-00AA006C42C4}"}) {
@@ -361,8 +361,8 @@ TEST_F(LibraryTest, RegistrationWritesTheClassAndUnregistrationTakesBackExactlyT
     HMODULE module = ::LoadLibraryW(path.c_str());
     ASSERT_NE(module, nullptr);
     using Entry = HRESULT(STDAPICALLTYPE*)();
-    auto do_register = reinterpret_cast<Entry>(::GetProcAddress(module, "DllRegisterServer"));
-    auto do_unregister = reinterpret_cast<Entry>(::GetProcAddress(module, "DllUnregisterServer"));
+    auto do_register = Export<Entry>(module, "DllRegisterServer");
+    auto do_unregister = Export<Entry>(module, "DllUnregisterServer");
     ASSERT_TRUE(do_register && do_unregister);
 
     const Registry registered = Snapshot();
@@ -387,9 +387,8 @@ TEST_F(LibraryTest, TheFactoryMakesOnlyTheControlAndTheLibraryKnowsWhenItIsFree)
     ASSERT_NE(module, nullptr);
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
     using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
-    auto get_class_object =
-        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(::GetProcAddress(module, "DllGetClassObject")));
-    auto can_unload = reinterpret_cast<CanUnloadNow>(::GetProcAddress(module, "DllCanUnloadNow"));
+    auto get_class_object = Export<GetClassObject>(module, "DllGetClassObject");
+    auto can_unload = Export<CanUnloadNow>(module, "DllCanUnloadNow");
     ASSERT_TRUE(get_class_object && can_unload);
 
     EXPECT_EQ(can_unload(), S_OK);
