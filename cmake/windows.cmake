@@ -98,20 +98,49 @@ add_dependencies(selvane_ocx selvane_idl)
 target_link_libraries(selvane_ocx PRIVATE -Wl,--whole-archive selvane_com -Wl,--no-whole-archive)
 target_link_options(selvane_ocx PRIVATE -Wl,--enable-stdcall-fixup -s)
 
+# The assembly manifest beside selvane.ocx, for use without registration: a program whose own
+# manifest names the assembly finds this file in its folder by the assembly's name.
+set(SELVANE_ASSEMBLY Selvane.Control)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(selvane_assembly_arch amd64)
+else()
+  set(selvane_assembly_arch x86)
+endif()
+set(SELVANE_ASSEMBLY_MANIFEST ${CMAKE_BINARY_DIR}/${SELVANE_ASSEMBLY}.manifest)
+add_custom_command(
+  OUTPUT ${SELVANE_ASSEMBLY_MANIFEST}
+  COMMAND ${CMAKE_COMMAND} -DIDL=${PROJECT_SOURCE_DIR}/control/com/selvane.idl
+          -DMODULE_HEADER=${PROJECT_SOURCE_DIR}/control/com/module.h -DASSEMBLY=${SELVANE_ASSEMBLY}
+          -DARCH=${selvane_assembly_arch} -DOUT=${SELVANE_ASSEMBLY_MANIFEST} -P ${PROJECT_SOURCE_DIR}/cmake/manifest.cmake
+  DEPENDS ${PROJECT_SOURCE_DIR}/control/com/selvane.idl ${PROJECT_SOURCE_DIR}/control/com/module.h
+          ${PROJECT_SOURCE_DIR}/cmake/manifest.cmake
+  COMMENT "Assembly manifest ${SELVANE_ASSEMBLY}.manifest")
+add_custom_target(selvane_assembly_manifest ALL DEPENDS ${SELVANE_ASSEMBLY_MANIFEST})
+add_dependencies(selvane_ocx selvane_assembly_manifest)
+
 # The demo host
 # selvane-demo: an application hosting selvane.ocx by its ProgID in an AtlAxWin window of atl.dll,
 # as a developer's own program would, knowing only the registry and the type library (`make demo`).
 # It saves its tour's screenshot the way the Windows tests do (tests/windows/screenshot.cpp).
-add_executable(selvane-demo
+add_library(selvane_demo_host OBJECT
   demo/selvane_demo.cpp
   demo/atl_container.cpp
   demo/com_client.cpp
   tests/windows/screenshot.cpp
 )
-add_dependencies(selvane-demo selvane_idl)
-target_include_directories(selvane-demo PRIVATE ${SELVANE_GENERATED} ${PROJECT_SOURCE_DIR})
-target_compile_definitions(selvane-demo PRIVATE
+add_dependencies(selvane_demo_host selvane_idl)
+target_include_directories(selvane_demo_host PRIVATE ${SELVANE_GENERATED} ${PROJECT_SOURCE_DIR})
+target_compile_definitions(selvane_demo_host PRIVATE
   SELVANE_SCREENSHOT_SCRIPT="${PROJECT_SOURCE_DIR}/scripts/screenshot.sh")
-target_link_libraries(selvane-demo PRIVATE comctl32 ole32 oleaut32 uuid gdi32 user32)
-target_link_options(selvane-demo PRIVATE -municode)
+add_executable(selvane-demo $<TARGET_OBJECTS:selvane_demo_host>)
+# The same program with docs/selvane-app.manifest as its own: it uses selvane.ocx through the
+# assembly manifest beside it, with nothing in the registry.
+add_executable(selvane-demo-regfree $<TARGET_OBJECTS:selvane_demo_host> demo/selvane_demo_regfree.rc)
+set_source_files_properties(demo/selvane_demo_regfree.rc PROPERTIES
+  OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/docs/selvane-app.manifest)
+target_include_directories(selvane-demo-regfree PRIVATE ${PROJECT_SOURCE_DIR}/docs)
+foreach(demo IN ITEMS selvane-demo selvane-demo-regfree)
+  target_link_libraries(${demo} PRIVATE comctl32 ole32 oleaut32 uuid gdi32 user32)
+  target_link_options(${demo} PRIVATE -municode)
+endforeach()
 # End of the demo host

@@ -617,6 +617,15 @@ void DemoWindow::Check(bool passed, const std::wstring& what) {
 
 bool DemoWindow::Tour() {
     Pump();
+    // The class by its identifier too, as a program compiled against the header creates it.
+    ComPtr<_Selvane> by_class;
+    const HRESULT created = ::CoCreateInstance(CLSID_Selvane, nullptr, CLSCTX_INPROC_SERVER, IID__Selvane,
+                                               reinterpret_cast<void**>(by_class.put()));
+    Check(SUCCEEDED(created), SUCCEEDED(created) ? L"created by its class identifier"
+                                                 : L"created by its class identifier: " +
+                                                       DescribeFailure(nullptr, IID_NULL, created));
+    by_class.reset();
+
     constexpr wchar_t kFolder[] = L"D:\\docs";
     constexpr wchar_t kPattern[] = L"*.txt";
     constexpr wchar_t kFile[] = L"a.txt";

@@ -8,6 +8,13 @@
 
 namespace selvane::com {
 
+// The names the class is registered under, in the registry and in the assembly manifest
+// (cmake/manifest.cmake reads them from here).
+inline constexpr wchar_t kProgId[] = L"Selvane_OCX.Selvane";
+inline constexpr wchar_t kVersionedProgId[] = L"Selvane_OCX.Selvane.1";
+inline constexpr wchar_t kClassName[] = L"Selvane Control";
+inline constexpr wchar_t kThreadingModel[] = L"Apartment";
+
 // How containers are to treat the control: OLEMISC_RECOMPOSEONRESIZE, CANTLINKINSIDE,
 // INSIDEOUT, ACTIVATEWHENVISIBLE and SETCLIENTSITEFIRST.
 inline constexpr DWORD kMiscStatus = 131473;

@@ -12,9 +12,6 @@
 namespace selvane::com {
 namespace {
 
-constexpr wchar_t kProgId[] = L"Selvane_OCX.Selvane";
-constexpr wchar_t kVersionedProgId[] = L"Selvane_OCX.Selvane.1";
-constexpr wchar_t kClassName[] = L"Selvane Control";
 constexpr int kToolboxBitmap = 30000;
 constexpr WORD kLibraryMajor = 4;
 constexpr WORD kLibraryMinor = 0;
@@ -40,7 +37,7 @@ std::vector<Entry> Entries() {
     return {
         {clsid, nullptr, kClassName},
         {clsid + L"\\InprocServer32", nullptr, path},
-        {clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+        {clsid + L"\\InprocServer32", L"ThreadingModel", kThreadingModel},
         {clsid + L"\\Control", nullptr, L""},
         {clsid + L"\\MiscStatus", nullptr, L"0"},
         {clsid + L"\\MiscStatus\\1", nullptr, std::to_wstring(kMiscStatus)},
@@ -81,45 +78,108 @@ HRESULT RemoveTree(const std::wstring& key) {
 
 // The type library's platform: where its path is registered, and which one unregistering takes back.
 constexpr SYSKIND kOwnSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+constexpr const wchar_t* kOwnPlatform = sizeof(void*) == 8 ? L"win64" : L"win32";
 // The registry view of the other bitness's build.
 constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
-
-HRESULT RegisterLibrary() {
-    const std::wstring path = ModulePath();
-    ComPtr<ITypeLib> library;
-    RETURN_IF_FAILED(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put()));
-    return ::RegisterTypeLib(library.get(), const_cast<LPOLESTR>(path.c_str()), nullptr);
-}
-
-bool KeyExists(const std::wstring& key, REGSAM view = 0) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(opened);
-    return true;
-}
+// Automation's marshallers: for dual and oleautomation interfaces, and for pure dispinterfaces.
+constexpr wchar_t kAutomationProxy[] = L"{00020424-0000-0000-C000-000000000046}";
+constexpr wchar_t kDispatchProxy[] = L"{00020420-0000-0000-C000-000000000046}";
 
 std::wstring LibraryKey() {
     return L"TypeLib\\" + GuidText(LIBID_Selvane_OCX) + L"\\" + std::to_wstring(kLibraryMajor) + L"." +
            std::to_wstring(kLibraryMinor);
 }
 
-// Whether this library's own platform is registered, in either of the locale forms.
-bool LibraryRegistered() {
-    const std::wstring platform = kOwnSysKind == SYS_WIN64 ? L"win64" : L"win32";
-    return KeyExists(LibraryKey() + L"\\409\\" + platform) || KeyExists(LibraryKey() + L"\\0\\" + platform);
+std::wstring LocaleKey() {
+    wchar_t locale[16] = {};
+    ::wsprintfW(locale, L"%x", kLibraryLocale);
+    return locale;
 }
 
-// Whether the build of the other bitness has its class registered in its own view. The class
-// keys are the ones Windows keeps apart for 32-bit and 64-bit programs; on a 32-bit system
-// there is one view, and this build's keys are gone by the time this is asked.
-bool OtherBuildRegistered() {
-    return KeyExists(L"CLSID\\" + GuidText(CLSID_Selvane) + L"\\InprocServer32", kOtherView);
+// The embedded type library's keys as the system's RegisterTypeLib writes them: the library
+// under its version, its path for this platform, and each Automation interface with its
+// marshaller. Written by hand for a user's registration, because the system's own per-user
+// route is not to be relied on: Wine's RegisterTypeLibForUser writes the machine's classes, and
+// its RegisterTypeLib writes interface keys into the machine's 32-bit view whatever
+// HKEY_CLASSES_ROOT stands for.
+std::vector<Entry> LibraryEntries(ITypeLib* library, const std::wstring& path) {
+    TLIBATTR* attributes = nullptr;
+    if (FAILED(library->GetLibAttr(&attributes))) return {};
+    const auto flags = static_cast<unsigned>(attributes->wLibFlags & ~LIBFLAG_FHASDISKIMAGE);
+    library->ReleaseTLibAttr(attributes);
+    BSTR name = nullptr;
+    BSTR help = nullptr;
+    library->GetDocumentation(-1, &name, &help, nullptr, nullptr);
+    const std::wstring title = help && *help ? help : name ? name : L"";
+    ::SysFreeString(name);
+    ::SysFreeString(help);
+    const std::wstring version = std::to_wstring(kLibraryMajor) + L"." + std::to_wstring(kLibraryMinor);
+    std::vector<Entry> entries = {
+        {LibraryKey(), nullptr, title},
+        {LibraryKey() + L"\\" + LocaleKey() + L"\\" + kOwnPlatform, nullptr, path},
+        {LibraryKey() + L"\\FLAGS", nullptr, std::to_wstring(flags)},
+        {LibraryKey() + L"\\HELPDIR", nullptr, path.substr(0, path.find_last_of(L'\\'))},
+    };
+    for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
+        ComPtr<ITypeInfo> info;
+        TYPEATTR* type = nullptr;
+        if (FAILED(library->GetTypeInfo(i, info.put())) || FAILED(info->GetTypeAttr(&type))) continue;
+        const bool dispatch = type->typekind == TKIND_DISPATCH;
+        const bool automation = type->typekind == TKIND_INTERFACE && (type->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
+        const bool dual = (type->wTypeFlags & TYPEFLAG_FDUAL) != 0;
+        const std::wstring key = L"Interface\\" + GuidText(type->guid);
+        info->ReleaseTypeAttr(type);
+        if (!dispatch && !automation) continue;
+        BSTR type_name = nullptr;
+        info->GetDocumentation(MEMBERID_NIL, &type_name, nullptr, nullptr, nullptr);
+        const std::wstring proxy = dispatch && !dual ? kDispatchProxy : kAutomationProxy;
+        entries.push_back({key, nullptr, type_name ? type_name : L""});
+        entries.push_back({key + L"\\ProxyStubClsid", nullptr, proxy});
+        entries.push_back({key + L"\\ProxyStubClsid32", nullptr, proxy});
+        entries.push_back({key + L"\\TypeLib", nullptr, GuidText(LIBID_Selvane_OCX)});
+        entries.push_back({key + L"\\TypeLib", L"Version", version});
+        ::SysFreeString(type_name);
+    }
+    return entries;
+}
+
+HRESULT RegisterLibrary(Scope scope) {
+    const std::wstring path = ModulePath();
+    ComPtr<ITypeLib> library;
+    RETURN_IF_FAILED(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put()));
+    if (scope == Scope::kMachine) return ::RegisterTypeLib(library.get(), const_cast<LPOLESTR>(path.c_str()), nullptr);
+    for (const Entry& entry : LibraryEntries(library.get(), path)) RETURN_IF_FAILED(WriteEntry(entry));
+    return S_OK;
+}
+
+bool KeyExists(const std::wstring& key) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(opened);
+    return true;
+}
+
+// Whether this library's own platform is registered, in either of the locale forms.
+bool LibraryRegistered() {
+    return KeyExists(LibraryKey() + L"\\" + LocaleKey() + L"\\" + kOwnPlatform) ||
+           KeyExists(LibraryKey() + L"\\0\\" + kOwnPlatform);
+}
+
+// Whether the build of the other bitness has its class registered in the same scope, in its
+// own view. The class keys are the ones Windows keeps apart for 32-bit and 64-bit programs; on
+// a 32-bit system there is one view, and this build's keys are gone by the time this is asked.
+// Asked of the scope's own root: a view flag takes Wine past what HKEY_CLASSES_ROOT stands for.
+bool OtherBuildRegistered(Scope scope) {
+    const HKEY root = scope == Scope::kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    const std::wstring key = L"Software\\Classes\\CLSID\\" + GuidText(CLSID_Selvane) + L"\\InprocServer32";
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | kOtherView, &opened) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(opened);
+    return true;
 }
 
 // For a user's registration, HKEY_CLASSES_ROOT stands for HKEY_CURRENT_USER\Software\Classes in
-// this process while the registration runs, for our own writes and for the type library's.
-// That is how the system's own registration functions are sent to the user's classes; Windows
-// honours it for type libraries only after OaEnablePerUserTLibRegistration.
+// this process while the registration runs.
 class ClassesRoot {
 public:
     explicit ClassesRoot(Scope scope) {
@@ -128,14 +188,7 @@ public:
                                     KEY_ALL_ACCESS, nullptr, &user_classes_, nullptr);
         if (status_ != ERROR_SUCCESS) return;
         status_ = ::RegOverridePredefKey(HKEY_CLASSES_ROOT, user_classes_);
-        if (status_ != ERROR_SUCCESS) return;
-        overridden_ = true;
-        using Enable = void(WINAPI*)();
-        if (HMODULE oleaut = ::GetModuleHandleW(L"oleaut32.dll")) {
-            const auto enable = reinterpret_cast<Enable>(
-                reinterpret_cast<void*>(::GetProcAddress(oleaut, "OaEnablePerUserTLibRegistration")));
-            if (enable) enable();
-        }
+        overridden_ = status_ == ERROR_SUCCESS;
     }
     ~ClassesRoot() {
         if (overridden_) ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
@@ -152,29 +205,54 @@ private:
     bool overridden_ = false;
 };
 
-HRESULT RegisterInRoot() {
+HRESULT RegisterInRoot(Scope scope) {
     for (const Entry& entry : Entries()) {
         if (FAILED(WriteEntry(entry))) return SELFREG_E_CLASS;
     }
-    return FAILED(RegisterLibrary()) ? SELFREG_E_TYPELIB : S_OK;
+    return FAILED(RegisterLibrary(scope)) ? SELFREG_E_TYPELIB : S_OK;
 }
 
-HRESULT UnregisterInRoot() {
+HRESULT UnregisterLibrary(Scope scope, bool other_build) {
+    if (scope == Scope::kMachine) {
+        // Only a library that is registered can be taken back; one already gone counts as done.
+        // The system keeps the version key while the other platform is registered under it.
+        if (!LibraryRegistered()) return S_OK;
+        return ::UnRegisterTypeLib(LIBID_Selvane_OCX, kLibraryMajor, kLibraryMinor, kLibraryLocale, kOwnSysKind);
+    }
+    if (other_build) return RemoveTree(LibraryKey() + L"\\" + LocaleKey() + L"\\" + kOwnPlatform);
+    HRESULT result = RemoveTree(L"TypeLib\\" + GuidText(LIBID_Selvane_OCX));
+    for (REFGUID iid : {IID__Selvane, DIID___Selvane}) {
+        if (FAILED(RemoveTree(L"Interface\\" + GuidText(iid)))) result = E_FAIL;
+    }
+    return result;
+}
+
+// Deletes a key that holds neither keys nor values: the containers a user's registration made.
+void RemoveIfEmpty(HKEY root, const wchar_t* key) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
+    DWORD keys = 0;
+    DWORD values = 0;
+    const LONG status = ::RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr,
+                                           nullptr, nullptr, nullptr);
+    ::RegCloseKey(opened);
+    if (status == ERROR_SUCCESS && keys == 0 && values == 0) ::RegDeleteKeyW(root, key);
+}
+
+HRESULT UnregisterInRoot(Scope scope) {
     HRESULT result = S_OK;
     const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_Selvane);
     if (FAILED(RemoveTree(clsid))) result = SELFREG_E_CLASS;
     // The ProgIDs are kept in one place for both bitnesses.
-    if (!OtherBuildRegistered()) {
+    const bool other_build = OtherBuildRegistered(scope);
+    if (!other_build) {
         for (const std::wstring& tree : OwnTrees()) {
             if (tree != clsid && FAILED(RemoveTree(tree))) result = SELFREG_E_CLASS;
         }
     }
-    // Only a library that is registered can be taken back; one already gone counts as done.
-    // The system keeps the version key while the other platform is registered under it.
-    if (LibraryRegistered() && FAILED(::UnRegisterTypeLib(LIBID_Selvane_OCX, kLibraryMajor, kLibraryMinor,
-                                                           kLibraryLocale, kOwnSysKind)) &&
-        result == S_OK) {
-        result = SELFREG_E_TYPELIB;
+    if (FAILED(UnregisterLibrary(scope, other_build)) && result == S_OK) result = SELFREG_E_TYPELIB;
+    if (scope == Scope::kUser) {
+        for (const wchar_t* container : {L"CLSID", L"Interface", L"TypeLib"}) RemoveIfEmpty(HKEY_CLASSES_ROOT, container);
     }
     return result;
 }
@@ -197,8 +275,8 @@ HRESULT RegisterServer(Scope scope) noexcept {
     try {
         const ClassesRoot root(scope);
         if (FAILED(root.status())) return root.status();
-        const HRESULT result = RegisterInRoot();
-        if (FAILED(result)) UnregisterInRoot();
+        const HRESULT result = RegisterInRoot(scope);
+        if (FAILED(result)) UnregisterInRoot(scope);
         return result;
     } catch (...) {
         return E_OUTOFMEMORY;
@@ -207,9 +285,14 @@ HRESULT RegisterServer(Scope scope) noexcept {
 
 HRESULT UnregisterServer(Scope scope) noexcept {
     try {
-        const ClassesRoot root(scope);
-        if (FAILED(root.status())) return root.status();
-        return UnregisterInRoot();
+        HRESULT result = S_OK;
+        {
+            const ClassesRoot root(scope);
+            if (FAILED(root.status())) return root.status();
+            result = UnregisterInRoot(scope);
+        }
+        if (scope == Scope::kUser) RemoveIfEmpty(HKEY_CURRENT_USER, L"Software\\Classes");
+        return result;
     } catch (...) {
         return E_OUTOFMEMORY;
     }

@@ -4,6 +4,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -323,11 +324,50 @@ void Snapshot(HKEY key, const std::wstring& path, Registry& out) {
     }
 }
 
-Registry Snapshot() {
+Registry Snapshot(HKEY root = HKEY_CLASSES_ROOT, const wchar_t* key = L"") {
     Registry registry;
-    Snapshot(HKEY_CLASSES_ROOT, L"", registry);
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return registry;
+    Snapshot(opened, L"", registry);
+    ::RegCloseKey(opened);
     return registry;
 }
+
+// The first few paths of a difference, for a failure's message.
+std::string Listed(const std::vector<std::wstring>& paths) {
+    std::string text;
+    for (std::size_t i = 0; i < paths.size() && i < 8; ++i) text += "\n  " + std::string(paths[i].begin(), paths[i].end());
+    return text;
+}
+
+// A key's default value under root, or "<missing>".
+std::wstring Value(HKEY root, const std::wstring& key) {
+    wchar_t value[1024] = {};
+    DWORD size = sizeof(value);
+    if (::RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+        return L"<missing>";
+    }
+    return value;
+}
+
+// Runs a command line of this prefix, as a user at a prompt would, and gives its exit code.
+DWORD RunCommand(std::wstring command_line) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process)) {
+        return ::GetLastError();
+    }
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return code;
+}
+
+bool UnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 std::vector<std::wstring> Difference(const Registry& a, const Registry& b) {
     std::vector<std::wstring> different;
@@ -415,6 +455,59 @@ TEST_F(LibraryTest, TheFactoryMakesOnlyTheControlAndTheLibraryKnowsWhenItIsFree)
     factory.reset();
     EXPECT_EQ(can_unload(), S_OK);
     ::FreeLibrary(module);
+}
+
+TEST_F(LibraryTest, RegistrationForOneUserWritesOnlyThatUsersClassesAndTakesThemBackExactly) {
+    const std::wstring quoted = L"\"" + path + L"\"";
+    // Without the machine's registration, so that only the user's can make the control.
+    ASSERT_EQ(RunCommand(L"regsvr32 /s /u " + quoted), 0u);
+    struct Restore {
+        std::wstring quoted;
+        ~Restore() { EXPECT_EQ(RunCommand(L"regsvr32 /s " + quoted), 0u) << "registering for the machine again"; }
+    } restore{quoted};
+    constexpr wchar_t kClasses[] = L"Software\\Classes";
+    const Registry machine = Snapshot(HKEY_LOCAL_MACHINE, kClasses);
+    const Registry user = Snapshot(HKEY_CURRENT_USER, kClasses);
+
+    ASSERT_EQ(RunCommand(L"regsvr32 /s /n /i:user " + quoted), 0u);
+    EXPECT_EQ(Listed(Difference(Snapshot(HKEY_LOCAL_MACHINE, kClasses), machine)), "") << "the machine's classes changed";
+    const std::wstring classes = std::wstring(kClasses) + L"\\";
+    const std::wstring clsid = classes + L"CLSID\\" + GuidText(CLSID_Selvane);
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, clsid + L"\\InprocServer32"), path);
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, classes + L"Selvane_OCX.Selvane\\CLSID"), GuidText(CLSID_Selvane));
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, classes + L"TypeLib\\" + GuidText(LIBID_Selvane_OCX) + L"\\4.0\\409\\" + kOwnPlatform),
+              path);
+
+    // What a program of this user sees: Windows merges the user's classes into
+    // HKEY_CLASSES_ROOT. Wine 8's COM reads only the machine's, so there the control can't be
+    // created, and the check says so rather than fail.
+    CLSID by_name{};
+    ComPtr<IUnknown> control;
+    const HRESULT found = ::CLSIDFromProgID(L"Selvane_OCX.Selvane", &by_name);
+    const HRESULT created =
+        ::CoCreateInstance(CLSID_Selvane, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(control.put()));
+    control.reset();
+    if (UnderWine() && (FAILED(found) || FAILED(created))) {
+        std::printf("note: Wine's COM does not read the user's classes (ProgID 0x%08lX, class 0x%08lX)\n",
+                    static_cast<unsigned long>(found), static_cast<unsigned long>(created));
+    } else {
+        EXPECT_EQ(found, S_OK);
+        EXPECT_TRUE(::IsEqualCLSID(by_name, CLSID_Selvane));
+        EXPECT_EQ(created, S_OK);
+    }
+
+    ASSERT_EQ(RunCommand(L"regsvr32 /s /u /n /i:user " + quoted), 0u);
+    EXPECT_EQ(Listed(Difference(Snapshot(HKEY_CURRENT_USER, kClasses), user)), "") << "the user's classes kept something";
+    EXPECT_EQ(Listed(Difference(Snapshot(HKEY_LOCAL_MACHINE, kClasses), machine)), "");
+
+    // Any other scope is refused, and writes nothing.
+    HMODULE module = ::LoadLibraryW(path.c_str());
+    ASSERT_NE(module, nullptr);
+    const auto install = Export<HRESULT(STDAPICALLTYPE*)(BOOL, LPCWSTR)>(module, "DllInstall");
+    ASSERT_NE(install, nullptr);
+    EXPECT_EQ(install(TRUE, L"everyone"), E_INVALIDARG);
+    ::FreeLibrary(module);
+    EXPECT_EQ(Listed(Difference(Snapshot(HKEY_CURRENT_USER, kClasses), user)), "");
 }
 
 }  // namespace
