@@ -112,6 +112,7 @@ public:
     virtual void OnText1Change() = 0;
     virtual void OnCommand1Click() = 0;
     virtual void OnList1Click() = 0;
+    // A double click on an entry of the file list; one in the empty space below them is none.
     virtual void OnList1DblClick() = 0;
 
 protected:

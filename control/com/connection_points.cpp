@@ -110,7 +110,11 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     *cookie = 0;
     if (!sink) return E_POINTER;
     ComPtr<IUnknown> queried;
-    if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(queried.put())))) return CONNECT_E_CANNOTCONNECT;
+    if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(queried.put()))) &&
+        (kind_ != Kind::kDispinterface ||
+         FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(queried.put()))))) {
+        return CONNECT_E_CANNOTCONNECT;
+    }
     try {
         connections_.push_back(Connection{next_cookie_, queried});
     } catch (...) {

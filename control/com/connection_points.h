@@ -10,10 +10,13 @@
 namespace selvane::com {
 
 // One outgoing interface's connections. It lives inside the control and shares its lifetime:
-// its references are the control's.
+// its references are the control's. The point of a dispinterface also takes a sink that answers
+// only IDispatch, as script engines' generic sinks do: the events reach it by dispid alike.
 class ConnectionPoint final : public IConnectionPoint {
 public:
-    ConnectionPoint(IConnectionPointContainer& owner, REFIID iid) : owner_(owner), iid_(iid) {}
+    enum class Kind { kInterface, kDispinterface };
+    ConnectionPoint(IConnectionPointContainer& owner, REFIID iid, Kind kind = Kind::kInterface)
+        : owner_(owner), iid_(iid), kind_(kind) {}
 
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
     STDMETHODIMP_(ULONG) AddRef() override { return owner_.AddRef(); }
@@ -44,11 +47,12 @@ public:
 private:
     struct Connection {
         DWORD cookie;
-        ComPtr<IUnknown> sink;  // queried for iid_ when it connected
+        ComPtr<IUnknown> sink;  // queried for iid_ (or IDispatch) when it connected
     };
 
     IConnectionPointContainer& owner_;
     IID iid_;
+    Kind kind_;
     std::vector<Connection> connections_;
     DWORD next_cookie_ = 1;
 };

@@ -29,7 +29,7 @@ HRESULT CreateSelvaneControl(REFIID iid, void** object) noexcept {
 SelvaneControl::SelvaneControl()
     : win32_(nullptr),
       logic_(win32_.Bind(*this)),
-      events_(*this, DIID___Selvane),
+      events_(*this, DIID___Selvane, ConnectionPoint::Kind::kDispinterface),
       notifications_(*this, IID_IPropertyNotifySink) {
     const HRESULT loaded = LoadTypeInfo(IID__Selvane, type_info_.put());
     if (FAILED(loaded)) throw RuntimeError(errc::kIllegalFunctionCall, u"The control's type library can't be loaded");

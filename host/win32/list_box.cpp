@@ -1,5 +1,8 @@
 #include "host/win32/list_box.h"
 
+#include <commctrl.h>
+#include <windowsx.h>
+
 #include <algorithm>
 #include <numeric>
 #include <string_view>
@@ -86,7 +89,25 @@ int TextMeter::Width(HWND window, HFONT font, const std::u16string& text) {
 Win32ListBox::Win32ListBox(const design::Child& record, WindowContext& context, int id)
     : Win32Child(record, context, L"LISTBOX",
                  LBS_NOTIFY | LBS_SORT | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
-                 WS_EX_CLIENTEDGE, id) {}
+                 WS_EX_CLIENTEDGE, id) {
+    ::SetWindowSubclass(hwnd(), &Watch, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK Win32ListBox::Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                     DWORD_PTR self) {
+    if (message == WM_LBUTTONDBLCLK) {
+        const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+        const LRESULT hit = ::SendMessageW(window, LB_ITEMFROMPOINT, 0, lparam);
+        RECT item{};
+        // The nearest entry comes back for any point; only one under the point counts.
+        reinterpret_cast<Win32ListBox*>(self)->double_clicked_entry_ =
+            HIWORD(hit) == 0 && ::SendMessageW(window, LB_GETITEMRECT, LOWORD(hit), reinterpret_cast<LPARAM>(&item)) != LB_ERR &&
+            ::PtInRect(&item, at);
+    } else if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(window, &Watch, 0);
+    }
+    return ::DefSubclassProc(window, message, wparam, lparam);
+}
 
 void Win32ListBox::Clear() { ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0); }
 

@@ -42,11 +42,17 @@ public:
     int TextWidth(const std::u16string& text) const override;
     void SetHorizontalExtent(int pixels) override;
 
+    // Whether the double click the list has just reported landed on an entry. A list box
+    // reports one anywhere in its window, also in the empty space below its last entry.
+    bool DoubleClickedEntry() const { return double_clicked_entry_; }
+
 private:
+    static LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR self);
     void FontChanged() override { meter_.Reset(); }
     void AddSorted(const std::vector<std::u16string>& names);
 
     mutable TextMeter meter_;
+    bool double_clicked_entry_ = false;
 };
 
 }  // namespace selvane::win32

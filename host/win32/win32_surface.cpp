@@ -326,7 +326,7 @@ void Win32Surface::OnCommand(int id, int code) {
         if (code == BN_CLICKED && sink) sink->OnCommand1Click();
     } else if (child == list1_->hwnd()) {
         if (code == LBN_SELCHANGE && sink) sink->OnList1Click();
-        if (code == LBN_DBLCLK && sink) sink->OnList1DblClick();
+        if (code == LBN_DBLCLK && sink && list1_->DoubleClickedEntry()) sink->OnList1DblClick();
     }
 }
 

@@ -131,22 +131,31 @@ protected:
 
     // The left button pressed and released over the file list's entry, clicks times in a row,
     // through the input queue; returns once the entry is selected and done() holds.
-    template <class Done>
-    void ClickFile(const wchar_t* name, int clicks, Done done) {
-        const HWND list = FileList();
-        const LRESULT index =
-            ::SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
-        ASSERT_NE(index, LB_ERR) << "no entry " << std::string(name, name + std::wcslen(name));
-        RECT item{};
-        ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-        POINT at{item.left + 10, (item.top + item.bottom) / 2};
-        ::ClientToScreen(list, &at);
+    // Presses the left button `clicks` times at a point of the file list, as the user's mouse does.
+    void ClickList(POINT at, int clicks) {
+        ::ClientToScreen(FileList(), &at);
         ASSERT_TRUE(::SetCursorPos(at.x, at.y));
         INPUT press[2] = {};
         press[0].type = press[1].type = INPUT_MOUSE;
         press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
         press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
         for (int i = 0; i < clicks; ++i) ASSERT_EQ(::SendInput(2, press, sizeof(INPUT)), 2u);
+    }
+
+    RECT EntryPlace(LRESULT index) {
+        RECT item{};
+        ::SendMessageW(FileList(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        return item;
+    }
+
+    template <class Done>
+    void ClickFile(const wchar_t* name, int clicks, Done done) {
+        const HWND list = FileList();
+        const LRESULT index =
+            ::SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+        ASSERT_NE(index, LB_ERR) << "no entry " << std::string(name, name + std::wcslen(name));
+        const RECT item = EntryPlace(index);
+        ClickList({item.left + 10, (item.top + item.bottom) / 2}, clicks);
         EXPECT_TRUE(PumpUntil([&] { return ::SendMessageW(list, LB_GETCURSEL, 0, 0) == index && done(); }))
             << "the click on " << std::string(name, name + std::wcslen(name)) << " didn't arrive";
     }
@@ -220,6 +229,48 @@ TEST_F(AtlContainer, AClickInTheFileListReachesASinkAdvisedOnTheControl) {
     ClickFile(L"a.txt", 1, [] { return true; });
     EXPECT_EQ(sink->events.size(), 3u) << "no events after Unadvise";
     EXPECT_EQ(GetPath(), L"D:\\docs\\a.txt");
+}
+
+TEST_F(AtlContainer, ADoubleClickBelowTheLastFileRaisesNothingAndOneOnAFileRaisesDblClickOnce) {
+    auto sink = Make<EventSink>();
+    ASSERT_NE(Connect(control_, DIID___Selvane, sink.get()), 0u);
+    SetPath(fx::kDocs);
+    ClickFile(L"Zeta.TXT", 1, [&] { return !sink->events.empty(); });
+    ASSERT_EQ(sink->events, std::vector<DISPID>{1});
+
+    const LRESULT count = ::SendMessageW(FileList(), LB_GETCOUNT, 0, 0);
+    const RECT last = EntryPlace(count - 1);
+    RECT client{};
+    ::GetClientRect(FileList(), &client);
+    ASSERT_GT(client.bottom, last.bottom + 12) << "the list has room below its last entry";
+    ClickList({last.left + 10, last.bottom + 8}, 2);
+    EXPECT_EQ(GetPath(), L"D:\\docs\\Zeta.TXT");
+    // Input arrives in order: once the next click's event is in, the double click was handled.
+    ClickFile(L"B.txt", 1, [&] { return sink->events.size() >= 2; });
+    EXPECT_EQ(sink->events, (std::vector<DISPID>{1, 1})) << "a double click on no file raised DblClick";
+
+    ClickFile(L"Zeta.TXT", 2, [&] { return sink->events.size() >= 4; });
+    EXPECT_EQ(sink->events, (std::vector<DISPID>{1, 1, 1, 2})) << "Click, then DblClick once";
+}
+
+TEST_F(AtlContainer, ASinkThatAnswersOnlyIDispatchHearsClickAndDblClick) {
+    auto sink = Make<EventSink>();
+    sink->dispatch_only = true;
+    ComPtr<IConnectionPointContainer> points;
+    ASSERT_EQ(control_.As(&points), S_OK);
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(points->FindConnectionPoint(DIID___Selvane, point.put()), S_OK);
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(sink.get(), &cookie), S_OK);
+    SetPath(fx::kDocs);
+    ClickFile(L"B.txt", 2, [&] { return sink->events.size() >= 2; });
+    EXPECT_EQ(sink->events, (std::vector<DISPID>{1, 2}));
+    EXPECT_EQ(point->Unadvise(cookie), S_OK);
+
+    // The notifications' point still wants its own interface.
+    ComPtr<IConnectionPoint> notifications;
+    ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, notifications.put()), S_OK);
+    EXPECT_EQ(notifications->Advise(sink.get(), &cookie), CONNECT_E_CANNOTCONNECT);
 }
 
 // Wine's container also hands the control the new extent, but converts pixels to HIMETRIC at

@@ -17,7 +17,7 @@ STDMETHODIMP EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIA
 }
 
 void* EventSink::Extra(REFIID iid) {
-    return ::IsEqualIID(iid, DIID___Selvane) ? static_cast<IDispatch*>(this) : nullptr;
+    return !dispatch_only && ::IsEqualIID(iid, DIID___Selvane) ? static_cast<IDispatch*>(this) : nullptr;
 }
 
 STDMETHODIMP NotifySink::OnChanged(DISPID id) {

@@ -63,6 +63,8 @@ class EventSink final : public TestObject<IDispatch> {
 public:
     std::vector<DISPID> events;
     std::function<void(DISPID)> on_event;
+    // Answers only IDispatch, not the event interface, as script engines' generic sinks do.
+    bool dispatch_only = false;
 
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
