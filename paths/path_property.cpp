@@ -6,6 +6,7 @@
 #include "control/attempt.h"
 #include "control/selvane.h"
 #include "paths/drive_entry_parsers.h"
+#include "paths/path_text.h"
 
 namespace selvane {
 namespace {
@@ -33,7 +34,10 @@ void Selvane::SetPath(const std::u16string& value) {
     }
 
     // A path that isn't an existing directory but holds a dot names a file: keep its directory.
-    if (p.find(u'.') != std::u16string::npos && !files_.IsDirectory(p)) {
+    // A relative path is looked up where the directory list will take it: under its folder.
+    std::u16string shown;
+    attempt([&] { shown = surface_.Dir1().Path(); });
+    if (p.find(u'.') != std::u16string::npos && !files_.IsDirectory(paths::AgainstFolder(p, shown))) {
         const auto last_slash = p.rfind(u'\\');
         if (last_slash != std::u16string::npos) p.resize(last_slash);
         if (p.size() == 2) p += u'\\';

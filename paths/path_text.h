@@ -12,4 +12,17 @@ inline std::u16string DirectoryPrefix(const std::u16string& directory) {
     return directory + u'\\';
 }
 
+// The path as the directory list reads it while it shows `shown`: a path with a drive, or a
+// network path, stands as it is ("d:x" is read as "d:\x"); one from the root alone is on the
+// shown drive; anything else is under the shown folder. Either slash separates.
+inline std::u16string AgainstFolder(const std::u16string& path, const std::u16string& shown) {
+    auto separator = [](char16_t c) { return c == u'\\' || c == u'/'; };
+    if (path.empty()) return path;
+    if (path.size() >= 2 && path[1] == u':') {
+        return path.size() == 2 || separator(path[2]) ? path : path.substr(0, 2) + u'\\' + path.substr(2);
+    }
+    if (separator(path[0])) return path.size() >= 2 && separator(path[1]) ? path : shown.substr(0, 2) + path;
+    return DirectoryPrefix(shown) + path;
+}
+
 }  // namespace selvane::paths

@@ -57,6 +57,23 @@ TEST_F(PathTest, ExistingDirectoriesWithDotsAreKept) {
     EXPECT_EQ(Dir(), u"c:\\my.files\\sub");
 }
 
+TEST_F(PathTest, ARelativePathWithADotIsLookedUpUnderTheShownFolder) {
+    CreateNew();
+    // The first letter is taken for a drive as well: none of these starts with a drive's letter.
+    control->SetPath(u"c:\\");
+    control->SetPath(u"tools\\node.js");
+    EXPECT_EQ(Dir(), u"c:\\tools\\node.js");
+    control->SetPath(u"c:\\");
+    control->SetPath(u"my.files\\sub");
+    EXPECT_EQ(Dir(), u"c:\\my.files\\sub");
+    control->SetPath(u"c:\\");
+    control->SetPath(u"my.files\\sub\\notes.txt");
+    EXPECT_EQ(Dir(), u"c:\\my.files\\sub") << "a file's path, relative too, opens its directory";
+    control->SetPath(u"c:\\my.files\\sub");
+    control->SetPath(u"..\\..\\tools\\node.js");
+    EXPECT_EQ(Dir(), u"c:\\tools\\node.js");
+}
+
 TEST_F(PathTest, ChangingDriveListsTheRootFirstThenTheDirectory) {
     CreateNew();
     const int before = fs.enumerations();

@@ -151,6 +151,32 @@ TEST_F(ControlOnScreen, APatternLongerThanTheBoxShowsIsKeptWholeAndTypingWaitsFo
     EXPECT_EQ(Files().size(), 4u);
 }
 
+TEST_F(ControlOnScreen, ARelativePathWithADotIsLookedUpUnderTheShownFolder) {
+    // Made for this test alone, so that no other test's listing of D:\\docs sees it.
+    const std::wstring dotted = std::wstring(fx::kDocs) + L"\\drafts.d";
+    ASSERT_TRUE(::CreateDirectoryW(dotted.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((dotted + L"\\sub").c_str(), nullptr));
+    struct Remove {
+        std::wstring dotted;
+        ~Remove() {
+            ::RemoveDirectoryW((dotted + L"\\sub").c_str());
+            ::RemoveDirectoryW(dotted.c_str());
+        }
+    } remove{dotted};
+
+    // "d" is also the drive's letter, which the path is taken for first: the drive stays.
+    window.control().SetPath(U(fx::kDocs));
+    window.control().SetPath(u"drafts.d\\sub");
+    EXPECT_EQ(window.control().Path(), U(dotted.c_str()) + u"\\sub");
+    window.control().SetPath(U(fx::kDocs));
+    window.control().SetPath(u"drafts.d\\sub\\notes.txt");
+    EXPECT_EQ(window.control().Path(), U(dotted.c_str()) + u"\\sub") << "a file's path opens its directory";
+    window.control().SetPath(U(fx::kDocs));
+    window.control().SetPath(u"drafts.d");
+    EXPECT_EQ(window.control().Path(), U(dotted.c_str()));
+    window.control().SetPath(U(fx::kDocs));
+}
+
 TEST_F(ControlOnScreen, TabWalksTheChildrenInTabOrder) {
     ::SetFocus(Drive1());
     for (HWND next : {Dir1(), Text1(), Command1(), List1(), Drive1()}) {
