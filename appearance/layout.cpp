@@ -50,6 +50,19 @@ void Selvane::Resize() {
         attempt([&] { r.Ctl->SetWidth(x * r.Width); });
         attempt([&] { r.Ctl->SetHeight(y * r.Height); });
     }
+
+    // The file list's font has followed the size: its entries are measured again in it.
+    host::ListBox& list = surface_.List1();
+    float font_size = extent_font_size_;
+    attempt([&] { font_size = list.FontSize(); });
+    if (font_size == extent_font_size_) return;
+    std::vector<std::u16string> names;
+    attempt([&] {
+        const int count = list.ListCount();
+        names.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) names.push_back(list.List(i));
+    });
+    FitFileListExtent(names);
 }
 
 }  // namespace selvane

@@ -75,6 +75,8 @@ private:
     void OnList1DblClick() override;
 
     void FillFileList();
+    // Sets the file list's scroll extent to fit the widest of the names in the list's font now.
+    void FitFileListExtent(const std::vector<std::u16string>& names);
     std::u16string ServerPath();
     void LoadPath(const std::u16string& path);
     void CaptureLayout();
@@ -96,6 +98,8 @@ private:
 
     // How many listings have run, so Initialize can tell whether its drive choice listed anything.
     std::uint64_t listings_ = 0;
+    // The file list's font size when its scroll extent was last measured.
+    float extent_font_size_ = -1;
 };
 
 }  // namespace selvane

@@ -57,6 +57,16 @@ void Selvane::Refresh() { surface_.Refresh(); }
 // Lists the files of the directory shown that match the pattern, sized for sideways scrolling,
 // with their count. Every step is passed over when it fails: a directory that can't be read
 // leaves an empty list and empty labels.
+// Measured in the list's own font, which follows the control's size (Resize measures again).
+void Selvane::FitFileListExtent(const std::vector<std::u16string>& names) {
+    host::ListBox& list = surface_.List1();
+    extent_font_size_ = -1;
+    attempt([&] { extent_font_size_ = list.FontSize(); });
+    int widest = 0;
+    for (const auto& name : names) attempt([&] { widest = std::max(widest, list.TextWidth(name)); });
+    attempt([&] { list.SetHorizontalExtent(listing::HorizontalExtent(widest)); });
+}
+
 void Selvane::FillFileList() {
     ++listings_;
     host::ListBox& list = surface_.List1();
@@ -77,12 +87,8 @@ void Selvane::FillFileList() {
         });
     });
 
-    // Measured in the list's own font, which follows the control's size.
-    int widest = 0;
-    for (const auto& name : names) attempt([&] { widest = std::max(widest, list.TextWidth(name)); });
-
+    FitFileListExtent(names);
     attempt([&] { list.AddItems(std::move(names)); });
-    attempt([&] { list.SetHorizontalExtent(listing::HorizontalExtent(widest)); });
 
     int count = 0;
     attempt([&] { count = list.ListCount(); });

@@ -233,20 +233,36 @@ TEST_F(ControlOnScreen, HiddenFilesOnlyWhenAskedForAndSystemFilesNever) {
     EXPECT_EQ(IndexOf(dirs, L"sysdir"), -1);
 }
 
-TEST_F(ControlOnScreen, TheScrollExtentFitsTheWidestName) {
-    window.control().SetPath(U(fx::kDocs));
-    const auto files = Files();
-    HDC dc = ::GetDC(List1());
-    HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(List1(), WM_GETFONT, 0, 0)));
+// The widest entry of the file list in the list's font now, in pixels.
+LONG WidestEntry(HWND list) {
+    HDC dc = ::GetDC(list);
+    HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0)));
     LONG widest = 0;
-    for (const auto& name : files) {
+    for (const auto& name : ListItems(list)) {
         SIZE size{};
         ::GetTextExtentPoint32W(dc, name.c_str(), static_cast<int>(name.size()), &size);
         widest = std::max(widest, size.cx);
     }
     ::SelectObject(dc, previous);
-    ::ReleaseDC(List1(), dc);
-    EXPECT_EQ(::SendMessageW(List1(), LB_GETHORIZONTALEXTENT, 0, 0), widest + 25);
+    ::ReleaseDC(list, dc);
+    return widest;
+}
+
+TEST_F(ControlOnScreen, TheScrollExtentFitsTheWidestNameAtEverySize) {
+    window.control().SetPath(U(fx::kDocs));
+    const LRESULT design_extent = ::SendMessageW(List1(), LB_GETHORIZONTALEXTENT, 0, 0);
+    EXPECT_EQ(design_extent, WidestEntry(List1()) + 25);
+
+    // A host lists first and sizes the control afterwards: no new listing follows the size.
+    RECT place{};
+    ::GetClientRect(window.surface().hwnd(), &place);
+    window.SizeSurface(place.right * 2, place.bottom * 2);
+    EXPECT_GT(::SendMessageW(List1(), LB_GETHORIZONTALEXTENT, 0, 0), design_extent);
+    EXPECT_EQ(::SendMessageW(List1(), LB_GETHORIZONTALEXTENT, 0, 0), WidestEntry(List1()) + 25) << "grown";
+    window.SizeSurface(place.right / 2, place.bottom / 2);
+    EXPECT_EQ(::SendMessageW(List1(), LB_GETHORIZONTALEXTENT, 0, 0), WidestEntry(List1()) + 25) << "shrunk";
+    window.SizeSurface(place.right, place.bottom);
+    EXPECT_EQ(::SendMessageW(List1(), LB_GETHORIZONTALEXTENT, 0, 0), design_extent);
 }
 
 TEST_F(ControlOnScreen, AFolderOfMoreThan32767Files) {
