@@ -32,8 +32,10 @@ bool AtlContainer::Load(std::wstring* error) {
     return true;
 }
 
+// A control parent, so that the dialog manager of the window around it walks Tab into the
+// control's children and out again.
 HWND AtlContainer::Create(HWND parent, const wchar_t* prog_id, const RECT& place, int id) const {
-    return ::CreateWindowExW(0, L"AtlAxWin", prog_id, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+    return ::CreateWindowExW(WS_EX_CONTROLPARENT, L"AtlAxWin", prog_id, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                              place.left, place.top, place.right - place.left, place.bottom - place.top, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
 }

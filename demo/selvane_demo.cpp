@@ -580,10 +580,11 @@ bool DemoWindow::PreTranslate(MSG& message) {
         ole_control_->OnMnemonic(&message);
         return true;
     }
-    if (control_window_ && (message.hwnd == control_window_ || ::IsChild(control_window_, message.hwnd))) {
-        return active_ && active_->TranslateAccelerator(&message) == S_OK;
+    if (control_window_ && (message.hwnd == control_window_ || ::IsChild(control_window_, message.hwnd)) &&
+        active_ && active_->TranslateAccelerator(&message) == S_OK) {
+        return true;
     }
-    // The panel moves its focus like a dialog.
+    // The window moves its focus like a dialog, into the control's children and out again.
     return ::IsDialogMessageW(window_, &message) != FALSE;
 }
 
@@ -679,6 +680,25 @@ bool DemoWindow::Tour() {
         Pump();
     }
     Check(index >= 0 && clicks_ == clicks + 1, L"Click raised once");
+
+    // Tab leaves the control past its file list for the next field; Shift+Tab comes back.
+    Log(L"tour: Tab out of the file list and Shift+Tab back");
+    auto press_tab = [&](bool shift) {
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+        Pump();
+        keys[VK_SHIFT] = 0;
+        ::SetKeyboardState(keys);
+    };
+    ::SetFocus(file_list);
+    press_tab(false);
+    const HWND left_to = ::GetFocus();
+    press_tab(true);
+    Check(left_to && left_to != file_list && !::IsChild(control_window_, left_to) && ::GetFocus() == file_list,
+          L"Tab left the control and Shift+Tab came back to its file list");
 
     // GetPath, through its button.
     Log(L"tour: GetPath");

@@ -39,10 +39,7 @@ HRESULT SelvaneControl::Activate(IOleClientSite* site, HWND parent, LPCRECT posi
         ::ShowWindow(win32_.surface.hwnd(), SW_SHOWNA);
     }
     if (ui_activate && !ui_active_) {
-        ui_active_ = true;
-        in_place_site_->OnUIActivate();
-        if (frame_) frame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"Selvane");
-        if (document_) document_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"Selvane");
+        EnterUIActive();
         const HWND surface = win32_.surface.hwnd();
         HWND focus = ::GetFocus();
         if (focus != surface && !::IsChild(surface, focus)) {
@@ -50,6 +47,19 @@ HRESULT SelvaneControl::Activate(IOleClientSite* site, HWND parent, LPCRECT posi
         }
     }
     return S_OK;
+}
+
+// The control becomes the container's active object: its keys come to TranslateAccelerator.
+void SelvaneControl::EnterUIActive() {
+    ui_active_ = true;
+    in_place_site_->OnUIActivate();
+    if (frame_) frame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"Selvane");
+    if (document_) document_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"Selvane");
+}
+
+// A container that tabs into the control by focusing its window makes it UI-active too.
+void SelvaneControl::OnFocusEntered() {
+    if (in_place_active_ && !ui_active_ && in_place_site_) EnterUIActive();
 }
 
 STDMETHODIMP SelvaneControl::GetWindow(HWND* window) {
@@ -96,10 +106,18 @@ STDMETHODIMP SelvaneControl::SetObjectRects(LPCRECT position, LPCRECT) {
 
 STDMETHODIMP SelvaneControl::ReactivateAndUndo() { return INPLACE_E_NOTUNDOABLE; }
 
+// Keys the control has no use for, Tab past its last child among them, go to the container's
+// IOleControlSite, so that a container without a dialog manager of its own moves its focus.
 STDMETHODIMP SelvaneControl::TranslateAccelerator(LPMSG message) {
     if (!message) return E_POINTER;
     Call call(*this);
-    return win32_.surface.TranslateKeyboard(*message) ? S_OK : S_FALSE;
+    if (win32_.surface.TranslateKeyboard(*message)) return S_OK;
+    ComPtr<IOleControlSite> control_site;
+    if (!client_site_ || FAILED(client_site_.As(&control_site))) return S_FALSE;
+    // KEYMOD_SHIFT, KEYMOD_CONTROL and KEYMOD_ALT, which the mingw-w64 headers lack.
+    const DWORD modifiers = (::GetKeyState(VK_SHIFT) < 0 ? 1u : 0u) | (::GetKeyState(VK_CONTROL) < 0 ? 2u : 0u) |
+                            (::GetKeyState(VK_MENU) < 0 ? 4u : 0u);
+    return control_site->TranslateAccelerator(message, modifiers) == S_OK ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP SelvaneControl::OnFrameWindowActivate(BOOL) { return S_OK; }

@@ -37,12 +37,14 @@ SelvaneControl::SelvaneControl()
     // that never shows it still gets every member's full behaviour.
     logic_.Initialize();
     win32_.surface.SetMessageScope(this);
+    win32_.surface.SetFocusEntered([this] { OnFocusEntered(); });
     TakeExtentFromWindow();
     LockModule();
 }
 
 SelvaneControl::~SelvaneControl() {
     win32_.surface.SetMessageScope(nullptr);
+    win32_.surface.SetFocusEntered(nullptr);
     events_.Clear();
     notifications_.Clear();
     if (accelerators_) ::DestroyAcceleratorTable(accelerators_);

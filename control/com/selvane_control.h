@@ -210,6 +210,8 @@ private:
 
     // Size and placement (ole_object.cpp, in_place.cpp).
     HRESULT Activate(IOleClientSite* site, HWND parent, LPCRECT position, bool ui_activate);
+    void EnterUIActive();
+    void OnFocusEntered();
     void ApplyPixelSize(int width, int height);
     SIZEL PixelSize() const;
     // The extent (HIMETRIC) of the window's present size.

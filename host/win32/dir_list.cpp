@@ -1,5 +1,7 @@
 #include "host/win32/dir_list.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "host/win32/file_access.h"
@@ -90,6 +92,7 @@ Win32DirList::Win32DirList(const design::Child& record, WindowContext& context, 
                  LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT |
                      WS_VSCROLL | WS_TABSTOP,
                  WS_EX_CLIENTEDGE, id) {
+    ::SetWindowSubclass(hwnd(), &Watch, 0, 0);
     FontChanged();
     try {
         path_ = Resolve(Wide(start_path));
@@ -167,6 +170,24 @@ void Win32DirList::Rebuild() {
     ::SendMessageW(hwnd(), LB_SETCURSEL, current, 0);
     ::SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void Win32DirList::OpenParent() {
+    const std::wstring parent = Resolve(L"..");
+    if (parent != path_) ChangeTo(parent);
+}
+
+// Enter opens the entry also inside a dialog, whose keyboard handling would take it for the
+// default button.
+LRESULT CALLBACK Win32DirList::Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_GETDLGCODE) {
+        const auto* key = reinterpret_cast<const MSG*>(lparam);
+        LRESULT code = ::DefSubclassProc(window, message, wparam, lparam);
+        if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
+        return code;
+    }
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, &Watch, 0);
+    return ::DefSubclassProc(window, message, wparam, lparam);
 }
 
 void Win32DirList::OpenSelected() {

@@ -1,6 +1,7 @@
 // Dir1: the directory list. The drive's root and every directory down to the current one show as
 // open folders, each one step further in; the current directory's subdirectories follow as
-// closed folders one step deeper. Opening an entry (double click or Enter) makes it current.
+// closed folders one step deeper. Opening an entry (double click or Enter) makes it current;
+// Backspace goes up one level.
 #pragma once
 
 #include <vector>
@@ -22,9 +23,12 @@ public:
 
     // Opens the entry that has the caret, as a double click or Enter does.
     void OpenSelected();
+    // Makes the current directory's parent current, as Backspace does; at a root, nothing.
+    void OpenParent();
     void DrawItem(const DRAWITEMSTRUCT& item) const;
 
 private:
+    static LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR);
     struct Entry {
         std::wstring name;
         std::wstring path;

@@ -142,6 +142,11 @@ bool Win32Surface::TranslateKeyboard(const MSG& message) {
         const bool backwards = ::GetKeyState(VK_SHIFT) < 0;
         HWND from = ::GetFocus();
         while (from != nullptr && ::GetParent(from) != hwnd()) from = ::GetParent(from);
+        // Past the last child, or before the first, the key is the container's: it moves on
+        // to its own next or previous field.
+        const HWND first = ::GetNextDlgTabItem(hwnd(), nullptr, FALSE);
+        const HWND last = ::GetNextDlgTabItem(hwnd(), first, TRUE);
+        if (from == (backwards ? first : last)) return false;
         if (HWND next = ::GetNextDlgTabItem(hwnd(), from, backwards)) ::SetFocus(next);
         return true;
     }
@@ -275,6 +280,10 @@ LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPA
             Contain([&] { dir1_->OpenSelected(); });
             return -2;
         }
+        if (dir1_ && reinterpret_cast<HWND>(lparam) == dir1_->hwnd() && LOWORD(wparam) == VK_BACK) {
+            Contain([&] { dir1_->OpenParent(); });
+            return -2;
+        }
         return -1;
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
@@ -299,6 +308,13 @@ LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPA
     }
     case WM_CTLCOLORBTN:
         return reinterpret_cast<LRESULT>(back_brush_.get());
+    case WM_SETFOCUS: {
+        const HWND first = ::GetNextDlgTabItem(window, nullptr, FALSE);
+        const HWND target = ::GetKeyState(VK_SHIFT) < 0 ? ::GetNextDlgTabItem(window, first, TRUE) : first;
+        if (target) ::SetFocus(target);
+        if (focus_entered_) focus_entered_();
+        return 0;
+    }
     case WM_ERASEBKGND: {
         RECT client{};
         ::GetClientRect(window, &client);

@@ -2,6 +2,7 @@
 // background colour, the tool tips, and the routing of the children's notifications.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -73,6 +74,9 @@ public:
     // Draws the surface and its children, as they would show, into the DC at its origin.
     void Print(HDC dc) const;
     void SetMessageScope(MessageScope* scope) { scope_ = scope; }
+    // Called when a container gives the surface window itself the focus, after the focus has
+    // gone on to the first child (the last one while Shift is down, as Shift+Tab does).
+    void SetFocusEntered(std::function<void()> entered) { focus_entered_ = std::move(entered); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -100,6 +104,7 @@ private:
     std::vector<host::ChildControl*> in_order_;
     std::vector<HWND> windows_;
     MessageScope* scope_ = nullptr;
+    std::function<void()> focus_entered_;
 };
 
 }  // namespace selvane::win32

@@ -177,20 +177,29 @@ TEST_F(ControlOnScreen, ARelativePathWithADotIsLookedUpUnderTheShownFolder) {
     window.control().SetPath(U(fx::kDocs));
 }
 
-TEST_F(ControlOnScreen, TabWalksTheChildrenInTabOrder) {
+TEST_F(ControlOnScreen, TabWalksTheChildrenInTabOrderAndLeavesTheEndsToTheHost) {
     ::SetFocus(Drive1());
-    for (HWND next : {Dir1(), Text1(), Command1(), List1(), Drive1()}) {
+    for (HWND next : {Dir1(), Text1(), Command1(), List1()}) {
         window.PressKey(::GetFocus(), VK_TAB);
         EXPECT_EQ(::GetFocus(), next);
     }
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = 0x80;
-    ::SetKeyboardState(keys);
-    window.PressKey(::GetFocus(), VK_TAB);
-    keys[VK_SHIFT] = 0;
-    ::SetKeyboardState(keys);
-    EXPECT_EQ(::GetFocus(), List1()) << "Shift+Tab goes back";
+    MSG tab{List1(), WM_KEYDOWN, VK_TAB, 1, 0, {}};
+    EXPECT_FALSE(window.surface().TranslateKeyboard(tab)) << "Tab on the last child is the host's";
+    // Shift held for what fn does, as the keyboard's state shows it.
+    auto with_shift = [](auto fn) {
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        keys[VK_SHIFT] = 0x80;
+        ::SetKeyboardState(keys);
+        fn();
+        keys[VK_SHIFT] = 0;
+        ::SetKeyboardState(keys);
+    };
+    with_shift([&] { window.PressKey(::GetFocus(), VK_TAB); });
+    EXPECT_EQ(::GetFocus(), Command1()) << "Shift+Tab goes back";
+    ::SetFocus(Drive1());
+    tab.hwnd = Drive1();
+    with_shift([&] { EXPECT_FALSE(window.surface().TranslateKeyboard(tab)) << "Shift+Tab on the first child"; });
 }
 
 TEST_F(ControlOnScreen, ClickingAFileShowsItsDetailsAndRaisesClick) {
