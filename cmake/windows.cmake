@@ -3,6 +3,7 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 
 add_library(selvane_win32_host STATIC
   host/win32/win32_base.cpp
+  host/win32/accessible_name.cpp
   host/win32/file_access.cpp
   host/win32/win32_file_system.cpp
   host/win32/win32_locale.cpp
@@ -19,7 +20,7 @@ add_library(selvane_win32_host STATIC
   host/win32/win32_forms.cpp
   host/win32/win32_shell.cpp
 )
-target_link_libraries(selvane_win32_host PUBLIC selvane_logic comctl32 shell32 mpr gdi32 user32 ole32 oleaut32 uuid)
+target_link_libraries(selvane_win32_host PUBLIC selvane_logic comctl32 shell32 mpr gdi32 user32 ole32 oleaut32 oleacc uuid)
 
 # The control in a window of its own, printing its events.
 add_executable(selvane-window demo/selvane_window.cpp)

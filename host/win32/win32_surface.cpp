@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "host/win32/accessible_name.h"
+
 namespace selvane::win32 {
 namespace {
 
@@ -74,6 +76,14 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
         tips_->Watch(windows_[i]);
         tips_->Set(windows_[i], std::u16string(design::kChildren[i].tool_tip));
     }
+    // What a screen reader says for each part. The button and the labels are read by their
+    // text, as the system reads them; the lists and the pattern box have no text that says
+    // what they are, and the drive list's text is the drive.
+    NameForScreenReaders(window_.get(), L"Selvane");
+    NameForScreenReaders(drive1_->hwnd(), L"Drives");
+    NameForScreenReaders(dir1_->hwnd(), L"Folders");
+    NameForScreenReaders(text1_->hwnd(), L"File name pattern");
+    NameForScreenReaders(list1_->hwnd(), L"Files");
 }
 
 Win32Surface::~Win32Surface() {

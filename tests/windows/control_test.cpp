@@ -1,5 +1,6 @@
 // The control in real windows, driven by the messages a user's mouse and keyboard send.
 #include <windows.h>
+#include <oleacc.h>
 
 #include <string>
 #include <vector>
@@ -200,6 +201,59 @@ TEST_F(ControlOnScreen, TabWalksTheChildrenInTabOrderAndLeavesTheEndsToTheHost) 
     ::SetFocus(Drive1());
     tab.hwnd = Drive1();
     with_shift([&] { EXPECT_FALSE(window.surface().TranslateKeyboard(tab)) << "Shift+Tab on the first child"; });
+}
+
+// What a screen reader gets for a window: its client object from oleacc, as accName reads it.
+std::wstring AccessibleName(HWND window, LONG* role = nullptr) {
+    IAccessible* object = nullptr;
+    if (FAILED(::AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object)))) {
+        return L"<no object>";
+    }
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    const HRESULT named = object->get_accName(self, &name);
+    std::wstring result = named == S_OK && name ? name : L"<no name>";
+    ::SysFreeString(name);
+    VARIANT kind;
+    ::VariantInit(&kind);
+    if (role && SUCCEEDED(object->get_accRole(self, &kind)) && kind.vt == VT_I4) *role = kind.lVal;
+    object->Release();
+    return result;
+}
+
+// The role the system's own proxy gives the window's client object.
+LONG StandardRole(HWND window) {
+    IAccessible* object = nullptr;
+    if (FAILED(::CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object)))) {
+        return -1;
+    }
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT kind;
+    ::VariantInit(&kind);
+    const LONG role = SUCCEEDED(object->get_accRole(self, &kind)) && kind.vt == VT_I4 ? kind.lVal : -1;
+    object->Release();
+    return role;
+}
+
+TEST_F(ControlOnScreen, AScreenReaderNamesEveryPart) {
+    window.control().SetPath(U(fx::kDocs));
+    const std::pair<HWND, const wchar_t*> named[] = {{Drive1(), L"Drives"},
+                                                     {Dir1(), L"Folders"},
+                                                     {Text1(), L"File name pattern"},
+                                                     {Command1(), L"All"},
+                                                     {List1(), L"Files"},
+                                                     {Label1(), L"5 files"},
+                                                     {window.surface().hwnd(), L"Selvane"}};
+    for (const auto& [part, name] : named) {
+        LONG role = -2;
+        EXPECT_EQ(AccessibleName(part, &role), name);
+        EXPECT_EQ(role, StandardRole(part)) << "the rest is the system's";
+    }
+    EXPECT_EQ(TextOf(Text1()), L"*.*") << "what the pattern box shows is unchanged";
 }
 
 TEST_F(ControlOnScreen, ClickingAFileShowsItsDetailsAndRaisesClick) {
