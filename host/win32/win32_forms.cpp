@@ -217,6 +217,20 @@ LRESULT Win32Form::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lpara
     case WM_COMMAND:
         if (HIWORD(wparam) == BN_CLICKED && lparam != 0) Contain([&] { Click(LOWORD(wparam)); });
         return 0;
+    case WM_ACTIVATE:
+        // As a dialog does: a message box over the form, or another window, takes the focus
+        // away; when the form is active again the control that had it gets it back, so that
+        // Enter still presses the focused button.
+        if (LOWORD(wparam) == WA_INACTIVE) {
+            const HWND focus = ::GetFocus();
+            if (focus && ::IsChild(window, focus)) last_focus_ = focus;
+            return 0;
+        } else {
+            const bool kept = last_focus_ && ::IsWindow(last_focus_) && ::IsChild(window, last_focus_);
+            const HWND target = kept ? last_focus_ : ::GetNextDlgTabItem(window, nullptr, FALSE);
+            if (target) ::SetFocus(target);
+            return 0;
+        }
     case WM_CLOSE:
         Unload();
         return 0;

@@ -52,6 +52,8 @@ private:
     std::vector<Control> controls_;  // in tab order; a control's id is its index plus kFirstId
     bool loaded_ = true;
     bool in_modal_loop_ = false;
+    // The control that had the focus when the form last lost the activation.
+    HWND last_focus_ = nullptr;
 };
 
 class Win32Forms final : public host::Forms {

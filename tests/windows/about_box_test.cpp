@@ -351,6 +351,33 @@ TEST_F(LogoTest, WithoutAnAssociationOneMessageSaysSoAndNothingStarts) {
     EXPECT_EQ(Recorded(500), L"") << "nothing was started";
 }
 
+TEST_F(LogoTest, AfterTheMessageTheFocusIsBackAndEnterClosesTheDialog) {
+    association_.Remove();
+    HWND focus = nullptr;
+    bool closed_by_enter = false;
+    ShowAbout([&](DWORD thread) {
+        HWND form = WaitForWindow(thread, kFormClass, kTitle);
+        if (!form) return;
+        ClickCentre(ChildrenOf(form).at(2));
+        if (HWND message = WaitForWindow(thread, kMessageClass, nullptr)) {
+            ::PostMessageW(message, WM_COMMAND, IDOK, 0);
+            WaitUntilGone(message);
+        }
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        for (int i = 0; i < 100 && (!info.hwndFocus || !::IsChild(form, info.hwndFocus)); ++i) {
+            ::Sleep(20);
+            ::GetGUIThreadInfo(thread, &info);
+        }
+        focus = info.hwndFocus;
+        if (focus) ::PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
+        closed_by_enter = WaitUntilGone(form);
+        if (!closed_by_enter) ::PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_NE(focus, nullptr) << "no control of the dialog has the focus";
+    EXPECT_TRUE(closed_by_enter);
+}
+
 TEST_F(LogoTest, ABrowserThatCannotStartIsToldInOneMessage) {
     ASSERT_TRUE(association_.PointAt(L"C:\\nowhere\\browser.exe"));
     std::vector<std::wstring> messages;
