@@ -1,15 +1,24 @@
 #!/bin/sh
 # Gives the event dispinterface of a type library written by widl the two attributes widl
-# cannot write for a dispinterface: version 1.0 and non-extensible. Edits the file in place.
+# cannot write for a dispinterface: version 1.0 and non-extensible; and takes away the name
+# "a" widl gives every parameter the IDL leaves unnamed (the members' results), which the
+# published library leaves without a name. Edits the file in place.
 #
 # The library is in the MSFT layout: a 0x54-byte header, one 4-byte offset per type info
 # (4 more bytes when a help-string DLL is named), then the segment directory, whose first
 # entry locates the table of 0x64-byte type-info records. A record's kind is in the low
 # nibble of its first word, its flags at +0x30 and its version (major in the low word) at +0x38.
+# Its members' records start 4 bytes past the offset at +0x04, one after another, as many as the
+# low word at +0x18 says; a record's size is the low word of its first word, its parameter count
+# the word at +0x14, and it ends with 12 bytes a parameter, the name's offset in the name table
+# (the directory's eighth entry) at +4 of those, or -1 for none. A name there has its length in
+# the byte at +8 and its characters from +12.
 set -eu
 tlb=$1
 
 u32() { od -An -t u4 -j "$1" -N 4 "$tlb" | tr -d ' '; }
+u16() { od -An -t u2 -j "$1" -N 2 "$tlb" | tr -d ' '; }
+u8() { od -An -t u1 -j "$1" -N 1 "$tlb" | tr -d ' '; }
 put_u32() {
     v=$2
     printf "$(printf '\\%03o\\%03o\\%03o\\%03o' $((v & 255)) $((v >> 8 & 255)) $((v >> 16 & 255)) $((v >> 24 & 255)))" |
@@ -41,3 +50,33 @@ while [ $i -lt "$count" ]; do
     i=$((i + 1))
 done
 [ $patched -eq 1 ] || { echo "$tlb: expected one dispinterface, found $patched" >&2; exit 1; }
+
+NO_NAME=4294967295
+names=$(u32 $((directory + 7 * 16)))
+unnamed=0
+i=0
+while [ $i -lt "$count" ]; do
+    record=$((table + i * 0x64))
+    functions=$(($(u32 $((record + 0x18))) & 0xffff))
+    position=$(($(u32 $((record + 4))) + 4))
+    f=0
+    while [ $f -lt $functions ]; do
+        size=$(($(u32 $position) & 0xffff))
+        arguments=$(u16 $((position + 0x14)))
+        k=0
+        while [ $k -lt "$arguments" ]; do
+            field=$((position + size - (arguments - k) * 12 + 4))
+            name=$(u32 $field)
+            if [ "$name" != $NO_NAME ] && [ "$(u8 $((names + name + 8)))" = 1 ] &&
+               [ "$(u8 $((names + name + 12)))" = 97 ]; then
+                put_u32 $field $NO_NAME
+                unnamed=$((unnamed + 1))
+            fi
+            k=$((k + 1))
+        done
+        position=$((position + size))
+        f=$((f + 1))
+    done
+    i=$((i + 1))
+done
+[ $unnamed -gt 0 ] || { echo "$tlb: no parameter named a: has widl changed?" >&2; exit 1; }

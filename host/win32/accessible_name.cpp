@@ -8,6 +8,10 @@
 namespace selvane::win32 {
 namespace {
 
+// From the header, not from liboleacc: the 64-bit mingw-w64 library resolves IID_IAccessible to
+// an import thunk, and a proxy asked for those bytes answers E_NOINTERFACE.
+const IID kAccessible = __uuidof(IAccessible);
+
 // The standard proxy, whose reference it takes over, with another name. Other interfaces a
 // screen reader asks for (IEnumVARIANT to walk the children, IOleWindow) are the proxy's own.
 class NamedAccessible final : public IAccessible {
@@ -19,7 +23,7 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
-        if (::IsEqualIID(iid, IID_IUnknown) || ::IsEqualIID(iid, IID_IDispatch) || ::IsEqualIID(iid, IID_IAccessible)) {
+        if (::IsEqualIID(iid, IID_IUnknown) || ::IsEqualIID(iid, IID_IDispatch) || ::IsEqualIID(iid, kAccessible)) {
             *object = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
@@ -94,13 +98,13 @@ LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, 
     auto* name = reinterpret_cast<std::wstring*>(data);
     if (message == WM_GETOBJECT && static_cast<LONG>(lparam) == OBJID_CLIENT) {
         IAccessible* standard = nullptr;
-        if (SUCCEEDED(::CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible,
+        if (SUCCEEDED(::CreateStdAccessibleObject(window, OBJID_CLIENT, kAccessible,
                                                   reinterpret_cast<void**>(&standard)))) {
             auto* named = new (std::nothrow) NamedAccessible(standard, *name);
             if (!named) {
                 standard->Release();
             } else {
-                const LRESULT result = ::LresultFromObject(IID_IAccessible, wparam, static_cast<IAccessible*>(named));
+                const LRESULT result = ::LresultFromObject(kAccessible, wparam, static_cast<IAccessible*>(named));
                 named->Release();
                 return result;
             }

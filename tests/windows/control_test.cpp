@@ -206,7 +206,7 @@ TEST_F(ControlOnScreen, TabWalksTheChildrenInTabOrderAndLeavesTheEndsToTheHost) 
 // What a screen reader gets for a window: its client object from oleacc, as accName reads it.
 std::wstring AccessibleName(HWND window, LONG* role = nullptr) {
     IAccessible* object = nullptr;
-    if (FAILED(::AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object)))) {
+    if (FAILED(::AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
         return L"<no object>";
     }
     VARIANT self;
@@ -226,7 +226,7 @@ std::wstring AccessibleName(HWND window, LONG* role = nullptr) {
 // The role the system's own proxy gives the window's client object.
 LONG StandardRole(HWND window) {
     IAccessible* object = nullptr;
-    if (FAILED(::CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object)))) {
+    if (FAILED(::CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
         return -1;
     }
     VARIANT self;
