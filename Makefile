@@ -10,30 +10,26 @@ XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 # selvane-demo: selvane.ocx registered in the Wine prefix and hosted by its ProgID in Wine's ATL
 # container, with buttons for its members and a log of its events. With a display it stays open
 # for a person; without one it plays a scripted tour under Xvfb, prints what happened, and
-# leaves a screenshot in build/windows/artifacts/selvane-demo.png. Only the control and the
-# demo are built.
-demo: setup
-	cmake --preset windows
-	cmake --build --preset windows --target selvane_ocx selvane-demo
-	@scripts/wine-prefix.sh $(BUILD_WINDOWS)
-	@mkdir -p $(BUILD_WINDOWS)/artifacts
+# leaves a screenshot in the build's artifacts/selvane-demo.png. Only the control and the demo
+# are built. $(1) is the preset, $(2) its build folder.
+define run_demo
+	cmake --preset $(1)
+	cmake --build --preset $(1) --target selvane_ocx selvane-demo
+	@scripts/wine-prefix.sh $(2)
+	@mkdir -p $(2)/artifacts
 	@if [ -n "$$DISPLAY" ]; then \
-	  scripts/wine-session.sh $(BUILD_WINDOWS) scripts/demo-host.sh $(BUILD_WINDOWS); \
+	  scripts/wine-session.sh $(2) scripts/demo-host.sh $(2); \
 	else \
-	  SELVANE_HEADLESS=1 $(XVFB) scripts/wine-session.sh $(BUILD_WINDOWS) scripts/demo-host.sh $(BUILD_WINDOWS); \
+	  SELVANE_HEADLESS=1 $(XVFB) scripts/wine-session.sh $(2) scripts/demo-host.sh $(2); \
 	fi
+endef
 
-# The same, with the 64-bit selvane.ocx in a 64-bit demo host and a 64-bit prefix.
+demo: setup
+	$(call run_demo,windows,$(BUILD_WINDOWS))
+
+# The same with the 64-bit selvane.ocx, in the 64-bit demo host and a 64-bit prefix.
 demo64: setup
-	cmake --preset windows64
-	cmake --build --preset windows64 --target selvane_ocx selvane-demo
-	@scripts/wine-prefix.sh $(BUILD_WINDOWS64)
-	@mkdir -p $(BUILD_WINDOWS64)/artifacts
-	@if [ -n "$$DISPLAY" ]; then \
-	  scripts/wine-session.sh $(BUILD_WINDOWS64) scripts/demo-host.sh $(BUILD_WINDOWS64); \
-	else \
-	  SELVANE_HEADLESS=1 $(XVFB) scripts/wine-session.sh $(BUILD_WINDOWS64) scripts/demo-host.sh $(BUILD_WINDOWS64); \
-	fi
+	$(call run_demo,windows64,$(BUILD_WINDOWS64))
 
 # Both bitnesses' Windows tests come last, so that a CTest summary is the last thing printed.
 test: windows-tests windows64-tests

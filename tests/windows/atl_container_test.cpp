@@ -142,6 +142,13 @@ protected:
         for (int i = 0; i < clicks; ++i) ASSERT_EQ(::SendInput(2, press, sizeof(INPUT)), 2u);
     }
 
+    // The control's connection point for iid, or null.
+    ComPtr<IConnectionPoint> ConnectionPoint(REFIID iid) {
+        ComPtr<IConnectionPoint> point;
+        if (auto points = As<IConnectionPointContainer>(control_)) points->FindConnectionPoint(iid, point.put());
+        return point;
+    }
+
     RECT EntryPlace(LRESULT index) {
         RECT item{};
         ::SendMessageW(FileList(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
@@ -208,10 +215,8 @@ TEST_F(AtlContainer, MembersWorkThroughTheInterfaceFromAtlAxGetControl) {
 
 TEST_F(AtlContainer, AClickInTheFileListReachesASinkAdvisedOnTheControl) {
     auto sink = Make<EventSink>();
-    ComPtr<IConnectionPointContainer> points;
-    ASSERT_EQ(control_.As(&points), S_OK);
-    ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(points->FindConnectionPoint(DIID___Selvane, point.put()), S_OK);
+    const ComPtr<IConnectionPoint> point = ConnectionPoint(DIID___Selvane);
+    ASSERT_TRUE(point);
     DWORD cookie = 0;
     ASSERT_EQ(point->Advise(sink.get(), &cookie), S_OK);
 
@@ -256,10 +261,8 @@ TEST_F(AtlContainer, ADoubleClickBelowTheLastFileRaisesNothingAndOneOnAFileRaise
 TEST_F(AtlContainer, ASinkThatAnswersOnlyIDispatchHearsClickAndDblClick) {
     auto sink = Make<EventSink>();
     sink->dispatch_only = true;
-    ComPtr<IConnectionPointContainer> points;
-    ASSERT_EQ(control_.As(&points), S_OK);
-    ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(points->FindConnectionPoint(DIID___Selvane, point.put()), S_OK);
+    const ComPtr<IConnectionPoint> point = ConnectionPoint(DIID___Selvane);
+    ASSERT_TRUE(point);
     DWORD cookie = 0;
     ASSERT_EQ(point->Advise(sink.get(), &cookie), S_OK);
     SetPath(fx::kDocs);
@@ -268,8 +271,8 @@ TEST_F(AtlContainer, ASinkThatAnswersOnlyIDispatchHearsClickAndDblClick) {
     EXPECT_EQ(point->Unadvise(cookie), S_OK);
 
     // The notifications' point still wants its own interface.
-    ComPtr<IConnectionPoint> notifications;
-    ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, notifications.put()), S_OK);
+    const ComPtr<IConnectionPoint> notifications = ConnectionPoint(IID_IPropertyNotifySink);
+    ASSERT_TRUE(notifications);
     EXPECT_EQ(notifications->Advise(sink.get(), &cookie), CONNECT_E_CANNOTCONNECT);
 }
 
