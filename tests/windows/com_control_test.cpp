@@ -184,6 +184,63 @@ TEST_F(HostedControl, UserInputRaisesEventsToEverySinkAndChangesNotifyTheContain
     As<IOleControl>(control)->FreezeEvents(FALSE);
 }
 
+// The identity of an interface pointer, for comparing two of one object.
+IUnknown* Identity(IUnknown* object) {
+    ComPtr<IUnknown> unknown;
+    object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.put()));
+    return unknown.get();
+}
+
+TEST_F(HostedControl, TheEnumeratorsWalkSkipAndCloneSnapshotsOfThePointsAndConnections) {
+    const auto container = As<IConnectionPointContainer>(control);
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(container->EnumConnectionPoints(points.put()), S_OK);
+    IConnectionPoint* found[3] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(points->Next(3, found, nullptr), E_POINTER) << "more than one needs the count back";
+    EXPECT_EQ(points->Next(3, found, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 2u);
+    IID iids[2] = {};
+    for (ULONG i = 0; i < fetched; ++i) {
+        found[i]->GetConnectionInterface(&iids[i]);
+        found[i]->Release();
+    }
+    EXPECT_TRUE(::IsEqualIID(iids[0], DIID___Selvane));
+    EXPECT_TRUE(::IsEqualIID(iids[1], IID_IPropertyNotifySink));
+    ASSERT_EQ(points->Reset(), S_OK);
+    EXPECT_EQ(points->Skip(1), S_OK);
+    ComPtr<IEnumConnectionPoints> copy;
+    ASSERT_EQ(points->Clone(copy.put()), S_OK);
+    EXPECT_EQ(points->Skip(2), S_FALSE) << "one was left";
+    IConnectionPoint* next = nullptr;
+    ASSERT_EQ(copy->Next(1, &next, nullptr), S_OK) << "the clone goes on from where it was made";
+    IID copied{};
+    next->GetConnectionInterface(&copied);
+    next->Release();
+    EXPECT_TRUE(::IsEqualIID(copied, IID_IPropertyNotifySink));
+
+    auto first = Make<EventSink>();
+    auto second = Make<EventSink>();
+    const DWORD first_cookie = Connect(control, DIID___Selvane, first.get());
+    const DWORD second_cookie = Connect(control, DIID___Selvane, second.get());
+    ComPtr<IConnectionPoint> events;
+    ASSERT_EQ(container->FindConnectionPoint(DIID___Selvane, events.put()), S_OK);
+    ComPtr<IEnumConnections> connections;
+    ASSERT_EQ(events->EnumConnections(connections.put()), S_OK);
+    ASSERT_EQ(events->Unadvise(first_cookie), S_OK);
+    CONNECTDATA data[2] = {};
+    ASSERT_EQ(connections->Next(2, data, &fetched), S_OK) << "a snapshot: the sink that left is still in it";
+    EXPECT_EQ(data[0].dwCookie, first_cookie);
+    EXPECT_EQ(Identity(data[0].pUnk), Identity(first.get()));
+    EXPECT_EQ(data[1].dwCookie, second_cookie);
+    EXPECT_EQ(Identity(data[1].pUnk), Identity(second.get()));
+    for (CONNECTDATA& item : data) item.pUnk->Release();
+    EXPECT_EQ(connections->Skip(1), S_FALSE);
+    connections.reset();
+    first->AddRef();
+    EXPECT_EQ(first->Release(), 1u) << "neither the point nor the enumerator holds the sink that left";
+}
+
 TEST_F(HostedControl, HandlersMayCallBackDisconnectOrReleaseTheControl) {
     Activate();
     SetPath(L"D:\\docs");
