@@ -85,7 +85,12 @@ STDMETHODIMP SelvaneControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG
     }
 }
 
-STDMETHODIMP SelvaneControl::EnumVerbs(IEnumOLEVERB** verbs) { return ::OleRegEnumVerbs(CLSID_Selvane, verbs); }
+// No verbs are registered, and containers are told so as the interface says: Wine's
+// OleRegEnumVerbs answers that the key is missing instead.
+STDMETHODIMP SelvaneControl::EnumVerbs(IEnumOLEVERB** verbs) {
+    const HRESULT hr = ::OleRegEnumVerbs(CLSID_Selvane, verbs);
+    return hr == REGDB_E_KEYMISSING ? OLEOBJ_E_NOVERBS : hr;
+}
 
 STDMETHODIMP SelvaneControl::Update() { return S_OK; }
 

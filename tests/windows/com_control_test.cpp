@@ -241,6 +241,53 @@ TEST_F(HostedControl, TheEnumeratorsWalkSkipAndCloneSnapshotsOfThePointsAndConne
     EXPECT_EQ(first->Release(), 1u) << "neither the point nor the enumerator holds the sink that left";
 }
 
+TEST_F(HostedControl, ASixteenBitColourHasTheBitsOfItsThirtyTwoBitValue) {
+    // What a script puts for a small literal: VT_I2. -1 is the colour &HFFFFFFFF, which no
+    // colour is, not 65535.
+    const DISPID back_color = 0x6803000A;
+    const auto dispatch = As<IDispatch>(control);
+    auto put = [&](SHORT value) {
+        VARIANT argument;
+        argument.vt = VT_I2;
+        argument.iVal = value;
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS params{&argument, &named, 1, 1};
+        return dispatch->Invoke(back_color, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+    };
+    auto get = [&] {
+        VARIANT value;
+        ::VariantInit(&value);
+        DISPPARAMS none{};
+        dispatch->Invoke(back_color, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
+        return value;
+    };
+    ASSERT_EQ(put(0x1234), S_OK);
+    VARIANT value = get();
+    EXPECT_EQ(value.vt, VT_I4);
+    EXPECT_EQ(value.lVal, 0x1234);
+    EXPECT_EQ(put(-1), DISP_E_EXCEPTION);
+    EXPECT_EQ(get().lVal, 0x1234) << "the refused colour left the old one";
+}
+
+TEST_F(HostedControl, VerbsOfItsOwnItHasNoneAndItsTypeIsTheRegisteredName) {
+    RECT place{10, 10, 490, 370};
+    EXPECT_EQ(ole->DoVerb(-42, nullptr, site.get(), 0, frame, &place), E_NOTIMPL) << "an unknown negative verb";
+    EXPECT_EQ(ole->DoVerb(7, nullptr, site.get(), 0, frame, &place), OLEOBJ_S_INVALIDVERB)
+        << "an unknown positive verb acts as the primary one";
+    ASSERT_EQ(As<IOleWindow>(control)->GetWindow(&surface), S_OK);
+    EXPECT_TRUE(::IsWindowVisible(surface));
+    EXPECT_EQ(::GetParent(surface), frame);
+
+    ComPtr<IEnumOLEVERB> verbs;
+    EXPECT_EQ(ole->EnumVerbs(verbs.put()), OLEOBJ_E_NOVERBS);
+    for (DWORD form : {USERCLASSTYPE_FULL, USERCLASSTYPE_SHORT}) {
+        LPOLESTR name = nullptr;
+        ASSERT_EQ(ole->GetUserType(form, &name), S_OK) << form;
+        EXPECT_EQ(std::wstring(name ? name : L""), L"Selvane Control") << form;
+        ::CoTaskMemFree(name);
+    }
+}
+
 TEST_F(HostedControl, HandlersMayCallBackDisconnectOrReleaseTheControl) {
     Activate();
     SetPath(L"D:\\docs");
