@@ -1,6 +1,10 @@
 #include "host/error.h"
 
+#include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <new>
+#include <string>
 
 namespace selvane {
 namespace {
@@ -48,5 +52,36 @@ RuntimeError AsRuntimeError(const std::exception& e) {
 }
 
 void Raise(std::int32_t code) { throw RuntimeError(code); }
+
+namespace {
+std::atomic<TraceListener> g_trace_listener{nullptr};
+}  // namespace
+
+void SetTraceListener(TraceListener listener) noexcept { g_trace_listener.store(listener); }
+
+void TraceSkipped(const char* file, int line, const RuntimeError& error) noexcept {
+    const TraceListener listener = g_trace_listener.load();
+    if (listener == nullptr) return;
+    try {
+        // The file's last two components (navigation/file_list.cpp) say enough.
+        std::string where = file ? file : "?";
+        const std::size_t last = where.find_last_of("/\\");
+        if (last != std::string::npos && last > 0) {
+            const std::size_t folder = where.find_last_of("/\\", last - 1);
+            if (folder != std::string::npos) where.erase(0, folder + 1);
+        }
+        char detail[64];
+        std::snprintf(detail, sizeof(detail), ":%d: error %d", line, static_cast<int>(error.code()));
+        const std::string head = "selvane: skipped at " + where + detail;
+        std::u16string text(head.begin(), head.end());
+        text += u" (" + error.description() + u")";
+        if (error.system_code() != 0) {
+            std::snprintf(detail, sizeof(detail), ", system code 0x%08X", static_cast<unsigned>(error.system_code()));
+            text.append(detail, detail + std::strlen(detail));
+        }
+        listener(text);
+    } catch (...) {
+    }
+}
 
 }  // namespace selvane

@@ -37,10 +37,19 @@ public:
     const std::u16string& description() const noexcept { return description_; }
     const char* what() const noexcept override { return narrow_.c_str(); }
 
+    // The system's own code the error stands for (a Win32 error or an HRESULT), or 0: several
+    // system codes map to one control error number, and a trace wants the one that happened.
+    std::uint32_t system_code() const noexcept { return system_code_; }
+    RuntimeError& WithSystemCode(std::uint32_t code) noexcept {
+        system_code_ = code;
+        return *this;
+    }
+
 private:
     std::int32_t code_;
     std::u16string description_;
     std::string narrow_;
+    std::uint32_t system_code_ = 0;
 };
 
 // The standard description of a code ("Path not found" for 76), or a generic one.
@@ -50,5 +59,13 @@ std::u16string DescribeError(std::int32_t code);
 RuntimeError AsRuntimeError(const std::exception& e);
 
 [[noreturn]] void Raise(std::int32_t code);
+
+// Failures that are passed over on purpose (a skipped step) can be told to a listener, one
+// line each, for whoever looks into why something didn't happen. Nobody listens by default;
+// the Windows host listens when asked to (see host/win32/win32_base.h).
+using TraceListener = void (*)(const std::u16string& line);
+void SetTraceListener(TraceListener listener) noexcept;
+// Tells the listener, if any, that the step at file:line was skipped for the error.
+void TraceSkipped(const char* file, int line, const RuntimeError& error) noexcept;
 
 }  // namespace selvane

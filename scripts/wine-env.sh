@@ -16,7 +16,8 @@ export WINEARCH
 selvane_wine=wine
 # shellcheck disable=SC2034  # used by the scripts that source this one
 [ "$WINEARCH" = win64 ] && selvane_wine=/usr/lib/wine/wine64
-export WINEDEBUG=-all
+# A caller may ask for channels (WINEDEBUG=warn+seh shows the control's trace lines).
+export WINEDEBUG=${WINEDEBUG:--all}
 
 # Wine derives its locale from the Unix one. C.UTF-8 exists on every Debian 12 machine and
 # gives English (US), LCID 0x409, code page 1252, with UTF-8 file names. A LANG naming a

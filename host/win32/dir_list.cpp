@@ -54,7 +54,9 @@ std::vector<std::wstring> Components(const std::wstring& path, std::size_t root)
 // Why a path names no directory the list can show, as the list reports it: 76 for a name that
 // doesn't exist or can't, the system's own reason otherwise (a drive not ready, say).
 [[noreturn]] void RaiseNoDirectory(DWORD error) {
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_FILENAME_EXCED_RANGE) Raise(errc::kPathNotFound);
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_FILENAME_EXCED_RANGE) {
+        throw RuntimeError(errc::kPathNotFound).WithSystemCode(error);
+    }
     RaiseWin32(error);
 }
 

@@ -4,24 +4,26 @@
 
 namespace selvane::win32 {
 
-RuntimeError ErrorFromWin32(DWORD code) {
+namespace {
+
+std::int32_t ControlErrorOf(DWORD code) {
     switch (code) {
     case ERROR_FILE_NOT_FOUND:
-        return RuntimeError(errc::kFileNotFound);
+        return errc::kFileNotFound;
     case ERROR_PATH_NOT_FOUND:
     case ERROR_DIRECTORY:
-        return RuntimeError(errc::kPathNotFound);
+        return errc::kPathNotFound;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
-        return RuntimeError(errc::kPermissionDenied);
+        return errc::kPermissionDenied;
     case ERROR_NOT_READY:
-        return RuntimeError(errc::kDiskNotReady);
+        return errc::kDiskNotReady;
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
     case ERROR_FILENAME_EXCED_RANGE:
-        return RuntimeError(errc::kBadFileName);
+        return errc::kBadFileName;
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
@@ -31,16 +33,39 @@ RuntimeError ErrorFromWin32(DWORD code) {
     case ERROR_NO_NET_OR_BAD_PATH:
     case ERROR_CONNECTION_UNAVAIL:
     case ERROR_NOT_CONNECTED:
-        return RuntimeError(errc::kDeviceUnavailable);
+        return errc::kDeviceUnavailable;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-        return RuntimeError(errc::kFileAlreadyExists);
+        return errc::kFileAlreadyExists;
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY:
-        return RuntimeError(errc::kOutOfMemory);
+        return errc::kOutOfMemory;
     default:
-        return RuntimeError(errc::kIllegalFunctionCall);
+        return errc::kIllegalFunctionCall;
     }
+}
+
+void WriteToDebugger(const std::u16string& line) {
+    const std::wstring text = Wide(line) + L"\n";
+    ::OutputDebugStringW(text.c_str());
+}
+
+}  // namespace
+
+RuntimeError ErrorFromWin32(DWORD code) { return RuntimeError(ControlErrorOf(code)).WithSystemCode(code); }
+
+void ListenToTracesWhenAsked() {
+    static const bool asked = [] {
+        wchar_t value[8] = {};
+        const DWORD length = ::GetEnvironmentVariableW(L"SELVANE_TRACE", value, 8);
+        if (length > 0 && length < 8 && std::wstring(value) != L"0") return true;
+        DWORD trace = 0;
+        DWORD size = sizeof(trace);
+        return ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Selvane", L"Trace", RRF_RT_REG_DWORD, nullptr, &trace,
+                              &size) == ERROR_SUCCESS &&
+               trace != 0;
+    }();
+    if (asked) SetTraceListener(&WriteToDebugger);
 }
 
 void RaiseWin32(DWORD code) { throw ErrorFromWin32(code); }

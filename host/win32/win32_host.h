@@ -12,7 +12,9 @@ namespace selvane::win32 {
 
 struct Win32Host {
     explicit Win32Host(HWND parent, const std::u16string& start_directory = u"", LCID locale = LOCALE_USER_DEFAULT)
-        : locale(locale), surface(parent, start_directory) {}
+        : locale(locale), surface(parent, start_directory) {
+        ListenToTracesWhenAsked();
+    }
 
     host::Host Bind(host::Site& site) { return host::Host{surface, files, this->locale, site, forms, shell}; }
 

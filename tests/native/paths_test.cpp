@@ -74,6 +74,24 @@ TEST_F(PathTest, ARelativePathWithADotIsLookedUpUnderTheShownFolder) {
     EXPECT_EQ(Dir(), u"c:\\tools\\node.js");
 }
 
+std::vector<std::u16string> g_traced;
+void Capture(const std::u16string& line) { g_traced.push_back(line); }
+
+TEST_F(PathTest, ASkippedStepLeavesATraceLineForWhoeverListens) {
+    CreateNew();
+    control->SetPath(u"c:\\nowhere");
+    SetTraceListener(&Capture);
+    g_traced.clear();
+    control->SetPath(u"c:\\nowhere");
+    SetTraceListener(nullptr);
+    ASSERT_EQ(g_traced.size(), 1u) << "the directory list refused the folder, and nothing else failed";
+    const std::u16string& line = g_traced[0];
+    EXPECT_EQ(line.rfind(u"selvane: skipped at paths/path_property.cpp:", 0), 0u);
+    EXPECT_NE(line.find(u": error 76 (Path not found)"), std::u16string::npos);
+    control->SetPath(u"c:\\nowhere");
+    EXPECT_EQ(g_traced.size(), 1u) << "nobody listens any more";
+}
+
 TEST_F(PathTest, ChangingDriveListsTheRootFirstThenTheDirectory) {
     CreateNew();
     const int before = fs.enumerations();

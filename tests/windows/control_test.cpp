@@ -256,6 +256,25 @@ TEST_F(ControlOnScreen, AScreenReaderNamesEveryPart) {
     EXPECT_EQ(TextOf(Text1()), L"*.*") << "what the pattern box shows is unchanged";
 }
 
+std::vector<std::u16string> g_traced;
+void Capture(const std::u16string& line) { g_traced.push_back(line); }
+
+TEST_F(ControlOnScreen, ASkippedStepIsTracedWithTheSystemsOwnCode) {
+    g_traced.clear();
+    SetTraceListener(&Capture);
+    window.control().SetPath(u"D:\\nowhere");
+    SetTraceListener(nullptr);
+    ASSERT_EQ(g_traced.size(), 1u);
+    EXPECT_NE(g_traced[0].find(u"paths/path_property.cpp:"), std::u16string::npos);
+    // Wine says the file isn't found, Windows that the path isn't.
+    EXPECT_NE(g_traced[0].find(u": error 76 (Path not found), system code 0x0000000"), std::u16string::npos)
+        << std::string(g_traced[0].begin(), g_traced[0].end());
+
+    const RuntimeError unknown = win32::ErrorFromWin32(ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(unknown.code(), errc::kIllegalFunctionCall);
+    EXPECT_EQ(unknown.system_code(), static_cast<std::uint32_t>(ERROR_INVALID_FUNCTION)) << "kept beside error 5";
+}
+
 TEST_F(ControlOnScreen, ClickingAFileShowsItsDetailsAndRaisesClick) {
     window.control().SetPath(U(fx::kDataRoot));
     ClickFile(L"thousand.txt");
