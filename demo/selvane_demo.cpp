@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "control/com/event_ids.h"
 #include "demo/atl_container.h"
 #include "demo/com_client.h"
 #include "tests/windows/screenshot.h"
@@ -509,7 +510,7 @@ void DemoWindow::ShowTexts() {
 }
 
 void DemoWindow::OnEvent(DISPID id) {
-    if (id == 1) ++clicks_;
+    if (id == com::kClickEvent) ++clicks_;
     Log(L"event: " + MemberName(events_.get(), id));
     ShowTexts();
 }

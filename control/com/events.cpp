@@ -3,6 +3,7 @@
 // settings skipped while loading to the container's error log.
 #include "control/com/selvane_control.h"
 
+#include "control/com/event_ids.h"
 #include "host/win32/win32_base.h"
 
 namespace selvane::com {
@@ -25,9 +26,9 @@ STDMETHODIMP SelvaneControl::FindConnectionPoint(REFIID iid, IConnectionPoint** 
     return S_OK;
 }
 
-void SelvaneControl::RaiseClick() { RaiseEvent(1); }
+void SelvaneControl::RaiseClick() { RaiseEvent(kClickEvent); }
 
-void SelvaneControl::RaiseDblClick() { RaiseEvent(2); }
+void SelvaneControl::RaiseDblClick() { RaiseEvent(kDblClickEvent); }
 
 // Every connected sink hears the event, even when one of them fails; a handler may call back
 // into the control, connect, disconnect or release it.

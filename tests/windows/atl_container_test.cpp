@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "control/com/event_ids.h"
 #include "tests/windows/com_support.h"
 #include "tests/windows/fixture.h"
 #include "tests/windows/modal_user.h"
@@ -23,6 +24,8 @@ namespace fx = fixture;
 
 constexpr wchar_t kProgId[] = L"Selvane_OCX.Selvane";
 constexpr wchar_t kFrameClass[] = L"SelvaneAtlTestFrame";
+constexpr DISPID kClick = com::kClickEvent;
+constexpr DISPID kDblClick = com::kDblClickEvent;
 constexpr int kWidth = 480;
 constexpr int kHeight = 440;
 
@@ -222,10 +225,10 @@ TEST_F(AtlContainer, AClickInTheFileListReachesASinkAdvisedOnTheControl) {
 
     SetPath(fx::kDocs);
     ClickFile(L"B.txt", 1, [&] { return !sink->events.empty(); });
-    EXPECT_EQ(sink->events, std::vector<DISPID>{1}) << "Click";
+    EXPECT_EQ(sink->events, std::vector<DISPID>{kClick}) << "Click";
     EXPECT_EQ(GetPath(), L"D:\\docs\\B.txt");
     ClickFile(L"Zeta.TXT", 2, [&] { return sink->events.size() >= 3; });
-    EXPECT_EQ(sink->events, (std::vector<DISPID>{1, 1, 2})) << "Click, then DblClick for the second press";
+    EXPECT_EQ(sink->events, (std::vector<DISPID>{kClick, kClick, kDblClick})) << "Click, then DblClick for the second press";
     EXPECT_TRUE(SaveScreenshot(L"atl-container"));
 
     ASSERT_EQ(point->Unadvise(cookie), S_OK);
@@ -241,7 +244,7 @@ TEST_F(AtlContainer, ADoubleClickBelowTheLastFileRaisesNothingAndOneOnAFileRaise
     ASSERT_NE(Connect(control_, DIID___Selvane, sink.get()), 0u);
     SetPath(fx::kDocs);
     ClickFile(L"Zeta.TXT", 1, [&] { return !sink->events.empty(); });
-    ASSERT_EQ(sink->events, std::vector<DISPID>{1});
+    ASSERT_EQ(sink->events, std::vector<DISPID>{kClick});
 
     const LRESULT count = ::SendMessageW(FileList(), LB_GETCOUNT, 0, 0);
     const RECT last = EntryPlace(count - 1);
@@ -252,10 +255,10 @@ TEST_F(AtlContainer, ADoubleClickBelowTheLastFileRaisesNothingAndOneOnAFileRaise
     EXPECT_EQ(GetPath(), L"D:\\docs\\Zeta.TXT");
     // Input arrives in order: once the next click's event is in, the double click was handled.
     ClickFile(L"B.txt", 1, [&] { return sink->events.size() >= 2; });
-    EXPECT_EQ(sink->events, (std::vector<DISPID>{1, 1})) << "a double click on no file raised DblClick";
+    EXPECT_EQ(sink->events, (std::vector<DISPID>{kClick, kClick})) << "a double click on no file raised DblClick";
 
     ClickFile(L"Zeta.TXT", 2, [&] { return sink->events.size() >= 4; });
-    EXPECT_EQ(sink->events, (std::vector<DISPID>{1, 1, 1, 2})) << "Click, then DblClick once";
+    EXPECT_EQ(sink->events, (std::vector<DISPID>{kClick, kClick, kClick, kDblClick})) << "Click, then DblClick once";
 }
 
 TEST_F(AtlContainer, ASinkThatAnswersOnlyIDispatchHearsClickAndDblClick) {
@@ -267,7 +270,7 @@ TEST_F(AtlContainer, ASinkThatAnswersOnlyIDispatchHearsClickAndDblClick) {
     ASSERT_EQ(point->Advise(sink.get(), &cookie), S_OK);
     SetPath(fx::kDocs);
     ClickFile(L"B.txt", 2, [&] { return sink->events.size() >= 2; });
-    EXPECT_EQ(sink->events, (std::vector<DISPID>{1, 2}));
+    EXPECT_EQ(sink->events, (std::vector<DISPID>{kClick, kDblClick}));
     EXPECT_EQ(point->Unadvise(cookie), S_OK);
 
     // The notifications' point still wants its own interface.

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "control/com/event_ids.h"
 #include "tests/windows/com_support.h"
 #include "tests/windows/hosted_control.h"
 #include "tests/windows/screenshot.h"
@@ -20,8 +21,8 @@ namespace {
 
 constexpr DISPID kPathId = 0x68030009;
 constexpr DISPID kFileTypeId = 0x68030001;
-constexpr DISPID kClick = 1;
-constexpr DISPID kDblClick = 2;
+constexpr DISPID kClick = com::kClickEvent;
+constexpr DISPID kDblClick = com::kDblClickEvent;
 
 // Writes a 24-bit bitmap file of what the DC's bitmap holds, for a person to look at.
 void SaveDrawing(HDC dc, HBITMAP bitmap, int width, int height, const std::wstring& name) {

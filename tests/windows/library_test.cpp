@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "control/com/event_ids.h"
 #include "tests/windows/com_support.h"
 
 namespace selvane::testing {
@@ -248,7 +249,7 @@ TEST_F(LibraryTest, NamesResolveToThePublishedIdsAndNothingElseDoes) {
     EXPECT_EQ(dispatch->GetIDsOfNames(unknown, 1, &id), DISP_E_UNKNOWNNAME);
 
     ComPtr<ITypeInfo> events = TypeInfo(2);
-    const std::pair<const wchar_t*, MEMBERID> kEvents[] = {{L"Click", 1}, {L"DblClick", 2}};
+    const std::pair<const wchar_t*, MEMBERID> kEvents[] = {{L"Click", com::kClickEvent}, {L"DblClick", com::kDblClickEvent}};
     for (const auto& [name, expected] : kEvents) {
         LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
         EXPECT_EQ(events->GetIDsOfNames(names, 1, &id), S_OK) << name;
