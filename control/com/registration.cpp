@@ -152,9 +152,9 @@ HRESULT RegisterLibrary(Scope scope) {
     return S_OK;
 }
 
-bool KeyExists(const std::wstring& key) {
+bool KeyExists(const std::wstring& key, HKEY root = HKEY_CLASSES_ROOT, REGSAM view = 0) {
     HKEY opened = nullptr;
-    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return false;
     ::RegCloseKey(opened);
     return true;
 }
@@ -171,11 +171,7 @@ bool LibraryRegistered() {
 // Asked of the scope's own root: a view flag takes Wine past what HKEY_CLASSES_ROOT stands for.
 bool OtherBuildRegistered(Scope scope) {
     const HKEY root = scope == Scope::kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-    const std::wstring key = L"Software\\Classes\\CLSID\\" + GuidText(CLSID_Selvane) + L"\\InprocServer32";
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | kOtherView, &opened) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(opened);
-    return true;
+    return KeyExists(L"Software\\Classes\\CLSID\\" + GuidText(CLSID_Selvane) + L"\\InprocServer32", root, kOtherView);
 }
 
 // For a user's registration, HKEY_CLASSES_ROOT stands for HKEY_CURRENT_USER\Software\Classes in

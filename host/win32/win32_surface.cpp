@@ -154,9 +154,7 @@ bool Win32Surface::TranslateKeyboard(const MSG& message) {
         while (from != nullptr && ::GetParent(from) != hwnd()) from = ::GetParent(from);
         // Past the last child, or before the first, the key is the container's: it moves on
         // to its own next or previous field.
-        const HWND first = ::GetNextDlgTabItem(hwnd(), nullptr, FALSE);
-        const HWND last = ::GetNextDlgTabItem(hwnd(), first, TRUE);
-        if (from == (backwards ? first : last)) return false;
+        if (from == EndChild(!backwards)) return false;
         if (HWND next = ::GetNextDlgTabItem(hwnd(), from, backwards)) ::SetFocus(next);
         return true;
     }
@@ -171,6 +169,11 @@ bool Win32Surface::TranslateKeyboard(const MSG& message) {
         }
     }
     return false;
+}
+
+HWND Win32Surface::EndChild(bool last) const {
+    const HWND first = ::GetNextDlgTabItem(hwnd(), nullptr, FALSE);
+    return last ? ::GetNextDlgTabItem(hwnd(), first, TRUE) : first;
 }
 
 void Win32Surface::Place(HWND parent, const RECT& rect) {
@@ -319,9 +322,7 @@ LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPA
     case WM_CTLCOLORBTN:
         return reinterpret_cast<LRESULT>(back_brush_.get());
     case WM_SETFOCUS: {
-        const HWND first = ::GetNextDlgTabItem(window, nullptr, FALSE);
-        const HWND target = ::GetKeyState(VK_SHIFT) < 0 ? ::GetNextDlgTabItem(window, first, TRUE) : first;
-        if (target) ::SetFocus(target);
+        if (HWND target = EndChild(::GetKeyState(VK_SHIFT) < 0)) ::SetFocus(target);
         if (focus_entered_) focus_entered_();
         return 0;
     }

@@ -64,6 +64,8 @@ public:
     // Keyboard handling a host's message loop gives the surface first: Tab and Shift+Tab move
     // between the children, Alt with an access key presses its button. True when it was used.
     bool TranslateKeyboard(const MSG& message);
+    // The first child Tab reaches, or the last.
+    HWND EndChild(bool last) const;
 
     // Becomes a visible child of the parent at the rectangle (in the parent's pixels).
     void Place(HWND parent, const RECT& rect);

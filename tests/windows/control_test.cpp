@@ -12,6 +12,7 @@
 #include "tests/windows/control_window.h"
 #include "tests/windows/fixture.h"
 #include "tests/windows/screenshot.h"
+#include "tests/windows/user_input.h"
 
 namespace selvane {
 namespace {
@@ -21,6 +22,7 @@ using testing::ControlWindow;
 using testing::IndexOf;
 using testing::ComboItems;
 using testing::ListItems;
+using testing::ShiftHeld;
 using testing::TextOf;
 using win32::Utf16;
 using win32::Wide;
@@ -186,21 +188,12 @@ TEST_F(ControlOnScreen, TabWalksTheChildrenInTabOrderAndLeavesTheEndsToTheHost) 
     }
     MSG tab{List1(), WM_KEYDOWN, VK_TAB, 1, 0, {}};
     EXPECT_FALSE(window.surface().TranslateKeyboard(tab)) << "Tab on the last child is the host's";
-    // Shift held for what fn does, as the keyboard's state shows it.
-    auto with_shift = [](auto fn) {
-        BYTE keys[256] = {};
-        ::GetKeyboardState(keys);
-        keys[VK_SHIFT] = 0x80;
-        ::SetKeyboardState(keys);
-        fn();
-        keys[VK_SHIFT] = 0;
-        ::SetKeyboardState(keys);
-    };
-    with_shift([&] { window.PressKey(::GetFocus(), VK_TAB); });
+    const ShiftHeld shift;
+    window.PressKey(::GetFocus(), VK_TAB);
     EXPECT_EQ(::GetFocus(), Command1()) << "Shift+Tab goes back";
     ::SetFocus(Drive1());
     tab.hwnd = Drive1();
-    with_shift([&] { EXPECT_FALSE(window.surface().TranslateKeyboard(tab)) << "Shift+Tab on the first child"; });
+    EXPECT_FALSE(window.surface().TranslateKeyboard(tab)) << "Shift+Tab on the first child";
 }
 
 // What a screen reader gets for a window: its client object from oleacc, as accName reads it.

@@ -5,6 +5,7 @@
 #include <ocidl.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,14 +61,10 @@ protected:
     }
 
     void Press(UINT key, bool shift = false) {
-        BYTE keys[256] = {};
-        ::GetKeyboardState(keys);
-        keys[VK_SHIFT] = shift ? 0x80 : 0;
-        ::SetKeyboardState(keys);
+        std::optional<ShiftHeld> held;
+        if (shift) held.emplace();
         PostKey(::GetFocus(), key);
         Loop();
-        keys[VK_SHIFT] = 0;
-        ::SetKeyboardState(keys);
     }
 
     std::wstring Path() {
@@ -103,13 +100,10 @@ TEST_F(DialogContainer, FocusOnTheControlsWindowGoesToAnEndChildAndActivatesTheC
     EXPECT_NE(std::find(site->calls.begin(), site->calls.end(), "OnUIActivate"), site->calls.end());
 
     ::SetFocus(before_);
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = 0x80;
-    ::SetKeyboardState(keys);
-    ::SetFocus(surface);
-    keys[VK_SHIFT] = 0;
-    ::SetKeyboardState(keys);
+    {
+        const ShiftHeld shift;
+        ::SetFocus(surface);
+    }
     EXPECT_EQ(::GetFocus(), files_) << "coming back with Shift+Tab";
 }
 

@@ -80,4 +80,16 @@ int IndexOf(const std::vector<std::wstring>& items, const std::wstring& text) {
     return -1;
 }
 
+namespace {
+void SetShift(BYTE state) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = state;
+    ::SetKeyboardState(keys);
+}
+}  // namespace
+
+ShiftHeld::ShiftHeld() { SetShift(0x80); }
+ShiftHeld::~ShiftHeld() { SetShift(0); }
+
 }  // namespace selvane::testing

@@ -19,6 +19,15 @@ void PostKey(HWND window, UINT key);
 void PostText(HWND edit, const std::wstring& text);  // replaces the edit's text, a key at a time
 void PostAltKey(HWND focus, wchar_t key);
 
+// Shift held down, as the keyboard state shows it to the keys posted meanwhile, while this lives.
+class ShiftHeld {
+public:
+    ShiftHeld();
+    ~ShiftHeld();
+    ShiftHeld(const ShiftHeld&) = delete;
+    ShiftHeld& operator=(const ShiftHeld&) = delete;
+};
+
 std::wstring TextOf(HWND window);
 std::wstring ClassOf(HWND window);
 std::vector<std::wstring> ListItems(HWND list);
