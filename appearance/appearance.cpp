@@ -2,6 +2,7 @@
 #include <string>
 
 #include "control/attempt.h"
+#include "control/members.h"
 #include "control/selvane.h"
 #include "host/design.h"
 
@@ -12,7 +13,7 @@ Color Selvane::BackColor() { return surface_.BackColor(); }
 // Repaints even when the colour is unchanged.
 void Selvane::SetBackColor(Color color) {
     surface_.SetBackColor(color);
-    site_.PropertyChanged(u"BackColor");
+    site_.PropertyChanged(members::kBackColor);
     surface_.Refresh();
 }
 
@@ -20,28 +21,28 @@ Color Selvane::Label1Color() { return surface_.Label1().ForeColor(); }
 
 void Selvane::SetLabel1Color(Color color) {
     surface_.Label1().SetForeColor(color);
-    site_.PropertyChanged(u"Label1Color");
+    site_.PropertyChanged(members::kLabel1Color);
 }
 
 Color Selvane::Label2Color() { return surface_.Label2().ForeColor(); }
 
 void Selvane::SetLabel2Color(Color color) {
     surface_.Label2().SetForeColor(color);
-    site_.PropertyChanged(u"Label2Color");
+    site_.PropertyChanged(members::kLabel2Color);
 }
 
 TruthValue Selvane::Label1Bold() { return surface_.Label1().FontBold(); }
 
 void Selvane::SetLabel1Bold(TruthValue bold) {
     surface_.Label1().SetFontBold(bold);
-    site_.PropertyChanged(u"Label1Bold");
+    site_.PropertyChanged(members::kLabel1Bold);
 }
 
 TruthValue Selvane::Label2Bold() { return surface_.Label2().FontBold(); }
 
 void Selvane::SetLabel2Bold(TruthValue bold) {
     surface_.Label2().SetFontBold(bold);
-    site_.PropertyChanged(u"Label2Bold");
+    site_.PropertyChanged(members::kLabel2Bold);
 }
 
 TruthValue Selvane::Tips() { return m_Tips; }
@@ -61,7 +62,7 @@ void Selvane::SetTips(TruthValue tips) {
         attempt([&] { count = surface_.ControlCount(); });
         for (int i = 0; i < count; ++i) attempt([&] { surface_.Control(i).SetToolTipText(u""); });
     }
-    attempt([&] { site_.PropertyChanged(u"Tips"); });
+    attempt([&] { site_.PropertyChanged(members::kTips); });
 }
 
 }  // namespace selvane

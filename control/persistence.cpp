@@ -1,58 +1,95 @@
-// Saving and loading the eleven settings, always in the same order.
+// Saving and loading the properties, always in the order of the member table.
 #include <string>
+#include <utility>
 
 #include "control/attempt.h"
+#include "control/members.h"
 #include "control/selvane.h"
-#include "control/settings.h"
 
 namespace selvane {
 
-namespace keys {
-const std::u16string kBackColor = u"BackColor";
-const std::u16string kLabel1Color = u"Label1Color";
-const std::u16string kLabel2Color = u"Label2Color";
-const std::u16string kLabel1Bold = u"Label1Bold";
-const std::u16string kLabel2Bold = u"Label2Bold";
-const std::u16string kPath = u"Path";
-const std::u16string kDirOnly = u"DirOnly";
-const std::u16string kServer = u"Server";
-const std::u16string kTips = u"Tips";
-const std::u16string kFileType = u"FileType";
-const std::u16string kShowHidden = u"ShowHidden";
-}  // namespace keys
+using members::Value;
+
+namespace {
+
+Value Read(host::PropertyBag& bag, const host::Property& property) {
+    const std::u16string key(property.name);
+    switch (property.kind) {
+    case host::ValueKind::kColor: return {bag.ReadInt32(key, property.default_number), {}};
+    case host::ValueKind::kTruth: return {bag.ReadBool(key, members::DefaultTruth(property)), {}};
+    case host::ValueKind::kText: return {0, bag.ReadString(key, std::u16string(property.default_text))};
+    }
+    return {};
+}
+
+void Write(host::PropertyBag& bag, const host::Property& property, const Value& value) {
+    const std::u16string key(property.name);
+    switch (property.kind) {
+    case host::ValueKind::kColor: bag.WriteInt32(key, value.number, property.default_number); break;
+    case host::ValueKind::kTruth:
+        bag.WriteBool(key, static_cast<TruthValue>(value.number), members::DefaultTruth(property));
+        break;
+    case host::ValueKind::kText: bag.WriteString(key, value.text, std::u16string(property.default_text)); break;
+    }
+}
+
+Value Number(std::int32_t number) { return {number, {}}; }
+Value Text(std::u16string text) { return {0, std::move(text)}; }
+
+}  // namespace
 
 // Values go straight onto the children: no change notifications, no repaint, and the path
 // does not pass through the Path property's mapping. A setting that can't be read or applied
 // is reported to the host and skipped, so one stale value (a folder since deleted) costs only
 // itself and the others still load; the control keeps what it had for the skipped one.
 void Selvane::ReadProperties(host::PropertyBag& bag) {
-    auto read = [&](const std::u16string& key, auto&& apply) {
-        attempt([&] { apply(key); }, [&](const RuntimeError& error) { site_.ReportLoadError(key, error); });
-    };
-    const std::u16string default_path(settings::kDefaultPath);
-    const std::u16string default_file_type(settings::kDefaultFileType);
+    for (const host::Property& property : members::kProperties) {
+        attempt([&] { Load(property, Read(bag, property)); },
+                [&](const RuntimeError& error) { site_.ReportLoadError(std::u16string(property.name), error); });
+    }
+}
 
-    read(keys::kBackColor, [&](auto& key) {
-        surface_.SetBackColor(static_cast<Color>(bag.ReadInt32(key, settings::kDefaultBackColor)));
-    });
-    read(keys::kLabel1Color, [&](auto& key) {
-        surface_.Label1().SetForeColor(static_cast<Color>(bag.ReadInt32(key, settings::kDefaultLabelColor)));
-    });
-    read(keys::kLabel2Color, [&](auto& key) {
-        surface_.Label2().SetForeColor(static_cast<Color>(bag.ReadInt32(key, settings::kDefaultLabelColor)));
-    });
-    read(keys::kLabel1Bold,
-         [&](auto& key) { surface_.Label1().SetFontBold(bag.ReadBool(key, settings::kDefaultLabelBold)); });
-    read(keys::kLabel2Bold,
-         [&](auto& key) { surface_.Label2().SetFontBold(bag.ReadBool(key, settings::kDefaultLabelBold)); });
-    read(keys::kPath, [&](auto& key) { LoadPath(bag.ReadString(key, default_path)); });
-    read(keys::kDirOnly, [&](auto& key) { m_DirOnly = bag.ReadBool(key, settings::kDefaultDirOnly); });
-    read(keys::kServer, [&](auto& key) { m_Server = bag.ReadBool(key, settings::kDefaultServer); });
+// A failure ends the save and reaches the host; the keys after it are not written.
+void Selvane::WriteProperties(host::PropertyBag& bag) {
+    for (const host::Property& property : members::kProperties) Write(bag, property, Saved(property));
+}
+
+// What loading a saved value does to each property.
+void Selvane::Load(const host::Property& property, const Value& value) {
+    const auto color = static_cast<Color>(value.number);
+    const auto truth = static_cast<TruthValue>(value.number);
+    switch (property.dispatch_id) {
+    case members::kBackColor.dispatch_id: surface_.SetBackColor(color); break;
+    case members::kLabel1Color.dispatch_id: surface_.Label1().SetForeColor(color); break;
+    case members::kLabel2Color.dispatch_id: surface_.Label2().SetForeColor(color); break;
+    case members::kLabel1Bold.dispatch_id: surface_.Label1().SetFontBold(truth); break;
+    case members::kLabel2Bold.dispatch_id: surface_.Label2().SetFontBold(truth); break;
+    case members::kPath.dispatch_id: LoadPath(value.text); break;
+    case members::kDirOnly.dispatch_id: m_DirOnly = truth; break;
+    case members::kServer.dispatch_id: m_Server = truth; break;
     // Only the flag: the tool tips stay as they are until Tips is next assigned.
-    read(keys::kTips, [&](auto& key) { m_Tips = bag.ReadBool(key, settings::kDefaultTips); });
-    read(keys::kFileType, [&](auto& key) { surface_.Text1().SetText(bag.ReadString(key, default_file_type)); });
-    // Read last: the listings that loading causes use the flag's starting value.
-    read(keys::kShowHidden, [&](auto& key) { m_ShowHidden = bag.ReadBool(key, settings::kDefaultShowHidden); });
+    case members::kTips.dispatch_id: m_Tips = truth; break;
+    case members::kFileType.dispatch_id: surface_.Text1().SetText(value.text); break;
+    case members::kShowHidden.dispatch_id: m_ShowHidden = truth; break;
+    }
+}
+
+// The value each property saves.
+Value Selvane::Saved(const host::Property& property) {
+    switch (property.dispatch_id) {
+    case members::kBackColor.dispatch_id: return Number(static_cast<std::int32_t>(surface_.BackColor()));
+    case members::kLabel1Color.dispatch_id: return Number(static_cast<std::int32_t>(surface_.Label1().ForeColor()));
+    case members::kLabel2Color.dispatch_id: return Number(static_cast<std::int32_t>(surface_.Label2().ForeColor()));
+    case members::kLabel1Bold.dispatch_id: return Number(surface_.Label1().FontBold());
+    case members::kLabel2Bold.dispatch_id: return Number(surface_.Label2().FontBold());
+    case members::kPath.dispatch_id: return Text(surface_.Dir1().Path());
+    case members::kDirOnly.dispatch_id: return Number(m_DirOnly);
+    case members::kServer.dispatch_id: return Number(m_Server);
+    case members::kTips.dispatch_id: return Number(m_Tips);
+    case members::kFileType.dispatch_id: return Text(surface_.Text1().Text());
+    case members::kShowHidden.dispatch_id: return Number(m_ShowHidden);
+    }
+    return {};
 }
 
 // Moves the drive list to the saved path's drive first, so that both lists agree, then the
@@ -76,21 +113,5 @@ void Selvane::LoadPath(const std::u16string& path) {
     }
 }
 
-// A failure ends the save and reaches the host; the keys after it are not written.
-void Selvane::WriteProperties(host::PropertyBag& bag) {
-    bag.WriteInt32(keys::kBackColor, static_cast<std::int32_t>(surface_.BackColor()), settings::kDefaultBackColor);
-    bag.WriteInt32(keys::kLabel1Color, static_cast<std::int32_t>(surface_.Label1().ForeColor()),
-                   settings::kDefaultLabelColor);
-    bag.WriteInt32(keys::kLabel2Color, static_cast<std::int32_t>(surface_.Label2().ForeColor()),
-                   settings::kDefaultLabelColor);
-    bag.WriteBool(keys::kLabel1Bold, surface_.Label1().FontBold(), settings::kDefaultLabelBold);
-    bag.WriteBool(keys::kLabel2Bold, surface_.Label2().FontBold(), settings::kDefaultLabelBold);
-    bag.WriteString(keys::kPath, surface_.Dir1().Path(), std::u16string(settings::kDefaultPath));
-    bag.WriteBool(keys::kDirOnly, m_DirOnly, settings::kDefaultDirOnly);
-    bag.WriteBool(keys::kServer, m_Server, settings::kDefaultServer);
-    bag.WriteBool(keys::kTips, m_Tips, settings::kDefaultTips);
-    bag.WriteString(keys::kFileType, surface_.Text1().Text(), std::u16string(settings::kDefaultFileType));
-    bag.WriteBool(keys::kShowHidden, m_ShowHidden, settings::kDefaultShowHidden);
-}
 
 }  // namespace selvane

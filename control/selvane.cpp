@@ -2,7 +2,7 @@
 
 #include "about/about_box.h"
 #include "control/attempt.h"
-#include "control/settings.h"
+#include "control/members.h"
 
 namespace selvane {
 
@@ -21,15 +21,17 @@ void Selvane::Initialize() {
     // is raised and nothing would be listed: list the directory shown, so the file list and
     // its count always match it.
     const auto listings_before = listings_;
-    attempt([&] { surface_.Drive1().SetDrive(std::u16string(settings::kDefaultPath.substr(0, 2))); });
+    attempt([&] { surface_.Drive1().SetDrive(std::u16string(members::kPath.default_text.substr(0, 2))); });
     if (listings_ == listings_before) FillFileList();
 }
 
+// The children start with their designed values; the flags the control holds itself start
+// with their defaults.
 void Selvane::InitProperties() {
-    m_DirOnly = kFalse;
-    m_Server = kFalse;
-    m_Tips = kTrue;
-    m_ShowHidden = kFalse;
+    m_DirOnly = members::DefaultTruth(members::kDirOnly);
+    m_Server = members::DefaultTruth(members::kServer);
+    m_Tips = members::DefaultTruth(members::kTips);
+    m_ShowHidden = members::DefaultTruth(members::kShowHidden);
 }
 
 void Selvane::AboutBox() { about::AboutBox(forms_, shell_); }
@@ -38,14 +40,14 @@ TruthValue Selvane::DirOnly() { return m_DirOnly; }
 
 void Selvane::SetDirOnly(TruthValue dir_only) {
     m_DirOnly = dir_only;
-    site_.PropertyChanged(u"DirOnly");
+    site_.PropertyChanged(members::kDirOnly);
 }
 
 TruthValue Selvane::Server() { return m_Server; }
 
 void Selvane::SetServer(TruthValue server) {
     m_Server = server;
-    site_.PropertyChanged(u"Server");
+    site_.PropertyChanged(members::kServer);
 }
 
 TruthValue Selvane::ShowHidden() { return m_ShowHidden; }
@@ -53,7 +55,7 @@ TruthValue Selvane::ShowHidden() { return m_ShowHidden; }
 // Takes effect at the next listing; the list shown stays as it is.
 void Selvane::SetShowHidden(TruthValue show_hidden) {
     m_ShowHidden = show_hidden;
-    site_.PropertyChanged(u"ShowHidden");
+    site_.PropertyChanged(members::kShowHidden);
 }
 
 std::u16string Selvane::FileType() { return surface_.Text1().Text(); }
@@ -61,7 +63,7 @@ std::u16string Selvane::FileType() { return surface_.Text1().Text(); }
 // The pattern box raises its change, and the files are listed anew, before the notification.
 void Selvane::SetFileType(const std::u16string& pattern) {
     surface_.Text1().SetText(pattern);
-    site_.PropertyChanged(u"FileType");
+    site_.PropertyChanged(members::kFileType);
 }
 
 }  // namespace selvane

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "appearance/layout.h"
+#include "control/members.h"
 #include "host/controls.h"
 #include "host/host.h"
 #include "host/property_bag.h"
@@ -78,6 +79,9 @@ private:
     // Sets the file list's scroll extent to fit the widest of the names in the list's font now.
     void FitFileListExtent(const std::vector<std::u16string>& names);
     std::u16string ServerPath();
+    // What loading a saved value does to the property, and the value it saves.
+    void Load(const host::Property& property, const members::Value& value);
+    members::Value Saved(const host::Property& property);
     void LoadPath(const std::u16string& path);
     void CaptureLayout();
 

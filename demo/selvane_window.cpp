@@ -24,7 +24,9 @@ class PrintingSite final : public selvane::host::Site {
 public:
     void Attach(selvane::Selvane* control) { control_ = control; }
 
-    void PropertyChanged(const std::u16string& name) override { Print(L"property changed: " + Wide(name)); }
+    void PropertyChanged(const selvane::host::Property& property) override {
+        Print(L"property changed: " + Wide(std::u16string(property.name)));
+    }
     void RaiseClick() override {
         std::wstring line = L"Click";
         if (control_ != nullptr) line += L"  GetPath = " + Wide(control_->GetPath());

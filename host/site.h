@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/error.h"
+#include "host/property.h"
 
 namespace selvane::host {
 
@@ -12,8 +13,8 @@ class Site {
 public:
     virtual ~Site() = default;
 
-    // The named public property changed, so the host will save the control.
-    virtual void PropertyChanged(const std::u16string& name) = 0;
+    // The public property changed, so the host will save the control.
+    virtual void PropertyChanged(const Property& property) = 0;
 
     // Raised synchronously: the host's handler runs to its end, and may call back into the
     // control, before the caller goes on.

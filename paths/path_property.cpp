@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "control/attempt.h"
+#include "control/members.h"
 #include "control/selvane.h"
 #include "paths/drive_entry_parsers.h"
 #include "paths/path_text.h"
@@ -45,7 +46,7 @@ void Selvane::SetPath(const std::u16string& value) {
 
     attempt([&] { surface_.Drive1().SetDrive(p.substr(0, 1)); });
     attempt([&] { surface_.Dir1().SetPath(p); });
-    site_.PropertyChanged(u"Path");
+    site_.PropertyChanged(members::kPath);
 }
 
 // The directory shown, in server-and-volume form when its drive is a network drive:

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <ole2.h>
+#include <olectl.h>
 
 #include <exception>
 #include <new>
@@ -11,6 +12,8 @@
 #include <utility>
 
 #include "host/error.h"
+#include "host/property.h"
+#include "host/types.h"
 
 #define RETURN_IF_FAILED(expr)              \
     do {                                    \
@@ -73,6 +76,29 @@ inline std::u16string FromBstr(BSTR text) {
 
 // A new BSTR for the caller; throws std::bad_alloc when there is no memory for it.
 BSTR ToBstr(const std::u16string& text);
+
+// How each kind of property value travels through the _Selvane interface, and how it becomes
+// the logic's own type and back. Truth values keep the number given, as the logic stores it.
+template <host::ValueKind>
+struct ComValue;
+template <>
+struct ComValue<host::ValueKind::kColor> {
+    using Type = OLE_COLOR;
+    static Type From(Color color) { return color; }
+    static Color To(Type color) { return color; }
+};
+template <>
+struct ComValue<host::ValueKind::kTruth> {
+    using Type = VARIANT_BOOL;
+    static Type From(TruthValue truth) { return truth; }
+    static TruthValue To(Type truth) { return truth; }
+};
+template <>
+struct ComValue<host::ValueKind::kText> {
+    using Type = BSTR;
+    static Type From(const std::u16string& text) { return ToBstr(text); }
+    static std::u16string To(Type text) { return FromBstr(text); }
+};
 
 // The HRESULT of a run-time error number: facility control with the number (CTL_E_PATHNOTFOUND for 76).
 inline HRESULT HResultOf(std::int32_t code) {

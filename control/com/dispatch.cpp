@@ -1,40 +1,17 @@
 // IDispatch and the members of _Selvane. Dispatch goes through the type library's own type
 // information; every member is a thin call into the control's logic.
 #include "control/com/selvane_control.h"
+#include "control/members.h"
 
 namespace selvane::com {
 namespace {
 
 VARIANT_BOOL AsVariantBool(TruthValue value) { return IsTrue(value) ? VARIANT_TRUE : VARIANT_FALSE; }
 
-// Whether a type is a 32-bit unsigned integer, directly or through aliases (OLE_COLOR).
-bool IsUnsigned32(ITypeInfo& info, const TYPEDESC& type) {
-    if (type.vt == VT_UI4) return true;
-    if (type.vt != VT_USERDEFINED) return false;
-    ComPtr<ITypeInfo> alias;
-    if (FAILED(info.GetRefTypeInfo(type.hreftype, alias.put()))) return false;
-    TYPEATTR* attributes = nullptr;
-    if (FAILED(alias->GetTypeAttr(&attributes))) return false;
-    const bool result = attributes->typekind == TKIND_ALIAS && IsUnsigned32(*alias.get(), attributes->tdescAlias);
-    alias->ReleaseTypeAttr(attributes);
-    return result;
-}
-
-// Whether the property put of id takes an unsigned 32-bit value (the colours).
-bool PutTakesUnsigned32(ITypeInfo& info, DISPID id) {
-    TYPEATTR* attributes = nullptr;
-    if (FAILED(info.GetTypeAttr(&attributes))) return false;
-    const WORD count = attributes->cFuncs;
-    info.ReleaseTypeAttr(attributes);
-    for (UINT i = 0; i < count; ++i) {
-        FUNCDESC* function = nullptr;
-        if (FAILED(info.GetFuncDesc(i, &function))) continue;
-        const bool match = function->memid == id && function->invkind == INVOKE_PROPERTYPUT &&
-                           function->cParams == 1 && IsUnsigned32(info, function->lprgelemdescParam[0].tdesc);
-        info.ReleaseFuncDesc(function);
-        if (match) return true;
-    }
-    return false;
+// Whether id is a colour property, whose put takes an unsigned 32-bit OLE_COLOR.
+bool IsColorProperty(DISPID id) {
+    const host::Property* property = members::Find(id);
+    return property && property->kind == host::ValueKind::kColor;
 }
 
 template <class T>
@@ -77,7 +54,7 @@ STDMETHODIMP SelvaneControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DIS
     DISPPARAMS given = params ? *params : DISPPARAMS{};
     VARIANT as_unsigned;
     if ((flags & DISPATCH_PROPERTYPUT) && params && params->cArgs == 1 && params->rgvarg &&
-        (params->rgvarg[0].vt == VT_I4 || params->rgvarg[0].vt == VT_I2) && PutTakesUnsigned32(*type_info_.get(), id)) {
+        (params->rgvarg[0].vt == VT_I4 || params->rgvarg[0].vt == VT_I2) && IsColorProperty(id)) {
         const VARIANT& value = params->rgvarg[0];
         as_unsigned.vt = VT_UI4;
         as_unsigned.ulVal = static_cast<ULONG>(value.vt == VT_I4 ? value.lVal : static_cast<LONG>(value.iVal));
@@ -127,105 +104,16 @@ STDMETHODIMP SelvaneControl::RefreshFiles() {
     return Member([&] { logic_.RefreshFiles(); });
 }
 
-STDMETHODIMP SelvaneControl::get_BackColor(OLE_COLOR* color) {
-    RETURN_IF_FAILED(CheckOut(color));
-    return Member([&] { *color = logic_.BackColor(); });
-}
-
-STDMETHODIMP SelvaneControl::put_BackColor(OLE_COLOR color) {
-    return Member([&] { logic_.SetBackColor(color); });
-}
-
-STDMETHODIMP SelvaneControl::get_Path(BSTR* path) {
-    RETURN_IF_FAILED(CheckOut(path));
-    return Member([&] { *path = ToBstr(logic_.Path()); });
-}
-
-STDMETHODIMP SelvaneControl::put_Path(BSTR path) {
-    return Member([&] { logic_.SetPath(FromBstr(path)); });
-}
-
-STDMETHODIMP SelvaneControl::get_Label1Color(OLE_COLOR* color) {
-    RETURN_IF_FAILED(CheckOut(color));
-    return Member([&] { *color = logic_.Label1Color(); });
-}
-
-STDMETHODIMP SelvaneControl::put_Label1Color(OLE_COLOR color) {
-    return Member([&] { logic_.SetLabel1Color(color); });
-}
-
-STDMETHODIMP SelvaneControl::get_Label2Color(OLE_COLOR* color) {
-    RETURN_IF_FAILED(CheckOut(color));
-    return Member([&] { *color = logic_.Label2Color(); });
-}
-
-STDMETHODIMP SelvaneControl::put_Label2Color(OLE_COLOR color) {
-    return Member([&] { logic_.SetLabel2Color(color); });
-}
-
-STDMETHODIMP SelvaneControl::get_Label1Bold(VARIANT_BOOL* bold) {
-    RETURN_IF_FAILED(CheckOut(bold));
-    return Member([&] { *bold = AsVariantBool(logic_.Label1Bold()); });
-}
-
-STDMETHODIMP SelvaneControl::put_Label1Bold(VARIANT_BOOL bold) {
-    return Member([&] { logic_.SetLabel1Bold(bold); });
-}
-
-STDMETHODIMP SelvaneControl::get_Label2Bold(VARIANT_BOOL* bold) {
-    RETURN_IF_FAILED(CheckOut(bold));
-    return Member([&] { *bold = AsVariantBool(logic_.Label2Bold()); });
-}
-
-STDMETHODIMP SelvaneControl::put_Label2Bold(VARIANT_BOOL bold) {
-    return Member([&] { logic_.SetLabel2Bold(bold); });
-}
-
-// The flags keep the value given, as the logic stores it.
-STDMETHODIMP SelvaneControl::get_DirOnly(VARIANT_BOOL* dir_only) {
-    RETURN_IF_FAILED(CheckOut(dir_only));
-    return Member([&] { *dir_only = logic_.DirOnly(); });
-}
-
-STDMETHODIMP SelvaneControl::put_DirOnly(VARIANT_BOOL dir_only) {
-    return Member([&] { logic_.SetDirOnly(dir_only); });
-}
-
-STDMETHODIMP SelvaneControl::get_Server(VARIANT_BOOL* server) {
-    RETURN_IF_FAILED(CheckOut(server));
-    return Member([&] { *server = logic_.Server(); });
-}
-
-STDMETHODIMP SelvaneControl::put_Server(VARIANT_BOOL server) {
-    return Member([&] { logic_.SetServer(server); });
-}
-
-STDMETHODIMP SelvaneControl::get_Tips(VARIANT_BOOL* tips) {
-    RETURN_IF_FAILED(CheckOut(tips));
-    return Member([&] { *tips = logic_.Tips(); });
-}
-
-STDMETHODIMP SelvaneControl::put_Tips(VARIANT_BOOL tips) {
-    return Member([&] { logic_.SetTips(tips); });
-}
-
-STDMETHODIMP SelvaneControl::get_FileType(BSTR* pattern) {
-    RETURN_IF_FAILED(CheckOut(pattern));
-    return Member([&] { *pattern = ToBstr(logic_.FileType()); });
-}
-
-STDMETHODIMP SelvaneControl::put_FileType(BSTR pattern) {
-    return Member([&] { logic_.SetFileType(FromBstr(pattern)); });
-}
-
-STDMETHODIMP SelvaneControl::get_ShowHidden(VARIANT_BOOL* show_hidden) {
-    RETURN_IF_FAILED(CheckOut(show_hidden));
-    return Member([&] { *show_hidden = logic_.ShowHidden(); });
-}
-
-STDMETHODIMP SelvaneControl::put_ShowHidden(VARIANT_BOOL show_hidden) {
-    return Member([&] { logic_.SetShowHidden(show_hidden); });
-}
+#define SELVANE_DEFINE_PROPERTY(name, id, kind, initial)                                          \
+    STDMETHODIMP SelvaneControl::get_##name(ComValue<host::ValueKind::k##kind>::Type* out) {        \
+        RETURN_IF_FAILED(CheckOut(out));                                                            \
+        return Member([&] { *out = ComValue<host::ValueKind::k##kind>::From(logic_.name()); });     \
+    }                                                                                               \
+    STDMETHODIMP SelvaneControl::put_##name(ComValue<host::ValueKind::k##kind>::Type in) {          \
+        return Member([&] { logic_.Set##name(ComValue<host::ValueKind::k##kind>::To(in)); });       \
+    }
+SELVANE_PROPERTIES(SELVANE_DEFINE_PROPERTY)
+#undef SELVANE_DEFINE_PROPERTY
 
 // The dialog is modal, so an in-place container hears of it and holds back its own modeless
 // windows meanwhile. The frame is held here: the container may deactivate the control while the

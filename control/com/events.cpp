@@ -41,13 +41,11 @@ void SelvaneControl::RaiseEvent(DISPID id) {
     }
 }
 
-void SelvaneControl::PropertyChanged(const std::u16string& name) {
-    std::wstring wide = win32::Wide(name);
-    LPOLESTR names[] = {wide.data()};
-    DISPID id = DISPID_UNKNOWN;
-    if (FAILED(type_info_->GetIDsOfNames(names, 1, &id))) id = DISPID_UNKNOWN;
+void SelvaneControl::PropertyChanged(const host::Property& property) {
     SetDirty(true);
-    for (const ComPtr<IPropertyNotifySink>& sink : notifications_.Sinks<IPropertyNotifySink>()) sink->OnChanged(id);
+    for (const ComPtr<IPropertyNotifySink>& sink : notifications_.Sinks<IPropertyNotifySink>()) {
+        sink->OnChanged(property.dispatch_id);
+    }
     NotifyViewChanged();
 }
 

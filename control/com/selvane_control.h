@@ -12,6 +12,7 @@
 #include "control/com/com_base.h"
 #include "control/com/connection_points.h"
 #include "control/com/selvane_h.h"
+#include "control/members.h"
 #include "control/selvane.h"
 #include "host/win32/win32_host.h"
 
@@ -58,28 +59,12 @@ public:
     STDMETHODIMP FileExists(BSTR str, VARIANT_BOOL* exists) override;
     STDMETHODIMP DirExists(BSTR str, VARIANT_BOOL* exists) override;
     STDMETHODIMP RefreshFiles() override;
-    STDMETHODIMP get_BackColor(OLE_COLOR* color) override;
-    STDMETHODIMP put_BackColor(OLE_COLOR color) override;
-    STDMETHODIMP get_Path(BSTR* path) override;
-    STDMETHODIMP put_Path(BSTR path) override;
-    STDMETHODIMP get_Label1Color(OLE_COLOR* color) override;
-    STDMETHODIMP put_Label1Color(OLE_COLOR color) override;
-    STDMETHODIMP get_Label2Color(OLE_COLOR* color) override;
-    STDMETHODIMP put_Label2Color(OLE_COLOR color) override;
-    STDMETHODIMP get_Label1Bold(VARIANT_BOOL* bold) override;
-    STDMETHODIMP put_Label1Bold(VARIANT_BOOL bold) override;
-    STDMETHODIMP get_Label2Bold(VARIANT_BOOL* bold) override;
-    STDMETHODIMP put_Label2Bold(VARIANT_BOOL bold) override;
-    STDMETHODIMP get_DirOnly(VARIANT_BOOL* dir_only) override;
-    STDMETHODIMP put_DirOnly(VARIANT_BOOL dir_only) override;
-    STDMETHODIMP get_Server(VARIANT_BOOL* server) override;
-    STDMETHODIMP put_Server(VARIANT_BOOL server) override;
-    STDMETHODIMP get_Tips(VARIANT_BOOL* tips) override;
-    STDMETHODIMP put_Tips(VARIANT_BOOL tips) override;
-    STDMETHODIMP get_FileType(BSTR* pattern) override;
-    STDMETHODIMP put_FileType(BSTR pattern) override;
-    STDMETHODIMP get_ShowHidden(VARIANT_BOOL* show_hidden) override;
-    STDMETHODIMP put_ShowHidden(VARIANT_BOOL show_hidden) override;
+    // get_ and put_ for every property of the member table (control/members.h).
+#define SELVANE_DECLARE_PROPERTY(name, id, kind, initial)                          \
+    STDMETHODIMP get_##name(ComValue<host::ValueKind::k##kind>::Type* out) override; \
+    STDMETHODIMP put_##name(ComValue<host::ValueKind::k##kind>::Type in) override;
+    SELVANE_PROPERTIES(SELVANE_DECLARE_PROPERTY)
+#undef SELVANE_DECLARE_PROPERTY
     STDMETHODIMP AboutBox() override;
     STDMETHODIMP Refresh() override;
 
@@ -169,7 +154,7 @@ public:
 
 private:
     // host::Site: the logic's events and notifications, out to the container (events.cpp).
-    void PropertyChanged(const std::u16string& name) override;
+    void PropertyChanged(const host::Property& property) override;
     void RaiseClick() override;
     void RaiseDblClick() override;
     void ReportLoadError(const std::u16string& key, const RuntimeError& error) override;

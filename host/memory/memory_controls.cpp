@@ -273,6 +273,7 @@ void MemoryLabel::SetForeColor(Color color) { Put(u"ForeColor", fore_color_, col
 
 TruthValue MemoryLabel::FontBold() const { return Get(u"FontBold", bold_); }
 
-void MemoryLabel::SetFontBold(TruthValue bold) { Put(u"FontBold", bold_, bold); }
+// The font is bold or not, as a real label's is: any true value reads back as True.
+void MemoryLabel::SetFontBold(TruthValue bold) { Put(u"FontBold", bold_, ToTruth(IsTrue(bold))); }
 
 }  // namespace selvane::memory

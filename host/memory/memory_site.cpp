@@ -2,7 +2,9 @@
 
 namespace selvane::memory {
 
-void MemorySite::PropertyChanged(const std::u16string& name) { notifications.push_back(name); }
+void MemorySite::PropertyChanged(const host::Property& property) {
+    notifications.emplace_back(property.name);
+}
 
 void MemorySite::RaiseClick() {
     events.push_back(u"Click");

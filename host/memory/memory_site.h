@@ -13,7 +13,7 @@ namespace selvane::memory {
 
 class MemorySite : public host::Site {
 public:
-    void PropertyChanged(const std::u16string& name) override;
+    void PropertyChanged(const host::Property& property) override;
     // Recorded first, then the handler runs, so a handler that calls back into the control
     // sees its own event already in the record.
     void RaiseClick() override;

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "control/settings_record.h"
+#include "tests/common/property_names.h"
 #include "tests/fuzz/campaign.h"
 #include "tests/fuzz/record_damage.h"
 #include "tests/fuzz/worker_win32.h"
@@ -722,9 +723,7 @@ void DispatchCase(Random& random, std::uint64_t, volatile std::uint64_t& units) 
 
 // ---- persistence -----------------------------------------------------------------------------
 
-const std::vector<std::u16string> kKeys = {u"BackColor", u"Label1Color", u"Label2Color", u"Label1Bold",
-                                           u"Label2Bold", u"Path",        u"DirOnly",     u"Server",
-                                           u"Tips",       u"FileType",    u"ShowHidden"};
+const std::vector<std::u16string> kKeys = testing::PropertyNames();
 
 std::vector<std::uint8_t> BytesOf(IStream* stream) {
     STATSTG stat{};

@@ -21,6 +21,7 @@
 #include "host/memory/memory_host.h"
 #include "host/memory/memory_property_bag.h"
 #include "navigation/listing.h"
+#include "tests/common/property_names.h"
 #include "tests/fuzz/campaign.h"
 #include "tests/fuzz/record_damage.h"
 #include "tests/fuzz/worker_posix.h"
@@ -31,9 +32,11 @@ namespace {
 // ---- record ----------------------------------------------------------------------------------
 
 std::u16string RandomKey(Random& random) {
-    static const std::vector<std::u16string> keys = {u"BackColor", u"Label1Color", u"Label2Color", u"Label1Bold",
-                                                     u"Label2Bold", u"Path",        u"DirOnly",     u"Server",
-                                                     u"Tips",       u"FileType",    u"ShowHidden",  u"PATH"};
+    static const std::vector<std::u16string> keys = [] {
+        std::vector<std::u16string> names = testing::PropertyNames();
+        names.push_back(u"PATH");
+        return names;
+    }();
     if (!random.OneIn(4)) return random.Pick(keys);
     std::u16string key(static_cast<std::size_t>(random.Below(SettingsRecord::kMaxKeyLength + 3)), u'k');
     for (char16_t& unit : key) unit = static_cast<char16_t>(random.Below(0x10000));
@@ -157,9 +160,7 @@ memory::MemoryPropertyBag::Value RandomValue(Random& random) {
 }
 
 void RandomBag(Random& random, memory::MemoryPropertyBag& bag) {
-    static const std::vector<std::u16string> keys = {u"BackColor", u"Label1Color", u"Label2Color", u"Label1Bold",
-                                                     u"Label2Bold", u"Path",        u"DirOnly",     u"Server",
-                                                     u"Tips",       u"FileType",    u"ShowHidden"};
+    static const std::vector<std::u16string> keys = testing::PropertyNames();
     for (const std::u16string& key : keys) {
         if (random.OneIn(3)) bag.Set(key, RandomValue(random));
     }

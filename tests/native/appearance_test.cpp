@@ -60,6 +60,9 @@ TEST_F(AppearanceTest, ColoursAndBoldLiveInTheSurfaceAndLabels) {
     EXPECT_EQ(surface->Label2().ForeColor(), 0x0000FF00u);
     EXPECT_EQ(surface->Label1().ForeColor(), 0u);
     EXPECT_EQ(site.notifications, (Names{u"BackColor", u"Label1Bold", u"Label2Color"}));
+    // A label's font is bold or not: any true value reads back as True, as on Windows.
+    control->SetLabel2Bold(5);
+    EXPECT_EQ(control->Label2Bold(), kTrue);
 }
 
 TEST_F(AppearanceTest, ARefusedColourFailsWithoutNotifying) {

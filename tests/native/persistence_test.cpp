@@ -1,5 +1,6 @@
 // Saving and loading the control's settings.
 #include "control_fixture.h"
+#include "tests/common/property_names.h"
 
 namespace selvane::testing {
 namespace {
@@ -7,13 +8,20 @@ namespace {
 using PersistenceTest = ControlTest;
 using memory::MemoryPropertyBag;
 
+// Saved forms hold these names in this order; a new property may only be added after them.
 const Names kKeysInOrder = {u"BackColor", u"Label1Color", u"Label2Color", u"Label1Bold", u"Label2Bold", u"Path",
                             u"DirOnly",   u"Server",      u"Tips",        u"FileType",   u"ShowHidden"};
+
+TEST_F(PersistenceTest, TheMemberTableKeepsTheSavedNamesAndOrder) {
+    const Names table = PropertyNames();
+    ASSERT_GE(table.size(), kKeysInOrder.size());
+    EXPECT_EQ(Names(table.begin(), table.begin() + static_cast<std::ptrdiff_t>(kKeysInOrder.size())), kKeysInOrder);
+}
 
 TEST_F(PersistenceTest, AnEmptyStoreLoadsTheDefaults) {
     MemoryPropertyBag bag;
     CreateLoaded(bag);
-    EXPECT_EQ(bag.reads, kKeysInOrder);
+    EXPECT_EQ(bag.reads, PropertyNames());
     EXPECT_EQ(control->BackColor(), 0x8000000Fu);
     EXPECT_EQ(control->Label1Color(), 0u);
     EXPECT_EQ(control->Label2Color(), 0u);
@@ -34,7 +42,7 @@ TEST_F(PersistenceTest, ANewInstanceSavesEveryKeyInOrderAtItsDefault) {
     MemoryPropertyBag all;
     all.keep_defaults = true;
     control->WriteProperties(all);
-    EXPECT_EQ(all.writes, kKeysInOrder);
+    EXPECT_EQ(all.writes, PropertyNames());
     EXPECT_EQ(all.Get(u"Tips"), MemoryPropertyBag::Value(true));
     EXPECT_EQ(all.Get(u"BackColor"), MemoryPropertyBag::Value(static_cast<std::int32_t>(0x8000000F)));
 

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "control_fixture.h"
+#include "tests/common/property_names.h"
 
 namespace selvane::testing {
 namespace {
@@ -79,8 +80,7 @@ TEST_F(SettingsRecordTest, AControlsSettingsSurviveEncodingAndDecoding) {
     CreateNew();
     SettingsRecord defaults;
     control->WriteProperties(defaults);
-    EXPECT_EQ(defaults.Keys(), (Names{u"BackColor", u"Label1Color", u"Label2Color", u"Label1Bold", u"Label2Bold",
-                                      u"Path", u"DirOnly", u"Server", u"Tips", u"FileType", u"ShowHidden"}))
+    EXPECT_EQ(defaults.Keys(), PropertyNames())
         << "every key is kept, defaults included";
     std::string tags;
     for (const auto& key : defaults.Keys()) tags += static_cast<char>('0' + static_cast<int>(*defaults.TypeOf(key)));

@@ -8,14 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/property_names.h"
 #include "tests/windows/com_support.h"
 
 namespace selvane::testing {
 namespace {
 
-const std::vector<std::wstring> kKeys = {L"BackColor", L"Label1Color", L"Label2Color", L"Label1Bold",
-                                         L"Label2Bold", L"Path",        L"DirOnly",     L"Server",
-                                         L"Tips",       L"FileType",    L"ShowHidden"};
+const std::vector<std::wstring> kKeys = [] {
+    std::vector<std::wstring> keys;
+    for (const std::u16string& name : PropertyNames()) keys.emplace_back(name.begin(), name.end());
+    return keys;
+}();
 
 
 std::wstring Take(BSTR text) {

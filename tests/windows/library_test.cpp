@@ -5,6 +5,7 @@
 #include <olectl.h>
 
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "control/com/event_ids.h"
+#include "control/members.h"
 #include "tests/windows/com_support.h"
 
 namespace selvane::testing {
@@ -234,6 +236,70 @@ TEST_F(LibraryTest, TheDualInterfaceListsTheMembersInOrderWithTheirIdsAndHelp) {
     stdole->GetLibAttr(&stdole_attr);
     EXPECT_EQ(GuidText(stdole_attr->guid), L"{00020430-0000-0000-C000-000000000046}");
     stdole->ReleaseTLibAttr(stdole_attr);
+}
+
+// The kind of value a property's get returns, by its type in the library.
+host::ValueKind KindOfResult(ITypeInfo& info, const FUNCDESC& get) {
+    const TYPEDESC& pointer = get.lprgelemdescParam[0].tdesc;
+    if (pointer.vt != VT_PTR) return static_cast<host::ValueKind>(-1);
+    if (pointer.lptdesc->vt == VT_BOOL) return host::ValueKind::kTruth;
+    if (pointer.lptdesc->vt == VT_BSTR) return host::ValueKind::kText;
+    ComPtr<ITypeInfo> alias;
+    BSTR name = nullptr;
+    if (pointer.lptdesc->vt == VT_USERDEFINED && SUCCEEDED(info.GetRefTypeInfo(pointer.lptdesc->hreftype, alias.put())) &&
+        SUCCEEDED(alias->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr)) &&
+        Bstr(name) == L"OLE_COLOR") {
+        return host::ValueKind::kColor;
+    }
+    return static_cast<host::ValueKind>(-1);
+}
+
+// The logic's member table and the library describe the same properties: the same names,
+// identifiers and kinds, each with a get and a put, and none missing from either.
+TEST_F(LibraryTest, TheMemberTableAgreesWithTheLibrary) {
+    ComPtr<ITypeInfo> dispatch = TypeInfo(0);
+    HREFTYPE vtable_side = 0;
+    ASSERT_EQ(dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtable_side), S_OK);
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(dispatch->GetRefTypeInfo(vtable_side, info.put()), S_OK);
+    TypeAttr type(info.get());
+
+    struct Described {
+        MEMBERID id = 0;
+        host::ValueKind kind{};
+        bool put = false;
+    };
+    std::map<std::wstring, Described> library_properties;
+    for (UINT i = 0; i < type->cFuncs; ++i) {
+        FUNCDESC* function = nullptr;
+        ASSERT_EQ(info->GetFuncDesc(i, &function), S_OK);
+        BSTR name = nullptr;
+        UINT count = 0;
+        info->GetNames(function->memid, &name, 1, &count);
+        Described& described = library_properties[Bstr(name)];
+        if (function->invkind == INVOKE_PROPERTYGET) {
+            described.id = function->memid;
+            described.kind = KindOfResult(*info.get(), *function);
+        } else if (function->invkind == INVOKE_PROPERTYPUT) {
+            described.put = true;
+        }
+        info->ReleaseFuncDesc(function);
+    }
+    // Methods have neither a get nor a put.
+    for (auto it = library_properties.begin(); it != library_properties.end();) {
+        it = it->second.id == 0 ? library_properties.erase(it) : std::next(it);
+    }
+
+    ASSERT_EQ(library_properties.size(), std::size(members::kProperties));
+    for (const host::Property& property : members::kProperties) {
+        const std::wstring name(property.name.begin(), property.name.end());
+        SCOPED_TRACE(name);
+        const auto found = library_properties.find(name);
+        ASSERT_NE(found, library_properties.end()) << "not a property of the library";
+        EXPECT_EQ(found->second.id, property.dispatch_id);
+        EXPECT_EQ(found->second.kind, property.kind);
+        EXPECT_TRUE(found->second.put);
+    }
 }
 
 TEST_F(LibraryTest, NamesResolveToThePublishedIdsAndNothingElseDoes) {
