@@ -59,27 +59,55 @@ std::atomic<TraceListener> g_trace_listener{nullptr};
 
 void SetTraceListener(TraceListener listener) noexcept { g_trace_listener.store(listener); }
 
+namespace {
+
+// The file's last two components (navigation/file_list.cpp) say enough.
+std::string ShortFileName(const char* file) {
+    std::string where = file ? file : "?";
+    const std::size_t last = where.find_last_of("/\\");
+    if (last != std::string::npos && last > 0) {
+        const std::size_t folder = where.find_last_of("/\\", last - 1);
+        if (folder != std::string::npos) where.erase(0, folder + 1);
+    }
+    return where;
+}
+
+std::u16string Widen(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+// "<head>: error 76 (Path not found), system code 0x00000003", to the listener.
+void Tell(TraceListener listener, const std::string& head, const RuntimeError& error) {
+    char detail[64];
+    std::snprintf(detail, sizeof(detail), ": error %d", static_cast<int>(error.code()));
+    std::u16string text = Widen(head + detail) + u" (" + error.description() + u")";
+    if (error.system_code() != 0) {
+        std::snprintf(detail, sizeof(detail), ", system code 0x%08X", static_cast<unsigned>(error.system_code()));
+        text += Widen(detail);
+    }
+    listener(text);
+}
+
+}  // namespace
+
 void TraceSkipped(const char* file, int line, const RuntimeError& error) noexcept {
     const TraceListener listener = g_trace_listener.load();
     if (listener == nullptr) return;
     try {
-        // The file's last two components (navigation/file_list.cpp) say enough.
-        std::string where = file ? file : "?";
-        const std::size_t last = where.find_last_of("/\\");
-        if (last != std::string::npos && last > 0) {
-            const std::size_t folder = where.find_last_of("/\\", last - 1);
-            if (folder != std::string::npos) where.erase(0, folder + 1);
-        }
-        char detail[64];
-        std::snprintf(detail, sizeof(detail), ":%d: error %d", line, static_cast<int>(error.code()));
-        const std::string head = "selvane: skipped at " + where + detail;
-        std::u16string text(head.begin(), head.end());
-        text += u" (" + error.description() + u")";
-        if (error.system_code() != 0) {
-            std::snprintf(detail, sizeof(detail), ", system code 0x%08X", static_cast<unsigned>(error.system_code()));
-            text.append(detail, detail + std::strlen(detail));
-        }
-        listener(text);
+        Tell(listener, "selvane: skipped at " + ShortFileName(file) + ":" + std::to_string(line), error);
+    } catch (...) {
+    }
+}
+
+void TraceReturned(const char* function, const char* file, int line, const RuntimeError& error,
+                   std::uint32_t returned) noexcept {
+    const TraceListener listener = g_trace_listener.load();
+    if (listener == nullptr) return;
+    try {
+        char code[16];
+        std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(returned));
+        Tell(listener,
+             std::string("selvane: ") + (function ? function : "?") + " returned " + code + " at " +
+                 ShortFileName(file) + ":" + std::to_string(line),
+             error);
     } catch (...) {
     }
 }

@@ -67,5 +67,9 @@ using TraceListener = void (*)(const std::u16string& line);
 void SetTraceListener(TraceListener listener) noexcept;
 // Tells the listener, if any, that the step at file:line was skipped for the error.
 void TraceSkipped(const char* file, int line, const RuntimeError& error) noexcept;
+// Tells the listener, if any, that the call into the control named by function, at file:line,
+// failed with the error and answered its caller with the code returned (an HRESULT).
+void TraceReturned(const char* function, const char* file, int line, const RuntimeError& error,
+                   std::uint32_t returned) noexcept;
 
 }  // namespace selvane

@@ -22,4 +22,23 @@ HRESULT ReportError(HRESULT hr, const std::u16string& description, REFIID iid) n
     return hr;
 }
 
+HRESULT AnswerFailure(REFIID iid, const std::exception* e, const char* function, const char* file,
+                      int line) noexcept {
+    try {
+        HRESULT hr = E_UNEXPECTED;
+        RuntimeError error(errc::kIllegalFunctionCall);
+        if (e && dynamic_cast<const std::bad_alloc*>(e)) {
+            hr = E_OUTOFMEMORY;
+            error = RuntimeError(errc::kOutOfMemory);
+        } else if (e) {
+            error = AsRuntimeError(*e);
+            hr = HResultOf(error.code());
+        }
+        TraceReturned(function, file, line, error, static_cast<std::uint32_t>(hr));
+        return e ? ReportError(hr, error.description(), iid) : hr;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
 }  // namespace selvane::com

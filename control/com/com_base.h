@@ -108,22 +108,23 @@ inline HRESULT HResultOf(std::int32_t code) {
 // Gives the thread's error information the description, for the interface that failed. Returns hr.
 HRESULT ReportError(HRESULT hr, const std::u16string& description, REFIID iid) noexcept;
 
+// What a call into the control answers when it failed with e (nullptr: not a std::exception):
+// the failure's HRESULT, with error information and a trace line naming the call.
+HRESULT AnswerFailure(REFIID iid, const std::exception* e, const char* function, const char* file,
+                      int line) noexcept;
+
 // Runs a call into the control at a COM boundary: a failure becomes its HRESULT, with error
-// information carrying the run-time error's description.
+// information carrying the run-time error's description, and a trace line naming the call.
 template <class Action>
-HRESULT Guard(REFIID iid, Action&& action) noexcept {
+HRESULT Guard(REFIID iid, Action&& action, const char* function = __builtin_FUNCTION(),
+              const char* file = __builtin_FILE(), int line = __builtin_LINE()) noexcept {
     try {
         std::forward<Action>(action)();
         return S_OK;
-    } catch (const RuntimeError& e) {
-        return ReportError(HResultOf(e.code()), e.description(), iid);
-    } catch (const std::bad_alloc&) {
-        return ReportError(E_OUTOFMEMORY, DescribeError(errc::kOutOfMemory), iid);
     } catch (const std::exception& e) {
-        const RuntimeError error = AsRuntimeError(e);
-        return ReportError(HResultOf(error.code()), error.description(), iid);
+        return AnswerFailure(iid, &e, function, file, line);
     } catch (...) {
-        return E_UNEXPECTED;
+        return AnswerFailure(iid, nullptr, function, file, line);
     }
 }
 

@@ -181,10 +181,11 @@ private:
     // that calls members without starting the control first (a script host creates it and
     // calls it at once) gets a new instance's settings, as InitNew gives them.
     template <class Action>
-    HRESULT Member(Action&& action) noexcept {
+    HRESULT Member(Action&& action, const char* function = __builtin_FUNCTION(), const char* file = __builtin_FILE(),
+                   int line = __builtin_LINE()) noexcept {
         Call call(*this);
         if (!started_) StartNew();
-        return Guard(IID__Selvane, std::forward<Action>(action));
+        return Guard(IID__Selvane, std::forward<Action>(action), function, file, line);
     }
 
     // Lifecycle steps shared by the persistence interfaces (persist.cpp).
