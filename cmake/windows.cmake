@@ -20,7 +20,7 @@ add_library(selvane_win32_host STATIC
   host/win32/win32_forms.cpp
   host/win32/win32_shell.cpp
 )
-target_link_libraries(selvane_win32_host PUBLIC selvane_logic comctl32 shell32 mpr gdi32 user32 ole32 oleaut32 oleacc uuid)
+target_link_libraries(selvane_win32_host PUBLIC selvane_logic comctl32 shell32 shlwapi mpr gdi32 user32 ole32 oleaut32 oleacc uuid)
 
 # The control in a window of its own, printing its events.
 add_executable(selvane-window demo/selvane_window.cpp)
@@ -122,12 +122,12 @@ add_dependencies(selvane_ocx selvane_assembly_manifest)
 # The demo host
 # selvane-demo: an application hosting selvane.ocx by its ProgID in an AtlAxWin window of atl.dll,
 # as a developer's own program would, knowing only the registry and the type library (`make demo`).
-# It saves its tour's screenshot the way the Windows tests do (tests/windows/screenshot.cpp).
+# It saves its tour's screenshot with demo/screenshot.cpp, which the Windows tests use too.
 add_library(selvane_demo_host OBJECT
   demo/selvane_demo.cpp
   demo/atl_container.cpp
   demo/com_client.cpp
-  tests/windows/screenshot.cpp
+  demo/screenshot.cpp
 )
 add_dependencies(selvane_demo_host selvane_idl)
 target_include_directories(selvane_demo_host PRIVATE ${SELVANE_GENERATED} ${PROJECT_SOURCE_DIR})

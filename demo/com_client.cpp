@@ -5,14 +5,6 @@
 
 namespace selvane::demo {
 
-Bstr::Bstr(const std::wstring& text) : value_(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-
-BSTR* Bstr::put() {
-    ::SysFreeString(value_);
-    value_ = nullptr;
-    return &value_;
-}
-
 std::wstring DescribeFailure(IUnknown* object, REFIID iid, HRESULT hr) {
     std::wstring description;
     ComPtr<ISupportErrorInfo> support;

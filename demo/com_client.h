@@ -16,22 +16,7 @@ namespace selvane::demo {
 
 using com::ComPtr;
 
-// A BSTR that frees itself.
-class Bstr {
-public:
-    Bstr() = default;
-    explicit Bstr(const std::wstring& text);
-    ~Bstr() { ::SysFreeString(value_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-
-    BSTR get() const { return value_; }
-    BSTR* put();
-    std::wstring str() const { return value_ ? std::wstring(value_, ::SysStringLen(value_)) : std::wstring(); }
-
-private:
-    BSTR value_ = nullptr;
-};
+using win32::Bstr;
 
 // Why a call on the object's interface iid returned hr: the description the object left in the
 // thread's error information where it supports that, else the system's words, with the code.

@@ -32,7 +32,7 @@
 #include "control/com/event_ids.h"
 #include "demo/atl_container.h"
 #include "demo/com_client.h"
-#include "tests/windows/screenshot.h"
+#include "demo/screenshot.h"
 
 namespace selvane::demo {
 namespace {
@@ -173,7 +173,7 @@ private:
     HWND container_ = nullptr;
     HWND control_window_ = nullptr;
     HWND log_ = nullptr;
-    HFONT font_ = nullptr;
+    selvane::win32::UniqueFont font_;
     int log_width_ = 0;
 
     AtlContainer atl_;
@@ -196,7 +196,6 @@ private:
 
 DemoWindow::~DemoWindow() {
     if (window_) ::DestroyWindow(window_);
-    if (font_) ::DeleteObject(font_);
 }
 
 bool DemoWindow::Create(const std::wstring& start_path, bool tour, std::wstring* error) {
@@ -217,7 +216,7 @@ bool DemoWindow::Create(const std::wstring& start_path, bool tour, std::wstring*
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-        font_ = ::CreateFontIndirectW(&metrics.lfMessageFont);
+        font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
     }
 
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
@@ -259,7 +258,7 @@ HWND DemoWindow::Child(const wchar_t* window_class, const wchar_t* text, DWORD s
     HWND child = ::CreateWindowExW(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
                                    nullptr);
-    if (child && font_) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (child && font_) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     return child;
 }
 
@@ -531,12 +530,14 @@ void DemoWindow::Log(const std::wstring& line) {
     const LRESULT index = ::SendMessageW(log_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     if (index >= 0) ::SendMessageW(log_, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
     // Long lines scroll sideways.
-    if (HDC dc = ::GetDC(log_)) {
-        const HGDIOBJ previous = ::SelectObject(dc, font_ ? font_ : ::GetStockObject(DEFAULT_GUI_FONT));
+    const selvane::win32::WindowDC dc(log_);
+    if (dc.get()) {
         SIZE size{};
-        ::GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
-        ::SelectObject(dc, previous);
-        ::ReleaseDC(log_, dc);
+        {
+            const selvane::win32::SelectedObject in_font(dc.get(),
+                                                         font_ ? font_.get() : ::GetStockObject(DEFAULT_GUI_FONT));
+            ::GetTextExtentPoint32W(dc.get(), line.c_str(), static_cast<int>(line.size()), &size);
+        }
         if (size.cx + 8 > log_width_) {
             log_width_ = size.cx + 8;
             ::SendMessageW(log_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(log_width_), 0);
@@ -608,7 +609,7 @@ void CALLBACK VisitAbout(HWND, UINT, UINT_PTR timer, DWORD) {
     if (!dialog || !::IsWindowVisible(dialog)) return;
     ::KillTimer(nullptr, timer);
     about_visit.seen = true;
-    about_visit.screenshot = testing::SaveScreenshot(L"selvane-demo-about");
+    about_visit.screenshot = screenshots::SaveScreenshot(L"selvane-demo-about");
     ::SendMessageW(::FindWindowExW(dialog, nullptr, L"Button", nullptr), BM_CLICK, 0, 0);
 }
 
@@ -708,8 +709,8 @@ bool DemoWindow::Tour() {
     const std::wstring expected = std::wstring(kFolder) + L"\\" + kFile;
     Check(last_get_path_ == expected, L"GetPath returned " + last_get_path_);
 
-    const std::wstring folder = testing::ArtifactsFolder();
-    Check(testing::SaveScreenshot(L"selvane-demo"), L"screenshot " + folder + L"/selvane-demo.png");
+    const std::wstring folder = screenshots::ArtifactsFolder();
+    Check(screenshots::SaveScreenshot(L"selvane-demo"), L"screenshot " + folder + L"/selvane-demo.png");
 
     // The About dialog, through its button; the call returns when the dialog has closed.
     Log(L"tour: About...");

@@ -95,10 +95,12 @@ int wmain(int argc, wchar_t** argv) {
     ::RegisterClassExW(&frame_class);
 
     // The window's client area starts at the control's designed size.
-    const HDC screen = ::GetDC(nullptr);
-    RECT frame{0, 0, ::MulDiv(static_cast<int>(selvane::design::kSurfaceWidth), ::GetDeviceCaps(screen, LOGPIXELSX), 1440),
-               ::MulDiv(static_cast<int>(selvane::design::kSurfaceHeight), ::GetDeviceCaps(screen, LOGPIXELSY), 1440)};
-    ::ReleaseDC(nullptr, screen);
+    RECT frame{};
+    {
+        const selvane::win32::WindowDC screen(nullptr);
+        frame.right = ::MulDiv(static_cast<int>(selvane::design::kSurfaceWidth), ::GetDeviceCaps(screen.get(), LOGPIXELSX), 1440);
+        frame.bottom = ::MulDiv(static_cast<int>(selvane::design::kSurfaceHeight), ::GetDeviceCaps(screen.get(), LOGPIXELSY), 1440);
+    }
     ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
     HWND window = ::CreateWindowExW(0, L"SelvaneWindow", L"Selvane", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                                     CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,

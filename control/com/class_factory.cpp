@@ -9,7 +9,7 @@ namespace {
 
 class ClassFactory final : public IClassFactory {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
@@ -18,22 +18,22 @@ public:
         return S_OK;
     }
     // The factory is static: its references only keep the library loaded.
-    STDMETHODIMP_(ULONG) AddRef() override {
+    STDMETHODIMP_(ULONG) AddRef() noexcept override {
         LockModule();
         return 2;
     }
-    STDMETHODIMP_(ULONG) Release() override {
+    STDMETHODIMP_(ULONG) Release() noexcept override {
         UnlockModule();
         return 1;
     }
 
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) noexcept override {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
         return CreateSelvaneControl(iid, object);
     }
-    STDMETHODIMP LockServer(BOOL lock) override {
+    STDMETHODIMP LockServer(BOOL lock) noexcept override {
         if (lock) {
             LockModule();
         } else {

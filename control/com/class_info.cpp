@@ -4,9 +4,9 @@
 
 namespace selvane::com {
 
-STDMETHODIMP SelvaneControl::GetClassInfo(ITypeInfo** info) { return LoadTypeInfo(CLSID_Selvane, info); }
+STDMETHODIMP SelvaneControl::GetClassInfo(ITypeInfo** info) noexcept { return LoadTypeInfo(CLSID_Selvane, info); }
 
-STDMETHODIMP SelvaneControl::GetGUID(DWORD kind, GUID* guid) {
+STDMETHODIMP SelvaneControl::GetGUID(DWORD kind, GUID* guid) noexcept {
     if (!guid) return E_POINTER;
     *guid = GUID_NULL;
     if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
@@ -14,7 +14,7 @@ STDMETHODIMP SelvaneControl::GetGUID(DWORD kind, GUID* guid) {
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::InterfaceSupportsErrorInfo(REFIID iid) {
+STDMETHODIMP SelvaneControl::InterfaceSupportsErrorInfo(REFIID iid) noexcept {
     return ::IsEqualIID(iid, IID__Selvane) ? S_OK : S_FALSE;
 }
 

@@ -14,6 +14,7 @@
 #include "host/error.h"
 #include "host/property.h"
 #include "host/types.h"
+#include "host/win32/handles.h"
 
 #define RETURN_IF_FAILED(expr)              \
     do {                                    \
@@ -23,52 +24,7 @@
 
 namespace selvane::com {
 
-// An interface pointer that holds one reference.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(T* pointer) : pointer_(pointer) {  // NOLINT: adopts by adding a reference
-        if (pointer_) pointer_->AddRef();
-    }
-    ComPtr(const ComPtr& other) : ComPtr(other.pointer_) {}
-    ComPtr(ComPtr&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
-    ComPtr& operator=(ComPtr other) noexcept {
-        std::swap(pointer_, other.pointer_);
-        return *this;
-    }
-    ~ComPtr() { reset(); }
-
-    // Takes over a reference the caller holds, such as a new object's first.
-    static ComPtr Adopt(T* pointer) {
-        ComPtr result;
-        result.pointer_ = pointer;
-        return result;
-    }
-
-    T* get() const { return pointer_; }
-    T* operator->() const { return pointer_; }
-    explicit operator bool() const { return pointer_ != nullptr; }
-    void reset() {
-        if (T* old = std::exchange(pointer_, nullptr)) old->Release();
-    }
-    // For an out-parameter: releases what is held first.
-    T** put() {
-        reset();
-        return &pointer_;
-    }
-    // Hands the reference to the caller.
-    T* detach() { return std::exchange(pointer_, nullptr); }
-
-    template <class U>
-    HRESULT As(ComPtr<U>* other) const {
-        if (!pointer_) return E_POINTER;
-        return pointer_->QueryInterface(__uuidof(U), reinterpret_cast<void**>(other->put()));
-    }
-
-private:
-    T* pointer_ = nullptr;
-};
+using win32::ComPtr;
 
 inline std::u16string FromBstr(BSTR text) {
     return text ? std::u16string(reinterpret_cast<const char16_t*>(text), ::SysStringLen(text)) : std::u16string();

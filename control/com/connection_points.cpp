@@ -22,7 +22,7 @@ public:
         UnlockModule();
     }
 
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, kIid)) return E_NOINTERFACE;
@@ -30,14 +30,14 @@ public:
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
+    STDMETHODIMP_(ULONG) AddRef() noexcept override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
+    STDMETHODIMP_(ULONG) Release() noexcept override {
         const LONG refs = ::InterlockedDecrement(&refs_);
         if (refs == 0) delete this;
         return static_cast<ULONG>(refs);
     }
 
-    STDMETHODIMP Next(ULONG count, Item* items, ULONG* fetched) override {
+    STDMETHODIMP Next(ULONG count, Item* items, ULONG* fetched) noexcept override {
         if (!items || (count > 1 && !fetched)) return E_POINTER;
         ULONG done = 0;
         for (; done < count && position_ < items_.size(); ++done, ++position_) {
@@ -47,16 +47,16 @@ public:
         if (fetched) *fetched = done;
         return done == count ? S_OK : S_FALSE;
     }
-    STDMETHODIMP Skip(ULONG count) override {
+    STDMETHODIMP Skip(ULONG count) noexcept override {
         const std::size_t left = items_.size() - position_;
         position_ += count < left ? count : left;
         return count <= left ? S_OK : S_FALSE;
     }
-    STDMETHODIMP Reset() override {
+    STDMETHODIMP Reset() noexcept override {
         position_ = 0;
         return S_OK;
     }
-    STDMETHODIMP Clone(Enum** clone) override {
+    STDMETHODIMP Clone(Enum** clone) noexcept override {
         if (!clone) return E_POINTER;
         *clone = nullptr;
         try {
@@ -83,7 +83,7 @@ using PointEnumerator = Enumerator<IEnumConnectionPoints, IConnectionPoint*, IID
 
 }  // namespace
 
-STDMETHODIMP ConnectionPoint::QueryInterface(REFIID iid, void** object) {
+STDMETHODIMP ConnectionPoint::QueryInterface(REFIID iid, void** object) noexcept {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, IID_IConnectionPoint)) return E_NOINTERFACE;
@@ -92,20 +92,20 @@ STDMETHODIMP ConnectionPoint::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-STDMETHODIMP ConnectionPoint::GetConnectionInterface(IID* iid) {
+STDMETHODIMP ConnectionPoint::GetConnectionInterface(IID* iid) noexcept {
     if (!iid) return E_POINTER;
     *iid = iid_;
     return S_OK;
 }
 
-STDMETHODIMP ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
+STDMETHODIMP ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) noexcept {
     if (!container) return E_POINTER;
     *container = &owner_;
     owner_.AddRef();
     return S_OK;
 }
 
-STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
+STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) noexcept {
     if (!cookie) return E_POINTER;
     *cookie = 0;
     if (!sink) return E_POINTER;
@@ -124,7 +124,7 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     return S_OK;
 }
 
-STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
+STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) noexcept {
     for (auto it = connections_.begin(); it != connections_.end(); ++it) {
         if (it->cookie == cookie) {
             // The sink's release may call back into the control: let it go after the list is whole.
@@ -136,7 +136,7 @@ STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
     return CONNECT_E_NOCONNECTION;
 }
 
-STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** connections) {
+STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** connections) noexcept {
     if (!connections) return E_POINTER;
     *connections = nullptr;
     try {

@@ -18,15 +18,15 @@ public:
     ConnectionPoint(IConnectionPointContainer& owner, REFIID iid, Kind kind = Kind::kInterface)
         : owner_(owner), iid_(iid), kind_(kind) {}
 
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return owner_.AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return owner_.Release(); }
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override;
+    STDMETHODIMP_(ULONG) AddRef() noexcept override { return owner_.AddRef(); }
+    STDMETHODIMP_(ULONG) Release() noexcept override { return owner_.Release(); }
 
-    STDMETHODIMP GetConnectionInterface(IID* iid) override;
-    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override;
-    STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override;
-    STDMETHODIMP Unadvise(DWORD cookie) override;
-    STDMETHODIMP EnumConnections(IEnumConnections** connections) override;
+    STDMETHODIMP GetConnectionInterface(IID* iid) noexcept override;
+    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) noexcept override;
+    STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) noexcept override;
+    STDMETHODIMP Unadvise(DWORD cookie) noexcept override;
+    STDMETHODIMP EnumConnections(IEnumConnections** connections) noexcept override;
 
     // The sinks connected now, each queried for the outgoing interface. A copy, so that a sink
     // may connect or disconnect while the others are being called.

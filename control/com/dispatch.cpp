@@ -23,13 +23,13 @@ HRESULT CheckOut(T* out) {
 
 }  // namespace
 
-STDMETHODIMP SelvaneControl::GetTypeInfoCount(UINT* count) {
+STDMETHODIMP SelvaneControl::GetTypeInfoCount(UINT* count) noexcept {
     if (!count) return E_POINTER;
     *count = 1;
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+STDMETHODIMP SelvaneControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) noexcept {
     if (!info) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
@@ -38,7 +38,7 @@ STDMETHODIMP SelvaneControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+STDMETHODIMP SelvaneControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) noexcept {
     if (!::IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     return ::DispGetIDsOfNames(type_info_.get(), names, count, ids);
 }
@@ -47,7 +47,7 @@ STDMETHODIMP SelvaneControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT cou
 // script languages hold them: &H8000000F reads back as it was written, and Wine's VBScript
 // can't compute with unsigned values at all. Early-bound callers keep OLE_COLOR.
 STDMETHODIMP SelvaneControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                    EXCEPINFO* exception, UINT* argument_error) {
+                                    EXCEPINFO* exception, UINT* argument_error) noexcept {
     if (!::IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     Call call(*this);
     ::SetErrorInfo(0, nullptr);
@@ -75,41 +75,41 @@ STDMETHODIMP SelvaneControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DIS
     return hr;
 }
 
-STDMETHODIMP SelvaneControl::GetPath(BSTR* path) {
+STDMETHODIMP SelvaneControl::GetPath(BSTR* path) noexcept {
     RETURN_IF_FAILED(CheckOut(path));
     return Member([&] { *path = ToBstr(logic_.GetPath()); });
 }
 
-STDMETHODIMP SelvaneControl::FileSelected(VARIANT_BOOL* selected) {
+STDMETHODIMP SelvaneControl::FileSelected(VARIANT_BOOL* selected) noexcept {
     RETURN_IF_FAILED(CheckOut(selected));
     return Member([&] { *selected = AsVariantBool(logic_.FileSelected()); });
 }
 
-STDMETHODIMP SelvaneControl::PathOnly(BSTR str, BSTR* directory) {
+STDMETHODIMP SelvaneControl::PathOnly(BSTR str, BSTR* directory) noexcept {
     RETURN_IF_FAILED(CheckOut(directory));
     return Member([&] { *directory = ToBstr(logic_.PathOnly(FromBstr(str))); });
 }
 
-STDMETHODIMP SelvaneControl::FileExists(BSTR str, VARIANT_BOOL* exists) {
+STDMETHODIMP SelvaneControl::FileExists(BSTR str, VARIANT_BOOL* exists) noexcept {
     RETURN_IF_FAILED(CheckOut(exists));
     return Member([&] { *exists = AsVariantBool(logic_.FileExists(FromBstr(str))); });
 }
 
-STDMETHODIMP SelvaneControl::DirExists(BSTR str, VARIANT_BOOL* exists) {
+STDMETHODIMP SelvaneControl::DirExists(BSTR str, VARIANT_BOOL* exists) noexcept {
     RETURN_IF_FAILED(CheckOut(exists));
     return Member([&] { *exists = AsVariantBool(logic_.DirExists(FromBstr(str))); });
 }
 
-STDMETHODIMP SelvaneControl::RefreshFiles() {
+STDMETHODIMP SelvaneControl::RefreshFiles() noexcept {
     return Member([&] { logic_.RefreshFiles(); });
 }
 
 #define SELVANE_DEFINE_PROPERTY(name, id, kind, initial)                                          \
-    STDMETHODIMP SelvaneControl::get_##name(ComValue<host::ValueKind::k##kind>::Type* out) {        \
+    STDMETHODIMP SelvaneControl::get_##name(ComValue<host::ValueKind::k##kind>::Type* out) noexcept {      \
         RETURN_IF_FAILED(CheckOut(out));                                                            \
         return Member([&] { *out = ComValue<host::ValueKind::k##kind>::From(logic_.name()); });     \
     }                                                                                               \
-    STDMETHODIMP SelvaneControl::put_##name(ComValue<host::ValueKind::k##kind>::Type in) {          \
+    STDMETHODIMP SelvaneControl::put_##name(ComValue<host::ValueKind::k##kind>::Type in) noexcept {       \
         return Member([&] { logic_.Set##name(ComValue<host::ValueKind::k##kind>::To(in)); });       \
     }
 SELVANE_PROPERTIES(SELVANE_DEFINE_PROPERTY)
@@ -118,7 +118,7 @@ SELVANE_PROPERTIES(SELVANE_DEFINE_PROPERTY)
 // The dialog is modal, so an in-place container hears of it and holds back its own modeless
 // windows meanwhile. The frame is held here: the container may deactivate the control while the
 // dialog is open.
-STDMETHODIMP SelvaneControl::AboutBox() {
+STDMETHODIMP SelvaneControl::AboutBox() noexcept {
     return Member([&] {
         const ComPtr<IOleInPlaceFrame> frame = frame_;
         if (frame) frame->EnableModeless(FALSE);
@@ -127,7 +127,7 @@ STDMETHODIMP SelvaneControl::AboutBox() {
     });
 }
 
-STDMETHODIMP SelvaneControl::Refresh() {
+STDMETHODIMP SelvaneControl::Refresh() noexcept {
     return Member([&] { logic_.Refresh(); });
 }
 

@@ -8,11 +8,11 @@
 
 namespace selvane::com {
 
-STDMETHODIMP SelvaneControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
+STDMETHODIMP SelvaneControl::EnumConnectionPoints(IEnumConnectionPoints** points) noexcept {
     return EnumerateConnectionPoints({&events_, &notifications_}, points);
 }
 
-STDMETHODIMP SelvaneControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
+STDMETHODIMP SelvaneControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) noexcept {
     if (!point) return E_POINTER;
     *point = nullptr;
     if (::IsEqualIID(iid, DIID___Selvane)) {
@@ -53,15 +53,12 @@ void SelvaneControl::ReportLoadError(const std::u16string& key, const RuntimeErr
     if (!load_log_) return;
     EXCEPINFO info{};
     info.scode = HResultOf(error.code());
-    try {
-        info.bstrSource = ToBstr(u"Selvane_OCX.Selvane");
-        info.bstrDescription = ToBstr(error.description());
-    } catch (...) {
-    }
+    const win32::Bstr source(L"Selvane_OCX.Selvane");
+    const win32::Bstr description(win32::Wide(error.description()));
+    info.bstrSource = source.get();
+    info.bstrDescription = description.get();
     const std::wstring wide = win32::Wide(key);
     load_log_->AddError(wide.c_str(), &info);
-    ::SysFreeString(info.bstrSource);
-    ::SysFreeString(info.bstrDescription);
 }
 
 }  // namespace selvane::com

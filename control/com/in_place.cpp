@@ -62,15 +62,15 @@ void SelvaneControl::OnFocusEntered() {
     if (in_place_active_ && !ui_active_ && in_place_site_) EnterUIActive();
 }
 
-STDMETHODIMP SelvaneControl::GetWindow(HWND* window) {
+STDMETHODIMP SelvaneControl::GetWindow(HWND* window) noexcept {
     if (!window) return E_POINTER;
     *window = in_place_active_ ? win32_.surface.hwnd() : nullptr;
     return *window ? S_OK : E_FAIL;
 }
 
-STDMETHODIMP SelvaneControl::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+STDMETHODIMP SelvaneControl::ContextSensitiveHelp(BOOL) noexcept { return E_NOTIMPL; }
 
-STDMETHODIMP SelvaneControl::InPlaceDeactivate() {
+STDMETHODIMP SelvaneControl::InPlaceDeactivate() noexcept {
     if (!in_place_active_) return S_OK;
     Call call(*this);
     UIDeactivate();
@@ -83,7 +83,7 @@ STDMETHODIMP SelvaneControl::InPlaceDeactivate() {
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::UIDeactivate() {
+STDMETHODIMP SelvaneControl::UIDeactivate() noexcept {
     if (!ui_active_) return S_OK;
     Call call(*this);
     ui_active_ = false;
@@ -93,7 +93,7 @@ STDMETHODIMP SelvaneControl::UIDeactivate() {
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::SetObjectRects(LPCRECT position, LPCRECT) {
+STDMETHODIMP SelvaneControl::SetObjectRects(LPCRECT position, LPCRECT) noexcept {
     if (!position) return E_POINTER;
     if (!in_place_active_) return E_UNEXPECTED;
     Call call(*this);
@@ -104,11 +104,11 @@ STDMETHODIMP SelvaneControl::SetObjectRects(LPCRECT position, LPCRECT) {
     });
 }
 
-STDMETHODIMP SelvaneControl::ReactivateAndUndo() { return INPLACE_E_NOTUNDOABLE; }
+STDMETHODIMP SelvaneControl::ReactivateAndUndo() noexcept { return INPLACE_E_NOTUNDOABLE; }
 
 // Keys the control has no use for, Tab past its last child among them, go to the container's
 // IOleControlSite, so that a container without a dialog manager of its own moves its focus.
-STDMETHODIMP SelvaneControl::TranslateAccelerator(LPMSG message) {
+STDMETHODIMP SelvaneControl::TranslateAccelerator(LPMSG message) noexcept {
     if (!message) return E_POINTER;
     Call call(*this);
     if (win32_.surface.TranslateKeyboard(*message)) return S_OK;
@@ -120,12 +120,12 @@ STDMETHODIMP SelvaneControl::TranslateAccelerator(LPMSG message) {
     return control_site->TranslateAccelerator(message, modifiers) == S_OK ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP SelvaneControl::OnFrameWindowActivate(BOOL) { return S_OK; }
+STDMETHODIMP SelvaneControl::OnFrameWindowActivate(BOOL) noexcept { return S_OK; }
 
-STDMETHODIMP SelvaneControl::OnDocWindowActivate(BOOL) { return S_OK; }
+STDMETHODIMP SelvaneControl::OnDocWindowActivate(BOOL) noexcept { return S_OK; }
 
-STDMETHODIMP SelvaneControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }
+STDMETHODIMP SelvaneControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) noexcept { return S_OK; }
 
-STDMETHODIMP SelvaneControl::EnableModeless(BOOL) { return S_OK; }
+STDMETHODIMP SelvaneControl::EnableModeless(BOOL) noexcept { return S_OK; }
 
 }  // namespace selvane::com

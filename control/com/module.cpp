@@ -15,6 +15,27 @@ namespace {
 // Apartment-threaded, but a container may create instances on several threads.
 LONG g_locks = 0;
 
+// The embedded type library, once loaded; it holds one reference.
+ITypeLib* g_library = nullptr;
+
+HRESULT TypeLibrary(ITypeLib** library) {
+    *library = static_cast<ITypeLib*>(::InterlockedCompareExchangePointer(reinterpret_cast<void**>(&g_library), nullptr, nullptr));
+    if (!*library) {
+        ITypeLib* loaded = nullptr;
+        RETURN_IF_FAILED(::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &loaded));
+        // Another thread may have been first: keep its copy and let go of this one.
+        ITypeLib* first = static_cast<ITypeLib*>(
+            ::InterlockedCompareExchangePointer(reinterpret_cast<void**>(&g_library), loaded, nullptr));
+        if (first) {
+            loaded->Release();
+            loaded = first;
+        }
+        *library = loaded;
+    }
+    (*library)->AddRef();
+    return S_OK;
+}
+
 }  // namespace
 
 void LockModule() noexcept { ::InterlockedIncrement(&g_locks); }
@@ -39,7 +60,7 @@ HRESULT LoadTypeInfo(REFGUID guid, ITypeInfo** info) noexcept {
     *info = nullptr;
     try {
         ComPtr<ITypeLib> library;
-        RETURN_IF_FAILED(::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, library.put()));
+        RETURN_IF_FAILED(TypeLibrary(library.put()));
         return library->GetTypeInfoOfGuid(guid, info);
     } catch (...) {
         return E_OUTOFMEMORY;
@@ -49,6 +70,18 @@ HRESULT LoadTypeInfo(REFGUID guid, ITypeInfo** info) noexcept {
 }  // namespace selvane::com
 
 using namespace selvane::com;
+
+// Unloaded by FreeLibrary (reserved is null), the library lets go of its type library. At
+// process exit the system's own libraries may be gone already, so it leaves it.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        if (ITypeLib* library = static_cast<ITypeLib*>(
+                ::InterlockedExchangePointer(reinterpret_cast<void**>(&g_library), nullptr))) {
+            library->Release();
+        }
+    }
+    return TRUE;
+}
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
     if (!object) return E_POINTER;

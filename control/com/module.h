@@ -25,8 +25,8 @@ void LockModule() noexcept;
 void UnlockModule() noexcept;
 bool ModuleInUse() noexcept;
 
-// The type information of one type in the library's embedded type library, loaded once per
-// call (the system caches the library itself).
+// The type information of one type in the library's embedded type library. The type library is
+// read once per process, at the first call, and let go when the library is unloaded.
 HRESULT LoadTypeInfo(REFGUID guid, ITypeInfo** info) noexcept;
 
 // The full path of this library, for registration.

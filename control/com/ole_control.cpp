@@ -19,7 +19,7 @@ WORD AccessKey(HWND button) {
 
 }  // namespace
 
-STDMETHODIMP SelvaneControl::GetControlInfo(CONTROLINFO* info) {
+STDMETHODIMP SelvaneControl::GetControlInfo(CONTROLINFO* info) noexcept {
     if (!info) return E_POINTER;
     if (info->cb < sizeof(CONTROLINFO)) return E_INVALIDARG;
     const WORD key = AccessKey(win32_.surface.ChildWindowOf(u"Command1"));
@@ -28,15 +28,15 @@ STDMETHODIMP SelvaneControl::GetControlInfo(CONTROLINFO* info) {
         alt_key.fVirt = FALT | FVIRTKEY;
         alt_key.key = key;
         alt_key.cmd = 1;
-        accelerators_ = ::CreateAcceleratorTableW(&alt_key, 1);
+        accelerators_.reset(::CreateAcceleratorTableW(&alt_key, 1));
     }
-    info->hAccel = accelerators_;
+    info->hAccel = accelerators_.get();
     info->cAccel = accelerators_ ? 1 : 0;
     info->dwFlags = 0;
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::OnMnemonic(LPMSG message) {
+STDMETHODIMP SelvaneControl::OnMnemonic(LPMSG message) noexcept {
     if (!message) return E_POINTER;
     Call call(*this);
     // The container matched its message against the table; the surface presses the button
@@ -50,9 +50,9 @@ STDMETHODIMP SelvaneControl::OnMnemonic(LPMSG message) {
     return win32_.surface.TranslateKeyboard(as_char) ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP SelvaneControl::OnAmbientPropertyChange(DISPID) { return S_OK; }
+STDMETHODIMP SelvaneControl::OnAmbientPropertyChange(DISPID) noexcept { return S_OK; }
 
-STDMETHODIMP SelvaneControl::FreezeEvents(BOOL freeze) {
+STDMETHODIMP SelvaneControl::FreezeEvents(BOOL freeze) noexcept {
     if (freeze) {
         ++frozen_events_;
     } else if (frozen_events_ > 0) {

@@ -13,29 +13,27 @@ int HimetricToPixels(LONG himetric, int dpi) { return ::MulDiv(himetric, dpi, kH
 LONG PixelsToHimetric(int pixels, int dpi) { return ::MulDiv(pixels, kHimetricPerInch, dpi); }
 
 int ScreenDpi(int index) {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, index);
-    ::ReleaseDC(nullptr, screen);
-    return dpi;
+    const win32::WindowDC screen(nullptr);
+    return ::GetDeviceCaps(screen.get(), index);
 }
 
 }  // namespace
 
-STDMETHODIMP SelvaneControl::SetClientSite(IOleClientSite* site) {
+STDMETHODIMP SelvaneControl::SetClientSite(IOleClientSite* site) noexcept {
     client_site_ = site;
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::GetClientSite(IOleClientSite** site) {
+STDMETHODIMP SelvaneControl::GetClientSite(IOleClientSite** site) noexcept {
     if (!site) return E_POINTER;
     *site = client_site_.get();
     if (*site) (*site)->AddRef();
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
+STDMETHODIMP SelvaneControl::SetHostNames(LPCOLESTR, LPCOLESTR) noexcept { return S_OK; }
 
-STDMETHODIMP SelvaneControl::Close(DWORD save_option) {
+STDMETHODIMP SelvaneControl::Close(DWORD save_option) noexcept {
     Call call(*this);
     if (client_site_ && dirty_ &&
         (save_option == OLECLOSE_SAVEIFDIRTY || save_option == OLECLOSE_PROMPTSAVE)) {
@@ -46,23 +44,23 @@ STDMETHODIMP SelvaneControl::Close(DWORD save_option) {
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::SetMoniker(DWORD, IMoniker*) { return E_NOTIMPL; }
+STDMETHODIMP SelvaneControl::SetMoniker(DWORD, IMoniker*) noexcept { return E_NOTIMPL; }
 
-STDMETHODIMP SelvaneControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+STDMETHODIMP SelvaneControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) noexcept {
     if (!moniker) return E_POINTER;
     *moniker = nullptr;
     return E_NOTIMPL;
 }
 
-STDMETHODIMP SelvaneControl::InitFromData(IDataObject*, BOOL, DWORD) { return E_NOTIMPL; }
+STDMETHODIMP SelvaneControl::InitFromData(IDataObject*, BOOL, DWORD) noexcept { return E_NOTIMPL; }
 
-STDMETHODIMP SelvaneControl::GetClipboardData(DWORD, IDataObject** data) {
+STDMETHODIMP SelvaneControl::GetClipboardData(DWORD, IDataObject** data) noexcept {
     if (!data) return E_POINTER;
     *data = nullptr;
     return E_NOTIMPL;
 }
 
-STDMETHODIMP SelvaneControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT position) {
+STDMETHODIMP SelvaneControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT position) noexcept {
     Call call(*this);
     switch (verb) {
     case OLEIVERB_PRIMARY:
@@ -87,26 +85,26 @@ STDMETHODIMP SelvaneControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG
 
 // No verbs are registered, and containers are told so as the interface says: Wine's
 // OleRegEnumVerbs answers that the key is missing instead.
-STDMETHODIMP SelvaneControl::EnumVerbs(IEnumOLEVERB** verbs) {
+STDMETHODIMP SelvaneControl::EnumVerbs(IEnumOLEVERB** verbs) noexcept {
     const HRESULT hr = ::OleRegEnumVerbs(CLSID_Selvane, verbs);
     return hr == REGDB_E_KEYMISSING ? OLEOBJ_E_NOVERBS : hr;
 }
 
-STDMETHODIMP SelvaneControl::Update() { return S_OK; }
+STDMETHODIMP SelvaneControl::Update() noexcept { return S_OK; }
 
-STDMETHODIMP SelvaneControl::IsUpToDate() { return S_OK; }
+STDMETHODIMP SelvaneControl::IsUpToDate() noexcept { return S_OK; }
 
-STDMETHODIMP SelvaneControl::GetUserClassID(CLSID* clsid) {
+STDMETHODIMP SelvaneControl::GetUserClassID(CLSID* clsid) noexcept {
     if (!clsid) return E_POINTER;
     *clsid = CLSID_Selvane;
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::GetUserType(DWORD form, LPOLESTR* name) {
+STDMETHODIMP SelvaneControl::GetUserType(DWORD form, LPOLESTR* name) noexcept {
     return ::OleRegGetUserType(CLSID_Selvane, form, name);
 }
 
-STDMETHODIMP SelvaneControl::SetExtent(DWORD aspect, SIZEL* size) {
+STDMETHODIMP SelvaneControl::SetExtent(DWORD aspect, SIZEL* size) noexcept {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!size) return E_POINTER;
     if (size->cx <= 0 || size->cy <= 0) return E_INVALIDARG;
@@ -125,39 +123,39 @@ STDMETHODIMP SelvaneControl::SetExtent(DWORD aspect, SIZEL* size) {
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::GetExtent(DWORD aspect, SIZEL* size) {
+STDMETHODIMP SelvaneControl::GetExtent(DWORD aspect, SIZEL* size) noexcept {
     if (!size) return E_POINTER;
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     *size = extent_;
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::Advise(IAdviseSink* sink, DWORD* connection) {
+STDMETHODIMP SelvaneControl::Advise(IAdviseSink* sink, DWORD* connection) noexcept {
     if (!connection) return E_POINTER;
     *connection = 0;
     if (!advise_holder_) RETURN_IF_FAILED(::CreateOleAdviseHolder(advise_holder_.put()));
     return advise_holder_->Advise(sink, connection);
 }
 
-STDMETHODIMP SelvaneControl::Unadvise(DWORD connection) {
+STDMETHODIMP SelvaneControl::Unadvise(DWORD connection) noexcept {
     if (!advise_holder_) return OLE_E_NOCONNECTION;
     return advise_holder_->Unadvise(connection);
 }
 
-STDMETHODIMP SelvaneControl::EnumAdvise(IEnumSTATDATA** advise) {
+STDMETHODIMP SelvaneControl::EnumAdvise(IEnumSTATDATA** advise) noexcept {
     if (!advise) return E_POINTER;
     *advise = nullptr;
     if (!advise_holder_) return S_FALSE;
     return advise_holder_->EnumAdvise(advise);
 }
 
-STDMETHODIMP SelvaneControl::GetMiscStatus(DWORD, DWORD* status) {
+STDMETHODIMP SelvaneControl::GetMiscStatus(DWORD, DWORD* status) noexcept {
     if (!status) return E_POINTER;
     *status = kMiscStatus;
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }
+STDMETHODIMP SelvaneControl::SetColorScheme(LOGPALETTE*) noexcept { return E_NOTIMPL; }
 
 void SelvaneControl::ApplyPixelSize(int width, int height) {
     win32_.surface.SetPixelSize(width, height);

@@ -39,13 +39,13 @@ HRESULT ReadFully(IStream& stream, std::uint8_t* data, ULONG size, ULONG* got) {
 
 }  // namespace
 
-STDMETHODIMP SelvaneControl::GetClassID(CLSID* clsid) {
+STDMETHODIMP SelvaneControl::GetClassID(CLSID* clsid) noexcept {
     if (!clsid) return E_POINTER;
     *clsid = CLSID_Selvane;
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::IsDirty() { return dirty_ ? S_OK : S_FALSE; }
+STDMETHODIMP SelvaneControl::IsDirty() noexcept { return dirty_ ? S_OK : S_FALSE; }
 
 void SelvaneControl::SetDirty(bool dirty) { dirty_ = dirty; }
 
@@ -96,11 +96,11 @@ HRESULT SelvaneControl::LoadRecord(IStream* stream) {
     }
 }
 
-STDMETHODIMP SelvaneControl::InitNew() { return StartNew(); }
+STDMETHODIMP SelvaneControl::InitNew() noexcept { return StartNew(); }
 
-STDMETHODIMP SelvaneControl::Load(LPSTREAM stream) { return LoadRecord(stream); }
+STDMETHODIMP SelvaneControl::Load(LPSTREAM stream) noexcept { return LoadRecord(stream); }
 
-STDMETHODIMP SelvaneControl::Save(LPSTREAM stream, BOOL clear_dirty) {
+STDMETHODIMP SelvaneControl::Save(LPSTREAM stream, BOOL clear_dirty) noexcept {
     if (!stream) return E_POINTER;
     Call call(*this);
     std::vector<std::uint8_t> bytes;
@@ -116,7 +116,7 @@ STDMETHODIMP SelvaneControl::Save(LPSTREAM stream, BOOL clear_dirty) {
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::GetSizeMax(ULARGE_INTEGER* size) {
+STDMETHODIMP SelvaneControl::GetSizeMax(ULARGE_INTEGER* size) noexcept {
     if (!size) return E_POINTER;
     size->QuadPart = 0;
     Call call(*this);
@@ -127,14 +127,14 @@ STDMETHODIMP SelvaneControl::GetSizeMax(ULARGE_INTEGER* size) {
     });
 }
 
-STDMETHODIMP SelvaneControl::Load(IPropertyBag* bag, IErrorLog* log) {
+STDMETHODIMP SelvaneControl::Load(IPropertyBag* bag, IErrorLog* log) noexcept {
     if (!bag) return E_POINTER;
     ComPropertyBag store(*bag, log);
     return LoadFrom(store, log);
 }
 
 // Every key is written, defaults included, so the bag always holds the full set.
-STDMETHODIMP SelvaneControl::Save(IPropertyBag* bag, BOOL clear_dirty, BOOL) {
+STDMETHODIMP SelvaneControl::Save(IPropertyBag* bag, BOOL clear_dirty, BOOL) noexcept {
     if (!bag) return E_POINTER;
     Call call(*this);
     ComPropertyBag store(*bag, nullptr);
@@ -143,12 +143,12 @@ STDMETHODIMP SelvaneControl::Save(IPropertyBag* bag, BOOL clear_dirty, BOOL) {
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::InitNew(IStorage* storage) {
+STDMETHODIMP SelvaneControl::InitNew(IStorage* storage) noexcept {
     if (!storage) return E_POINTER;
     return StartNew();
 }
 
-STDMETHODIMP SelvaneControl::Load(IStorage* storage) {
+STDMETHODIMP SelvaneControl::Load(IStorage* storage) noexcept {
     if (!storage) return E_POINTER;
     ComPtr<IStream> stream;
     RETURN_IF_FAILED(
@@ -156,7 +156,7 @@ STDMETHODIMP SelvaneControl::Load(IStorage* storage) {
     return LoadRecord(stream.get());
 }
 
-STDMETHODIMP SelvaneControl::Save(IStorage* storage, BOOL) {
+STDMETHODIMP SelvaneControl::Save(IStorage* storage, BOOL) noexcept {
     if (!storage) return E_POINTER;
     ComPtr<IStream> stream;
     RETURN_IF_FAILED(storage->CreateStream(kStorageStream, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
@@ -165,11 +165,11 @@ STDMETHODIMP SelvaneControl::Save(IStorage* storage, BOOL) {
     return Save(stream.get(), FALSE);
 }
 
-STDMETHODIMP SelvaneControl::SaveCompleted(IStorage*) {
+STDMETHODIMP SelvaneControl::SaveCompleted(IStorage*) noexcept {
     dirty_ = false;
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::HandsOffStorage() { return S_OK; }
+STDMETHODIMP SelvaneControl::HandsOffStorage() noexcept { return S_OK; }
 
 }  // namespace selvane::com

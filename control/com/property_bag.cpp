@@ -6,14 +6,7 @@
 namespace selvane::com {
 namespace {
 
-// Clears the variant when it goes.
-struct Variant {
-    Variant() { ::VariantInit(&value); }
-    ~Variant() { ::VariantClear(&value); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    VARIANT value;
-};
+using win32::Variant;
 
 [[noreturn]] void RaiseConversion(HRESULT hr) {
     Raise(hr == DISP_E_OVERFLOW ? errc::kOverflow : hr == E_OUTOFMEMORY ? errc::kOutOfMemory : errc::kTypeMismatch);
@@ -46,17 +39,17 @@ bool ComPropertyBag::Read(const std::u16string& key, VARTYPE type, VARIANT& valu
 
 std::int32_t ComPropertyBag::ReadInt32(const std::u16string& key, std::int32_t default_value) {
     Variant value;
-    return Read(key, VT_I4, value.value) ? value.value.lVal : default_value;
+    return Read(key, VT_I4, *value.get()) ? value->lVal : default_value;
 }
 
 TruthValue ComPropertyBag::ReadBool(const std::u16string& key, TruthValue default_value) {
     Variant value;
-    return Read(key, VT_BOOL, value.value) ? value.value.boolVal : default_value;
+    return Read(key, VT_BOOL, *value.get()) ? value->boolVal : default_value;
 }
 
 std::u16string ComPropertyBag::ReadString(const std::u16string& key, const std::u16string& default_value) {
     Variant value;
-    return Read(key, VT_BSTR, value.value) ? FromBstr(value.value.bstrVal) : default_value;
+    return Read(key, VT_BSTR, *value.get()) ? FromBstr(value->bstrVal) : default_value;
 }
 
 void ComPropertyBag::Write(const std::u16string& key, VARIANT& value) {
@@ -67,23 +60,23 @@ void ComPropertyBag::Write(const std::u16string& key, VARIANT& value) {
 
 void ComPropertyBag::WriteInt32(const std::u16string& key, std::int32_t value, std::int32_t) {
     Variant variant;
-    variant.value.vt = VT_I4;
-    variant.value.lVal = value;
-    Write(key, variant.value);
+    variant->vt = VT_I4;
+    variant->lVal = value;
+    Write(key, *variant.get());
 }
 
 void ComPropertyBag::WriteBool(const std::u16string& key, TruthValue value, TruthValue) {
     Variant variant;
-    variant.value.vt = VT_BOOL;
-    variant.value.boolVal = IsTrue(value) ? VARIANT_TRUE : VARIANT_FALSE;
-    Write(key, variant.value);
+    variant->vt = VT_BOOL;
+    variant->boolVal = IsTrue(value) ? VARIANT_TRUE : VARIANT_FALSE;
+    Write(key, *variant.get());
 }
 
 void ComPropertyBag::WriteString(const std::u16string& key, const std::u16string& value, const std::u16string&) {
     Variant variant;
-    variant.value.vt = VT_BSTR;
-    variant.value.bstrVal = ToBstr(value);
-    Write(key, variant.value);
+    variant->vt = VT_BSTR;
+    variant->bstrVal = ToBstr(value);
+    Write(key, *variant.get());
 }
 
 }  // namespace selvane::com

@@ -4,7 +4,7 @@
 
 namespace selvane::com {
 
-STDMETHODIMP SelvaneControl::QuickActivate(QACONTAINER* container, QACONTROL* control) {
+STDMETHODIMP SelvaneControl::QuickActivate(QACONTAINER* container, QACONTROL* control) noexcept {
     if (!container || !control) return E_POINTER;
     if (container->cbSize < sizeof(QACONTAINER) || control->cbSize < sizeof(QACONTROL)) return E_INVALIDARG;
     Call call(*this);
@@ -22,8 +22,8 @@ STDMETHODIMP SelvaneControl::QuickActivate(QACONTAINER* container, QACONTROL* co
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::SetContentExtent(LPSIZEL size) { return SetExtent(DVASPECT_CONTENT, size); }
+STDMETHODIMP SelvaneControl::SetContentExtent(LPSIZEL size) noexcept { return SetExtent(DVASPECT_CONTENT, size); }
 
-STDMETHODIMP SelvaneControl::GetContentExtent(LPSIZEL size) { return GetExtent(DVASPECT_CONTENT, size); }
+STDMETHODIMP SelvaneControl::GetContentExtent(LPSIZEL size) noexcept { return GetExtent(DVASPECT_CONTENT, size); }
 
 }  // namespace selvane::com

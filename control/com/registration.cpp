@@ -61,13 +61,14 @@ std::vector<std::wstring> OwnTrees() {
 }
 
 HRESULT WriteEntry(const Entry& entry) {
-    HKEY key = nullptr;
+    HKEY created = nullptr;
     LONG status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, entry.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                    KEY_SET_VALUE, nullptr, &key, nullptr);
+                                    KEY_SET_VALUE, nullptr, &created, nullptr);
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+    const win32::UniqueKey key(created);
     const auto bytes = static_cast<DWORD>((entry.value.size() + 1) * sizeof(wchar_t));
-    status = ::RegSetValueExW(key, entry.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(entry.value.c_str()), bytes);
-    ::RegCloseKey(key);
+    status = ::RegSetValueExW(key.get(), entry.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(entry.value.c_str()),
+                              bytes);
     return HRESULT_FROM_WIN32(status);
 }
 
@@ -107,12 +108,10 @@ std::vector<Entry> LibraryEntries(ITypeLib* library, const std::wstring& path) {
     if (FAILED(library->GetLibAttr(&attributes))) return {};
     const auto flags = static_cast<unsigned>(attributes->wLibFlags & ~LIBFLAG_FHASDISKIMAGE);
     library->ReleaseTLibAttr(attributes);
-    BSTR name = nullptr;
-    BSTR help = nullptr;
-    library->GetDocumentation(-1, &name, &help, nullptr, nullptr);
-    const std::wstring title = help && *help ? help : name ? name : L"";
-    ::SysFreeString(name);
-    ::SysFreeString(help);
+    win32::Bstr name;
+    win32::Bstr help;
+    library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr);
+    const std::wstring title = !help.str().empty() ? help.str() : name.str();
     const std::wstring version = std::to_wstring(kLibraryMajor) + L"." + std::to_wstring(kLibraryMinor);
     std::vector<Entry> entries = {
         {LibraryKey(), nullptr, title},
@@ -130,15 +129,14 @@ std::vector<Entry> LibraryEntries(ITypeLib* library, const std::wstring& path) {
         const std::wstring key = L"Interface\\" + GuidText(type->guid);
         info->ReleaseTypeAttr(type);
         if (!dispatch && !automation) continue;
-        BSTR type_name = nullptr;
-        info->GetDocumentation(MEMBERID_NIL, &type_name, nullptr, nullptr, nullptr);
+        win32::Bstr type_name;
+        info->GetDocumentation(MEMBERID_NIL, type_name.put(), nullptr, nullptr, nullptr);
         const std::wstring proxy = dispatch && !dual ? kDispatchProxy : kAutomationProxy;
-        entries.push_back({key, nullptr, type_name ? type_name : L""});
+        entries.push_back({key, nullptr, type_name.str()});
         entries.push_back({key + L"\\ProxyStubClsid", nullptr, proxy});
         entries.push_back({key + L"\\ProxyStubClsid32", nullptr, proxy});
         entries.push_back({key + L"\\TypeLib", nullptr, GuidText(LIBID_Selvane_OCX)});
         entries.push_back({key + L"\\TypeLib", L"Version", version});
-        ::SysFreeString(type_name);
     }
     return entries;
 }
@@ -155,7 +153,7 @@ HRESULT RegisterLibrary(Scope scope) {
 bool KeyExists(const std::wstring& key, HKEY root = HKEY_CLASSES_ROOT, REGSAM view = 0) {
     HKEY opened = nullptr;
     if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(opened);
+    const win32::UniqueKey closed_on_return(opened);
     return true;
 }
 
@@ -180,15 +178,16 @@ class ClassesRoot {
 public:
     explicit ClassesRoot(Scope scope) {
         if (scope == Scope::kMachine) return;
+        HKEY created = nullptr;
         status_ = ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                    KEY_ALL_ACCESS, nullptr, &user_classes_, nullptr);
+                                    KEY_ALL_ACCESS, nullptr, &created, nullptr);
         if (status_ != ERROR_SUCCESS) return;
-        status_ = ::RegOverridePredefKey(HKEY_CLASSES_ROOT, user_classes_);
+        user_classes_.reset(created);
+        status_ = ::RegOverridePredefKey(HKEY_CLASSES_ROOT, user_classes_.get());
         overridden_ = status_ == ERROR_SUCCESS;
     }
     ~ClassesRoot() {
         if (overridden_) ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-        if (user_classes_) ::RegCloseKey(user_classes_);
     }
     ClassesRoot(const ClassesRoot&) = delete;
     ClassesRoot& operator=(const ClassesRoot&) = delete;
@@ -196,7 +195,7 @@ public:
     HRESULT status() const { return HRESULT_FROM_WIN32(status_); }
 
 private:
-    HKEY user_classes_ = nullptr;
+    win32::UniqueKey user_classes_;
     LONG status_ = ERROR_SUCCESS;
     bool overridden_ = false;
 };
@@ -229,9 +228,12 @@ void RemoveIfEmpty(HKEY root, const wchar_t* key) {
     if (::RegOpenKeyExW(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
     DWORD keys = 0;
     DWORD values = 0;
-    const LONG status = ::RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr,
-                                           nullptr, nullptr, nullptr);
-    ::RegCloseKey(opened);
+    LONG status = ERROR_SUCCESS;
+    {
+        const win32::UniqueKey closed(opened);
+        status = ::RegQueryInfoKeyW(closed.get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr,
+                                    nullptr, nullptr, nullptr);
+    }
     if (status == ERROR_SUCCESS && keys == 0 && values == 0) ::RegDeleteKeyW(root, key);
 }
 

@@ -47,53 +47,67 @@ SelvaneControl::~SelvaneControl() {
     win32_.surface.SetFocusEntered(nullptr);
     events_.Clear();
     notifications_.Clear();
-    if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
     UnlockModule();
 }
 
-STDMETHODIMP SelvaneControl::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (::IsEqualIID(iid, IID_IUnknown) || ::IsEqualIID(iid, IID_IDispatch) || ::IsEqualIID(iid, IID__Selvane)) {
-        *object = static_cast<_Selvane*>(this);
-    } else if (::IsEqualIID(iid, IID_IProvideClassInfo) || ::IsEqualIID(iid, IID_IProvideClassInfo2)) {
-        *object = static_cast<IProvideClassInfo2*>(this);
-    } else if (::IsEqualIID(iid, IID_ISupportErrorInfo)) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else if (::IsEqualIID(iid, IID_IConnectionPointContainer)) {
-        *object = static_cast<IConnectionPointContainer*>(this);
-    } else if (::IsEqualIID(iid, IID_IOleObject)) {
-        *object = static_cast<IOleObject*>(this);
-    } else if (::IsEqualIID(iid, IID_IOleWindow) || ::IsEqualIID(iid, IID_IOleInPlaceObject)) {
-        *object = static_cast<IOleInPlaceObject*>(this);
-    } else if (::IsEqualIID(iid, IID_IOleInPlaceActiveObject)) {
-        *object = static_cast<IOleInPlaceActiveObject*>(this);
-    } else if (::IsEqualIID(iid, IID_IOleControl)) {
-        *object = static_cast<IOleControl*>(this);
-    } else if (::IsEqualIID(iid, IID_IViewObject) || ::IsEqualIID(iid, IID_IViewObject2)) {
-        *object = static_cast<IViewObject2*>(this);
-    } else if (::IsEqualIID(iid, IID_IPersist) || ::IsEqualIID(iid, IID_IPersistStreamInit) ||
-               ::IsEqualIID(iid, IID_IPersistStream)) {
-        // IPersistStream's methods are the first ones of IPersistStreamInit, in the same order.
-        *object = static_cast<IPersistStreamInit*>(this);
-    } else if (::IsEqualIID(iid, IID_IPersistPropertyBag)) {
-        *object = static_cast<IPersistPropertyBag*>(this);
-    } else if (::IsEqualIID(iid, IID_IPersistStorage)) {
-        *object = static_cast<IPersistStorage*>(this);
-    } else if (::IsEqualIID(iid, IID_IQuickActivate)) {
-        *object = static_cast<IQuickActivate*>(this);
-    } else {
-        // IObjectSafety among them: the control reads the file system, so it is safe neither
-        // for scripting nor for initialisation from untrusted data.
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+namespace {
+
+template <class Interface>
+IUnknown* AsInterface(SelvaneControl* control) {
+    return static_cast<Interface*>(control);
 }
 
-STDMETHODIMP_(ULONG) SelvaneControl::AddRef() { return static_cast<ULONG>(++refs_); }
+// Each interface the object answers for, and the base that implements it. IUnknown comes first:
+// it must always give the same pointer. IPersistStream's methods are the first ones of
+// IPersistStreamInit, in the same order. IObjectSafety is not among them: the control reads
+// the file system, so it is safe neither for scripting nor for initialisation from untrusted
+// data.
+struct InterfaceEntry {
+    const IID* iid;
+    IUnknown* (*cast)(SelvaneControl*);
+};
+const InterfaceEntry kInterfaces[] = {
+    {&IID_IUnknown, &AsInterface<_Selvane>},
+    {&IID_IDispatch, &AsInterface<_Selvane>},
+    {&IID__Selvane, &AsInterface<_Selvane>},
+    {&IID_IProvideClassInfo, &AsInterface<IProvideClassInfo2>},
+    {&IID_IProvideClassInfo2, &AsInterface<IProvideClassInfo2>},
+    {&IID_ISupportErrorInfo, &AsInterface<ISupportErrorInfo>},
+    {&IID_IConnectionPointContainer, &AsInterface<IConnectionPointContainer>},
+    {&IID_IOleObject, &AsInterface<IOleObject>},
+    {&IID_IOleWindow, &AsInterface<IOleInPlaceObject>},
+    {&IID_IOleInPlaceObject, &AsInterface<IOleInPlaceObject>},
+    {&IID_IOleInPlaceActiveObject, &AsInterface<IOleInPlaceActiveObject>},
+    {&IID_IOleControl, &AsInterface<IOleControl>},
+    {&IID_IViewObject, &AsInterface<IViewObject2>},
+    {&IID_IViewObject2, &AsInterface<IViewObject2>},
+    {&IID_IPersist, &AsInterface<IPersistStreamInit>},
+    {&IID_IPersistStream, &AsInterface<IPersistStreamInit>},
+    {&IID_IPersistStreamInit, &AsInterface<IPersistStreamInit>},
+    {&IID_IPersistPropertyBag, &AsInterface<IPersistPropertyBag>},
+    {&IID_IPersistStorage, &AsInterface<IPersistStorage>},
+    {&IID_IQuickActivate, &AsInterface<IQuickActivate>},
+};
 
-STDMETHODIMP_(ULONG) SelvaneControl::Release() {
+}  // namespace
+
+STDMETHODIMP SelvaneControl::QueryInterface(REFIID iid, void** object) noexcept {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    for (const InterfaceEntry& entry : kInterfaces) {
+        if (::IsEqualIID(iid, *entry.iid)) {
+            IUnknown* found = entry.cast(this);
+            found->AddRef();
+            *object = found;
+            return S_OK;
+        }
+    }
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) SelvaneControl::AddRef() noexcept { return static_cast<ULONG>(++refs_); }
+
+STDMETHODIMP_(ULONG) SelvaneControl::Release() noexcept {
     const LONG refs = --refs_;
     if (refs == 0 && calls_ == 0) {
         // Steady against references taken and dropped while the object goes.

@@ -43,114 +43,114 @@ public:
     SelvaneControl& operator=(const SelvaneControl&) = delete;
 
     // IUnknown (selvane_control.cpp)
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override;
+    STDMETHODIMP_(ULONG) AddRef() noexcept override;
+    STDMETHODIMP_(ULONG) Release() noexcept override;
 
     // IDispatch and _Selvane (dispatch.cpp)
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
+    STDMETHODIMP GetTypeInfoCount(UINT* count) noexcept override;
+    STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) noexcept override;
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) noexcept override;
     STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* exception, UINT* argument_error) override;
-    STDMETHODIMP GetPath(BSTR* path) override;
-    STDMETHODIMP FileSelected(VARIANT_BOOL* selected) override;
-    STDMETHODIMP PathOnly(BSTR str, BSTR* directory) override;
-    STDMETHODIMP FileExists(BSTR str, VARIANT_BOOL* exists) override;
-    STDMETHODIMP DirExists(BSTR str, VARIANT_BOOL* exists) override;
-    STDMETHODIMP RefreshFiles() override;
+                        EXCEPINFO* exception, UINT* argument_error) noexcept override;
+    STDMETHODIMP GetPath(BSTR* path) noexcept override;
+    STDMETHODIMP FileSelected(VARIANT_BOOL* selected) noexcept override;
+    STDMETHODIMP PathOnly(BSTR str, BSTR* directory) noexcept override;
+    STDMETHODIMP FileExists(BSTR str, VARIANT_BOOL* exists) noexcept override;
+    STDMETHODIMP DirExists(BSTR str, VARIANT_BOOL* exists) noexcept override;
+    STDMETHODIMP RefreshFiles() noexcept override;
     // get_ and put_ for every property of the member table (control/members.h).
 #define SELVANE_DECLARE_PROPERTY(name, id, kind, initial)                          \
-    STDMETHODIMP get_##name(ComValue<host::ValueKind::k##kind>::Type* out) override; \
-    STDMETHODIMP put_##name(ComValue<host::ValueKind::k##kind>::Type in) override;
+    STDMETHODIMP get_##name(ComValue<host::ValueKind::k##kind>::Type* out) noexcept override; \
+    STDMETHODIMP put_##name(ComValue<host::ValueKind::k##kind>::Type in) noexcept override;
     SELVANE_PROPERTIES(SELVANE_DECLARE_PROPERTY)
 #undef SELVANE_DECLARE_PROPERTY
-    STDMETHODIMP AboutBox() override;
-    STDMETHODIMP Refresh() override;
+    STDMETHODIMP AboutBox() noexcept override;
+    STDMETHODIMP Refresh() noexcept override;
 
     // IProvideClassInfo2 and ISupportErrorInfo (class_info.cpp)
-    STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
-    STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
-    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
+    STDMETHODIMP GetClassInfo(ITypeInfo** info) noexcept override;
+    STDMETHODIMP GetGUID(DWORD kind, GUID* guid) noexcept override;
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) noexcept override;
 
     // IConnectionPointContainer (events.cpp)
-    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override;
-    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) noexcept override;
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) noexcept override;
 
     // IOleObject (ole_object.cpp)
-    STDMETHODIMP SetClientSite(IOleClientSite* site) override;
-    STDMETHODIMP GetClientSite(IOleClientSite** site) override;
-    STDMETHODIMP SetHostNames(LPCOLESTR application, LPCOLESTR document) override;
-    STDMETHODIMP Close(DWORD save_option) override;
-    STDMETHODIMP SetMoniker(DWORD which, IMoniker* moniker) override;
-    STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
-    STDMETHODIMP InitFromData(IDataObject* data, BOOL creation, DWORD reserved) override;
-    STDMETHODIMP GetClipboardData(DWORD reserved, IDataObject** data) override;
+    STDMETHODIMP SetClientSite(IOleClientSite* site) noexcept override;
+    STDMETHODIMP GetClientSite(IOleClientSite** site) noexcept override;
+    STDMETHODIMP SetHostNames(LPCOLESTR application, LPCOLESTR document) noexcept override;
+    STDMETHODIMP Close(DWORD save_option) noexcept override;
+    STDMETHODIMP SetMoniker(DWORD which, IMoniker* moniker) noexcept override;
+    STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) noexcept override;
+    STDMETHODIMP InitFromData(IDataObject* data, BOOL creation, DWORD reserved) noexcept override;
+    STDMETHODIMP GetClipboardData(DWORD reserved, IDataObject** data) noexcept override;
     STDMETHODIMP DoVerb(LONG verb, LPMSG message, IOleClientSite* site, LONG index, HWND parent,
-                        LPCRECT position) override;
-    STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override;
-    STDMETHODIMP Update() override;
-    STDMETHODIMP IsUpToDate() override;
-    STDMETHODIMP GetUserClassID(CLSID* clsid) override;
-    STDMETHODIMP GetUserType(DWORD form, LPOLESTR* name) override;
-    STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override;
-    STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override;
-    STDMETHODIMP Advise(IAdviseSink* sink, DWORD* connection) override;
-    STDMETHODIMP Unadvise(DWORD connection) override;
-    STDMETHODIMP EnumAdvise(IEnumSTATDATA** advise) override;
-    STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override;
-    STDMETHODIMP SetColorScheme(LOGPALETTE* palette) override;
+                        LPCRECT position) noexcept override;
+    STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) noexcept override;
+    STDMETHODIMP Update() noexcept override;
+    STDMETHODIMP IsUpToDate() noexcept override;
+    STDMETHODIMP GetUserClassID(CLSID* clsid) noexcept override;
+    STDMETHODIMP GetUserType(DWORD form, LPOLESTR* name) noexcept override;
+    STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) noexcept override;
+    STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) noexcept override;
+    STDMETHODIMP Advise(IAdviseSink* sink, DWORD* connection) noexcept override;
+    STDMETHODIMP Unadvise(DWORD connection) noexcept override;
+    STDMETHODIMP EnumAdvise(IEnumSTATDATA** advise) noexcept override;
+    STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) noexcept override;
+    STDMETHODIMP SetColorScheme(LOGPALETTE* palette) noexcept override;
 
     // IOleWindow, IOleInPlaceObject and IOleInPlaceActiveObject (in_place.cpp)
-    STDMETHODIMP GetWindow(HWND* window) override;
-    STDMETHODIMP ContextSensitiveHelp(BOOL enter) override;
-    STDMETHODIMP InPlaceDeactivate() override;
-    STDMETHODIMP UIDeactivate() override;
-    STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
-    STDMETHODIMP ReactivateAndUndo() override;
-    STDMETHODIMP TranslateAccelerator(LPMSG message) override;
-    STDMETHODIMP OnFrameWindowActivate(BOOL activate) override;
-    STDMETHODIMP OnDocWindowActivate(BOOL activate) override;
-    STDMETHODIMP ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frame) override;
-    STDMETHODIMP EnableModeless(BOOL enable) override;
+    STDMETHODIMP GetWindow(HWND* window) noexcept override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL enter) noexcept override;
+    STDMETHODIMP InPlaceDeactivate() noexcept override;
+    STDMETHODIMP UIDeactivate() noexcept override;
+    STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) noexcept override;
+    STDMETHODIMP ReactivateAndUndo() noexcept override;
+    STDMETHODIMP TranslateAccelerator(LPMSG message) noexcept override;
+    STDMETHODIMP OnFrameWindowActivate(BOOL activate) noexcept override;
+    STDMETHODIMP OnDocWindowActivate(BOOL activate) noexcept override;
+    STDMETHODIMP ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frame) noexcept override;
+    STDMETHODIMP EnableModeless(BOOL enable) noexcept override;
 
     // IOleControl (ole_control.cpp)
-    STDMETHODIMP GetControlInfo(CONTROLINFO* info) override;
-    STDMETHODIMP OnMnemonic(LPMSG message) override;
-    STDMETHODIMP OnAmbientPropertyChange(DISPID id) override;
-    STDMETHODIMP FreezeEvents(BOOL freeze) override;
+    STDMETHODIMP GetControlInfo(CONTROLINFO* info) noexcept override;
+    STDMETHODIMP OnMnemonic(LPMSG message) noexcept override;
+    STDMETHODIMP OnAmbientPropertyChange(DISPID id) noexcept override;
+    STDMETHODIMP FreezeEvents(BOOL freeze) noexcept override;
 
     // IViewObject2 (view_object.cpp)
     STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspect_info, DVTARGETDEVICE* device, HDC target_dc, HDC dc,
                       LPCRECTL bounds, LPCRECTL window_bounds, BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR),
-                      ULONG_PTR cont_argument) override;
+                      ULONG_PTR cont_argument) noexcept override;
     STDMETHODIMP GetColorSet(DWORD aspect, LONG index, void* aspect_info, DVTARGETDEVICE* device, HDC target_dc,
-                             LOGPALETTE** colors) override;
-    STDMETHODIMP Freeze(DWORD aspect, LONG index, void* aspect_info, DWORD* freeze) override;
-    STDMETHODIMP Unfreeze(DWORD freeze) override;
-    STDMETHODIMP SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
-    STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
-    STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, LPSIZEL size) override;
+                             LOGPALETTE** colors) noexcept override;
+    STDMETHODIMP Freeze(DWORD aspect, LONG index, void* aspect_info, DWORD* freeze) noexcept override;
+    STDMETHODIMP Unfreeze(DWORD freeze) noexcept override;
+    STDMETHODIMP SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) noexcept override;
+    STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) noexcept override;
+    STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, LPSIZEL size) noexcept override;
 
     // IPersist, IPersistStreamInit, IPersistPropertyBag and IPersistStorage (persist.cpp)
-    STDMETHODIMP GetClassID(CLSID* clsid) override;
-    STDMETHODIMP IsDirty() override;
-    STDMETHODIMP InitNew() override;
-    STDMETHODIMP Load(LPSTREAM stream) override;
-    STDMETHODIMP Save(LPSTREAM stream, BOOL clear_dirty) override;
-    STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
-    STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) override;
-    STDMETHODIMP Save(IPropertyBag* bag, BOOL clear_dirty, BOOL save_all) override;
-    STDMETHODIMP InitNew(IStorage* storage) override;
-    STDMETHODIMP Load(IStorage* storage) override;
-    STDMETHODIMP Save(IStorage* storage, BOOL same_as_load) override;
-    STDMETHODIMP SaveCompleted(IStorage* storage) override;
-    STDMETHODIMP HandsOffStorage() override;
+    STDMETHODIMP GetClassID(CLSID* clsid) noexcept override;
+    STDMETHODIMP IsDirty() noexcept override;
+    STDMETHODIMP InitNew() noexcept override;
+    STDMETHODIMP Load(LPSTREAM stream) noexcept override;
+    STDMETHODIMP Save(LPSTREAM stream, BOOL clear_dirty) noexcept override;
+    STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) noexcept override;
+    STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) noexcept override;
+    STDMETHODIMP Save(IPropertyBag* bag, BOOL clear_dirty, BOOL save_all) noexcept override;
+    STDMETHODIMP InitNew(IStorage* storage) noexcept override;
+    STDMETHODIMP Load(IStorage* storage) noexcept override;
+    STDMETHODIMP Save(IStorage* storage, BOOL same_as_load) noexcept override;
+    STDMETHODIMP SaveCompleted(IStorage* storage) noexcept override;
+    STDMETHODIMP HandsOffStorage() noexcept override;
 
     // IQuickActivate (quick_activate.cpp)
-    STDMETHODIMP QuickActivate(QACONTAINER* container, QACONTROL* control) override;
-    STDMETHODIMP SetContentExtent(LPSIZEL size) override;
-    STDMETHODIMP GetContentExtent(LPSIZEL size) override;
+    STDMETHODIMP QuickActivate(QACONTAINER* container, QACONTROL* control) noexcept override;
+    STDMETHODIMP SetContentExtent(LPSIZEL size) noexcept override;
+    STDMETHODIMP GetContentExtent(LPSIZEL size) noexcept override;
 
 private:
     // host::Site: the logic's events and notifications, out to the container (events.cpp).
@@ -220,7 +220,7 @@ private:
     ComPtr<IOleInPlaceFrame> frame_;
     ComPtr<IOleInPlaceUIWindow> document_;
     // Alt with the access key of "&All", handed to the container by GetControlInfo.
-    HACCEL accelerators_ = nullptr;
+    win32::UniqueAccelerators accelerators_;
     ComPtr<IAdviseSink> view_sink_;
     DWORD view_aspects_ = 0;
     DWORD view_flags_ = 0;

@@ -4,49 +4,43 @@
 namespace selvane::com {
 
 STDMETHODIMP SelvaneControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds,
-                                  LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+                                  LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) noexcept {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!dc || !bounds) return E_INVALIDARG;
     Call call(*this);
     // Drawn at the window's own size, then stretched to the bounds the container asks for.
     const SIZEL size = PixelSize();
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, size.cx, size.cy);
-    ::ReleaseDC(nullptr, screen);
-    HRESULT hr = S_OK;
-    if (memory && bitmap) {
-        HGDIOBJ old = ::SelectObject(memory, bitmap);
-        win32_.surface.Print(memory);
-        const int mode = ::SetStretchBltMode(dc, HALFTONE);
-        if (!::StretchBlt(dc, bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top,
-                          memory, 0, 0, size.cx, size.cy, SRCCOPY)) {
-            hr = E_FAIL;
-        }
-        ::SetStretchBltMode(dc, mode);
-        ::SelectObject(memory, old);
-    } else {
-        hr = E_OUTOFMEMORY;
+    win32::UniqueMemoryDC memory;
+    win32::UniqueBitmap bitmap;
+    {
+        const win32::WindowDC screen(nullptr);
+        memory.reset(::CreateCompatibleDC(screen.get()));
+        bitmap.reset(::CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
     }
-    if (bitmap) ::DeleteObject(bitmap);
-    if (memory) ::DeleteDC(memory);
-    return hr;
+    if (!memory || !bitmap) return E_OUTOFMEMORY;
+    const win32::SelectedObject drawn_into(memory.get(), bitmap.get());
+    win32_.surface.Print(memory.get());
+    const int mode = ::SetStretchBltMode(dc, HALFTONE);
+    const BOOL stretched = ::StretchBlt(dc, bounds->left, bounds->top, bounds->right - bounds->left,
+                                        bounds->bottom - bounds->top, memory.get(), 0, 0, size.cx, size.cy, SRCCOPY);
+    ::SetStretchBltMode(dc, mode);
+    return stretched ? S_OK : E_FAIL;
 }
 
-STDMETHODIMP SelvaneControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colors) {
+STDMETHODIMP SelvaneControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colors) noexcept {
     if (!colors) return E_POINTER;
     *colors = nullptr;
     return S_FALSE;
 }
 
-STDMETHODIMP SelvaneControl::Freeze(DWORD, LONG, void*, DWORD* freeze) {
+STDMETHODIMP SelvaneControl::Freeze(DWORD, LONG, void*, DWORD* freeze) noexcept {
     if (freeze) *freeze = 0;
     return E_NOTIMPL;
 }
 
-STDMETHODIMP SelvaneControl::Unfreeze(DWORD) { return E_NOTIMPL; }
+STDMETHODIMP SelvaneControl::Unfreeze(DWORD) noexcept { return E_NOTIMPL; }
 
-STDMETHODIMP SelvaneControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
+STDMETHODIMP SelvaneControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) noexcept {
     view_sink_ = sink;
     view_aspects_ = aspects;
     view_flags_ = flags;
@@ -54,7 +48,7 @@ STDMETHODIMP SelvaneControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* 
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
+STDMETHODIMP SelvaneControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) noexcept {
     if (aspects) *aspects = view_aspects_;
     if (flags) *flags = view_flags_;
     if (sink) {
@@ -64,7 +58,7 @@ STDMETHODIMP SelvaneControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink
     return S_OK;
 }
 
-STDMETHODIMP SelvaneControl::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) {
+STDMETHODIMP SelvaneControl::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) noexcept {
     return GetExtent(aspect, size);
 }
 

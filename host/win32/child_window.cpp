@@ -78,10 +78,9 @@ void ChildWindow::set_extra_height(int pixels) {
 int FontHeight(HWND window, HFONT font) {
     WindowDC dc(window);
     if (dc.get() == nullptr) return 0;
-    HGDIOBJ previous = ::SelectObject(dc.get(), font);
+    const SelectedObject in_font(dc.get(), font);
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(dc.get(), &metrics);
-    ::SelectObject(dc.get(), previous);
     return metrics.tmHeight;
 }
 

@@ -71,7 +71,7 @@ int TextMeter::Width(HWND window, HFONT font, const std::u16string& text) {
 
     WindowDC dc(window);
     if (dc.get() == nullptr) RaiseLastError();
-    HGDIOBJ previous = ::SelectObject(dc.get(), font);
+    const SelectedObject in_font(dc.get(), font);
     if (tabled) {
         loaded_ = ::GetCharWidth32W(dc.get(), 0, kTableEnd - 1, widths_.data()) != FALSE;
         font_ = font;
@@ -80,7 +80,6 @@ int TextMeter::Width(HWND window, HFONT font, const std::u16string& text) {
     const bool measured = (tabled && loaded_) ||
                           ::GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(text.c_str()),
                                                   static_cast<int>(text.size()), &size);
-    ::SelectObject(dc.get(), previous);
     if (!measured) Raise(errc::kIllegalFunctionCall);
     return tabled && loaded_ ? sum() : size.cx;
 }

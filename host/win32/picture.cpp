@@ -1,8 +1,9 @@
 #include "host/win32/picture.h"
 
 #include <olectl.h>
+#include <shlwapi.h>
 
-#include <cstring>
+#include <climits>
 
 #include "host/error.h"
 #include "host/win32/win32_base.h"
@@ -16,30 +17,15 @@ int HimetricToPixels(long himetric, int dpi) { return static_cast<int>(MulDiv(hi
 }  // namespace
 
 Picture::Picture(std::string_view bytes) {
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    if (memory == nullptr) Raise(errc::kOutOfMemory);
-    void* at = ::GlobalLock(memory);
-    if (at == nullptr) {
-        ::GlobalFree(memory);
-        Raise(errc::kOutOfMemory);
-    }
-    std::memcpy(at, bytes.data(), bytes.size());
-    ::GlobalUnlock(memory);
-    IStream* raw_stream = nullptr;
-    // The stream frees the memory when it goes.
-    if (FAILED(::CreateStreamOnHGlobal(memory, TRUE, &raw_stream))) {
-        ::GlobalFree(memory);
-        Raise(errc::kOutOfMemory);
-    }
-    std::unique_ptr<IStream, Release> stream(raw_stream);
-
-    IPicture* raw_picture = nullptr;
+    if (bytes.size() > UINT_MAX) Raise(errc::kInvalidPicture);
+    const ComPtr<IStream> stream = ComPtr<IStream>::Adopt(
+        ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+    if (!stream) Raise(errc::kOutOfMemory);
     if (FAILED(::OleLoadPicture(stream.get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
-                                reinterpret_cast<void**>(&raw_picture))) ||
-        raw_picture == nullptr) {
+                                reinterpret_cast<void**>(picture_.put()))) ||
+        !picture_) {
         Raise(errc::kInvalidPicture);
     }
-    picture_.reset(raw_picture);
     if (FAILED(picture_->get_Width(&width_)) || FAILED(picture_->get_Height(&height_))) Raise(errc::kInvalidPicture);
 
     WindowDC screen(nullptr);

@@ -5,8 +5,9 @@
 #include <windows.h>
 #include <ocidl.h>
 
-#include <memory>
 #include <string_view>
+
+#include "host/win32/handles.h"
 
 namespace selvane::win32 {
 
@@ -22,10 +23,7 @@ public:
     void Draw(HDC dc, int x, int y) const;
 
 private:
-    struct Release {
-        void operator()(IUnknown* object) const { object->Release(); }
-    };
-    std::unique_ptr<IPicture, Release> picture_;
+    ComPtr<IPicture> picture_;
     OLE_XSIZE_HIMETRIC width_ = 0;
     OLE_YSIZE_HIMETRIC height_ = 0;
     SIZE pixels_{};

@@ -1,5 +1,6 @@
 // What every part of the Win32 host shares: string views between the logic's UTF-16 strings and
-// the wide APIs, run-time errors from system error codes, and owning handles.
+// the wide APIs, run-time errors from system error codes, and windows (owning handles are in
+// handles.h).
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <utility>
 
 #include "host/error.h"
+#include "host/win32/handles.h"
 
 namespace selvane::win32 {
 
@@ -25,82 +27,6 @@ inline std::u16string Utf16(const wchar_t* text) { return Utf16(text, wcslen(tex
 RuntimeError ErrorFromWin32(DWORD code);
 [[noreturn]] void RaiseWin32(DWORD code);
 [[noreturn]] inline void RaiseLastError() { RaiseWin32(::GetLastError()); }
-
-// An owned handle that is closed when it goes. Traits name the type, the invalid value and the close.
-template <typename Traits>
-class Unique {
-public:
-    using Type = typename Traits::Type;
-    Unique() = default;
-    explicit Unique(Type handle) : handle_(handle) {}
-    Unique(Unique&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
-    Unique& operator=(Unique&& other) noexcept {
-        reset(std::exchange(other.handle_, Traits::Invalid()));
-        return *this;
-    }
-    ~Unique() { reset(); }
-
-    Type get() const { return handle_; }
-    explicit operator bool() const { return handle_ != Traits::Invalid(); }
-    void reset(Type handle = Traits::Invalid()) {
-        if (handle_ != Traits::Invalid()) Traits::Close(handle_);
-        handle_ = handle;
-    }
-
-private:
-    Type handle_ = Traits::Invalid();
-};
-
-struct FindTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type handle) { ::FindClose(handle); }
-};
-template <typename T>
-struct GdiTraits {
-    using Type = T;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { ::DeleteObject(handle); }
-};
-struct IconTraits {
-    using Type = HICON;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { ::DestroyIcon(handle); }
-};
-struct WindowTraits {
-    using Type = HWND;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { ::DestroyWindow(handle); }
-};
-
-struct HandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type handle) { ::CloseHandle(handle); }
-};
-
-using UniqueFind = Unique<FindTraits>;
-using UniqueFile = Unique<HandleTraits>;
-using UniqueFont = Unique<GdiTraits<HFONT>>;
-using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
-using UniqueIcon = Unique<IconTraits>;
-using UniqueWindow = Unique<WindowTraits>;
-
-// A window's DC for measuring, released when it goes.
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
-    ~WindowDC() {
-        if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
-    }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
 
 }  // namespace selvane::win32
 

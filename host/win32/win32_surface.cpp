@@ -232,10 +232,11 @@ void Win32Surface::PrintChild(HWND child, HDC dc) const {
     ::GetClientRect(child, &inside);
     POINT origin{0, 0};
     ::MapWindowPoints(child, hwnd(), &origin, 1);
-    HDC child_dc = ::CreateCompatibleDC(dc);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(dc, inside.right, inside.bottom);
-    if (child_dc && bitmap) {
-        const HGDIOBJ old = ::SelectObject(child_dc, bitmap);
+    const UniqueMemoryDC child_memory(::CreateCompatibleDC(dc));
+    const UniqueBitmap bitmap(::CreateCompatibleBitmap(dc, inside.right, inside.bottom));
+    if (child_memory && bitmap) {
+        const HDC child_dc = child_memory.get();
+        const SelectedObject drawn_into(child_dc, bitmap.get());
         ::SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(child_dc), PRF_CLIENT | PRF_ERASEBKGND);
         // A hidden drop-down list leaves its selection box empty: it is drawn as it would show.
         if (child == drive1_->hwnd()) {
@@ -253,16 +254,12 @@ void Win32Surface::PrintChild(HWND child, HDC dc) const {
                 item.hDC = child_dc;
                 item.rcItem = box.rcItem;
                 const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(child, WM_GETFONT, 0, 0));
-                const HGDIOBJ old_font = ::SelectObject(child_dc, font);
+                const SelectedObject in_font(child_dc, font);
                 drive1_->DrawItem(item);
-                ::SelectObject(child_dc, old_font);
             }
         }
         ::BitBlt(dc, origin.x, origin.y, inside.right, inside.bottom, child_dc, 0, 0, SRCCOPY);
-        ::SelectObject(child_dc, old);
     }
-    if (bitmap) ::DeleteObject(bitmap);
-    if (child_dc) ::DeleteDC(child_dc);
 }
 
 LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -14,10 +14,12 @@
 #include "about/product_page.h"
 #include "tests/windows/com_support.h"
 #include "tests/windows/modal_user.h"
-#include "tests/windows/screenshot.h"
+#include "demo/screenshot.h"
 #include "tests/windows/user_input.h"
 
 namespace selvane::testing {
+
+using namespace screenshots;
 namespace {
 
 constexpr wchar_t kFormClass[] = L"SelvaneForm";

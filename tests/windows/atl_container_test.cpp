@@ -15,9 +15,11 @@
 #include "tests/windows/com_support.h"
 #include "tests/windows/fixture.h"
 #include "tests/windows/modal_user.h"
-#include "tests/windows/screenshot.h"
+#include "demo/screenshot.h"
 
 namespace selvane::testing {
+
+using namespace screenshots;
 namespace {
 
 namespace fx = fixture;

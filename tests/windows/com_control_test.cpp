@@ -13,10 +13,12 @@
 #include "control/com/event_ids.h"
 #include "tests/windows/com_support.h"
 #include "tests/windows/hosted_control.h"
-#include "tests/windows/screenshot.h"
+#include "demo/screenshot.h"
 #include "tests/windows/user_input.h"
 
 namespace selvane::testing {
+
+using namespace screenshots;
 namespace {
 
 constexpr DISPID kPathId = 0x68030009;

@@ -132,26 +132,7 @@ private:
     RECT place_;
 };
 
-// A BSTR argument or result that frees itself.
-class Bstr {
-public:
-    Bstr() = default;
-    explicit Bstr(const wchar_t* text) : value_(::SysAllocString(text)) {}
-    ~Bstr() { ::SysFreeString(value_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-
-    BSTR get() const { return value_; }
-    BSTR* put() {
-        ::SysFreeString(value_);
-        value_ = nullptr;
-        return &value_;
-    }
-    std::wstring str() const { return value_ ? value_ : L""; }
-
-private:
-    BSTR value_ = nullptr;
-};
+using win32::Bstr;
 
 // A new control from the registry, as any container makes one.
 ComPtr<IUnknown> CreateSelvane();

@@ -11,10 +11,12 @@
 #include "host/design.h"
 #include "tests/windows/control_window.h"
 #include "tests/windows/fixture.h"
-#include "tests/windows/screenshot.h"
+#include "demo/screenshot.h"
 #include "tests/windows/user_input.h"
 
 namespace selvane {
+
+using namespace screenshots;
 namespace {
 
 namespace fx = testing::fixture;
@@ -427,11 +429,11 @@ TEST_F(ControlOnScreen, LayoutScalesWithTheSurface) {
     ::ReleaseDC(nullptr, screen);
     const int design_width = ::MulDiv(static_cast<int>(design::kSurfaceWidth), dpi, 1440);
     const int design_height = ::MulDiv(static_cast<int>(design::kSurfaceHeight), dpi, 1440);
-    testing::SaveScreenshot(L"control-design-size");
+    screenshots::SaveScreenshot(L"control-design-size");
 
     for (int factor2 : {4, 1}) {  // twice and half the design size
         window.SizeSurface(design_width * factor2 / 2, design_height * factor2 / 2);
-        if (factor2 == 4) testing::SaveScreenshot(L"control-double-size");
+        if (factor2 == 4) screenshots::SaveScreenshot(L"control-double-size");
         const RECT list = window.PlaceOf(List1());
         const double scale = factor2 / 2.0;
         const auto& record = design::kChildren[2];

@@ -1,5 +1,5 @@
 // The screenshot helper captures the X display, with what the test's windows painted.
-#include "screenshot.h"
+#include "demo/screenshot.h"
 
 #include <windows.h>
 
@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 namespace selvane::testing {
+
+using namespace screenshots;
 namespace {
 
 std::vector<unsigned char> ReadWhole(const std::wstring& unix_path) {

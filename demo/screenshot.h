@@ -1,9 +1,10 @@
-// Screenshots of the X display the Windows tests run on, for a person to look at after a run.
+// Screenshots of the X display that the demo and the Windows tests run on under Wine, for a
+// person to look at after a run.
 #pragma once
 
 #include <string>
 
-namespace selvane::testing {
+namespace selvane::screenshots {
 
 // Saves the whole screen to $SELVANE_ARTIFACTS/<name>.png once the windows of the calling
 // thread have painted their pending updates. Returns whether the file was written; it can't
@@ -19,4 +20,4 @@ std::wstring ArtifactsFolder();
 // The Windows name of a Unix path, through Wine; empty outside Wine.
 std::wstring WindowsPathOf(const std::wstring& unix_path);
 
-}  // namespace selvane::testing
+}  // namespace selvane::screenshots

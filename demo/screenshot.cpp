@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-namespace selvane::testing {
+namespace selvane::screenshots {
 namespace {
 
 // Wine starts a Unix program from CreateProcessW, but hands back no process handle to wait
@@ -106,4 +106,4 @@ bool SaveScreenshot(const std::wstring& name) {
     return SaveScreenshotTo(folder + L"/" + name + L".png");
 }
 
-}  // namespace selvane::testing
+}  // namespace selvane::screenshots
