@@ -12,7 +12,6 @@ namespace selvane::about {
 inline constexpr std::u16string_view kProductPage = u"https://selvane.dev/";
 
 inline constexpr std::u16string_view kMessageTitle = u"Selvane OCX";
-inline constexpr int kMessageStyle = 48;  // exclamation icon, one OK button
 inline constexpr std::u16string_view kNoBrowser = u"Unable to find associated browser.";
 inline constexpr std::u16string_view kNotOpened = u"Unable to open web page.";
 

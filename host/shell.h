@@ -2,15 +2,11 @@
 // a file's type, starting a program, and the platform's message box.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "host/forms.h"
 
 namespace selvane::host {
-
-// The shell's results are above 32 on success.
-inline constexpr bool ShellSucceeded(std::intptr_t result) { return result > 32; }
 
 class Shell {
 public:
@@ -22,16 +18,16 @@ public:
     virtual std::u16string CreateTemporaryFile(const std::u16string& type, const std::string& text) = 0;
     virtual void DeleteTemporaryFile(const std::u16string& path) = 0;
 
-    // Writes the full path of the program that opens the file's type into result, ended by a
-    // NUL; result holds room for 260 characters. Returns the shell's result.
-    virtual std::intptr_t FindAssociatedProgram(const std::u16string& file, std::u16string& result) = 0;
-    // Starts the file (a program) with the parameters, its window shown as show says (1: normal);
-    // the owner window answers for any message the shell shows. Returns the shell's result.
-    virtual std::intptr_t StartProgram(WindowHandle owner, const std::u16string& operation, const std::u16string& file,
-                                       const std::u16string& parameters, int show) = 0;
+    // The full path of the program that opens the file's type, as the shell gives it (the shell
+    // names one only for a file that exists); empty when it names none.
+    virtual std::u16string FindAssociatedProgram(const std::u16string& file) = 0;
+    // Opens the program with the parameters, its window shown as usual; the owner window answers
+    // for any message the shell shows. Returns whether it started.
+    virtual bool StartProgram(WindowHandle owner, const std::u16string& program, const std::u16string& parameters) = 0;
 
-    // The platform's message box; returns when the user has answered it.
-    virtual void ShowMessage(WindowHandle owner, const std::u16string& text, int style, const std::u16string& title) = 0;
+    // The platform's message box with a warning sign and one OK button; returns when the user
+    // has answered it.
+    virtual void ShowWarning(WindowHandle owner, const std::u16string& text, const std::u16string& title) = 0;
 };
 
 }  // namespace selvane::host

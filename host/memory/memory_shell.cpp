@@ -5,10 +5,6 @@
 namespace selvane::memory {
 namespace {
 
-// The shell's answers when it can't name a program.
-constexpr std::intptr_t kFileNotFound = 2;
-constexpr std::intptr_t kNoAssociation = 31;
-
 std::u16string Lower(std::u16string text) {
     for (auto& c : text) {
         if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
@@ -29,24 +25,23 @@ void MemoryShell::DeleteTemporaryFile(const std::u16string& path) {
     if (temporary_files.erase(path) == 0) Raise(errc::kFileNotFound);
 }
 
-std::intptr_t MemoryShell::FindAssociatedProgram(const std::u16string& file, std::u16string& result) {
+// As the shell does, names a program only for a file that exists.
+std::u16string MemoryShell::FindAssociatedProgram(const std::u16string& file) {
     looked_up.push_back(file);
-    if (temporary_files.count(file) == 0) return kFileNotFound;
+    if (temporary_files.count(file) == 0) return {};
     const auto dot = file.rfind(u'.');
-    if (browser.empty() || dot == std::u16string::npos || Lower(file.substr(dot)) != u".htm") return kNoAssociation;
-    result.replace(0, browser.size() + 1, browser + u'\0');
-    return 42;
+    if (dot == std::u16string::npos || Lower(file.substr(dot)) != u".htm") return {};
+    return browser;
 }
 
-std::intptr_t MemoryShell::StartProgram(host::WindowHandle owner, const std::u16string& operation,
-                                        const std::u16string& file, const std::u16string& parameters, int show) {
-    started.push_back({owner, operation, file, parameters, show});
-    return start_result;
+bool MemoryShell::StartProgram(host::WindowHandle owner, const std::u16string& program,
+                               const std::u16string& parameters) {
+    started.push_back({owner, program, parameters});
+    return programs_start;
 }
 
-void MemoryShell::ShowMessage(host::WindowHandle owner, const std::u16string& text, int style,
-                             const std::u16string& title) {
-    messages.push_back({owner, text, style, title});
+void MemoryShell::ShowWarning(host::WindowHandle owner, const std::u16string& text, const std::u16string& title) {
+    messages.push_back({owner, text, title});
 }
 
 }  // namespace selvane::memory

@@ -2,7 +2,6 @@
 // programs started and the messages shown.
 #pragma once
 
-#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,28 +14,25 @@ class MemoryShell : public host::Shell {
 public:
     std::u16string CreateTemporaryFile(const std::u16string& type, const std::string& text) override;
     void DeleteTemporaryFile(const std::u16string& path) override;
-    std::intptr_t FindAssociatedProgram(const std::u16string& file, std::u16string& result) override;
-    std::intptr_t StartProgram(host::WindowHandle owner, const std::u16string& operation, const std::u16string& file,
-                               const std::u16string& parameters, int show) override;
-    void ShowMessage(host::WindowHandle owner, const std::u16string& text, int style,
-                    const std::u16string& title) override;
+    std::u16string FindAssociatedProgram(const std::u16string& file) override;
+    bool StartProgram(host::WindowHandle owner, const std::u16string& program,
+                      const std::u16string& parameters) override;
+    void ShowWarning(host::WindowHandle owner, const std::u16string& text, const std::u16string& title) override;
 
     // The program that opens web pages (".htm"); empty when none is associated.
     std::u16string browser;
-    // What starting a program answers: above 32 is started.
-    std::intptr_t start_result = 42;
+    // Whether a program asked to start does.
+    bool programs_start = true;
     // Whether the temporary folder takes new files.
     bool temporary_folder_writable = true;
 
     struct Started {
         host::WindowHandle owner;
-        std::u16string operation, file, parameters;
-        int show;
+        std::u16string program, parameters;
     };
     struct Message {
         host::WindowHandle owner;
         std::u16string text;
-        int style;
         std::u16string title;
     };
 
@@ -44,7 +40,7 @@ public:
     std::map<std::u16string, std::string> temporary_files;
     std::vector<std::u16string> looked_up;  // files whose program was asked for
     std::vector<Started> started;       // programs asked to start, whatever the answer
-    std::vector<Message> messages;
+    std::vector<Message> messages;      // warnings shown
 
 private:
     int made_ = 0;

@@ -54,24 +54,22 @@ void Win32Shell::DeleteTemporaryFile(const std::u16string& path) {
     if (!::DeleteFileW(Wide(path).c_str())) RaiseLastError();
 }
 
-std::intptr_t Win32Shell::FindAssociatedProgram(const std::u16string& file, std::u16string& result) {
-    // The shell writes up to MAX_PATH characters, the closing NUL included.
-    if (result.size() < MAX_PATH) result.resize(MAX_PATH, u' ');
-    const HINSTANCE found =
-        ::FindExecutableW(Wide(file).c_str(), nullptr, reinterpret_cast<wchar_t*>(result.data()));
-    return reinterpret_cast<std::intptr_t>(found);
+std::u16string Win32Shell::FindAssociatedProgram(const std::u16string& file) {
+    // The shell writes up to MAX_PATH characters, the closing NUL included; above 32 is found.
+    std::wstring result(MAX_PATH, L' ');
+    const HINSTANCE found = ::FindExecutableW(Wide(file).c_str(), nullptr, result.data());
+    if (reinterpret_cast<INT_PTR>(found) <= 32) return {};
+    return Utf16(result.substr(0, result.find(L'\0')));
 }
 
-std::intptr_t Win32Shell::StartProgram(host::WindowHandle owner, const std::u16string& operation,
-                                       const std::u16string& file, const std::u16string& parameters, int show) {
-    const HINSTANCE started = ::ShellExecuteW(WindowOf(owner), Wide(operation).c_str(), Wide(file).c_str(),
-                                              Wide(parameters).c_str(), nullptr, show);
-    return reinterpret_cast<std::intptr_t>(started);
+bool Win32Shell::StartProgram(host::WindowHandle owner, const std::u16string& program, const std::u16string& parameters) {
+    const HINSTANCE started = ::ShellExecuteW(WindowOf(owner), L"open", Wide(program).c_str(), Wide(parameters).c_str(),
+                                              nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(started) > 32;
 }
 
-void Win32Shell::ShowMessage(host::WindowHandle owner, const std::u16string& text, int style,
-                            const std::u16string& title) {
-    if (::MessageBoxW(WindowOf(owner), Wide(text).c_str(), Wide(title).c_str(), static_cast<UINT>(style)) == 0) {
+void Win32Shell::ShowWarning(host::WindowHandle owner, const std::u16string& text, const std::u16string& title) {
+    if (::MessageBoxW(WindowOf(owner), Wide(text).c_str(), Wide(title).c_str(), MB_ICONEXCLAMATION | MB_OK) == 0) {
         RaiseLastError();
     }
 }

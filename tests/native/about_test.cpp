@@ -119,10 +119,8 @@ TEST_F(AboutTest, LogoStartsTheBrowserWithThePageAndLeavesNoProbeFile) {
     ASSERT_EQ(shell.started.size(), 1u);
     const auto& start = shell.started[0];
     EXPECT_EQ(start.owner, dialog);
-    EXPECT_EQ(start.operation, u"open");
-    EXPECT_EQ(start.file, shell.browser);
+    EXPECT_EQ(start.program, shell.browser);
     EXPECT_EQ(start.parameters, about::kProductPage);
-    EXPECT_EQ(start.show, 1);
     EXPECT_EQ(about::kProductPage.substr(0, 8), u"https://");
     EXPECT_TRUE(shell.messages.empty());
     EXPECT_TRUE(shell.temporary_files.empty()) << "the probe file is gone";
@@ -132,23 +130,23 @@ TEST_F(AboutTest, FailuresToFindOrStartABrowserAreEachToldInOneMessage) {
     struct Case {
         const char* what;
         std::u16string browser;
-        std::intptr_t start_result;
+        bool browser_starts;
         bool writable;
         std::u16string message;
         std::size_t lookups, starts;
     };
     const Case cases[] = {
-        {"no association", u"", 42, true, u"Unable to find associated browser.", 1, 0},
-        {"association of blanks", u"   ", 42, true, u"Unable to find associated browser.", 1, 0},
-        {"browser won't start", u"c:\\browser.exe", 2, true, u"Unable to open web page.", 1, 1},
-        {"no probe file", u"c:\\browser.exe", 42, false, u"Unable to find associated browser.", 0, 0},
+        {"no association", u"", true, true, u"Unable to find associated browser.", 1, 0},
+        {"association of blanks", u"   ", true, true, u"Unable to find associated browser.", 1, 0},
+        {"browser won't start", u"c:\\browser.exe", false, true, u"Unable to open web page.", 1, 1},
+        {"no probe file", u"c:\\browser.exe", true, false, u"Unable to find associated browser.", 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         CreateNew();
         shell = memory::MemoryShell{};
         shell.browser = c.browser;
-        shell.start_result = c.start_result;
+        shell.programs_start = c.browser_starts;
         shell.temporary_folder_writable = c.writable;
         host::WindowHandle dialog = 0;
         ClickLogo(forms, *control, &dialog);
@@ -158,7 +156,6 @@ TEST_F(AboutTest, FailuresToFindOrStartABrowserAreEachToldInOneMessage) {
         ASSERT_EQ(shell.messages.size(), 1u);
         EXPECT_EQ(shell.messages[0].text, c.message);
         EXPECT_EQ(shell.messages[0].title, u"Selvane OCX");
-        EXPECT_EQ(shell.messages[0].style, 48);
         EXPECT_EQ(shell.messages[0].owner, dialog);
         EXPECT_TRUE(shell.temporary_files.empty());
     }
@@ -187,12 +184,9 @@ class BrokenShell : public host::Shell {
 public:
     std::u16string CreateTemporaryFile(const std::u16string&, const std::string&) override { Fail(); }
     void DeleteTemporaryFile(const std::u16string&) override { Fail(); }
-    std::intptr_t FindAssociatedProgram(const std::u16string&, std::u16string&) override { Fail(); }
-    std::intptr_t StartProgram(host::WindowHandle, const std::u16string&, const std::u16string&, const std::u16string&,
-                               int) override {
-        Fail();
-    }
-    void ShowMessage(host::WindowHandle, const std::u16string&, int, const std::u16string&) override { Fail(); }
+    std::u16string FindAssociatedProgram(const std::u16string&) override { Fail(); }
+    bool StartProgram(host::WindowHandle, const std::u16string&, const std::u16string&) override { Fail(); }
+    void ShowWarning(host::WindowHandle, const std::u16string&, const std::u16string&) override { Fail(); }
     int failures = 0;
 
 private:
