@@ -1,11 +1,6 @@
-// Proportional layout. Every size is derived from the design values recorded at creation,
-// never from the current ones, so resizing never drifts.
+// Proportional layout: the scale between design and current lengths.
 #include "appearance/layout.h"
 
-#include <algorithm>
-
-#include "control/attempt.h"
-#include "control/selvane.h"
 #include "host/error.h"
 
 namespace selvane {
@@ -13,56 +8,6 @@ namespace selvane {
 float ScaleFactor(float current, float design) {
     if (design == 0) Raise(errc::kDivisionByZero);
     return current / design;
-}
-
-// Each value is a step of its own: a child that lacks one member keeps 0 there and has its
-// other members recorded.
-void Selvane::CaptureLayout() {
-    attempt([&] { m_BaseWidth = surface_.ScaleWidth(); });
-    attempt([&] { m_BaseHeight = surface_.ScaleHeight(); });
-    attempt([&] { m_Layout.assign(static_cast<std::size_t>(surface_.ControlCount()), ControlLayout{}); });
-    for (std::size_t i = 0; i < m_Layout.size(); ++i) {
-        ControlLayout& r = m_Layout[i];
-        attempt([&] { r.Ctl = &surface_.Control(static_cast<int>(i)); });
-        if (!r.Ctl) continue;
-        attempt([&] { r.Left = r.Ctl->Left(); });
-        attempt([&] { r.Top = r.Ctl->Top(); });
-        attempt([&] { r.Width = r.Ctl->Width(); });
-        attempt([&] { r.Height = r.Ctl->Height(); });
-        attempt([&] { r.FontSize = r.Ctl->FontSize(); });
-    }
-}
-
-// Horizontal quantities follow the width, vertical ones the height, fonts the smaller of the
-// two. The font goes first, so a child whose height follows its font has the new font when its
-// height arrives. A child that refuses one value keeps its own, and the rest are still set.
-void Selvane::Resize() {
-    float x = 0;
-    float y = 0;
-    attempt([&] { x = ScaleFactor(surface_.ScaleWidth(), m_BaseWidth); });
-    attempt([&] { y = ScaleFactor(surface_.ScaleHeight(), m_BaseHeight); });
-    const float f = std::min(x, y);
-    for (const ControlLayout& r : m_Layout) {
-        if (!r.Ctl) continue;
-        attempt([&] { r.Ctl->SetFontSize(f * r.FontSize); });
-        attempt([&] { r.Ctl->SetLeft(x * r.Left); });
-        attempt([&] { r.Ctl->SetTop(y * r.Top); });
-        attempt([&] { r.Ctl->SetWidth(x * r.Width); });
-        attempt([&] { r.Ctl->SetHeight(y * r.Height); });
-    }
-
-    // The file list's font has followed the size: its entries are measured again in it.
-    host::ListBox& list = surface_.List1();
-    float font_size = extent_font_size_;
-    attempt([&] { font_size = list.FontSize(); });
-    if (font_size == extent_font_size_) return;
-    std::vector<std::u16string> names;
-    attempt([&] {
-        const int count = list.ListCount();
-        names.reserve(static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i) names.push_back(list.List(i));
-    });
-    FitFileListExtent(names);
 }
 
 }  // namespace selvane

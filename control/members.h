@@ -4,7 +4,7 @@
 //
 // The list is an X-macro, X(Name, dispatch identifier, Color|Truth|Text, default), so that
 // the COM class can declare and define its get_ and put_ methods from it. The logic provides
-// Name() and SetName(), and says in persistence.cpp what loading and saving mean for it.
+// Name() and SetName(), and says in selvane_persistence.cpp what loading and saving mean for it.
 #pragma once
 
 #include <cstdint>

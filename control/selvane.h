@@ -1,5 +1,19 @@
 // The Selvane control: a drive list, a directory list, a pattern box with its "&All" button,
 // a file-count label, a sorted file list and a file-details label, kept in step.
+//
+// One class, its members in a file for each family:
+//   selvane.cpp              creation, Initialize, InitProperties, AboutBox, the flags DirOnly,
+//                            Server and ShowHidden, FileType
+//   selvane_persistence.cpp  ReadProperties, WriteProperties: what loading and saving do to
+//                            each property of the member table (members.h)
+//   selvane_listing.cpp      the children's events, FillFileList, Refresh, RefreshFiles
+//   selvane_path.cpp         the Path property
+//   selvane_queries.cpp      GetPath, FileSelected, PathOnly, FileExists, DirExists
+//   selvane_appearance.cpp   the colours, the bold flags and Tips
+//   selvane_layout.cpp       CaptureLayout and Resize
+// The modules it draws on know nothing of the class: navigation/ (the listing's texts and the
+// file details), paths/ (path text and drive entries), appearance/ (layout arithmetic), about/
+// (the About dialog).
 #pragma once
 
 #include <cstdint>

@@ -61,7 +61,7 @@ void SetTraceListener(TraceListener listener) noexcept { g_trace_listener.store(
 
 namespace {
 
-// The file's last two components (navigation/file_list.cpp) say enough.
+// The file's last two components (control/selvane_path.cpp) say enough.
 std::string ShortFileName(const char* file) {
     std::string where = file ? file : "?";
     const std::size_t last = where.find_last_of("/\\");

@@ -86,7 +86,7 @@ TEST_F(PathTest, ASkippedStepLeavesATraceLineForWhoeverListens) {
     SetTraceListener(nullptr);
     ASSERT_EQ(g_traced.size(), 1u) << "the directory list refused the folder, and nothing else failed";
     const std::u16string& line = g_traced[0];
-    EXPECT_EQ(line.rfind(u"selvane: skipped at paths/path_property.cpp:", 0), 0u);
+    EXPECT_EQ(line.rfind(u"selvane: skipped at control/selvane_path.cpp:", 0), 0u);
     EXPECT_NE(line.find(u": error 76 (Path not found)"), std::u16string::npos);
     control->SetPath(u"c:\\nowhere");
     EXPECT_EQ(g_traced.size(), 1u) << "nobody listens any more";

@@ -1,4 +1,4 @@
-// Keeping the drive, directory and file lists in step, and filling the file list.
+// Keeping the drive, directory and file lists in step, filling the file list, and the clicks on it.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -6,6 +6,7 @@
 #include "control/attempt.h"
 #include "control/selvane.h"
 #include "host/design.h"
+#include "navigation/file_info.h"
 #include "navigation/listing.h"
 #include "paths/path_text.h"
 
@@ -95,5 +96,21 @@ void Selvane::FillFileList() {
     attempt([&] { surface_.Label1().SetCaption(listing::FileCountCaption(static_cast<std::size_t>(count))); });
     attempt([&] { list.SetToolTipText(count > 0 ? std::u16string(design::kFileTip) : u""); });
 }
+
+// The label shows the details, or nothing when the file can't be read (deleted since the
+// listing, access denied, drive gone); the host hears of the click either way.
+void Selvane::OnList1Click() {
+    std::u16string details;
+    attempt([&] {
+        const std::u16string path = paths::DirectoryPrefix(surface_.Dir1().Path()) + surface_.List1().Text();
+        const std::uint64_t length = files_.FileLength(path);
+        const LocalTime modified = files_.LastWriteTime(path);
+        details = file_info::Describe(modified, length, locale_);
+    });
+    attempt([&] { surface_.Label2().SetCaption(details); });
+    attempt([&] { site_.RaiseClick(); });
+}
+
+void Selvane::OnList1DblClick() { site_.RaiseDblClick(); }
 
 }  // namespace selvane
