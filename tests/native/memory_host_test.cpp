@@ -20,21 +20,11 @@ namespace selvane::memory {
 namespace {
 
 using Names = std::vector<std::u16string>;
+using RecordingEvents = testing::ChildEventLog;
 using testing::ErrorOf;
 using testing::Matches;
 
 std::u16string Widen(const std::string& text) { return std::u16string(text.begin(), text.end()); }
-
-class RecordingEvents : public host::ChildEvents {
-public:
-    void OnDrive1Change() override { seen.push_back("Drive1"); }
-    void OnDir1Change() override { seen.push_back("Dir1"); }
-    void OnText1Change() override { seen.push_back("Text1"); }
-    void OnCommand1Click() override { seen.push_back("Command1"); }
-    void OnList1Click() override { seen.push_back("List1Click"); }
-    void OnList1DblClick() override { seen.push_back("List1DblClick"); }
-    std::vector<std::string> seen;
-};
 
 class MemoryFileSystemTest : public ::testing::Test {
 protected:
