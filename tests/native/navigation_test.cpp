@@ -87,6 +87,24 @@ TEST_F(NavigationTest, PatternsReachingIntoOtherDirectoriesListNothing) {
     }
 }
 
+// Each of these would list something if it reached the file system: the parent folder's files
+// through either separator, or the device the system finds under a DOS device name in any folder
+// ("nul:"). A pattern lists the shown folder only.
+TEST_F(NavigationTest, APatternWithEitherSeparatorOrAColonListsNothing) {
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data\\sub");
+    for (const std::u16string pattern : {u"..\\*.txt", u"../*.txt", u"nul:"}) {
+        SCOPED_TRACE(::testing::PrintToString(pattern));
+        control->SetFileType(pattern);
+        EXPECT_EQ(control->FileType(), pattern);
+        EXPECT_EQ(Files(), Names{});
+        EXPECT_EQ(FilesLabel(), u"");
+    }
+    // Without its colon the device's name is a plain pattern, listed as the system lists it.
+    control->SetFileType(u"nul");
+    EXPECT_EQ(Files(), Names{u"nul"});
+}
+
 TEST_F(NavigationTest, HiddenFilesFollowShowHiddenFromTheNextListingOn) {
     fs.AddFile(u"c:\\data\\hidden.txt", 1, {}, attr::kHidden);
     fs.AddFile(u"c:\\data\\system.txt", 1, {}, attr::kSystem);
