@@ -356,7 +356,7 @@ void MemoryFileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
     };
     if (IsDeviceName(pattern)) {
         const std::u16string device = pattern.back() == u':' ? pattern.substr(0, pattern.size() - 1) : pattern;
-        if (host::QualifiesForMask(attr::kArchive, mask)) on_match(device);
+        on_match(device);  // a plain file to the mask
         return;
     }
     if (!parsed.components.empty()) {
