@@ -5,30 +5,20 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "host/memory/memory_collation.h"
 #include "host/memory/memory_locale.h"
 
 namespace selvane::memory {
 namespace {
 
-// The list box folds only ASCII and Latin-1 capitals when it sorts.
-char16_t ListKey(char16_t c) {
-    if ((c >= u'A' && c <= u'Z') || (c >= 0x00C0 && c <= 0x00DE && c != 0x00D7)) {
-        return static_cast<char16_t>(c + 0x20);
-    }
-    return c;
-}
-
-bool ListLess(const std::u16string& a, const std::u16string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char16_t x, char16_t y) { return ListKey(x) < ListKey(y); });
-}
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 bool IsAbsolute(const std::u16string& path) {
-    return path.size() >= 3 && path[1] == u':' && path[2] == u'\\';
+    return path.size() >= 3 && path[1] == u':' && IsSeparator(path[2]);
 }
 
 std::u16string Join(const std::u16string& directory, const std::u16string& name) {
-    if (!directory.empty() && directory.back() == u'\\') return directory + name;
+    if (!directory.empty() && IsSeparator(directory.back())) return directory + name;
     return directory + u'\\' + name;
 }
 
@@ -90,7 +80,14 @@ void MemoryDriveList::Select(char16_t letter) {
 
 MemoryDirList::MemoryDirList(MemoryFileSystem& fs, std::u16string start_path, host::ChildEvents* const* sink,
                              const design::Child& record)
-    : MemoryChild(record, sink), fs_(fs), path_(std::move(start_path)) {}
+    : MemoryChild(record, sink), fs_(fs) {
+    // As the system's directory list: a start that can't be reached shows the first fixed disk.
+    try {
+        path_ = fs_.ResolveDirectory(start_path);
+    } catch (const RuntimeError&) {
+        path_ = u"C:\\";
+    }
+}
 
 std::u16string MemoryDirList::Path() const {
     Check(u"Path");
@@ -99,19 +96,22 @@ std::u16string MemoryDirList::Path() const {
 
 void MemoryDirList::SetPath(const std::u16string& path) {
     Check(u"Path");
-    if (path.empty() || path.compare(0, 2, u"\\\\") == 0) Raise(errc::kPathNotFound);
+    // Network paths are not modelled here.
+    if (path.empty() || (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]))) {
+        Raise(errc::kPathNotFound);
+    }
     std::u16string wanted;
     if (path.size() >= 2 && path[1] == u':') {
         if (path.size() == 2) {
             // A bare drive keeps the current directory when it is on that drive.
-            bool same_drive = path_.size() >= 2 && LowerChar(path_[0]) == LowerChar(path[0]);
+            bool same_drive = LowerChar(path_[0]) == LowerChar(path[0]);
             wanted = same_drive ? path_ : path + u'\\';
-        } else if (path[2] != u'\\') {
+        } else if (!IsSeparator(path[2])) {
             wanted = path.substr(0, 2) + u'\\' + path.substr(2);
         } else {
             wanted = path;
         }
-    } else if (path[0] == u'\\') {
+    } else if (IsSeparator(path[0])) {
         wanted = path_.substr(0, 2) + path;
     } else {
         wanted = Join(path_, path);
@@ -199,14 +199,49 @@ void MemoryListBox::Clear() {
 
 void MemoryListBox::AddItems(std::vector<std::u16string> names) {
     Check(u"AddItems");
-    // Sorting the batch and merging keeps a large fill at n log n; both steps are stable, so
-    // equal names stay in the order they came.
-    std::stable_sort(names.begin(), names.end(), ListLess);
-    auto old_size = static_cast<std::ptrdiff_t>(entries_.size());
-    entries_.insert(entries_.end(), std::make_move_iterator(names.begin()),
-                    std::make_move_iterator(names.end()));
-    std::inplace_merge(entries_.begin(), entries_.begin() + old_size, entries_.end(), ListLess);
     selected_ = -1;
+    if (!entries_.empty()) {
+        // One by one, as a sorted list box adds: a binary search for the place, and a name
+        // equal to the entry the search meets goes in before it.
+        for (std::u16string& name : names) {
+            int low = 0;
+            int high = static_cast<int>(entries_.size()) - 1;
+            while (low <= high) {
+                const int middle = (low + high) / 2;
+                const int compared = CompareNames(entries_[static_cast<std::size_t>(middle)], name);
+                if (compared == 0) {
+                    low = middle;
+                    break;
+                }
+                if (compared > 0) high = middle - 1;
+                else low = middle + 1;
+            }
+            entries_.insert(entries_.begin() + low, std::move(name));
+        }
+        return;
+    }
+    // Into an empty list as the system's host fills it: in lower-case order first, then each
+    // name moved before the ones the list's comparison puts after it or holds equal, which
+    // shows equal names last-added first. Only neighbours out of order move, so a large fill
+    // stays near n log n.
+    std::vector<std::size_t> order(names.size());
+    std::vector<std::u16string> keys;
+    keys.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        order[i] = i;
+        keys.push_back(LowerCase(names[i]));
+    }
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return keys[a] < keys[b] || (keys[a] == keys[b] && a < b);
+    });
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        const std::size_t moving = order[i];
+        std::size_t j = i;
+        for (; j > 0 && CompareNames(names[moving], names[order[j - 1]]) <= 0; --j) order[j] = order[j - 1];
+        order[j] = moving;
+    }
+    entries_.reserve(names.size());
+    for (std::size_t index : order) entries_.push_back(std::move(names[index]));
 }
 
 int MemoryListBox::ListCount() const {

@@ -107,6 +107,8 @@ private:
     char16_t selected_;  // lower case
 };
 
+// Shows paths as the file system resolves them (drive letter in capitals, names in their stored
+// case); a start path that can't be reached shows C:\, as the system's directory list does.
 class MemoryDirList : public MemoryChild<host::DirList> {
 public:
     MemoryDirList(MemoryFileSystem& fs, std::u16string start_path, host::ChildEvents* const* sink = nullptr,

@@ -5,6 +5,7 @@
 
 #include "host/drive_entry.h"
 #include "host/error.h"
+#include "host/memory/memory_collation.h"
 #include "host/memory/memory_locale.h"
 
 namespace selvane::memory {
@@ -15,6 +16,17 @@ char16_t DriveKey(char16_t letter) {
     if (letter >= u'A' && letter <= u'Z') return static_cast<char16_t>(letter - u'A' + u'a');
     if (letter >= u'a' && letter <= u'z') return letter;
     return 0;
+}
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// A bare DOS device name, with or without its colon ("nul", "COM1:"): the system finds the
+// device under that name in every folder.
+bool IsDeviceName(const std::u16string& name) {
+    std::u16string bare = LowerCase(name.size() > 1 && name.back() == u':' ? name.substr(0, name.size() - 1) : name);
+    if (bare == u"con" || bare == u"prn" || bare == u"aux" || bare == u"nul") return true;
+    return bare.size() == 4 && (bare.compare(0, 3, u"com") == 0 || bare.compare(0, 3, u"lpt") == 0) &&
+           bare[3] >= u'1' && bare[3] <= u'9';
 }
 
 bool HasWildcard(const std::u16string& text) {
@@ -54,14 +66,14 @@ bool MatchesPattern(const std::u16string& pattern, const std::u16string& name) {
 
 }  // namespace
 
-// "x:\..." with "." and ".." and repeated "\" resolved; false when it isn't absolute.
+// "x:\..." with "." and ".." and repeated separators resolved; false when it isn't absolute.
 bool MemoryFileSystem::ParseAbsolute(const std::u16string& path, ParsedPath& parsed) {
-    if (path.size() < 3 || DriveKey(path[0]) == 0 || path[1] != u':' || path[2] != u'\\') return false;
+    if (path.size() < 3 || DriveKey(path[0]) == 0 || path[1] != u':' || !IsSeparator(path[2])) return false;
     parsed.letter = DriveKey(path[0]);
     parsed.components.clear();
     std::size_t start = 3;
     while (start <= path.size()) {
-        std::size_t end = path.find(u'\\', start);
+        std::size_t end = path.find_first_of(u"\\/", start);
         if (end == std::u16string::npos) end = path.size();
         std::u16string component = path.substr(start, end - start);
         if (component == u"..") {
@@ -75,11 +87,31 @@ bool MemoryFileSystem::ParseAbsolute(const std::u16string& path, ParsedPath& par
     return true;
 }
 
-bool MemoryFileSystem::CanName(const std::u16string& path) {
+bool MemoryFileSystem::Parse(const std::u16string& path, ParsedPath& parsed) const {
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return false;
+    const std::u16string current = CurrentFolder();
+    std::u16string full;
+    if (path.size() >= 2 && path[1] == u':' && DriveKey(path[0]) != 0) {
+        // "d:docs" is under the current folder when that is on d:, else under d:'s root.
+        const bool here = !current.empty() && DriveKey(current[0]) == DriveKey(path[0]);
+        full = path.size() >= 3 && IsSeparator(path[2]) ? path
+               : here                                   ? current + u'\\' + path.substr(2)
+                                                        : path.substr(0, 2) + u'\\' + path.substr(2);
+    } else if (current.empty()) {
+        return false;
+    } else if (!path.empty() && IsSeparator(path[0])) {
+        full = current.substr(0, 2) + path;
+    } else {
+        full = current + u'\\' + path;
+    }
+    return ParseAbsolute(full, parsed);
+}
+
+bool MemoryFileSystem::CanName(const std::u16string& path) const {
     if (path.size() >= host::kLongestSystemName) return false;
     ParsedPath parsed;
-    // Text that is no absolute path is refused by the rules of each call, not for its length.
-    if (!ParseAbsolute(path, parsed)) return true;
+    // A network path is refused by the rules of each call, not for its length.
+    if (!Parse(path, parsed)) return true;
     std::u16string full{parsed.letter, u':', u'\\'};
     for (std::size_t i = 0; i < parsed.components.size(); ++i) {
         if (i > 0) full += u'\\';
@@ -249,17 +281,35 @@ std::vector<std::u16string> MemoryFileSystem::DriveEntries() const {
 
 bool MemoryFileSystem::HasDrive(char16_t letter) const { return FindDrive(letter) != nullptr; }
 
-std::u16string MemoryFileSystem::ResolveDirectory(const std::u16string& absolute_path) const {
+void MemoryFileSystem::SetCurrentFolder(std::u16string absolute_path) {
     ParsedPath parsed;
-    if (!CanName(absolute_path) || !ParseAbsolute(absolute_path, parsed)) Raise(errc::kPathNotFound);
-    ReadableDrive(parsed.letter);
-    const Node* node = HasWildcard(absolute_path) ? nullptr : Find(parsed);
-    if (node == nullptr || !node->IsDirectory()) Raise(errc::kPathNotFound);
-    std::u16string resolved{absolute_path[0], u':', u'\\'};
-    for (std::size_t i = 0; i < parsed.components.size(); ++i) {
-        if (i > 0) resolved += u'\\';
-        resolved += parsed.components[i];
+    if (!ParseAbsolute(absolute_path, parsed)) throw std::invalid_argument("expected an absolute path");
+    current_folder_ = std::move(absolute_path);
+}
+
+std::u16string MemoryFileSystem::CurrentFolder() const {
+    if (!current_folder_.empty() || drives_.empty()) return current_folder_;
+    auto first = std::find_if(drives_.begin(), drives_.end(),
+                              [](const auto& drive) { return drive.second.kind == DriveKind::kLocal; });
+    if (first == drives_.end()) first = drives_.begin();
+    return {UpperChar(first->first), u':', u'\\'};
+}
+
+std::u16string MemoryFileSystem::ResolveDirectory(const std::u16string& path) const {
+    ParsedPath parsed;
+    if (!CanName(path) || !Parse(path, parsed)) Raise(errc::kPathNotFound);
+    if (HasWildcard(path)) Raise(errc::kBadFileName);
+    // The system finds no path on a letter without a drive.
+    if (FindDrive(parsed.letter) == nullptr) Raise(errc::kPathNotFound);
+    const Node* node = &ReadableDrive(parsed.letter).root;
+    std::u16string resolved{UpperChar(parsed.letter), u':', u'\\'};
+    for (const std::u16string& component : parsed.components) {
+        node = node->IsDirectory() ? node->Child(component) : nullptr;
+        if (node == nullptr) Raise(errc::kPathNotFound);
+        if (resolved.size() > 3) resolved += u'\\';
+        resolved += node->name;
     }
+    if (!node->IsDirectory()) Raise(errc::kPathNotFound);
     return resolved;
 }
 
@@ -267,17 +317,14 @@ std::vector<std::u16string> MemoryFileSystem::Subdirectories(const std::u16strin
     ParsedPath parsed;
     ParseAbsolute(ResolveDirectory(directory), parsed);
     const Node* node = Find(parsed);
-    std::vector<std::pair<std::u16string, std::u16string>> keyed;
+    std::vector<std::u16string> names;
     for (const Node* child : node->order) {
         if (child->IsDirectory() && (child->attributes & (attr::kHidden | attr::kSystem)) == 0) {
-            keyed.emplace_back(LowerCase(child->name), child->name);
+            names.push_back(child->name);
         }
     }
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::u16string> names;
-    names.reserve(keyed.size());
-    for (auto& entry : keyed) names.push_back(std::move(entry.second));
+    std::stable_sort(names.begin(), names.end(),
+                     [](const std::u16string& a, const std::u16string& b) { return CompareNames(a, b) < 0; });
     return names;
 }
 
@@ -285,12 +332,19 @@ void MemoryFileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
                                  const std::function<bool(const std::u16string& name)>& on_match) {
     ++enumerations_;
     if (!CanName(path)) return;
-    std::size_t slash = path.rfind(u'\\');
-    if (slash == std::u16string::npos) Raise(errc::kBadFileName);
-    std::u16string directory = path.substr(0, slash + 1);
-    std::u16string pattern = path.substr(slash + 1);
+    // The folder and the pattern; "d:*.txt" and "*.txt" are in the current folders.
+    std::u16string directory;
+    std::u16string pattern = path;
+    if (const std::size_t slash = path.find_last_of(u"\\/"); slash != std::u16string::npos) {
+        directory = path.substr(0, slash + 1);
+        pattern = path.substr(slash + 1);
+    } else if (path.size() >= 2 && path[1] == u':') {
+        directory = path.substr(0, 2);
+        pattern = path.substr(2);
+    }
     ParsedPath parsed;
-    if (HasWildcard(directory) || !ParseAbsolute(directory, parsed)) Raise(errc::kBadFileName);
+    if (HasWildcard(directory) || !Parse(directory, parsed)) Raise(errc::kBadFileName);
+    if (FindDrive(parsed.letter) == nullptr) return;
     ReadableDrive(parsed.letter);
     const Node* node = Find(parsed);
     if (node == nullptr || !node->IsDirectory()) return;
@@ -300,6 +354,11 @@ void MemoryFileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
         if (!host::QualifiesForMask(attributes, mask) || !MatchesPattern(pattern, name)) return true;
         return on_match(name);
     };
+    if (IsDeviceName(pattern)) {
+        const std::u16string device = pattern.back() == u':' ? pattern.substr(0, pattern.size() - 1) : pattern;
+        on_match(device);  // a plain file to the mask
+        return;
+    }
     if (!parsed.components.empty()) {
         if (!offer(u".", attr::kDirectory) || !offer(u"..", attr::kDirectory)) return;
     }
@@ -308,27 +367,34 @@ void MemoryFileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
     }
 }
 
-std::uint64_t MemoryFileSystem::FileLength(const std::u16string& path) {
+const MemoryFileSystem::Node* MemoryFileSystem::FindEntry(const std::u16string& path) const {
     ParsedPath parsed;
-    if (!CanName(path) || HasWildcard(path) || !ParseAbsolute(path, parsed)) Raise(errc::kBadFileName);
-    ReadableDrive(parsed.letter);
-    const Node* node = Find(parsed);
+    if (!CanName(path) || HasWildcard(path) || !Parse(path, parsed)) Raise(errc::kBadFileName);
+    if (FindDrive(parsed.letter) == nullptr) Raise(errc::kPathNotFound);
+    const Drive& drive = ReadableDrive(parsed.letter);
+    if (parsed.components.empty()) return &drive.root;
+    const std::u16string leaf = parsed.components.back();
+    parsed.components.pop_back();
+    const Node* parent = Find(parsed);
+    if (parent == nullptr || !parent->IsDirectory()) Raise(errc::kPathNotFound);
+    return parent->Child(leaf);
+}
+
+std::uint64_t MemoryFileSystem::FileLength(const std::u16string& path) {
+    const Node* node = FindEntry(path);
     if (node == nullptr) Raise(errc::kFileNotFound);
     return node->IsDirectory() ? 0 : node->size;
 }
 
 LocalTime MemoryFileSystem::LastWriteTime(const std::u16string& path) {
-    ParsedPath parsed;
-    if (!CanName(path) || HasWildcard(path) || !ParseAbsolute(path, parsed)) Raise(errc::kBadFileName);
-    ReadableDrive(parsed.letter);
-    const Node* node = Find(parsed);
+    const Node* node = FindEntry(path);
     if (node == nullptr) Raise(errc::kFileNotFound);
     return node->modified;
 }
 
 bool MemoryFileSystem::IsDirectory(const std::u16string& path) {
     ParsedPath parsed;
-    if (!CanName(path) || HasWildcard(path) || !ParseAbsolute(path, parsed)) return false;
+    if (!CanName(path) || HasWildcard(path) || !Parse(path, parsed)) return false;
     const Drive* drive = FindDrive(parsed.letter);
     if (drive == nullptr || !drive->ready) return false;
     const Node* node = Find(parsed);

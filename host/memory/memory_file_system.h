@@ -1,6 +1,7 @@
 // A file system held in memory: drives of each kind, directories and files, with the error
 // behaviour of a real volume. Names compare without regard to case and keep the case they were
-// created with.
+// created with. Either slash separates; a relative path is taken from the process's current
+// folder, as the system takes it.
 #pragma once
 
 #include <cstdint>
@@ -43,14 +44,20 @@ public:
     // A file, or a directory with its contents; a missing path is fine.
     void Remove(const std::u16string& path);
 
+    // The process's current folder, which relative paths start from: the first local drive's
+    // root until a test sets another (an absolute path; it need not exist).
+    void SetCurrentFolder(std::u16string absolute_path);
+    std::u16string CurrentFolder() const;
+
     // Entry texts in letter order.
     std::vector<std::u16string> DriveEntries() const;
     bool HasDrive(char16_t letter) const;
 
-    // The reachable directory named by an absolute path, hidden ones included, normalised ("."
-    // and "..", repeated "\", no trailing "\" except at a root) and in the case it was given.
-    // Fails with 68 (no drive, or disconnected), 71 (not ready) or 76 (no such directory).
-    std::u16string ResolveDirectory(const std::u16string& absolute_path) const;
+    // The reachable directory a path names, hidden ones included, as the system names it: full
+    // (".", ".." and repeated separators resolved, no trailing "\" except at a root), with the
+    // drive letter in capitals and every name in the case it was created with. Fails with 68
+    // (disconnected), 71 (not ready), 52 (wildcards) or 76 (no such drive or directory).
+    std::u16string ResolveDirectory(const std::u16string& path) const;
     // Names of the directory's subdirectories that are neither hidden nor system, sorted
     // without regard to case. Fails as ResolveDirectory does.
     std::vector<std::u16string> Subdirectories(const std::u16string& directory) const;
@@ -59,6 +66,7 @@ public:
     int enumerations() const { return enumerations_; }
 
     // Entries come in no sorted order: "." and ".." first outside a root, then the newest first.
+    // A DOS device name ("nul", "con:") matches the device in any folder, as on the system.
     void Enumerate(const std::u16string& path, std::uint32_t mask,
                    const std::function<bool(const std::u16string& name)>& on_match) override;
     std::uint64_t FileLength(const std::u16string& path) override;
@@ -92,8 +100,14 @@ private:
     };
 
     static bool ParseAbsolute(const std::u16string& path, ParsedPath& parsed);
+    // A path of any form, taken from the current folder as the system takes it; false for a
+    // network path, which isn't modelled.
+    bool Parse(const std::u16string& path, ParsedPath& parsed) const;
     // Whether the path is short enough to name anything, judged as Windows judges it.
-    static bool CanName(const std::u16string& path);
+    bool CanName(const std::u16string& path) const;
+    // The node of an existing file or folder; 68, 71 or 76 (the folder it is in is missing)
+    // when its drive or folder can't be read, nullptr when only the name itself is missing.
+    const Node* FindEntry(const std::u16string& path) const;
     Drive& AddDrive(char16_t letter, DriveKind kind, std::u16string label_or_unc, bool ready);
     const Drive* FindDrive(char16_t letter) const;
     // The drive, if it can be read; otherwise the error a read meets.
@@ -102,6 +116,7 @@ private:
     const Node* Find(const ParsedPath& path) const;
 
     std::map<char16_t, Drive> drives_;
+    std::u16string current_folder_;
     int enumerations_ = 0;
 };
 

@@ -1,5 +1,5 @@
-// What tests on either host ask of the host interfaces: the names an enumeration gives, and the
-// run-time error a call fails with.
+// What tests on either host ask of the host interfaces: the names an enumeration gives, the
+// run-time error a call fails with, and the events the children raise.
 #pragma once
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/controls.h"
 #include "host/error.h"
 #include "host/file_system.h"
 
@@ -34,5 +35,17 @@ std::int32_t ErrorOf(Call call) {
     }
     return 0;
 }
+
+// Records the children's events by name.
+class ChildEventLog : public host::ChildEvents {
+public:
+    void OnDrive1Change() override { seen.push_back("Drive1"); }
+    void OnDir1Change() override { seen.push_back("Dir1"); }
+    void OnText1Change() override { seen.push_back("Text1"); }
+    void OnCommand1Click() override { seen.push_back("Command1"); }
+    void OnList1Click() override { seen.push_back("List1Click"); }
+    void OnList1DblClick() override { seen.push_back("List1DblClick"); }
+    std::vector<std::string> seen;
+};
 
 }  // namespace selvane::testing

@@ -91,7 +91,7 @@ TEST_F(LongPathTest, APatternTooLongForTheSystemListsNothingAndStaysThePattern) 
 TEST_F(LongPathTest, PathAndTheQueriesTreatOverlongTextAsANameThatDoesNotExist) {
     CreateNew();
     control->SetPath(LongText(kLongestText, u"sub"));
-    EXPECT_EQ(Dir(), u"c:\\data\\sub");
+    EXPECT_EQ(Dir(), u"C:\\data\\sub");
     EXPECT_EQ(control->FileExists(LongText(kLongestText, u"report.txt")), kTrue);
     EXPECT_EQ(control->DirExists(LongText(kLongestText, u"sub")), kTrue);
 
@@ -100,7 +100,7 @@ TEST_F(LongPathTest, PathAndTheQueriesTreatOverlongTextAsANameThatDoesNotExist) 
         SCOPED_TRACE(length);
         site.notifications.clear();
         control->SetPath(LongText(length, u"sub"));
-        EXPECT_EQ(Dir(), u"c:\\data") << "the lists stay where they were";
+        EXPECT_EQ(Dir(), u"C:\\data") << "the lists stay where they were";
         EXPECT_EQ(Files().size(), 3u);
         EXPECT_EQ(site.notifications, (Names{u"Path"}));
         EXPECT_EQ(control->FileExists(LongText(length, u"report.txt")), kFalse);

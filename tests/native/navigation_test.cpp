@@ -11,7 +11,7 @@ using NavigationTest = ControlTest;
 
 TEST_F(NavigationTest, StartUpListsTheDirectoryShownEvenWhenTheDriveListAlreadyShowsC) {
     CreateNew(u'c', u"c:\\data");
-    EXPECT_EQ(Dir(), u"c:\\data");
+    EXPECT_EQ(Dir(), u"C:\\data");
     EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"report.txt"}));
     EXPECT_EQ(FilesLabel(), u"3 files");
 }
@@ -21,7 +21,7 @@ TEST_F(NavigationTest, StartUpOnAnotherDriveMovesToTheRootOfCAndListsItOnce) {
     const int before = fs.enumerations();
     control->Initialize();
     EXPECT_EQ(Drive(), u"c: [system]");
-    EXPECT_EQ(Dir(), u"c:\\");
+    EXPECT_EQ(Dir(), u"C:\\");
     EXPECT_EQ(Files(), (Names{u"autoexec.bat"}));
     EXPECT_EQ(FilesLabel(), u"1 file");
     EXPECT_EQ(fs.enumerations() - before, 1);
@@ -87,6 +87,24 @@ TEST_F(NavigationTest, PatternsReachingIntoOtherDirectoriesListNothing) {
     }
 }
 
+// Each of these would list something if it reached the file system: the parent folder's files
+// through either separator, or the device the system finds under a DOS device name in any folder
+// ("nul:"). A pattern lists the shown folder only.
+TEST_F(NavigationTest, APatternWithEitherSeparatorOrAColonListsNothing) {
+    CreateNew();
+    surface->Dir1().UserOpen(u"c:\\data\\sub");
+    for (const std::u16string pattern : {u"..\\*.txt", u"../*.txt", u"nul:"}) {
+        SCOPED_TRACE(::testing::PrintToString(pattern));
+        control->SetFileType(pattern);
+        EXPECT_EQ(control->FileType(), pattern);
+        EXPECT_EQ(Files(), Names{});
+        EXPECT_EQ(FilesLabel(), u"");
+    }
+    // Without its colon the device's name is a plain pattern, listed as the system lists it.
+    control->SetFileType(u"nul");
+    EXPECT_EQ(Files(), Names{u"nul"});
+}
+
 TEST_F(NavigationTest, HiddenFilesFollowShowHiddenFromTheNextListingOn) {
     fs.AddFile(u"c:\\data\\hidden.txt", 1, {}, attr::kHidden);
     fs.AddFile(u"c:\\data\\system.txt", 1, {}, attr::kSystem);
@@ -105,7 +123,7 @@ TEST_F(NavigationTest, ChoosingADriveGoesToItsRoot) {
     CreateNew();
     surface->Dir1().UserOpen(u"c:\\data");
     surface->Drive1().UserSelect(u'd');
-    EXPECT_EQ(Dir(), u"d:\\");
+    EXPECT_EQ(Dir(), u"D:\\");
     EXPECT_TRUE(Files().empty());
     surface->Dir1().UserOpen(u"docs");
     EXPECT_EQ(Files(), (Names{u"readme"}));
@@ -117,7 +135,7 @@ TEST_F(NavigationTest, ADriveThatCannotBeReadSendsTheListsBackToC) {
         surface->Dir1().UserOpen(u"c:\\data");
         surface->Drive1().UserSelect(letter);
         EXPECT_EQ(Drive(), u"c: [system]");
-        EXPECT_EQ(Dir(), u"c:\\");
+        EXPECT_EQ(Dir(), u"C:\\");
         EXPECT_EQ(Files(), (Names{u"autoexec.bat"}));
     }
 }
@@ -131,10 +149,10 @@ TEST_F(NavigationTest, FallbackEndsWhenDriveCCannotBeReadEither) {
     Selvane selvane(host::Host{small, floppies, locale, site, forms, shell});
     selvane.Initialize();
     EXPECT_EQ(small.Drive1().Drive(), u"c:");
-    EXPECT_EQ(small.Dir1().Path(), u"d:\\");
+    EXPECT_EQ(small.Dir1().Path(), u"D:\\");
     small.Drive1().UserSelect(u'a');
     EXPECT_EQ(small.Drive1().Drive(), u"c:");
-    EXPECT_EQ(small.Dir1().Path(), u"d:\\");
+    EXPECT_EQ(small.Dir1().Path(), u"D:\\");
 }
 
 TEST_F(NavigationTest, RefreshFilesPicksUpChangesOnDisk) {
@@ -241,8 +259,8 @@ TEST_F(NavigationTest, HostMayCallBackFromItsClickHandler) {
         control->SetPath(u"d:\\docs");
     };
     ClickFile(u"report.txt");
-    EXPECT_EQ(chosen, u"c:\\data\\report.txt");
-    EXPECT_EQ(Dir(), u"d:\\docs");
+    EXPECT_EQ(chosen, u"C:\\data\\report.txt");
+    EXPECT_EQ(Dir(), u"D:\\docs");
     EXPECT_EQ(Files(), (Names{u"readme"}));
 }
 

@@ -12,49 +12,49 @@ TEST_F(PathTest, NetworkPathsLandOnTheirConnectedDrive) {
     CreateNew();
     control->SetPath(u"\\\\FS1\\Pub\\Docs");
     EXPECT_EQ(Drive(), u"x: [\\\\fs1\\pub]");
-    EXPECT_EQ(Dir(), u"x:\\docs");
+    EXPECT_EQ(Dir(), u"X:\\docs");
     EXPECT_EQ(Files(), (Names{u"report.txt"}));
 
     control->SetPath(u"\\\\fs1\\pub\\docs\\report.txt");
-    EXPECT_EQ(Dir(), u"x:\\docs") << "a file's path opens its directory";
+    EXPECT_EQ(Dir(), u"X:\\docs") << "a file's path opens its directory";
 
     control->SetPath(u"\\\\fs1\\pub");
-    EXPECT_EQ(Dir(), u"x:\\");
+    EXPECT_EQ(Dir(), u"X:\\");
 
     control->SetPath(u"\\\\fs2\\home");
     EXPECT_EQ(Drive(), u"c: [system]") << "an unconnected volume goes to C";
-    EXPECT_EQ(Dir(), u"c:\\");
+    EXPECT_EQ(Dir(), u"C:\\");
 }
 
 TEST_F(PathTest, AVolumeMatchesWholeNamesOnlyAndTheFirstDriveInListOrderWins) {
     CreateNew();
     control->SetPath(u"\\\\fs1\\pub\\team\\a");
-    EXPECT_EQ(Dir(), u"x:\\team\\a");
+    EXPECT_EQ(Dir(), u"X:\\team\\a");
 
     control->SetPath(u"\\\\fs1\\public\\docs");
-    EXPECT_EQ(Dir(), u"c:\\") << "\\\\fs1\\pub is not a prefix of \\\\fs1\\public";
+    EXPECT_EQ(Dir(), u"C:\\") << "\\\\fs1\\pub is not a prefix of \\\\fs1\\public";
 }
 
-TEST_F(PathTest, LocalPathsAreLowerCasedAndFilesOpenTheirDirectory) {
+TEST_F(PathTest, LocalPathsTakeTheStoredCaseAndFilesOpenTheirDirectory) {
     CreateNew();
-    control->SetPath(u"C:\\Program Files\\App");
-    EXPECT_EQ(Dir(), u"c:\\program files\\app");
+    control->SetPath(u"c:\\PROGRAM Files\\App");
+    EXPECT_EQ(Dir(), u"C:\\program files\\app");
 
     control->SetPath(u"c:\\autoexec.bat");
-    EXPECT_EQ(Dir(), u"c:\\");
+    EXPECT_EQ(Dir(), u"C:\\");
 
     control->SetPath(u"c:\\data\\gone.txt");
-    EXPECT_EQ(Dir(), u"c:\\data") << "a file that doesn't exist is cut as well";
+    EXPECT_EQ(Dir(), u"C:\\data") << "a file that doesn't exist is cut as well";
 }
 
 TEST_F(PathTest, ExistingDirectoriesWithDotsAreKept) {
     CreateNew();
     control->SetPath(u"c:\\tools\\node.js");
-    EXPECT_EQ(Dir(), u"c:\\tools\\node.js");
+    EXPECT_EQ(Dir(), u"C:\\tools\\node.js");
     control->SetPath(u"c:\\my.files\\sub");
-    EXPECT_EQ(Dir(), u"c:\\my.files\\sub");
+    EXPECT_EQ(Dir(), u"C:\\my.files\\sub");
     control->SetPath(u"c:\\my.files\\sub\\notes.txt");
-    EXPECT_EQ(Dir(), u"c:\\my.files\\sub");
+    EXPECT_EQ(Dir(), u"C:\\my.files\\sub");
 }
 
 TEST_F(PathTest, ARelativePathWithADotIsLookedUpUnderTheShownFolder) {
@@ -62,16 +62,16 @@ TEST_F(PathTest, ARelativePathWithADotIsLookedUpUnderTheShownFolder) {
     // The first letter is taken for a drive as well: none of these starts with a drive's letter.
     control->SetPath(u"c:\\");
     control->SetPath(u"tools\\node.js");
-    EXPECT_EQ(Dir(), u"c:\\tools\\node.js");
+    EXPECT_EQ(Dir(), u"C:\\tools\\node.js");
     control->SetPath(u"c:\\");
     control->SetPath(u"my.files\\sub");
-    EXPECT_EQ(Dir(), u"c:\\my.files\\sub");
+    EXPECT_EQ(Dir(), u"C:\\my.files\\sub");
     control->SetPath(u"c:\\");
     control->SetPath(u"my.files\\sub\\notes.txt");
-    EXPECT_EQ(Dir(), u"c:\\my.files\\sub") << "a file's path, relative too, opens its directory";
+    EXPECT_EQ(Dir(), u"C:\\my.files\\sub") << "a file's path, relative too, opens its directory";
     control->SetPath(u"c:\\my.files\\sub");
     control->SetPath(u"..\\..\\tools\\node.js");
-    EXPECT_EQ(Dir(), u"c:\\tools\\node.js");
+    EXPECT_EQ(Dir(), u"C:\\tools\\node.js");
 }
 
 std::vector<std::u16string> g_traced;
@@ -98,7 +98,7 @@ TEST_F(PathTest, ChangingDriveListsTheRootFirstThenTheDirectory) {
     control->SetPath(u"d:\\docs");
     EXPECT_EQ(fs.enumerations() - before, 2);
     EXPECT_EQ(Drive(), u"d:");
-    EXPECT_EQ(Dir(), u"d:\\docs");
+    EXPECT_EQ(Dir(), u"D:\\docs");
 }
 
 TEST_F(PathTest, RefusedPathsLeaveTheListsAndStillNotify) {
@@ -106,35 +106,35 @@ TEST_F(PathTest, RefusedPathsLeaveTheListsAndStillNotify) {
     control->SetPath(u"c:\\data");
     site.notifications.clear();
     control->SetPath(u"c:\\nowhere");
-    EXPECT_EQ(Dir(), u"c:\\data");
+    EXPECT_EQ(Dir(), u"C:\\data");
     control->SetPath(u"q:\\data");
-    EXPECT_EQ(Dir(), u"c:\\data");
+    EXPECT_EQ(Dir(), u"C:\\data");
     control->SetPath(u"");
-    EXPECT_EQ(Dir(), u"c:\\data");
+    EXPECT_EQ(Dir(), u"C:\\data");
     EXPECT_EQ(site.notifications, (Names{u"Path", u"Path", u"Path"}));
 }
 
 TEST_F(PathTest, GetPathJoinsDirectoryAndChosenFile) {
     CreateNew();
-    EXPECT_EQ(control->GetPath(), u"c:\\");
+    EXPECT_EQ(control->GetPath(), u"C:\\");
     ClickFile(u"autoexec.bat");
-    EXPECT_EQ(control->GetPath(), u"c:\\autoexec.bat");
+    EXPECT_EQ(control->GetPath(), u"C:\\autoexec.bat");
     EXPECT_EQ(control->FileSelected(), kTrue);
 
     control->SetPath(u"c:\\data");
-    EXPECT_EQ(control->GetPath(), u"c:\\data");
+    EXPECT_EQ(control->GetPath(), u"C:\\data");
     ClickFile(u"report.txt");
-    EXPECT_EQ(control->GetPath(), u"c:\\data\\report.txt");
+    EXPECT_EQ(control->GetPath(), u"C:\\data\\report.txt");
 
     control->SetDirOnly(kTrue);
-    EXPECT_EQ(control->GetPath(), u"c:\\data");
+    EXPECT_EQ(control->GetPath(), u"C:\\data");
     EXPECT_EQ(control->FileSelected(), kFalse);
 }
 
 TEST_F(PathTest, ServerFormNamesTheVolumeOfNetworkDrivesOnly) {
     CreateNew();
     control->SetServer(kTrue);
-    EXPECT_EQ(control->GetPath(), u"c:\\") << "a local drive keeps its letter";
+    EXPECT_EQ(control->GetPath(), u"C:\\") << "a local drive keeps its letter";
 
     control->SetPath(u"x:\\docs");
     ClickFile(u"report.txt");

@@ -27,7 +27,7 @@ TEST_F(PersistenceTest, AnEmptyStoreLoadsTheDefaults) {
     EXPECT_EQ(control->Label2Color(), 0u);
     EXPECT_EQ(control->Label1Bold(), kFalse);
     EXPECT_EQ(control->Label2Bold(), kFalse);
-    EXPECT_EQ(control->Path(), u"c:\\") << "the root of C, as the directory list reports it";
+    EXPECT_EQ(control->Path(), u"C:\\") << "the root of C, as the directory list reports it";
     EXPECT_EQ(control->DirOnly(), kFalse);
     EXPECT_EQ(control->Server(), kFalse);
     EXPECT_EQ(control->Tips(), kTrue);
@@ -48,7 +48,11 @@ TEST_F(PersistenceTest, ANewInstanceSavesEveryKeyInOrderAtItsDefault) {
 
     MemoryPropertyBag sparse;
     control->WriteProperties(sparse);
-    EXPECT_EQ(sparse.size(), 1u) << "only the directory differs from its default (c:\\ against C:\\)";
+    EXPECT_EQ(sparse.size(), 0u) << "the directory shows as C:\\, its default";
+    control->SetPath(u"c:\\data");
+    control->WriteProperties(sparse);
+    EXPECT_EQ(sparse.size(), 1u);
+    EXPECT_TRUE(sparse.Has(u"Path"));
 }
 
 TEST_F(PersistenceTest, EverySettingSurvivesARoundTrip) {
@@ -72,7 +76,7 @@ TEST_F(PersistenceTest, EverySettingSurvivesARoundTrip) {
     EXPECT_EQ(control->Label2Color(), 0x80000012u);
     EXPECT_EQ(control->Label1Bold(), kTrue);
     EXPECT_EQ(control->Label2Bold(), kFalse);
-    EXPECT_EQ(control->Path(), u"c:\\data");
+    EXPECT_EQ(control->Path(), u"C:\\data");
     EXPECT_EQ(control->DirOnly(), kTrue);
     EXPECT_EQ(control->Server(), kTrue);
     EXPECT_EQ(control->Tips(), kFalse);
@@ -112,7 +116,7 @@ TEST_F(PersistenceTest, ASavedPathOnAnotherDriveMovesTheDriveListToo) {
     bag.Set(u"Path", std::u16string(u"d:\\docs"));
     CreateLoaded(bag);
     EXPECT_EQ(Drive(), u"d:");
-    EXPECT_EQ(Dir(), u"d:\\docs");
+    EXPECT_EQ(Dir(), u"D:\\docs");
     EXPECT_EQ(Files(), (Names{u"readme"}));
 }
 
@@ -130,7 +134,7 @@ TEST_F(PersistenceTest, ABadValueIsReportedAndSkippedWhileTheRestLoads) {
     EXPECT_EQ(site.load_errors,
               (std::vector<Error>{{u"Label1Color", errc::kTypeMismatch}, {u"Path", errc::kPathNotFound}}));
     EXPECT_EQ(Drive(), u"c: [system]") << "the lists stay where they were";
-    EXPECT_EQ(Dir(), u"c:\\");
+    EXPECT_EQ(Dir(), u"C:\\");
     EXPECT_EQ(control->Label1Color(), 0u);
     EXPECT_EQ(control->DirOnly(), kTrue);
     EXPECT_EQ(control->Tips(), kFalse);
@@ -151,7 +155,7 @@ TEST_F(PersistenceTest, AnUnreachableSavedDriveIsSkippedLikeAMissingFolder) {
     ASSERT_EQ(site.load_errors.size(), 1u);
     EXPECT_EQ(site.load_errors[0].first, u"Path");
     EXPECT_EQ(Drive(), u"c: [system]");
-    EXPECT_EQ(Dir(), u"c:\\");
+    EXPECT_EQ(Dir(), u"C:\\");
     EXPECT_EQ(control->FileType(), u"*.bat");
 }
 

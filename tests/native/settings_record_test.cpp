@@ -103,7 +103,7 @@ TEST_F(SettingsRecordTest, AControlsSettingsSurviveEncodingAndDecoding) {
     control->Initialize();
     control->ReadProperties(decoded);
     EXPECT_TRUE(site.load_errors.empty());
-    EXPECT_EQ(control->Path(), u"d:\\docs");
+    EXPECT_EQ(control->Path(), u"D:\\docs");
     EXPECT_EQ(control->FileType(), u"*.txt");
     SettingsRecord saved_again;
     control->WriteProperties(saved_again);

@@ -10,6 +10,8 @@
 //   E:  no label       first.txt 10 B, café.txt 20 B
 //   N:  \\fakesrv\share, network: pub\, readme.txt 7 B
 // Everything is dated kFixtureTime; the tests run with TZ=UTC, so that is the local time too.
+// The host contract (tests/common/host_contract.h, kContractLayout) reads part of this layout and
+// builds the same part in memory for the native run: change both together.
 #pragma once
 
 #include <cstdint>

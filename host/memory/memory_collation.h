@@ -1,0 +1,16 @@
+// The order in which a sorted list box, and the directory list, show names: the system's word
+// sort with case ignored, for the characters file names are mostly made of.
+#pragma once
+
+#include <string>
+
+namespace selvane::memory {
+
+// Negative, zero or positive as a comes before, together with or after b. Levels, as the
+// system weighs them: symbols before digits before letters, an accented letter as its base
+// letter ("é" as "e"; "ß" is "ss"); then accents, compared from the left; then hyphens and
+// apostrophes, which the first two levels pass over. Case never counts. Covers ASCII and
+// Latin-1; any other unit sorts after the letters, by its code.
+int CompareNames(const std::u16string& a, const std::u16string& b);
+
+}  // namespace selvane::memory

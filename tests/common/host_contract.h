@@ -1,0 +1,314 @@
+// What the logic may count on from any host: one typed suite over the file system and the
+// children, run natively on the in-memory host and under Wine on the Win32 host, so that the
+// native tests' host answers as Windows does wherever the logic could tell the difference.
+//
+// A host takes part through a World, made fresh for each test:
+//   host::FileSystem& files();           the file system, holding kContractLayout
+//   host::Surface& surface();            a surface whose lists show D:\docs
+//   void SetCurrentFolder(path);         the process's current folder, for relative paths
+//   void SelectListEntry(int index);     the user selects a file-list entry
+// (the last two may fail an assertion; the tests call them under ASSERT_NO_FATAL_FAILURE, so
+// that a failure names the test's line too)
+//   static bool UnderWine();             where Wine is known to answer unlike Windows
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/controls.h"
+#include "host/error.h"
+#include "host/file_system.h"
+#include "host/surface.h"
+#include "tests/common/host_checks.h"
+
+namespace selvane::testing {
+
+// The part of the Windows tests' fixture drives (tests/windows/fixture.h) that the contract
+// reads; the in-memory world builds exactly this. Wine also has C: and Z:, both unlabelled.
+struct LayoutEntry {
+    const char16_t* path;
+    std::uint64_t size;
+    std::uint32_t attributes;  // attr::kDirectory for a folder
+};
+inline constexpr LocalTime kLayoutTime{2001, 2, 3, 4, 5, 6};
+inline constexpr const char16_t kDataLabel[] = u"FIXTUREDATA";
+inline constexpr const char16_t kNetworkRemote[] = u"\\\\fakesrv\\share";
+inline constexpr LayoutEntry kContractLayout[] = {
+    {u"D:\\.windows-label", 12, attr::kHidden},
+    {u"D:\\zero.txt", 0, 0},
+    {u"D:\\nine.txt", 999, 0},
+    {u"D:\\thousand.txt", 1000, 0},
+    {u"D:\\huge.bin", 3ull << 30, 0},
+    {u"D:\\docs\\a.txt", 0, 0},
+    {u"D:\\docs\\B.txt", 0, 0},
+    {u"D:\\docs\\c.log", 0, 0},
+    {u"D:\\docs\\_under.txt", 0, 0},
+    {u"D:\\docs\\Zeta.TXT", 0, 0},
+    {u"D:\\docs\\secret.txt", 0, attr::kHidden},
+    {u"D:\\docs\\sys.txt", 0, attr::kSystem},
+    {u"D:\\docs\\alpha", 0, attr::kDirectory},
+    {u"D:\\docs\\Beta", 0, attr::kDirectory},
+    {u"D:\\docs\\Gamma", 0, attr::kDirectory},
+    {u"D:\\docs\\letters\\old", 0, attr::kDirectory},
+    {u"D:\\docs\\hiddendir", 0, attr::kDirectory | attr::kHidden},
+    {u"D:\\docs\\sysdir", 0, attr::kDirectory | attr::kSystem},
+    {u"E:\\first.txt", 10, 0},
+    {u"E:\\caf\u00e9.txt", 20, 0},
+    {u"N:\\pub", 0, attr::kDirectory},
+    {u"N:\\readme.txt", 7, 0},
+};
+
+using Names = std::vector<std::u16string>;
+
+template <class World>
+class FileSystemContract : public ::testing::Test {
+protected:
+    host::FileSystem& files() { return world.files(); }
+    Names Match(const std::u16string& path, std::uint32_t mask = 0) { return Matches(files(), path, mask); }
+    World world;
+};
+TYPED_TEST_SUITE_P(FileSystemContract);
+
+TYPED_TEST_P(FileSystemContract, EnumerationFollowsTheAttributeMask) {
+    const Names files{u"B.txt", u"Zeta.TXT", u"_under.txt", u"a.txt", u"c.log"};
+    EXPECT_EQ(this->Match(u"D:\\docs\\*.*"), files);
+    EXPECT_EQ(this->Match(u"D:\\docs\\*.*", attr::kHidden),
+              (Names{u"B.txt", u"Zeta.TXT", u"_under.txt", u"a.txt", u"c.log", u"secret.txt"}));
+    EXPECT_EQ(this->Match(u"D:\\docs\\s*", attr::kHidden | attr::kSystem), (Names{u"secret.txt", u"sys.txt"}));
+    // Directories, and "." and ".." below a root only; "*.*" takes names without a dot.
+    EXPECT_EQ(this->Match(u"D:\\docs\\*.*", attr::kDirectory),
+              (Names{u".", u"..", u"B.txt", u"Beta", u"Gamma", u"Zeta.TXT", u"_under.txt", u"a.txt", u"alpha",
+                     u"c.log", u"letters"}));
+    EXPECT_EQ(this->Match(u"D:\\docs\\*dir", attr::kDirectory | attr::kHidden | attr::kSystem),
+              (Names{u"hiddendir", u"sysdir"}));
+    EXPECT_EQ(this->Match(u"E:\\*", attr::kDirectory), (Names{u"caf\u00e9.txt", u"first.txt"}));
+}
+
+TYPED_TEST_P(FileSystemContract, PatternsMatchWithoutCaseAndATrailingSeparatorMatchesAll) {
+    EXPECT_EQ(this->Match(u"D:\\docs\\?.txt"), (Names{u"B.txt", u"a.txt"}));
+    EXPECT_EQ(this->Match(u"D:\\DOCS\\*.TXT"), (Names{u"B.txt", u"Zeta.TXT", u"_under.txt", u"a.txt"}));
+    EXPECT_EQ(this->Match(u"d:\\docs\\zeta.txt"), (Names{u"Zeta.TXT"}));
+    EXPECT_EQ(this->Match(u"D:\\docs\\"), this->Match(u"D:\\docs\\*"));
+    EXPECT_EQ(this->Match(u"D:\\docs\\letters/", attr::kDirectory), (Names{u".", u"..", u"old"}));
+    EXPECT_EQ(this->Match(u"D:\\docs\\nothing-*"), Names{});
+}
+
+TYPED_TEST_P(FileSystemContract, EitherSlashSeparatesAndAColonMatchesOnlyADevice) {
+    EXPECT_EQ(this->Match(u"D:/docs/*.log"), (Names{u"c.log"}));
+    EXPECT_EQ(this->Match(u"D:\\docs/letters\\*", attr::kDirectory), (Names{u".", u"..", u"old"}));
+    EXPECT_EQ(this->Match(u"D:\\docs\\letters/../*.log"), (Names{u"c.log"}));
+    // A colon names a stream or a device, never part of a listed name.
+    EXPECT_EQ(this->Match(u"D:\\docs\\x:*.*"), Names{});
+    EXPECT_EQ(this->Match(u"D:\\docs\\a.txt:*"), Names{});
+    EXPECT_EQ(this->Match(u"D:\\docs\\*:*"), Names{});
+    EXPECT_EQ(this->Match(u"D:\\docs\\nul"), (Names{u"nul"}));
+    EXPECT_EQ(this->Match(u"D:\\docs\\con:"), (Names{u"con"}));
+    EXPECT_EQ(this->Match(u"D:\\nowhere\\nul"), Names{});
+}
+
+TYPED_TEST_P(FileSystemContract, RelativePathsStartFromTheCurrentFolder) {
+    ASSERT_NO_FATAL_FAILURE(this->world.SetCurrentFolder(u"D:\\docs"));
+    EXPECT_EQ(this->Match(u"*.log"), (Names{u"c.log"}));
+    EXPECT_EQ(this->Match(u"letters\\*", attr::kDirectory), (Names{u".", u"..", u"old"}));
+    EXPECT_EQ(this->Match(u"..\\docs\\c.*"), (Names{u"c.log"}));
+    EXPECT_EQ(this->Match(u"\\docs\\*.log"), (Names{u"c.log"}));
+    EXPECT_EQ(this->Match(u"D:*.log"), (Names{u"c.log"})) << "the current folder of the current drive";
+    EXPECT_EQ(this->Match(u"E:*.txt"), (Names{u"caf\u00e9.txt", u"first.txt"})) << "another drive's root";
+    EXPECT_EQ(this->files().FileLength(u"..\\nine.txt"), 999u);
+    EXPECT_EQ(this->files().LastWriteTime(u"..\\nine.txt").year, kLayoutTime.year);
+    EXPECT_TRUE(this->files().IsDirectory(u"letters"));
+    EXPECT_FALSE(this->files().IsDirectory(u"a.txt"));
+}
+
+TYPED_TEST_P(FileSystemContract, LengthsAndTimes) {
+    host::FileSystem& files = this->files();
+    EXPECT_EQ(files.FileLength(u"D:\\zero.txt"), 0u);
+    EXPECT_EQ(files.FileLength(u"D:\\NINE.TXT"), 999u);
+    EXPECT_EQ(files.FileLength(u"D:\\huge.bin"), 3ull << 30);
+    EXPECT_EQ(files.FileLength(u"E:\\caf\u00c9.txt"), 20u);
+    EXPECT_EQ(files.FileLength(u"N:\\readme.txt"), 7u);
+    EXPECT_EQ(files.FileLength(u"D:\\docs"), 0u);
+    const LocalTime written = files.LastWriteTime(u"D:\\docs\\a.txt");
+    EXPECT_EQ((std::vector<int>{written.year, written.month, written.day, written.hour, written.minute, written.second}),
+              (std::vector<int>{kLayoutTime.year, kLayoutTime.month, kLayoutTime.day, kLayoutTime.hour,
+                                kLayoutTime.minute, kLayoutTime.second}));
+    EXPECT_TRUE(files.IsDirectory(u"D:\\docs\\hiddendir"));
+    EXPECT_TRUE(files.IsDirectory(u"N:\\PUB"));
+    EXPECT_FALSE(files.IsDirectory(u"D:\\zero.txt"));
+}
+
+TYPED_TEST_P(FileSystemContract, MissingAndMalformedPathsFailWithTheSystemsErrors) {
+    host::FileSystem& files = this->files();
+    EXPECT_EQ(this->Match(u"D:\\nowhere\\*.*"), Names{});
+    EXPECT_EQ(this->Match(u"Q:\\*.*"), Names{}) << "a letter without a drive has no such path";
+    EXPECT_EQ(ErrorOf([&] { this->Match(u"D:\\do*\\*.*"); }), errc::kBadFileName);
+    EXPECT_EQ(ErrorOf([&] { files.FileLength(u"D:\\missing.txt"); }), errc::kFileNotFound);
+    EXPECT_EQ(ErrorOf([&] { files.FileLength(u"D:\\nowhere\\x.txt"); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { files.FileLength(u"D:\\zero.txt\\x"); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { files.FileLength(u"D:\\*.txt"); }), errc::kBadFileName);
+    EXPECT_EQ(ErrorOf([&] { files.LastWriteTime(u"D:\\docs\\gone"); }), errc::kFileNotFound);
+    // Windows finds no path on a letter without a drive; Wine 8 reports the file as missing.
+    EXPECT_EQ(ErrorOf([&] { files.LastWriteTime(u"Q:\\x.txt"); }),
+              TypeParam::UnderWine() ? errc::kFileNotFound : errc::kPathNotFound);
+    EXPECT_FALSE(files.IsDirectory(u"Q:\\"));
+    EXPECT_FALSE(files.IsDirectory(u"D:\\do?s"));
+    EXPECT_FALSE(files.IsDirectory(u"D:\\nowhere"));
+}
+
+TYPED_TEST_P(FileSystemContract, EnumerationStopsWhenAsked) {
+    int seen = 0;
+    this->files().Enumerate(u"D:\\docs\\*", attr::kDirectory, [&](const std::u16string&) { return ++seen < 2; });
+    EXPECT_EQ(seen, 2);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, EnumerationFollowsTheAttributeMask,
+                            PatternsMatchWithoutCaseAndATrailingSeparatorMatchesAll,
+                            EitherSlashSeparatesAndAColonMatchesOnlyADevice, RelativePathsStartFromTheCurrentFolder,
+                            LengthsAndTimes, MissingAndMalformedPathsFailWithTheSystemsErrors,
+                            EnumerationStopsWhenAsked);
+
+template <class World>
+class ChildrenContract : public ::testing::Test {
+protected:
+    void SetUp() override { world.surface().Connect(&events); }
+    void TearDown() override { world.surface().Connect(nullptr); }
+    host::DirList& dir() { return world.surface().Dir1(); }
+    host::DriveList& drive() { return world.surface().Drive1(); }
+    host::ListBox& list() { return world.surface().List1(); }
+    host::TextBox& text() { return world.surface().Text1(); }
+    Names Entries() {
+        Names names;
+        for (int i = 0; i < list().ListCount(); ++i) names.push_back(list().List(i));
+        return names;
+    }
+    World world;
+    ChildEventLog events;
+};
+TYPED_TEST_SUITE_P(ChildrenContract);
+
+TYPED_TEST_P(ChildrenContract, DirListShowsTheDriveInCapitalsAndEachNameAsStored) {
+    host::DirList& dir = this->dir();
+    EXPECT_EQ(dir.Path(), u"D:\\docs");
+    // Each put, and the path shown after it, from where the one before left the list.
+    const std::pair<std::u16string, std::u16string> steps[] = {
+        {u"d:\\DOCS\\LETTERS\\", u"D:\\docs\\letters"},
+        {u"OLD", u"D:\\docs\\letters\\old"},
+        {u"..\\..", u"D:\\docs"},
+        {u"letters/old", u"D:\\docs\\letters\\old"},
+        {u"\\DOCS\\beta", u"D:\\docs\\Beta"},
+        {u"D:", u"D:\\docs\\Beta"},  // a bare drive keeps the folder on that drive
+        {u"e:", u"E:\\"},
+        {u"d:docs", u"D:\\docs"},  // a drive and a name are read from the drive's root
+        {u"D:\\docs\\hiddendir", u"D:\\docs\\hiddendir"},
+    };
+    for (const auto& [put, shown] : steps) {
+        SCOPED_TRACE(::testing::PrintToString(put));
+        dir.SetPath(put);
+        EXPECT_EQ(dir.Path(), shown);
+    }
+    EXPECT_EQ(this->events.seen, std::vector<std::string>(8, "Dir1"));
+}
+
+TYPED_TEST_P(ChildrenContract, DirListMovesOnlyToAnotherReachableFolder) {
+    host::DirList& dir = this->dir();
+    dir.SetPath(u"d:\\DOCS\\");
+    EXPECT_TRUE(this->events.seen.empty()) << "the same folder in other case is no change";
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"D:\\nowhere"); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"D:\\zero.txt"); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"Q:\\"); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u""); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"D:\\do*"); }), errc::kBadFileName);
+    EXPECT_EQ(dir.Path(), u"D:\\docs");
+    EXPECT_TRUE(this->events.seen.empty());
+}
+
+TYPED_TEST_P(ChildrenContract, DriveListShowsEveryDriveAndSelectsByTheFirstLetter) {
+    host::DriveList& drive = this->drive();
+    Names entries;
+    for (int i = 0; i < drive.ListCount(); ++i) entries.push_back(drive.List(i));
+    EXPECT_EQ(entries, (Names{u"c:", u"d: [" + std::u16string(kDataLabel) + u"]", u"e:",
+                              u"n: [" + std::u16string(kNetworkRemote) + u"]", u"z:"}));
+    EXPECT_EQ(ErrorOf([&] { drive.List(drive.ListCount()); }), errc::kInvalidPropertyArrayIndex);
+    EXPECT_EQ(ErrorOf([&] { drive.List(-1); }), errc::kInvalidPropertyArrayIndex);
+
+    EXPECT_EQ(drive.Drive(), u"d: [" + std::u16string(kDataLabel) + u"]");
+    drive.SetDrive(u"D: [anything]");
+    EXPECT_TRUE(this->events.seen.empty());
+    drive.SetDrive(u"E");
+    EXPECT_EQ(drive.Drive(), u"e:");
+    EXPECT_EQ(ErrorOf([&] { drive.SetDrive(u"q:"); }), errc::kDeviceUnavailable);
+    EXPECT_EQ(ErrorOf([&] { drive.SetDrive(u""); }), errc::kDeviceUnavailable);
+    EXPECT_EQ(drive.Drive(), u"e:");
+    EXPECT_EQ(this->events.seen, std::vector<std::string>{"Drive1"});
+}
+
+// Symbols before digits before letters, accents after case, hyphens and apostrophes weighed
+// last ("f12" before "f1-2"), "ß" as "ss"; names that compare equal go in before the equal one
+// the list meets, so a batch into an empty list shows them last-added first.
+TYPED_TEST_P(ChildrenContract, FileListSortsAsTheSystemsSortedListBox) {
+    host::ListBox& list = this->list();
+    list.AddItems({u"b.txt", u"B2.txt", u"_under.txt", u"a-b.txt", u"ab.txt", u"A.TXT.bak", u"zeta", u"\u00e9t\u00e9.doc",
+                   u"etc.doc", u"10.txt", u"9.txt", u"~tmp", u"a b", u"Ab", u"(x)", u"aB.txt", u"f10.txt", u"F1.txt",
+                   u"f2.txt", u"f1.txt", u"f1-2", u"f12", u"f1_1", u"\u00c9clair", u"eclair", u"\u00fcber", u"uber",
+                   u"stra\u00dfe", u"strasse", u"a'b.txt", u"Beta", u"beta"});
+    Names sorted{u"(x)", u"_under.txt", u"~tmp", u"10.txt", u"9.txt", u"a b", u"A.TXT.bak", u"Ab", u"aB.txt",
+                 u"ab.txt", u"a'b.txt", u"a-b.txt", u"b.txt", u"B2.txt", u"beta", u"Beta", u"eclair", u"\u00c9clair",
+                 u"etc.doc", u"\u00e9t\u00e9.doc", u"f1.txt", u"F1.txt", u"f1_1", u"f10.txt", u"f12", u"f1-2",
+                 u"f2.txt", u"stra\u00dfe", u"strasse", u"uber", u"\u00fcber", u"zeta"};
+    EXPECT_EQ(this->Entries(), sorted);
+    // Into a list that holds entries already.
+    list.AddItems({u"ZETA", u"AB", u"a"});
+    sorted.insert(sorted.begin() + 7, u"AB");
+    sorted.insert(sorted.begin() + 5, u"a");
+    sorted.insert(sorted.end() - 1, u"ZETA");
+    EXPECT_EQ(this->Entries(), sorted);
+}
+
+TYPED_TEST_P(ChildrenContract, FileListSelectionAndClear) {
+    host::ListBox& list = this->list();
+    list.AddItems({u"c", u"a", u"b"});
+    EXPECT_EQ(list.SelCount(), 0);
+    EXPECT_EQ(list.Text(), u"");
+    ASSERT_NO_FATAL_FAILURE(this->world.SelectListEntry(1));
+    EXPECT_EQ(list.Text(), u"b");
+    EXPECT_EQ(list.SelCount(), 1);
+    list.Clear();
+    EXPECT_EQ(list.ListCount(), 0);
+    EXPECT_EQ(list.SelCount(), 0);
+    EXPECT_EQ(list.Text(), u"");
+    EXPECT_EQ(ErrorOf([&] { list.List(0); }), errc::kInvalidPropertyArrayIndex);
+}
+
+TYPED_TEST_P(ChildrenContract, PatternBoxHoldsTextUpToANulAndKeepsLongTextWhole) {
+    host::TextBox& text = this->text();
+    text.SetText(std::u16string(u"*.txt\0*.log", 11));
+    EXPECT_EQ(text.Text(), u"*.txt");
+    text.SetText(u"*.txt");
+    EXPECT_EQ(this->events.seen, std::vector<std::string>{"Text1"});
+    const std::u16string longer(host::kLongestShownText + 5, u'?');
+    text.SetText(longer);
+    EXPECT_EQ(text.Text(), longer);
+    text.SetText(u"*.*");
+    EXPECT_EQ(text.Text(), u"*.*");
+    EXPECT_EQ(this->events.seen.size(), 3u);
+}
+
+TYPED_TEST_P(ChildrenContract, SurfaceHoldsTheChildrenInItsOwnOrder) {
+    host::Surface& surface = this->world.surface();
+    Names names;
+    for (int i = 0; i < surface.ControlCount(); ++i) names.push_back(surface.Control(i).Name());
+    EXPECT_EQ(names, (Names{u"Command1", u"Text1", u"List1", u"Dir1", u"Drive1", u"Label2", u"Label1"}));
+    EXPECT_EQ(ErrorOf([&] { surface.Control(7); }), errc::kInvalidPropertyArrayIndex);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(ChildrenContract, DirListShowsTheDriveInCapitalsAndEachNameAsStored,
+                            DirListMovesOnlyToAnotherReachableFolder,
+                            DriveListShowsEveryDriveAndSelectsByTheFirstLetter, FileListSortsAsTheSystemsSortedListBox,
+                            FileListSelectionAndClear, PatternBoxHoldsTextUpToANulAndKeepsLongTextWhole,
+                            SurfaceHoldsTheChildrenInItsOwnOrder);
+
+}  // namespace selvane::testing
