@@ -103,9 +103,9 @@ void Selvane::OnList1Click() {
     std::u16string details;
     attempt([&] {
         const std::u16string path = paths::DirectoryPrefix(surface_.Dir1().Path()) + surface_.List1().Text();
-        const std::uint64_t length = files_.FileLength(path);
-        const LocalTime modified = files_.LastWriteTime(path);
-        details = file_info::Describe(modified, length, locale_);
+        const host::FileStat stat = files_.Stat(path);
+        if (!stat.modified) Raise(errc::kIllegalFunctionCall);
+        details = file_info::Describe(*stat.modified, stat.length, locale_);
     });
     attempt([&] { surface_.Label2().SetCaption(details); });
     attempt([&] { site_.RaiseClick(); });

@@ -32,7 +32,7 @@ std::u16string Selvane::PathOnly(const std::u16string& str) {
 // An empty file counts as absent, as does anything that can't be asked about.
 TruthValue Selvane::FileExists(const std::u16string& str) {
     std::uint64_t length = 0;
-    const bool failed = attempt([&] { length = files_.FileLength(str); });
+    const bool failed = attempt([&] { length = files_.Stat(str).length; });
     return ToTruth(!failed && length > 0);
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,13 @@ inline constexpr bool FitsSystemName(std::u16string_view full_path) {
     return full_path.size() <= kLongestSystemName - 1 - prefix;
 }
 
+// What Stat reads of a file. modified is empty when the system can't show the file's time as a
+// local time (a time stamp beyond what the calendar functions take).
+struct FileStat {
+    std::uint64_t length = 0;
+    std::optional<LocalTime> modified;
+};
+
 // Every operation takes the path (directory, separator and pattern, as the control composes
 // it) as Windows does: text of kLongestSystemName units or more is refused as it stands, and
 // shorter text by its full form (FitsSystemName). A refused path is never handed to the system
@@ -52,10 +60,9 @@ public:
     virtual void Enumerate(const std::u16string& path, std::uint32_t mask,
                            const std::function<bool(const std::u16string& name)>& on_match) = 0;
 
-    // Length in bytes of an existing file; a directory has length 0.
-    virtual std::uint64_t FileLength(const std::u16string& path) = 0;
-
-    virtual LocalTime LastWriteTime(const std::u16string& path) = 0;
+    // An existing file's or directory's length in bytes (0 for a directory) and last-write
+    // time, read together.
+    virtual FileStat Stat(const std::u16string& path) = 0;
 
     // Whether the path names an existing directory, hidden ones included. Never fails.
     virtual bool IsDirectory(const std::u16string& path) = 0;

@@ -380,16 +380,10 @@ const MemoryFileSystem::Node* MemoryFileSystem::FindEntry(const std::u16string& 
     return parent->Child(leaf);
 }
 
-std::uint64_t MemoryFileSystem::FileLength(const std::u16string& path) {
+host::FileStat MemoryFileSystem::Stat(const std::u16string& path) {
     const Node* node = FindEntry(path);
     if (node == nullptr) Raise(errc::kFileNotFound);
-    return node->IsDirectory() ? 0 : node->size;
-}
-
-LocalTime MemoryFileSystem::LastWriteTime(const std::u16string& path) {
-    const Node* node = FindEntry(path);
-    if (node == nullptr) Raise(errc::kFileNotFound);
-    return node->modified;
+    return {node->IsDirectory() ? 0 : node->size, node->modified};
 }
 
 bool MemoryFileSystem::IsDirectory(const std::u16string& path) {

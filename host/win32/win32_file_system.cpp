@@ -37,22 +37,19 @@ void Win32FileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
     } while (::FindNextFileW(find.get(), &data));
 }
 
-std::uint64_t Win32FileSystem::FileLength(const std::u16string& path) {
+host::FileStat Win32FileSystem::Stat(const std::u16string& path) {
     const WIN32_FILE_ATTRIBUTE_DATA data = Inspect(path);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
-    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-LocalTime Win32FileSystem::LastWriteTime(const std::u16string& path) {
-    const WIN32_FILE_ATTRIBUTE_DATA data = Inspect(path);
+    host::FileStat stat;
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        stat.length = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
     SYSTEMTIME utc;
     SYSTEMTIME local;
     // The zone rules of the file's own date, so a summer file shows summer time all year.
-    if (!::FileTimeToSystemTime(&data.ftLastWriteTime, &utc) ||
-        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
-        RaiseLastError();
+    if (::FileTimeToSystemTime(&data.ftLastWriteTime, &utc) && ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        stat.modified = LocalTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
     }
-    return LocalTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+    return stat;
 }
 
 bool Win32FileSystem::IsDirectory(const std::u16string& path) {

@@ -9,8 +9,7 @@ class Win32FileSystem final : public host::FileSystem {
 public:
     void Enumerate(const std::u16string& path, std::uint32_t mask,
                    const std::function<bool(const std::u16string& name)>& on_match) override;
-    std::uint64_t FileLength(const std::u16string& path) override;
-    LocalTime LastWriteTime(const std::u16string& path) override;
+    host::FileStat Stat(const std::u16string& path) override;
     bool IsDirectory(const std::u16string& path) override;
 };
 

@@ -118,21 +118,21 @@ TYPED_TEST_P(FileSystemContract, RelativePathsStartFromTheCurrentFolder) {
     EXPECT_EQ(this->Match(u"\\docs\\*.log"), (Names{u"c.log"}));
     EXPECT_EQ(this->Match(u"D:*.log"), (Names{u"c.log"})) << "the current folder of the current drive";
     EXPECT_EQ(this->Match(u"E:*.txt"), (Names{u"caf\u00e9.txt", u"first.txt"})) << "another drive's root";
-    EXPECT_EQ(this->files().FileLength(u"..\\nine.txt"), 999u);
-    EXPECT_EQ(this->files().LastWriteTime(u"..\\nine.txt").year, kLayoutTime.year);
+    EXPECT_EQ(this->files().Stat(u"..\\nine.txt").length, 999u);
+    EXPECT_EQ(this->files().Stat(u"..\\nine.txt").modified.value().year, kLayoutTime.year);
     EXPECT_TRUE(this->files().IsDirectory(u"letters"));
     EXPECT_FALSE(this->files().IsDirectory(u"a.txt"));
 }
 
 TYPED_TEST_P(FileSystemContract, LengthsAndTimes) {
     host::FileSystem& files = this->files();
-    EXPECT_EQ(files.FileLength(u"D:\\zero.txt"), 0u);
-    EXPECT_EQ(files.FileLength(u"D:\\NINE.TXT"), 999u);
-    EXPECT_EQ(files.FileLength(u"D:\\huge.bin"), 3ull << 30);
-    EXPECT_EQ(files.FileLength(u"E:\\caf\u00c9.txt"), 20u);
-    EXPECT_EQ(files.FileLength(u"N:\\readme.txt"), 7u);
-    EXPECT_EQ(files.FileLength(u"D:\\docs"), 0u);
-    const LocalTime written = files.LastWriteTime(u"D:\\docs\\a.txt");
+    EXPECT_EQ(files.Stat(u"D:\\zero.txt").length, 0u);
+    EXPECT_EQ(files.Stat(u"D:\\NINE.TXT").length, 999u);
+    EXPECT_EQ(files.Stat(u"D:\\huge.bin").length, 3ull << 30);
+    EXPECT_EQ(files.Stat(u"E:\\caf\u00c9.txt").length, 20u);
+    EXPECT_EQ(files.Stat(u"N:\\readme.txt").length, 7u);
+    EXPECT_EQ(files.Stat(u"D:\\docs").length, 0u);
+    const LocalTime written = files.Stat(u"D:\\docs\\a.txt").modified.value();
     EXPECT_EQ((std::vector<int>{written.year, written.month, written.day, written.hour, written.minute, written.second}),
               (std::vector<int>{kLayoutTime.year, kLayoutTime.month, kLayoutTime.day, kLayoutTime.hour,
                                 kLayoutTime.minute, kLayoutTime.second}));
@@ -146,13 +146,13 @@ TYPED_TEST_P(FileSystemContract, MissingAndMalformedPathsFailWithTheSystemsError
     EXPECT_EQ(this->Match(u"D:\\nowhere\\*.*"), Names{});
     EXPECT_EQ(this->Match(u"Q:\\*.*"), Names{}) << "a letter without a drive has no such path";
     EXPECT_EQ(ErrorOf([&] { this->Match(u"D:\\do*\\*.*"); }), errc::kBadFileName);
-    EXPECT_EQ(ErrorOf([&] { files.FileLength(u"D:\\missing.txt"); }), errc::kFileNotFound);
-    EXPECT_EQ(ErrorOf([&] { files.FileLength(u"D:\\nowhere\\x.txt"); }), errc::kPathNotFound);
-    EXPECT_EQ(ErrorOf([&] { files.FileLength(u"D:\\zero.txt\\x"); }), errc::kPathNotFound);
-    EXPECT_EQ(ErrorOf([&] { files.FileLength(u"D:\\*.txt"); }), errc::kBadFileName);
-    EXPECT_EQ(ErrorOf([&] { files.LastWriteTime(u"D:\\docs\\gone"); }), errc::kFileNotFound);
+    EXPECT_EQ(ErrorOf([&] { files.Stat(u"D:\\missing.txt").length; }), errc::kFileNotFound);
+    EXPECT_EQ(ErrorOf([&] { files.Stat(u"D:\\nowhere\\x.txt").length; }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { files.Stat(u"D:\\zero.txt\\x").length; }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { files.Stat(u"D:\\*.txt").length; }), errc::kBadFileName);
+    EXPECT_EQ(ErrorOf([&] { files.Stat(u"D:\\docs\\gone").modified.value(); }), errc::kFileNotFound);
     // Windows finds no path on a letter without a drive; Wine 8 reports the file as missing.
-    EXPECT_EQ(ErrorOf([&] { files.LastWriteTime(u"Q:\\x.txt"); }),
+    EXPECT_EQ(ErrorOf([&] { files.Stat(u"Q:\\x.txt").modified.value(); }),
               TypeParam::UnderWine() ? errc::kFileNotFound : errc::kPathNotFound);
     EXPECT_FALSE(files.IsDirectory(u"Q:\\"));
     EXPECT_FALSE(files.IsDirectory(u"D:\\do?s"));

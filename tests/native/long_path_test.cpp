@@ -33,14 +33,14 @@ TEST(SystemNameLimit, TheExtendedFormWithItsNulMustFit) {
 }
 
 TEST_F(LongPathTest, TheFileSystemLooksAtTextUpTo32766UnitsAndNoFurther) {
-    EXPECT_EQ(fs.FileLength(LongText(kLongestText, u"report.txt")), 2500u);
+    EXPECT_EQ(fs.Stat(LongText(kLongestText, u"report.txt")).length, 2500u);
     EXPECT_TRUE(fs.IsDirectory(LongText(kLongestText, u"sub")));
     EXPECT_EQ(Matches(fs, LongText(kLongestText, u"*.txt")).size(), 3u);
 
     for (std::size_t length : {kLongestText + 1, kLongestText + 2, std::size_t{70000}}) {
         SCOPED_TRACE(length);
-        EXPECT_EQ(ErrorOf([&] { fs.FileLength(LongText(length, u"report.txt")); }), errc::kBadFileName);
-        EXPECT_EQ(ErrorOf([&] { fs.LastWriteTime(LongText(length, u"report.txt")); }), errc::kBadFileName);
+        EXPECT_EQ(ErrorOf([&] { fs.Stat(LongText(length, u"report.txt")).length; }), errc::kBadFileName);
+        EXPECT_EQ(ErrorOf([&] { fs.Stat(LongText(length, u"report.txt")).modified.value(); }), errc::kBadFileName);
         EXPECT_FALSE(fs.IsDirectory(LongText(length, u"sub")));
         EXPECT_EQ(Matches(fs, LongText(length, u"*.txt")), Names{});
         EXPECT_EQ(ErrorOf([&] { fs.ResolveDirectory(LongText(length, u"sub")); }), errc::kPathNotFound);
@@ -54,11 +54,11 @@ TEST_F(LongPathTest, AFullFormBeyond32762UnitsNamesNothingEvenWhereItsFolderExis
     fs.AddDirectory(folder);
     const std::u16string longest = Sized(folder + u"\\", kLongestDrivePath, u'n', u"");
     fs.AddFile(longest, 5);
-    EXPECT_EQ(fs.FileLength(longest), 5u);
+    EXPECT_EQ(fs.Stat(longest).length, 5u);
     EXPECT_EQ(Matches(fs, folder + u"\\*"), (Names{longest.substr(folder.size() + 1)}));
     EXPECT_THROW(fs.AddFile(longest + u"n", 5), std::invalid_argument);
 
-    EXPECT_EQ(ErrorOf([&] { fs.FileLength(longest + u"n"); }), errc::kBadFileName);
+    EXPECT_EQ(ErrorOf([&] { fs.Stat(longest + u"n").length; }), errc::kBadFileName);
     // A pattern that would match the file, one unit too long for the system to take.
     EXPECT_EQ(Matches(fs, Sized(folder + u"\\", kLongestDrivePath + 1, u'*', u"")), Names{});
     EXPECT_EQ(Matches(fs, Sized(folder + u"\\", kLongestDrivePath, u'*', u"")).size(), 1u);

@@ -73,7 +73,7 @@ TEST_F(MemoryFileSystemTest, UnreadableDrivesFailAndMissingPlacesMatchNothing) {
     fs.AddNetworkDrive(u'x', u"\\\\fs1\\pub", false);
     EXPECT_EQ(ErrorOf([&] { Matches(fs, u"x:\\*.*"); }), errc::kDeviceUnavailable);
     EXPECT_EQ(ErrorOf([&] { Matches(fs, u"a:\\*.*"); }), errc::kDiskNotReady);
-    EXPECT_EQ(ErrorOf([&] { fs.FileLength(u"a:\\x.txt"); }), errc::kDiskNotReady);
+    EXPECT_EQ(ErrorOf([&] { fs.Stat(u"a:\\x.txt").length; }), errc::kDiskNotReady);
     EXPECT_EQ(ErrorOf([&] { Matches(fs, u"\\\\fs1\\pub\\*.*"); }), errc::kBadFileName) << "network paths aren't modelled";
     EXPECT_EQ(Matches(fs, u"q:\\*.*"), Names{});
     EXPECT_EQ(Matches(fs, u"c:\\nowhere\\*.*"), Names{});
@@ -88,15 +88,15 @@ TEST_F(MemoryFileSystemTest, TheCurrentFolderStartsAtTheFirstLocalDrivesRoot) {
     EXPECT_EQ(fs.CurrentFolder(), u"C:\\");
     EXPECT_EQ(Matches(fs, u"docs\\*.txt"), (Names{u"Notes.TXT", u"a1.txt", u"a22.txt"}));
     fs.SetCurrentFolder(u"c:\\docs\\sub");
-    EXPECT_EQ(fs.FileLength(u"..\\a1.txt"), 0u);
+    EXPECT_EQ(fs.Stat(u"..\\a1.txt").length, 0u);
     EXPECT_THROW(fs.SetCurrentFolder(u"docs"), std::invalid_argument);
     EXPECT_EQ(MemoryFileSystem().CurrentFolder(), u"") << "no drive, no current folder";
 }
 
 TEST_F(MemoryFileSystemTest, FilesOfAnySize) {
     fs.AddFile(u"c:\\big.bin", 5000000000ull, {2001, 2, 3, 4, 5, 6});
-    EXPECT_EQ(fs.FileLength(u"C:\\BIG.bin"), 5000000000ull);
-    EXPECT_EQ(fs.LastWriteTime(u"c:\\big.bin").year, 2001);
+    EXPECT_EQ(fs.Stat(u"C:\\BIG.bin").length, 5000000000ull);
+    EXPECT_EQ(fs.Stat(u"c:\\big.bin").modified.value().year, 2001);
 }
 
 TEST_F(MemoryFileSystemTest, RemovedDirectoryTakesItsContentsWithIt) {
@@ -136,7 +136,7 @@ TEST(MemoryFileSystemScale, HundredThousandFilesInOneDirectory) {
     for (int i = 0; i < 100000; ++i) fs.AddFile(u"c:\\many\\f" + Widen(std::to_string(i)));
     EXPECT_EQ(Matches(fs, u"c:\\many\\*.*").size(), 100000u);
     EXPECT_TRUE(fs.IsDirectory(u"c:\\MANY"));
-    EXPECT_EQ(ErrorOf([&] { fs.FileLength(u"c:\\many\\F100000"); }), errc::kFileNotFound);
+    EXPECT_EQ(ErrorOf([&] { fs.Stat(u"c:\\many\\F100000").length; }), errc::kFileNotFound);
 }
 
 // Children

@@ -39,14 +39,14 @@ int Count(host::FileSystem& files, const std::wstring& path) { return static_cas
 
 TEST(LongPaths, TheWin32FileSystemLooksAtTextUpTo32766UnitsAndNoFurther) {
     win32::Win32FileSystem files;
-    EXPECT_EQ(files.FileLength(U(LongText(kLongestText, L"nine.txt"))), 999u);
+    EXPECT_EQ(files.Stat(U(LongText(kLongestText, L"nine.txt"))).length, 999u);
     EXPECT_TRUE(files.IsDirectory(U(LongText(kLongestText, L"docs"))));
     EXPECT_EQ(Count(files, LongText(kLongestText, L"docs\\*.txt")), 4);
 
     for (std::size_t length : kTooLong) {
         SCOPED_TRACE(length);
-        EXPECT_EQ(ErrorOf([&] { files.FileLength(U(LongText(length, L"nine.txt"))); }), errc::kBadFileName);
-        EXPECT_EQ(ErrorOf([&] { files.LastWriteTime(U(LongText(length, L"nine.txt"))); }), errc::kBadFileName);
+        EXPECT_EQ(ErrorOf([&] { files.Stat(U(LongText(length, L"nine.txt"))).length; }), errc::kBadFileName);
+        EXPECT_EQ(ErrorOf([&] { files.Stat(U(LongText(length, L"nine.txt"))).modified.value(); }), errc::kBadFileName);
         EXPECT_FALSE(files.IsDirectory(U(LongText(length, L"docs"))));
         EXPECT_EQ(Count(files, LongText(length, L"docs\\*.txt")), 0);
         EXPECT_EQ(Count(files, Sized(L"", length, L'x', L"")), 0) << "relative text";

@@ -67,12 +67,12 @@ TEST(Win32FileSystem, EnumerationStopsWhenAsked) {
 
 TEST(Win32FileSystem, LengthsAndTimesOfFiles) {
     win32::Win32FileSystem files;
-    EXPECT_EQ(files.FileLength(U(fx::kZeroFile)), fx::kZeroSize);
-    EXPECT_EQ(files.FileLength(U(fx::kThousandFile)), fx::kThousandSize);
-    EXPECT_EQ(files.FileLength(U(fx::kHugeFile)), fx::kHugeSize);
-    EXPECT_EQ(files.FileLength(U(fx::kDocs)), 0u);
+    EXPECT_EQ(files.Stat(U(fx::kZeroFile)).length, fx::kZeroSize);
+    EXPECT_EQ(files.Stat(U(fx::kThousandFile)).length, fx::kThousandSize);
+    EXPECT_EQ(files.Stat(U(fx::kHugeFile)).length, fx::kHugeSize);
+    EXPECT_EQ(files.Stat(U(fx::kDocs)).length, 0u);
 
-    const LocalTime written = files.LastWriteTime(U(fx::kNineFile));
+    const LocalTime written = files.Stat(U(fx::kNineFile)).modified.value();
     EXPECT_EQ(written.year, fx::kFixtureTime.year);
     EXPECT_EQ(written.month, fx::kFixtureTime.month);
     EXPECT_EQ(written.day, fx::kFixtureTime.day);
@@ -81,7 +81,7 @@ TEST(Win32FileSystem, LengthsAndTimesOfFiles) {
     EXPECT_EQ(written.second, fx::kFixtureTime.second);
 
     try {
-        files.FileLength(u"D:\\missing.txt");
+        files.Stat(u"D:\\missing.txt").length;
         ADD_FAILURE() << "a missing file has no length";
     } catch (const RuntimeError& e) {
         EXPECT_EQ(e.code(), errc::kFileNotFound);
@@ -97,7 +97,7 @@ TEST(Win32FileSystem, PathsBeyondMaxPathWork) {
     ASSERT_GT(deep.size(), static_cast<std::size_t>(MAX_PATH));
     EXPECT_EQ(Matches(files, deep + u"\\*.*", 0), std::vector<std::u16string>{U(fx::kDeepFileName)});
     EXPECT_TRUE(files.IsDirectory(deep));
-    EXPECT_EQ(files.FileLength(deep + u"\\" + U(fx::kDeepFileName)), 0u);
+    EXPECT_EQ(files.Stat(deep + u"\\" + U(fx::kDeepFileName)).length, 0u);
 }
 
 TEST(Win32Locale, GeneralDateAndGroupingFollowTheLocale) {
