@@ -25,13 +25,15 @@ void Selvane::SetPath(const std::u16string& value) {
     attempt([&] { p = locale_.ToLower(value); });
 
     if (IsNetworkPath(p)) {
-        std::vector<std::u16string> entries;
+        std::vector<paths::Connection> connections;
         attempt([&] {
-            host::DriveList& drives = surface_.Drive1();
-            const int count = drives.ListCount();
-            for (int i = 0; i < count; ++i) entries.push_back(locale_.ToLower(drives.List(i)));
+            for (const host::DriveEntry& drive : surface_.Drive1().Entries()) {
+                if (drive.kind == host::DriveKind::kNetwork) {
+                    connections.push_back({drive.letter, locale_.ToLower(drive.label_or_unc)});
+                }
+            }
         });
-        p = paths::MapNetworkPath(p, entries).value_or(u"C:\\");
+        p = paths::MapNetworkPath(p, connections).value_or(u"C:\\");
     }
 
     // A path that isn't an existing directory but holds a dot names a file: keep its directory.
@@ -53,18 +55,15 @@ void Selvane::SetPath(const std::u16string& value) {
 // x:\docs on x: [\\fs1\pub] gives \\FS1\PUB\docs. Any other drive gives the path unchanged.
 std::u16string Selvane::ServerPath() {
     std::u16string letter;
-    attempt([&] { letter = locale_.ToUpper(surface_.Drive1().Drive().substr(0, 1)); });
+    attempt([&] { letter = locale_.ToLower(surface_.Drive1().Drive().substr(0, 1)); });
 
     bool network = false;
     paths::ServerVolume names;
     attempt([&] {
-        host::DriveList& drives = surface_.Drive1();
-        const int count = drives.ListCount();
-        for (int i = 0; i < count; ++i) {
-            const std::u16string entry = locale_.ToUpper(drives.List(i));
-            if (letter.empty() || entry.compare(0, 1, letter) != 0) continue;
-            network = entry.find(u"\\\\") != std::u16string::npos;
-            names = paths::ParseServerVolume(entry);
+        for (const host::DriveEntry& drive : surface_.Drive1().Entries()) {
+            if (letter.empty() || drive.letter != letter[0] || drive.kind != host::DriveKind::kNetwork) continue;
+            network = drive.label_or_unc.compare(0, 2, u"\\\\") == 0;
+            names = paths::SplitServerVolume(locale_.ToUpper(drive.label_or_unc));
         }
     });
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/drive_entry.h"
 #include "host/types.h"
 
 namespace selvane::host {
@@ -34,7 +35,7 @@ public:
     virtual void SetToolTipText(const std::u16string& text) = 0;
 };
 
-// Drive1. Entries read "c:", "c: [label]" or "x: [\\server\share]".
+// Drive1. Entries read "c:", "c: [label]" or "x: [\\server\share]" (DriveEntry::Text).
 class DriveList : public ChildControl {
 public:
     // Text of the selected entry.
@@ -42,8 +43,9 @@ public:
     // Selects the drive named by the first character (case ignored) and raises Change when the
     // selection moves. A letter without a drive fails and keeps the selection.
     virtual void SetDrive(const std::u16string& drive) = 0;
-    virtual int ListCount() const = 0;
-    virtual std::u16string List(int index) const = 0;
+    // The drives as the list shows them, in letter order, read from the system once for this
+    // call: a caller that needs several answers asks once and keeps the list.
+    virtual std::vector<DriveEntry> Entries() const = 0;
 };
 
 // Dir1.

@@ -1,5 +1,5 @@
-// Reading a drive-list entry ("c:", "c: [label]", "x: [\\server\share]") in both directions:
-// a network path to the drive it is connected under, and a drive back to its server and volume.
+// Network paths and the drives they are connected under, in both directions: a network path to
+// the drive that reaches it, and a drive's volume to its server and share.
 #pragma once
 
 #include <optional>
@@ -8,24 +8,26 @@
 
 namespace selvane::paths {
 
-// From a lower-cased entry: the text from its first "\\" up to its first "]": the connected
-// volume of a network entry ("\\fs1\pub"). An entry without "\\" gives a text holding its
-// colon, which no network path contains.
-std::u16string ShareText(const std::u16string& lowered_entry);
+// A network drive as the drive list shows it: its letter and the volume it is connected to
+// ("\\fs1\pub").
+struct Connection {
+    char16_t letter;
+    std::u16string volume;
+};
 
-// Server and volume of an upper-cased network entry: "X: [\\FS1\PUB\TEAM]" gives FS1 and
-// PUB\TEAM, each with blanks trimmed. Empty for an entry without "\\".
+// Server and volume of a connected volume: "\\FS1\PUB\TEAM" gives FS1 and PUB\TEAM, each with
+// blanks trimmed. Empty for a text that doesn't start with "\\".
 struct ServerVolume {
     std::u16string server;
     std::u16string volume;
 };
-ServerVolume ParseServerVolume(const std::u16string& uppered_entry);
+ServerVolume SplitServerVolume(const std::u16string& volume);
 
-// Maps a lower-cased network path onto the first entry, in list order, whose volume it starts
-// with, the match ending at a "\" or at the end of the path: with x: [\\fs1\pub],
-// "\\fs1\pub\docs" gives "x:\docs" and "\\fs1\pub" gives "x:\", while "\\fs1\public" matches
-// nothing. Entries are lower-cased. Nothing when no entry matches.
+// Maps a lower-cased network path onto the first connection, in list order, whose lower-cased
+// volume it starts with, the match ending at a "\" or at the end of the path: with x: on
+// \\fs1\pub, "\\fs1\pub\docs" gives "x:\docs" and "\\fs1\pub" gives "x:\", while
+// "\\fs1\public" matches nothing. Nothing when no connection matches.
 std::optional<std::u16string> MapNetworkPath(const std::u16string& lowered_path,
-                                              const std::vector<std::u16string>& lowered_entries);
+                                              const std::vector<Connection>& lowered_connections);
 
 }  // namespace selvane::paths

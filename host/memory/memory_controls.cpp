@@ -39,8 +39,8 @@ MemoryDriveList::MemoryDriveList(MemoryFileSystem& fs, char16_t start_drive, hos
 
 std::u16string MemoryDriveList::Drive() const {
     Check(u"Drive");
-    for (std::u16string& entry : fs_.DriveEntries()) {
-        if (LowerChar(entry[0]) == selected_) return std::move(entry);
+    for (const host::DriveEntry& entry : fs_.DriveEntries()) {
+        if (entry.letter == selected_) return entry.Text();
     }
     return u"";
 }
@@ -51,16 +51,9 @@ void MemoryDriveList::SetDrive(const std::u16string& drive) {
     Select(drive[0]);
 }
 
-int MemoryDriveList::ListCount() const {
-    Check(u"ListCount");
-    return static_cast<int>(fs_.DriveEntries().size());
-}
-
-std::u16string MemoryDriveList::List(int index) const {
-    Check(u"List");
-    std::vector<std::u16string> entries = fs_.DriveEntries();
-    if (index < 0 || index >= static_cast<int>(entries.size())) Raise(errc::kInvalidPropertyArrayIndex);
-    return entries[static_cast<std::size_t>(index)];
+std::vector<host::DriveEntry> MemoryDriveList::Entries() const {
+    Check(u"Entries");
+    return fs_.DriveEntries();
 }
 
 void MemoryDriveList::UserSelect(char16_t letter) {

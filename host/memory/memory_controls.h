@@ -94,8 +94,7 @@ public:
     // Empty when the selected drive has gone from the file system.
     std::u16string Drive() const override;
     void SetDrive(const std::u16string& drive) override;
-    int ListCount() const override;
-    std::u16string List(int index) const override;
+    std::vector<host::DriveEntry> Entries() const override;
 
     // The user picks a shown drive (std::invalid_argument for one not shown).
     void UserSelect(char16_t letter);

@@ -269,12 +269,14 @@ void MemoryFileSystem::Remove(const std::u16string& path) {
     parent->children.erase(found);
 }
 
-std::vector<std::u16string> MemoryFileSystem::DriveEntries() const {
-    std::vector<std::u16string> entries;
+std::vector<host::DriveEntry> MemoryFileSystem::DriveEntries() const {
+    std::vector<host::DriveEntry> entries;
     for (const auto& [letter, drive] : drives_) {
+        const host::DriveKind kind = drive.kind == DriveKind::kRemovable ? host::DriveKind::kRemovable
+                                     : drive.kind == DriveKind::kNetwork ? host::DriveKind::kNetwork
+                                                                         : host::DriveKind::kFixed;
         // A removable medium's label changes with the medium, so the list never shows it.
-        entries.push_back(host::FormatDriveEntry(
-            letter, drive.kind == DriveKind::kRemovable ? std::u16string() : drive.label_or_unc));
+        entries.push_back({LowerChar(letter), kind, kind == host::DriveKind::kRemovable ? u"" : drive.label_or_unc});
     }
     return entries;
 }

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/drive_entry.h"
 #include "host/file_system.h"
 #include "host/types.h"
 
@@ -50,7 +51,7 @@ public:
     std::u16string CurrentFolder() const;
 
     // Entry texts in letter order.
-    std::vector<std::u16string> DriveEntries() const;
+    std::vector<host::DriveEntry> DriveEntries() const;
     bool HasDrive(char16_t letter) const;
 
     // The reachable directory a path names, hidden ones included, as the system names it: full

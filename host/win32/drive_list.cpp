@@ -2,7 +2,6 @@
 
 #include <winnetwk.h>
 
-#include "host/drive_entry.h"
 #include "host/win32/file_access.h"
 #include "host/win32/shell_icons.h"
 
@@ -33,8 +32,19 @@ std::u16string ConnectionOf(wchar_t letter) {
 
 }  // namespace
 
-std::vector<DriveEntry> ReadDrives() {
-    std::vector<DriveEntry> drives;
+host::DriveKind KindOf(UINT type) {
+    switch (type) {
+    case DRIVE_FIXED:
+    case DRIVE_RAMDISK: return host::DriveKind::kFixed;
+    case DRIVE_REMOVABLE:
+    case DRIVE_CDROM: return host::DriveKind::kRemovable;
+    case DRIVE_REMOTE: return host::DriveKind::kNetwork;
+    default: return host::DriveKind::kOther;
+    }
+}
+
+std::vector<SystemDrive> ReadDrives() {
+    std::vector<SystemDrive> drives;
     const DWORD present = ::GetLogicalDrives();
     for (int i = 0; i < 26; ++i) {
         if ((present & (1u << i)) == 0) continue;
@@ -44,7 +54,7 @@ std::vector<DriveEntry> ReadDrives() {
         std::u16string shown;
         if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) shown = LabelOf(root);
         if (type == DRIVE_REMOTE) shown = ConnectionOf(letter);
-        drives.push_back({Lower(static_cast<char16_t>(letter)), type, host::FormatDriveEntry(letter, shown)});
+        drives.push_back({{Lower(static_cast<char16_t>(letter)), KindOf(type), std::move(shown)}, type});
     }
     return drives;
 }
@@ -64,7 +74,7 @@ Win32DriveList::Win32DriveList(const design::Child& record, WindowContext& conte
 
 std::u16string Win32DriveList::Drive() const {
     const int index = IndexOf(selected_);
-    return index < 0 ? u"" : entries_[static_cast<std::size_t>(index)].text;
+    return index < 0 ? u"" : drives_[static_cast<std::size_t>(index)].entry.Text();
 }
 
 void Win32DriveList::SetDrive(const std::u16string& drive) {
@@ -77,20 +87,18 @@ void Win32DriveList::SetDrive(const std::u16string& drive) {
     Select(letter);
 }
 
-int Win32DriveList::ListCount() const {
+std::vector<host::DriveEntry> Win32DriveList::Entries() const {
     Reread();
-    return static_cast<int>(entries_.size());
-}
-
-std::u16string Win32DriveList::List(int index) const {
-    if (index < 0 || index >= static_cast<int>(entries_.size())) Raise(errc::kInvalidPropertyArrayIndex);
-    return entries_[static_cast<std::size_t>(index)].text;
+    std::vector<host::DriveEntry> entries;
+    entries.reserve(drives_.size());
+    for (const SystemDrive& drive : drives_) entries.push_back(drive.entry);
+    return entries;
 }
 
 void Win32DriveList::OnSelectionChange() {
     const LRESULT index = ::SendMessageW(hwnd(), CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR || index >= static_cast<LRESULT>(entries_.size())) return;
-    Select(entries_[static_cast<std::size_t>(index)].letter);
+    if (index == CB_ERR || index >= static_cast<LRESULT>(drives_.size())) return;
+    Select(drives_[static_cast<std::size_t>(index)].entry.letter);
 }
 
 void Win32DriveList::Select(char16_t letter) {
@@ -101,23 +109,23 @@ void Win32DriveList::Select(char16_t letter) {
 }
 
 int Win32DriveList::IndexOf(char16_t letter) const {
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (entries_[i].letter == letter) return static_cast<int>(i);
+    for (std::size_t i = 0; i < drives_.size(); ++i) {
+        if (drives_[i].entry.letter == letter) return static_cast<int>(i);
     }
     return -1;
 }
 
 void Win32DriveList::Reread() const {
-    std::vector<DriveEntry> drives = ReadDrives();
-    const bool same = drives.size() == entries_.size() &&
-                      std::equal(drives.begin(), drives.end(), entries_.begin(), [](const auto& a, const auto& b) {
-                          return a.letter == b.letter && a.type == b.type && a.text == b.text;
+    std::vector<SystemDrive> drives = ReadDrives();
+    const bool same = drives.size() == drives_.size() &&
+                      std::equal(drives.begin(), drives.end(), drives_.begin(), [](const auto& a, const auto& b) {
+                          return a.entry == b.entry && a.type == b.type;
                       });
     if (same) return;
-    entries_ = std::move(drives);
+    drives_ = std::move(drives);
     ::SendMessageW(hwnd(), CB_RESETCONTENT, 0, 0);
-    for (const DriveEntry& entry : entries_) {
-        ::SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+    for (const SystemDrive& drive : drives_) {
+        ::SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.entry.Text().c_str()));
     }
     const int index = IndexOf(selected_);
     if (index >= 0) ::SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -132,13 +140,14 @@ void Win32DriveList::FontChanged() {
 void Win32DriveList::DrawItem(const DRAWITEMSTRUCT& item) const {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    if (item.itemID == static_cast<UINT>(-1) || item.itemID >= entries_.size()) return;
-    const DriveEntry& entry = entries_[item.itemID];
+    if (item.itemID == static_cast<UINT>(-1) || item.itemID >= drives_.size()) return;
+    const SystemDrive& drive = drives_[item.itemID];
+    const std::u16string shown = drive.entry.Text();
     RECT text = item.rcItem;
-    text.left = DrawItemIcon(item.hDC, item.rcItem, 0, DriveIcon(entry.type));
+    text.left = DrawItemIcon(item.hDC, item.rcItem, 0, DriveIcon(drive.type));
     ::SetBkMode(item.hDC, TRANSPARENT);
     ::SetTextColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    ::DrawTextW(item.hDC, reinterpret_cast<const wchar_t*>(entry.text.c_str()), static_cast<int>(entry.text.size()),
+    ::DrawTextW(item.hDC, reinterpret_cast<const wchar_t*>(shown.c_str()), static_cast<int>(shown.size()),
                 &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &item.rcItem);
 }

@@ -3,20 +3,22 @@
 
 #include <vector>
 
+#include "host/drive_entry.h"
 #include "host/win32/child_window.h"
 
 namespace selvane::win32 {
 
-struct DriveEntry {
-    char16_t letter;  // lower case
-    UINT type;        // as GetDriveType gives it
-    std::u16string text;
+// One drive as the system reports it: the entry the logic sees, and the system's own drive type,
+// which picks its icon.
+struct SystemDrive {
+    host::DriveEntry entry;
+    UINT type;  // as GetDriveType gives it
 };
 
 // The drives as the system knows them now, in letter order. Reading them never waits on a
 // device: only fixed and RAM drives are asked for their label, and a network drive's name is
 // the connection the system remembers, not an answer from the server.
-std::vector<DriveEntry> ReadDrives();
+std::vector<SystemDrive> ReadDrives();
 
 class Win32DriveList final : public Win32Child<host::DriveList> {
 public:
@@ -24,8 +26,7 @@ public:
 
     std::u16string Drive() const override;
     void SetDrive(const std::u16string& drive) override;
-    int ListCount() const override;
-    std::u16string List(int index) const override;
+    std::vector<host::DriveEntry> Entries() const override;
 
     // The window's own notifications, passed on by the surface.
     void OnSelectionChange();
@@ -39,7 +40,7 @@ private:
     int IndexOf(char16_t letter) const;
     void Select(char16_t letter);
 
-    mutable std::vector<DriveEntry> entries_;
+    mutable std::vector<SystemDrive> drives_;
     char16_t selected_ = 0;
 };
 

@@ -125,7 +125,9 @@ TEST(MemoryFileSystemDrives, EntriesShowLabelsAndSharesButNeverARemovableLabel) 
     fs.AddLocalDrive(u'd');
     fs.AddLocalDrive(u'c', u"SYSTEM");
     fs.AddRemovableDrive(u'a', true);
-    EXPECT_EQ(fs.DriveEntries(), (Names{u"a:", u"c: [SYSTEM]", u"d:", u"x: [\\\\fs1\\pub]"}));
+    Names texts;
+    for (const host::DriveEntry& entry : fs.DriveEntries()) texts.push_back(entry.Text());
+    EXPECT_EQ(texts, (Names{u"a:", u"c: [SYSTEM]", u"d:", u"x: [\\\\fs1\\pub]"}));
     EXPECT_TRUE(fs.HasDrive(u'x'));
     EXPECT_FALSE(fs.HasDrive(u'b'));
 }
@@ -177,7 +179,6 @@ TEST_F(MemoryChildrenTest, DriveListSelectsADriveNotReady) {
     drive.SetDrive(u"A");
     EXPECT_EQ(drive.Drive(), u"a:");
     EXPECT_EQ(events.seen, std::vector<std::string>{"Drive1"});
-    EXPECT_EQ(ErrorOf([&] { drive.List(2); }), errc::kInvalidPropertyArrayIndex);
 }
 
 TEST_F(MemoryChildrenTest, TextBoxRaisesChangeOnlyWhenTheTextDiffers) {

@@ -193,25 +193,25 @@ TEST_F(PathTest, DirExistsAdmitsDirectoriesAndFilesButNotHiddenOnes) {
     }
 }
 
-TEST(DriveEntryParsers, ShareTextAndServerVolume) {
-    EXPECT_EQ(paths::ShareText(u"x: [\\\\fs1\\pub]"), u"\\\\fs1\\pub");
-    EXPECT_EQ(paths::ShareText(u"c: [system]"), u"c: [system");
-    EXPECT_EQ(paths::ShareText(u"c:"), u"c:");
-
-    const auto team = paths::ParseServerVolume(u"X: [\\\\ FS1 \\PUB\\TEAM ]");
+TEST(DriveEntryParsers, ServerAndVolumeOfAConnection) {
+    const auto team = paths::SplitServerVolume(u"\\\\ FS1 \\PUB\\TEAM ");
     EXPECT_EQ(team.server, u"FS1");
     EXPECT_EQ(team.volume, u"PUB\\TEAM");
-    EXPECT_EQ(paths::ParseServerVolume(u"C: [SYSTEM]").server, u"");
+    const auto bare = paths::SplitServerVolume(u"\\\\FS1");
+    EXPECT_EQ(bare.server, u"FS1");
+    EXPECT_EQ(bare.volume, u"");
+    EXPECT_EQ(paths::SplitServerVolume(u"SYSTEM").server, u"");
 }
 
 TEST(DriveEntryParsers, NetworkPathMapping) {
-    const Names entries = {u"c: [system]", u"x: [\\\\fs1\\pub]", u"y: [\\\\fs1\\pub\\team]"};
-    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub\\docs", entries), u"x:\\docs");
-    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub", entries), u"x:\\");
-    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub\\team\\a", entries), u"x:\\team\\a");
-    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\public\\docs", entries), std::nullopt);
-    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs0\\x\\\\fs1\\pub", entries), std::nullopt);
-    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub\\team\\a", {u"y: [\\\\fs1\\pub\\team]", entries[1]}), u"y:\\a");
+    const std::vector<paths::Connection> connections = {
+        {u'w', u""}, {u'x', u"\\\\fs1\\pub"}, {u'y', u"\\\\fs1\\pub\\team"}};
+    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub\\docs", connections), u"x:\\docs");
+    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub", connections), u"x:\\");
+    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub\\team\\a", connections), u"x:\\team\\a");
+    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\public\\docs", connections), std::nullopt);
+    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs0\\x\\\\fs1\\pub", connections), std::nullopt);
+    EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub\\team\\a", {connections[2], connections[1]}), u"y:\\a");
 }
 
 }  // namespace

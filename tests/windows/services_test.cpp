@@ -165,7 +165,7 @@ TEST(Win32TextMeter, AgreesWithTheSystemsMeasure) {
 
 TEST(Win32Drives, EntriesShowLabelsAndConnections) {
     std::vector<std::u16string> texts;
-    for (const win32::DriveEntry& entry : win32::ReadDrives()) texts.push_back(entry.text);
+    for (const win32::SystemDrive& drive : win32::ReadDrives()) texts.push_back(drive.entry.Text());
     EXPECT_TRUE(Has(texts, u"d: [" + U(fx::kDataLabel) + u"]"));
     EXPECT_TRUE(Has(texts, u"e:"));
     EXPECT_TRUE(Has(texts, u"n: [" + U(fx::kNetworkRemote) + u"]"));
