@@ -145,3 +145,6 @@ foreach(demo IN ITEMS selvane-demo selvane-demo-regfree)
   target_link_options(${demo} PRIVATE -municode)
 endforeach()
 # End of the demo host
+
+selvane_warnings(selvane_win32_host selvane-window selvane-listing-benchmark selvane_com selvane_ocx
+                 selvane_demo_host selvane-demo selvane-demo-regfree)
