@@ -6,6 +6,10 @@ BUILD_WINDOWS := build/windows
 BUILD_WINDOWS64 := build/windows64
 # One X display for the whole Wine session; the tests may save screenshots of it.
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
+# Options for configuring the native and Windows builds. `make test`, and so CI, makes every
+# warning in our own code an error; the build folders remember it until told otherwise.
+CONFIGURE :=
+test: CONFIGURE := -DSELVANE_WERROR=ON
 
 # selvane-demo: selvane.ocx registered in the Wine prefix and hosted by its ProgID in Wine's ATL
 # container, with buttons for its members and a log of its events. With a display it stays open
@@ -39,13 +43,13 @@ setup:
 
 # The logic and its native tests on Linux.
 native: setup
-	cmake --preset native
+	cmake --preset native $(CONFIGURE)
 	cmake --build --preset native
 	ctest --preset native
 
 # The logic, the Win32 host and the Windows tests for 32-bit Windows.
 windows: setup
-	cmake --preset windows
+	cmake --preset windows $(CONFIGURE)
 	cmake --build --preset windows
 
 # The Windows tests under Wine, in a private prefix with fixture drives
@@ -58,7 +62,7 @@ windows-tests: windows native
 
 # The 64-bit build and the same Windows tests under 64-bit Wine, in a 64-bit prefix of their own.
 windows64: setup
-	cmake --preset windows64
+	cmake --preset windows64 $(CONFIGURE)
 	cmake --build --preset windows64
 
 # The 32-bit build too: its selvane.ocx is registered beside the 64-bit one in one test.

@@ -97,7 +97,8 @@ set_source_files_properties(control/com/selvane.rc PROPERTIES
   OBJECT_DEPENDS "${SELVANE_TLB};${PROJECT_SOURCE_DIR}/control/com/toolbox.bmp")
 add_dependencies(selvane_ocx selvane_idl)
 target_link_libraries(selvane_ocx PRIVATE -Wl,--whole-archive selvane_com -Wl,--no-whole-archive)
-target_link_options(selvane_ocx PRIVATE -Wl,--enable-stdcall-fixup -s)
+# Stripped only in a release build; a Debug or RelWithDebInfo one keeps its symbols for a debugger.
+target_link_options(selvane_ocx PRIVATE -Wl,--enable-stdcall-fixup $<$<CONFIG:Release>:-s>)
 
 # The assembly manifest beside selvane.ocx, for use without registration: a program whose own
 # manifest names the assembly finds this file in its folder by the assembly's name.
@@ -145,3 +146,6 @@ foreach(demo IN ITEMS selvane-demo selvane-demo-regfree)
   target_link_options(${demo} PRIVATE -municode)
 endforeach()
 # End of the demo host
+
+selvane_warnings(selvane_win32_host selvane-window selvane-listing-benchmark selvane_com selvane_ocx
+                 selvane_demo_host selvane-demo selvane-demo-regfree)

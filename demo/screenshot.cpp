@@ -16,14 +16,14 @@ constexpr DWORD kPollMs = 20;
 
 std::string ToUtf8(const std::wstring& text) {
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string result(size > 0 ? size - 1 : 0, '\0');
+    std::string result(size > 0 ? static_cast<std::size_t>(size - 1) : 0, '\0');
     if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
     return result;
 }
 
 std::wstring FromUtf8(const char* text) {
     const int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring result(size > 0 ? size - 1 : 0, L'\0');
+    std::wstring result(size > 0 ? static_cast<std::size_t>(size - 1) : 0, L'\0');
     if (size > 1) MultiByteToWideChar(CP_UTF8, 0, text, -1, result.data(), size);
     return result;
 }

@@ -661,8 +661,9 @@ bool DemoWindow::Tour() {
     const int count = static_cast<int>(::SendMessageW(file_list, LB_GETCOUNT, 0, 0));
     bool all_match = count > 0;
     for (int i = 0; i < count; ++i) {
-        std::wstring name(static_cast<std::size_t>(::SendMessageW(file_list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
-        name.resize(static_cast<std::size_t>(::SendMessageW(file_list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name.data()))));
+        const auto item = static_cast<WPARAM>(i);
+        std::wstring name(static_cast<std::size_t>(::SendMessageW(file_list, LB_GETTEXTLEN, item, 0)) + 1, L'\0');
+        name.resize(static_cast<std::size_t>(::SendMessageW(file_list, LB_GETTEXT, item, reinterpret_cast<LPARAM>(name.data()))));
         all_match = all_match && EndsWithNoCase(name, L".txt");
     }
     Check(pattern.str() == kPattern && all_match,

@@ -1,11 +1,17 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 # Makes about/logo.gif: the 30 x 15 Selvane product mark (a transparent GIF89a
-# with a 64-colour palette), drawn from the pixel art below.
-# Run from the repo root:  python3 scripts/make-logo.py
-# Standard library only; the output is byte-for-byte the same on every run.
+# with a 64-colour palette), drawn from the pixel art below and encoded by
+# Pillow (python3-pil, which scripts/setup.sh installs for Debian's python3).
+# The output is byte-for-byte the same on every run; another Pillow than
+# Debian 12's may encode it differently, which --check then reports.
+#   scripts/make-logo.py               writes about/logo.gif
+#   scripts/make-logo.py --check FILE  fails unless FILE holds exactly those bytes
 
+import io
 import os
-import struct
+import sys
+
+from PIL import Image
 
 # --- Drawing ---------------------------------------------------------------
 # One character per pixel, 30 columns by 15 rows: a yellow folder holding a
@@ -64,11 +70,9 @@ LEGEND = [
 ]
 
 PALETTE_SIZE = 64
-SIZE_BITS = 5            # palette holds 2 ** (SIZE_BITS + 1) entries
-LZW_MIN_CODE_SIZE = 6
 
 
-# --- Palette ----------------------------------------------------------------
+# --- Palette and pixels -------------------------------------------------------
 
 def build_palette():
     """Return (list of 64 RGB tuples, dict char -> index).
@@ -95,119 +99,38 @@ def drawing_indices(index_of):
     return pixels
 
 
-# --- LZW --------------------------------------------------------------------
+# --- GIF ---------------------------------------------------------------------
 
-class BitPacker:
-    """Packs variable-width codes least significant bit first."""
-
-    def __init__(self):
-        self.out = bytearray()
-        self.acc = 0
-        self.nbits = 0
-
-    def write(self, code, width):
-        self.acc |= code << self.nbits
-        self.nbits += width
-        while self.nbits >= 8:
-            self.out.append(self.acc & 0xFF)
-            self.acc >>= 8
-            self.nbits -= 8
-
-    def finish(self):
-        if self.nbits:
-            self.out.append(self.acc & 0xFF)
-        self.acc = self.nbits = 0
-        return bytes(self.out)
-
-
-def lzw_encode(pixels, min_code_size):
-    """GIF-flavoured LZW: starts with a clear code, ends with end-of-info,
-    widens codes up to 12 bits and restarts with a clear code when the
-    code table reaches 4096 entries."""
-    clear = 1 << min_code_size
-    end = clear + 1
-    packer = BitPacker()
-
-    def restart():
-        return {}, end + 1, min_code_size + 1  # table, next code, width
-
-    table, next_code, width = restart()
-    packer.write(clear, width)
-    if not pixels:
-        packer.write(end, width)
-        return packer.finish()
-
-    prefix = pixels[0]
-    for px in pixels[1:]:
-        key = (prefix, px)
-        if key in table:
-            prefix = table[key]
-            continue
-        packer.write(prefix, width)
-        # The decoder will be able to receive code `next_code` from the
-        # next code on, so widen as soon as it no longer fits.
-        if next_code >= (1 << width) and width < 12:
-            width += 1
-        table[key] = next_code
-        next_code += 1
-        if next_code == 4096:
-            packer.write(clear, width)
-            table, next_code, width = restart()
-        prefix = px
-
-    packer.write(prefix, width)
-    if next_code >= (1 << width) and width < 12:
-        width += 1
-    packer.write(end, width)
-    return packer.finish()
-
-
-def sub_blocks(data):
-    """Split data into sub-blocks of at most 255 bytes plus a terminator."""
-    out = bytearray()
-    for i in range(0, len(data), 255):
-        chunk = data[i:i + 255]
-        out.append(len(chunk))
-        out += chunk
-    out.append(0)
-    return bytes(out)
-
-
-# --- GIF writer ---------------------------------------------------------------
-
-def make_gif(pixels, palette, transparent_index):
-    gif = bytearray(b"GIF89a")
-
-    # Logical screen: global table present, 8 bits per primary, unsorted.
-    packed = 0x80 | (7 << 4) | SIZE_BITS
-    gif += struct.pack("<HHBBB", WIDTH, HEIGHT, packed, transparent_index, 0)
-    for r, g, b in palette:
-        gif += bytes((r, g, b))
-
-    # Graphic control: disposal 1 (leave in place), transparency on, no delay.
-    gif += bytes((0x21, 0xF9, 4, (1 << 2) | 1, 0, 0, transparent_index, 0))
-
-    # Image descriptor: whole screen, no local table, not interlaced.
-    gif += b"\x2C" + struct.pack("<HHHHB", 0, 0, WIDTH, HEIGHT, 0)
-    gif.append(LZW_MIN_CODE_SIZE)
-    gif += sub_blocks(lzw_encode(pixels, LZW_MIN_CODE_SIZE))
-
-    gif.append(0x3B)
-    return bytes(gif)
-
-
-def main():
+def make_gif():
     palette, index_of = build_palette()
-    pixels = drawing_indices(index_of)
-    data = make_gif(pixels, palette, index_of[TRANSPARENT])
+    image = Image.new("P", (WIDTH, HEIGHT))
+    image.putpalette([level for rgb in palette for level in rgb])
+    image.putdata(drawing_indices(index_of))
+    out = io.BytesIO()
+    # optimize=False keeps the palette whole and in the legend's order.
+    image.save(out, format="GIF", transparency=index_of[TRANSPARENT], optimize=False)
+    return out.getvalue()
 
+
+def main(args):
+    data = make_gif()
+    if args[:1] == ["--check"] and len(args) == 2:
+        with open(args[1], "rb") as f:
+            if f.read() != data:
+                print("%s is not what scripts/make-logo.py makes; run it and commit the result" % args[1])
+                return 1
+        print("%s is what scripts/make-logo.py makes (%d bytes)" % (args[1], len(data)))
+        return 0
+    if args:
+        print("usage: make-logo.py [--check FILE]", file=sys.stderr)
+        return 2
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     path = os.path.join(root, "about", "logo.gif")
-    os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
         f.write(data)
     print("wrote %s (%d bytes)" % (os.path.relpath(path), len(data)))
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main(sys.argv[1:]))

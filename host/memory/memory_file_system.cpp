@@ -120,8 +120,8 @@ bool MemoryFileSystem::CanName(const std::u16string& path) const {
     return host::FitsSystemName(full);
 }
 
-MemoryFileSystem::Node* MemoryFileSystem::Node::Child(const std::u16string& name) const {
-    auto found = children.find(LowerCase(name));
+MemoryFileSystem::Node* MemoryFileSystem::Node::Child(const std::u16string& child_name) const {
+    auto found = children.find(LowerCase(child_name));
     return found == children.end() ? nullptr : found->second.get();
 }
 

@@ -84,7 +84,7 @@ private:
         std::vector<Node*> order;
 
         bool IsDirectory() const { return (attributes & attr::kDirectory) != 0; }
-        Node* Child(const std::u16string& name) const;
+        Node* Child(const std::u16string& child_name) const;
         Node& Adopt(std::unique_ptr<Node> child);
     };
     enum class DriveKind { kLocal, kRemovable, kNetwork };

@@ -6,10 +6,15 @@
 
 namespace selvane::win32 {
 
-int WindowContext::PixelsX(float twips) const { return static_cast<int>(std::lround(twips * dpi_x / 1440.0f)); }
-int WindowContext::PixelsY(float twips) const { return static_cast<int>(std::lround(twips * dpi_y / 1440.0f)); }
-float WindowContext::TwipsX(int pixels) const { return pixels * 1440.0f / dpi_x; }
-float WindowContext::TwipsY(int pixels) const { return pixels * 1440.0f / dpi_y; }
+// Resolutions and pixel counts are small enough to be exact as floats.
+int WindowContext::PixelsX(float twips) const {
+    return static_cast<int>(std::lround(twips * static_cast<float>(dpi_x) / 1440.0f));
+}
+int WindowContext::PixelsY(float twips) const {
+    return static_cast<int>(std::lround(twips * static_cast<float>(dpi_y) / 1440.0f));
+}
+float WindowContext::TwipsX(int pixels) const { return static_cast<float>(pixels) * 1440.0f / static_cast<float>(dpi_x); }
+float WindowContext::TwipsY(int pixels) const { return static_cast<float>(pixels) * 1440.0f / static_cast<float>(dpi_y); }
 
 ChildWindow::ChildWindow(const design::Child& record, WindowContext& context, const wchar_t* window_class,
                          DWORD style, DWORD ex_style, int id)
@@ -45,7 +50,7 @@ void ChildWindow::SetFont(float points, bool bold) {
     if (!std::isfinite(points) || points < 0) Raise(errc::kInvalidPropertyValue);
     LOGFONTW wanted = context_.base_font;
     // A height of 0 would mean "the default size", so the smallest font is one pixel high.
-    wanted.lfHeight = -std::max(1L, std::lround(points * context_.dpi_y / 72.0f));
+    wanted.lfHeight = -std::max(1L, std::lround(points * static_cast<float>(context_.dpi_y) / 72.0f));
     wanted.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     UniqueFont font(::CreateFontIndirectW(&wanted));
     if (!font) Raise(errc::kOutOfMemory);

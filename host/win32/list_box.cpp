@@ -134,7 +134,7 @@ void Win32ListBox::AddSorted(const std::vector<std::u16string>& names) {
     }
     std::size_t characters = 0;
     for (const auto& name : names) characters += name.size() + 1;
-    ::SendMessageW(hwnd(), LB_INITSTORAGE, names.size(), characters * sizeof(wchar_t));
+    ::SendMessageW(hwnd(), LB_INITSTORAGE, names.size(), static_cast<LPARAM>(characters * sizeof(wchar_t)));
     // Inserting at the end in the list's own order is what a sorted add would give, without
     // the list searching for each entry's place. The entries go straight to the list box's own
     // procedure: what watches the window (the tool tip) has no business with them, and passing

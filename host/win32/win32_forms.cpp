@@ -95,7 +95,7 @@ Win32Form::Win32Form(const host::form::Design& design, host::FormEvents& events)
     context_.surface = window_.get();
 
     LOGFONTW font = MessageFont();
-    font.lfHeight = -std::lround(kFontPoints * context_.dpi_y / 72.0f);
+    font.lfHeight = -std::lround(kFontPoints * static_cast<float>(context_.dpi_y) / 72.0f);
     font_.reset(::CreateFontIndirectW(&font));
     if (!font_) Raise(errc::kOutOfMemory);
     tips_ = std::make_unique<ToolTips>(window_.get());

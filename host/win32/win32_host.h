@@ -11,8 +11,8 @@
 namespace selvane::win32 {
 
 struct Win32Host {
-    explicit Win32Host(HWND parent, const std::u16string& start_directory = u"", LCID locale = LOCALE_USER_DEFAULT)
-        : locale(locale), surface(parent, start_directory) {
+    explicit Win32Host(HWND parent, const std::u16string& start_directory = u"", LCID locale_id = LOCALE_USER_DEFAULT)
+        : locale(locale_id), surface(parent, start_directory) {
         ListenToTracesWhenAsked();
     }
 

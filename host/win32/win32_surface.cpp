@@ -179,8 +179,9 @@ HWND Win32Surface::EndChild(bool last) const {
 void Win32Surface::Place(HWND parent, const RECT& rect) {
     const HWND window = hwnd();
     if (::GetAncestor(window, GA_PARENT) != parent) {
-        const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
-        ::SetWindowLongPtrW(window, GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS);
+        // Styles are bit masks, worked on unsigned; the window keeps them in a signed LONG_PTR.
+        const auto style = static_cast<ULONG_PTR>(::GetWindowLongPtrW(window, GWL_STYLE));
+        ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>((style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS));
         if (::SetParent(window, parent) == nullptr) RaiseLastError();
     }
     if (!::SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
@@ -192,10 +193,10 @@ void Win32Surface::Place(HWND parent, const RECT& rect) {
 void Win32Surface::Withdraw() {
     const HWND window = hwnd();
     ::ShowWindow(window, SW_HIDE);
-    const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
+    const auto style = static_cast<ULONG_PTR>(::GetWindowLongPtrW(window, GWL_STYLE));
     if ((style & WS_CHILD) == 0) return;
     ::SetParent(window, nullptr);
-    ::SetWindowLongPtrW(window, GWL_STYLE, (style & ~(WS_CHILD | WS_CLIPSIBLINGS)) | WS_POPUP);
+    ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>((style & ~ULONG_PTR{WS_CHILD | WS_CLIPSIBLINGS}) | WS_POPUP));
 }
 
 void Win32Surface::SetPixelSize(int width, int height) {

@@ -150,7 +150,7 @@ SAFEARRAY* RandomArray(Random& random) {
     static const std::vector<VARTYPE> elements = {VT_I4, VT_BSTR, VT_VARIANT, VT_UI1, VT_R8};
     const VARTYPE element = random.Pick(elements);
     const LONG count = static_cast<LONG>(random.Below(5));
-    SAFEARRAY* array = ::SafeArrayCreateVector(element, static_cast<LONG>(random.Below(3)) - 1, count);
+    SAFEARRAY* array = ::SafeArrayCreateVector(element, static_cast<LONG>(random.Below(3)) - 1, static_cast<ULONG>(count));
     if (!array) return nullptr;
     LONG lower = 0;
     ::SafeArrayGetLBound(array, 1, &lower);

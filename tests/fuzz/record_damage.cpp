@@ -1,5 +1,6 @@
 #include "tests/fuzz/record_damage.h"
 
+#include <cstddef>
 #include <utility>
 
 #include "control/settings_record.h"
@@ -14,7 +15,8 @@ std::vector<std::pair<std::size_t, int>> LengthFields(const std::vector<std::uin
     auto u16 = [&](std::size_t at) { return at + 2 <= bytes.size() ? bytes[at] | bytes[at + 1] << 8 : -1; };
     auto u32 = [&](std::size_t at) -> std::uint64_t {
         if (at + 4 > bytes.size()) return UINT64_MAX;
-        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint64_t>(bytes[at + 3]) << 24;
+        return std::uint64_t{bytes[at]} | std::uint64_t{bytes[at + 1]} << 8 | std::uint64_t{bytes[at + 2]} << 16 |
+               std::uint64_t{bytes[at + 3]} << 24;
     };
     std::size_t at = 14;
     for (int count = u16(12); count > 0 && at + 2 <= bytes.size(); --count) {
@@ -29,14 +31,15 @@ std::vector<std::pair<std::size_t, int>> LengthFields(const std::vector<std::uin
             const std::uint64_t length = u32(at);
             fields.emplace_back(at, 4);
             if (length == UINT64_MAX) break;
-            at += 4 + 2 * length;
+            // A huge length wraps a 32-bit size_t; the walk only picks places to damage, so that does no harm.
+            at += static_cast<std::size_t>(4 + 2 * length);
         } else break;
     }
     return fields;
 }
 
 void Put(std::vector<std::uint8_t>& bytes, std::size_t at, int width, std::uint32_t value) {
-    for (int i = 0; i < width && at + i < bytes.size(); ++i) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(width) && at + i < bytes.size(); ++i) {
         bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
     }
 }
@@ -46,6 +49,7 @@ void Put(std::vector<std::uint8_t>& bytes, std::size_t at, int width, std::uint3
 void Damage(Random& random, std::vector<std::uint8_t>& bytes) {
     for (std::uint64_t n = 1 + random.Below(4); n > 0; --n) {
         const std::size_t at = bytes.empty() ? 0 : static_cast<std::size_t>(random.Below(bytes.size()));
+        const auto offset = static_cast<std::ptrdiff_t>(at);  // the same place, as iterators count
         switch (random.Below(8)) {
         case 0:
             if (!bytes.empty()) bytes[at] ^= static_cast<std::uint8_t>(1u << random.Below(8));
@@ -72,15 +76,15 @@ void Damage(Random& random, std::vector<std::uint8_t>& bytes) {
         }
         case 6:  // a run of bytes repeated
             if (!bytes.empty()) {
-                const std::size_t length = static_cast<std::size_t>(random.Below(bytes.size() - at) + 1);
-                const std::vector<std::uint8_t> run(bytes.begin() + at, bytes.begin() + at + length);
+                const auto length = static_cast<std::ptrdiff_t>(random.Below(bytes.size() - at) + 1);
+                const std::vector<std::uint8_t> run(bytes.begin() + offset, bytes.begin() + offset + length);
                 for (std::uint64_t k = 1 + random.Below(3); k > 0; --k) {
-                    bytes.insert(bytes.begin() + at, run.begin(), run.end());
+                    bytes.insert(bytes.begin() + offset, run.begin(), run.end());
                 }
             }
             break;
         default:
-            if (!bytes.empty()) bytes.erase(bytes.begin() + at);
+            if (!bytes.empty()) bytes.erase(bytes.begin() + offset);
             break;
         }
     }

@@ -44,7 +44,7 @@ TEST(AboutBoxDesign, ThreeControlsInTabOrderWithTheirTextsAndTheLogo) {
     EXPECT_EQ((std::array<float, 4>{logo.left, logo.top, logo.width, logo.height}),
               (std::array<float, 4>{1080, 480, 495, 255}));
     EXPECT_EQ(logo.tool_tip, u" Buy Selvane OCX now for only $9.95! ");
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(design.controls[i].tab_index, i);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(design.controls[static_cast<std::size_t>(i)].tab_index, i);
 
     // A GIF89a of 30 x 15 with a 64-colour global palette, and a transparent colour before the image.
     const std::string_view gif = logo.picture;

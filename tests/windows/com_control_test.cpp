@@ -38,7 +38,7 @@ void SaveDrawing(HDC dc, HBITMAP bitmap, int width, int height, const std::wstri
     header.biBitCount = 24;
     const int row = (width * 3 + 3) & ~3;
     std::vector<BYTE> pixels(static_cast<std::size_t>(row * height));
-    ::GetDIBits(dc, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof(file) + sizeof(header);

@@ -201,7 +201,7 @@ TEST_F(ControlOnScreen, TabWalksTheChildrenInTabOrderAndLeavesTheEndsToTheHost) 
 // What a screen reader gets for a window: its client object from oleacc, as accName reads it.
 std::wstring AccessibleName(HWND window, LONG* role = nullptr) {
     IAccessible* object = nullptr;
-    if (FAILED(::AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
+    if (FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
         return L"<no object>";
     }
     VARIANT self;

@@ -119,7 +119,7 @@ protected:
 };
 
 struct TypeAttr {
-    explicit TypeAttr(ITypeInfo* info) : info(info) { info->GetTypeAttr(&attr); }
+    explicit TypeAttr(ITypeInfo* type_info) : info(type_info) { info->GetTypeAttr(&attr); }
     ~TypeAttr() { info->ReleaseTypeAttr(attr); }
     const TYPEATTR* operator->() const { return attr; }
     ITypeInfo* info;

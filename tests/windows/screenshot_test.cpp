@@ -44,7 +44,7 @@ COLORREF PixelOfBmp(const std::vector<unsigned char>& bmp, int x, int y) {
     const int bits = bmp[28] | (bmp[29] << 8);
     if (bits != 24 || height <= 0 || x >= width || y >= height) return kNotABmp;
     const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
-    const size_t at = offset + (height - 1 - y) * stride + x * 3;
+    const size_t at = static_cast<size_t>(offset) + static_cast<size_t>(height - 1 - y) * stride + static_cast<size_t>(x) * 3;
     if (at + 3 > bmp.size()) return kNotABmp;
     return RGB(bmp[at + 2], bmp[at + 1], bmp[at]);
 }

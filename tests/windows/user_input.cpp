@@ -3,6 +3,9 @@
 namespace selvane::testing {
 namespace {
 
+// A key's release: bits 30 and 31 (down before, going up) and a repeat count of 1.
+const LPARAM kKeyUpData = static_cast<LPARAM>(0xC0000001);
+
 LPARAM PointIn(HWND list, int index) {
     RECT item{};
     ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
@@ -14,8 +17,9 @@ std::vector<std::wstring> Items(HWND window) {
     std::vector<std::wstring> items;
     const int count = static_cast<int>(::SendMessageW(window, kCount, 0, 0));
     for (int i = 0; i < count; ++i) {
-        std::wstring text(static_cast<std::size_t>(::SendMessageW(window, kLength, i, 0)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(::SendMessageW(window, kText, i, reinterpret_cast<LPARAM>(text.data()))));
+        const auto item = static_cast<WPARAM>(i);
+        std::wstring text(static_cast<std::size_t>(::SendMessageW(window, kLength, item, 0)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(::SendMessageW(window, kText, item, reinterpret_cast<LPARAM>(text.data()))));
         items.push_back(text);
     }
     return items;
@@ -40,7 +44,7 @@ void SendDoubleClickItem(HWND list, int index) {
 void PostKey(HWND window, UINT key) {
     ::SetFocus(window);
     ::PostMessageW(window, WM_KEYDOWN, key, 1);
-    ::PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+    ::PostMessageW(window, WM_KEYUP, key, kKeyUpData);
 }
 
 void PostText(HWND edit, const std::wstring& text) {
@@ -54,7 +58,7 @@ void PostAltKey(HWND focus, wchar_t key) {
     // Alt held: bit 29 of the key data.
     ::PostMessageW(focus, WM_SYSKEYDOWN, VK_MENU, 0x20000001);
     ::PostMessageW(focus, WM_SYSCHAR, key, 0x20000001);
-    ::PostMessageW(focus, WM_SYSKEYUP, VK_MENU, 0xC0000001);
+    ::PostMessageW(focus, WM_SYSKEYUP, VK_MENU, kKeyUpData);
 }
 
 std::wstring TextOf(HWND window) {
