@@ -73,8 +73,10 @@ protected:
     std::u16string Dir() { return surface->Dir1().Path(); }
     std::u16string Drive() { return surface->Drive1().Drive(); }
 
-    // Selects the entry with this text, as the user clicks it.
-    void ClickFile(const std::u16string& name, bool twice = false) {
+    // Selects the entry with this text, as the user clicks it. A name the list doesn't show
+    // fails the test at the caller's line.
+    void ClickFile(const std::u16string& name, bool twice = false, const char* file = __builtin_FILE(),
+                   int line = __builtin_LINE()) {
         const auto& entries = Files();
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (entries[i] != name) continue;
@@ -82,7 +84,8 @@ protected:
             else surface->List1().UserClick(static_cast<int>(i));
             return;
         }
-        ADD_FAILURE() << "no entry named this in the file list";
+        ADD_FAILURE_AT(file, line) << "no entry named " << std::string(name.begin(), name.end())
+                                   << " in the file list";
     }
 
     std::unique_ptr<Selvane> control;
