@@ -108,6 +108,21 @@ struct AcceleratorTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type table) { ::DestroyAcceleratorTable(table); }
 };
+struct KernelTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type handle) { ::CloseHandle(handle); }
+};
+struct ModuleTraits {
+    using Type = HMODULE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type module) { ::FreeLibrary(module); }
+};
+struct ViewTraits {
+    using Type = void*;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type view) { ::UnmapViewOfFile(view); }
+};
 
 using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
 // A DC made by CreateCompatibleDC.
@@ -115,6 +130,12 @@ using UniqueMemoryDC = Unique<MemoryDCTraits>;
 using UniqueKey = Unique<KeyTraits>;
 using UniqueGlobal = Unique<GlobalTraits>;
 using UniqueAccelerators = Unique<AcceleratorTraits>;
+// A process, thread, file mapping or job: closed like a file, but null when there is none.
+using UniqueKernelHandle = Unique<KernelTraits>;
+// A library from LoadLibrary or LoadLibraryEx.
+using UniqueModule = Unique<ModuleTraits>;
+// A view from MapViewOfFile.
+using UniqueView = Unique<ViewTraits>;
 
 // An object selected into a DC, and the one it replaced put back when this goes.
 class SelectedObject {
@@ -202,6 +223,12 @@ public:
     Bstr() = default;
     explicit Bstr(const std::wstring& text) : value_(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
     explicit Bstr(const wchar_t* text) : value_(::SysAllocString(text)) {}
+    // Takes over a string the caller owns, such as one a call returned.
+    static Bstr Adopt(BSTR text) {
+        Bstr result;
+        result.value_ = text;
+        return result;
+    }
     ~Bstr() { ::SysFreeString(value_); }
     Bstr(Bstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
     Bstr& operator=(Bstr&& other) noexcept {

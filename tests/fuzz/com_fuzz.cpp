@@ -63,11 +63,13 @@ std::u16string RandomText(Random& random) {
     return random.OneIn(3) ? random.Pick(places) : RandomPathText(random);
 }
 
-BSTR NewBstr(const std::u16string& text) {
-    return ::SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
+win32::Bstr NewBstr(const std::u16string& text) {
+    return win32::Bstr::Adopt(
+        ::SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size())));
 }
 
-BSTR RandomBstr(Random& random) { return random.OneIn(8) ? nullptr : NewBstr(RandomText(random)); }
+// Now and then none at all, which a caller may pass for an empty string.
+win32::Bstr RandomBstr(Random& random) { return random.OneIn(8) ? win32::Bstr() : NewBstr(RandomText(random)); }
 
 std::int32_t RandomColor(Random& random) {
     static const std::vector<std::uint32_t> colors = {0,          0xFFFFFF,   0x8000000F, 0x80000018, 0x80000019,
@@ -103,7 +105,7 @@ void PlainVariant(Random& random, VARIANT& value) {
     case 5: value.vt = VT_ERROR; value.scode = DISP_E_PARAMNOTFOUND; break;
     case 6: value.vt = VT_DATE; value.date = RandomDouble(random); break;
     case 7: value.vt = VT_I2; value.iVal = static_cast<SHORT>(random.Next()); break;
-    default: value.vt = VT_BSTR; value.bstrVal = RandomBstr(random); break;
+    default: value.vt = VT_BSTR; value.bstrVal = RandomBstr(random).release(); break;
     }
 }
 
@@ -111,8 +113,9 @@ void PlainVariant(Random& random, VARIANT& value) {
 // of an object to a number or a string meets.
 class ValueObject final : public TestObject<IDispatch> {
 public:
-    explicit ValueObject(Random& random) : failure_(random.OneIn(4) ? E_FAIL : S_OK) { PlainVariant(random, value_); }
-    ~ValueObject() override { ::VariantClear(&value_); }
+    explicit ValueObject(Random& random) : failure_(random.OneIn(4) ? E_FAIL : S_OK) {
+        PlainVariant(random, *value_.get());
+    }
 
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (!count) return E_POINTER;
@@ -126,23 +129,30 @@ public:
         if (FAILED(failure_)) return failure_;
         if (!result) return S_OK;
         ::VariantInit(result);
-        return ::VariantCopy(result, &value_);
+        return ::VariantCopy(result, value_.get());
     }
 
 private:
     HRESULT failure_;
-    VARIANT value_;
+    win32::Variant value_;
 };
 
-// Everything a value refers to by reference is kept here until the value is done with.
-using Referred = std::deque<VARIANT>;
+// Everything a value refers to by reference is kept here until the value is done with. A deque,
+// so that what is referred to stays where it is.
+using Referred = std::deque<win32::Variant>;
 
-void ClearAll(std::vector<VARIANT>& values, Referred& referred) {
-    for (VARIANT& value : values) ::VariantClear(&value);
-    for (VARIANT& value : referred) ::VariantClear(&value);
-    values.clear();
-    referred.clear();
-}
+// One call's arguments, side by side as DISPPARAMS takes them, and what they refer to; all
+// cleared when the call is done.
+struct Arguments {
+    Arguments() = default;
+    Arguments(const Arguments&) = delete;
+    Arguments& operator=(const Arguments&) = delete;
+    ~Arguments() {
+        for (VARIANT& value : values) ::VariantClear(&value);
+    }
+    std::vector<VARIANT> values;
+    Referred referred;
+};
 
 void RandomVariant(Random& random, VARIANT& value, Referred& referred, bool by_reference = true);
 
@@ -155,14 +165,13 @@ SAFEARRAY* RandomArray(Random& random) {
     LONG lower = 0;
     ::SafeArrayGetLBound(array, 1, &lower);
     for (LONG i = lower; i < lower + count; ++i) {
-        VARIANT item;
-        PlainVariant(random, item);
+        win32::Variant item;
+        PlainVariant(random, *item.get());
         if (element == VT_VARIANT) {
-            ::SafeArrayPutElement(array, &i, &item);
-        } else if (SUCCEEDED(::VariantChangeType(&item, &item, 0, element))) {
-            ::SafeArrayPutElement(array, &i, element == VT_BSTR ? static_cast<void*>(item.bstrVal) : &item.lVal);
+            ::SafeArrayPutElement(array, &i, item.get());
+        } else if (SUCCEEDED(::VariantChangeType(item.get(), item.get(), 0, element))) {
+            ::SafeArrayPutElement(array, &i, element == VT_BSTR ? static_cast<void*>(item->bstrVal) : &item->lVal);
         }
-        ::VariantClear(&item);
     }
     return array;
 }
@@ -181,7 +190,7 @@ void RandomVariant(Random& random, VARIANT& value, Referred& referred, bool by_r
     case 7: value.vt = VT_BOOL; value.boolVal = RandomTruth(random); break;
     case 8:
     case 9:
-    case 10: value.vt = VT_BSTR; value.bstrVal = RandomBstr(random); break;
+    case 10: value.vt = VT_BSTR; value.bstrVal = RandomBstr(random).release(); break;
     case 11: value.vt = VT_DISPATCH; value.pdispVal = random.OneIn(2) ? nullptr : Make<ValueObject>(random).detach();
         break;
     case 12: value.vt = VT_UNKNOWN; value.punkVal = random.OneIn(2) ? nullptr : Make<ValueObject>(random).detach();
@@ -215,8 +224,7 @@ void RandomVariant(Random& random, VARIANT& value, Referred& referred, bool by_r
         }
         break;
     default: {  // by reference to a value of its own, or to a VARIANT
-        referred.emplace_back();
-        VARIANT& target = referred.back();
+        VARIANT& target = *referred.emplace_back().get();
         RandomVariant(random, target, referred, false);
         if (target.vt == VT_DECIMAL || random.OneIn(4)) {
             value.vt = VT_BYREF | VT_VARIANT;
@@ -277,7 +285,7 @@ const Member& RandomMember(Random& random) {
 void TypedVariant(Random& random, Kind kind, VARIANT& value) {
     ::VariantInit(&value);
     switch (kind) {
-    case Kind::kText: value.vt = VT_BSTR; value.bstrVal = RandomBstr(random); break;
+    case Kind::kText: value.vt = VT_BSTR; value.bstrVal = RandomBstr(random).release(); break;
     case Kind::kColor: value.vt = random.OneIn(4) ? VT_UI4 : VT_I4; value.lVal = RandomColor(random); break;
     case Kind::kTruth: value.vt = VT_BOOL; value.boolVal = RandomTruth(random); break;
     case Kind::kNone: break;
@@ -288,10 +296,9 @@ void TypedVariant(Random& random, Kind kind, VARIANT& value) {
 // an empty BSTR, not none.
 template <class Call>
 void CheckText(const char* member, Call&& call) {
-    BSTR text = nullptr;
-    const HRESULT hr = call(&text);
-    if (hr == S_OK && !text) Broken(std::string(member) + " returned S_OK and no string");
-    ::SysFreeString(text);
+    win32::Bstr text;
+    const HRESULT hr = call(text.put());
+    if (hr == S_OK && !text.get()) Broken(std::string(member) + " returned S_OK and no string");
 }
 
 // ---- dispatch --------------------------------------------------------------------------------
@@ -330,7 +337,7 @@ public:
 struct Container {
     Random& random;
     volatile std::uint64_t& units;
-    HWND frame = nullptr;
+    win32::UniqueWindow frame;
     HWND surface = nullptr;
     ComPtr<IUnknown> control;
     ComPtr<IDispatch> dispatch;
@@ -386,21 +393,15 @@ struct Container {
         ++handling;
         switch (random.Below(10)) {
         case 0:
-        case 1: {
-            BSTR path = NewBstr(random.OneIn(2) ? u"D:\\docs" : RandomText(random));
-            selvane->put_Path(path);
-            ::SysFreeString(path);
+        case 1:
+            selvane->put_Path(NewBstr(random.OneIn(2) ? u"D:\\docs" : RandomText(random)).get());
             Count();
             break;
-        }
         case 2: selvane->RefreshFiles(); Count(); break;
-        case 3: {
-            BSTR pattern = RandomBstr(random);
-            selvane->put_FileType(pattern);
-            ::SysFreeString(pattern);
+        case 3:
+            selvane->put_FileType(RandomBstr(random).get());
             Count();
             break;
-        }
         case 4: {
             CheckText("GetPath in a handler", [&](BSTR* path) { return selvane->GetPath(path); });
             Count();
@@ -429,7 +430,7 @@ struct Container {
 };
 
 void SetUp(Container& c) {
-    c.frame = MakeFrame();
+    c.frame.reset(MakeFrame());
     if (!c.frame) Broken("no frame window");
     c.control = testing::CreateSelvane();
     if (!c.control) Broken("selvane.ocx can't be created from the registry: is it registered?");
@@ -442,20 +443,16 @@ void SetUp(Container& c) {
         Broken("an interface of the control is missing");
     }
     RECT place{10, 10, 490, 370};
-    c.site = Make<testing::TestSite>(c.frame, place);
+    c.site = Make<testing::TestSite>(c.frame.get(), place);
     c.ole->SetClientSite(c.site.get());
     // A script host calls members without starting the control; most containers start it.
     if (!c.random.OneIn(4)) As<IPersistStreamInit>(c.control)->InitNew();
     const LONG verb = c.random.OneIn(2) ? OLEIVERB_INPLACEACTIVATE : OLEIVERB_UIACTIVATE;
-    c.ole->DoVerb(verb, nullptr, c.site.get(), 0, c.frame, &place);
+    c.ole->DoVerb(verb, nullptr, c.site.get(), 0, c.frame.get(), &place);
     As<IOleWindow>(c.control)->GetWindow(&c.surface);
 
     // Half the cases start in a folder with files to click.
-    if (c.random.OneIn(2)) {
-        BSTR folder = NewBstr(u"D:\\docs");
-        c.selvane->put_Path(folder);
-        ::SysFreeString(folder);
-    }
+    if (c.random.OneIn(2)) c.selvane->put_Path(NewBstr(u"D:\\docs").get());
 
     c.events = Make<testing::EventSink>();
     c.events->on_event = [&c](DISPID) { c.React(2); };
@@ -482,8 +479,7 @@ void InvokeOnce(Container& c) {
         DISPATCH_METHOD | DISPATCH_PROPERTYPUT, 0};
     static const std::vector<LCID> kLocales = {0, LOCALE_USER_DEFAULT, LOCALE_SYSTEM_DEFAULT, 0x409, 0x407, 0x411};
 
-    std::vector<VARIANT> arguments;
-    Referred referred;
+    Arguments arguments;
     DISPID put_name = DISPID_PROPERTYPUT;
     DISPPARAMS params{};
     DISPID id = 0;
@@ -494,12 +490,14 @@ void InvokeOnce(Container& c) {
         id = member->id;
         if (member->shape == Shape::kMethod) {
             flags = random.OneIn(3) ? DISPATCH_METHOD | DISPATCH_PROPERTYGET : DISPATCH_METHOD;
-            if (member->argument != Kind::kNone) TypedVariant(random, member->argument, arguments.emplace_back());
+            if (member->argument != Kind::kNone) {
+                TypedVariant(random, member->argument, arguments.values.emplace_back());
+            }
         } else if (random.OneIn(2)) {
             flags = DISPATCH_PROPERTYGET;
         } else {
             flags = DISPATCH_PROPERTYPUT;
-            TypedVariant(random, member->argument, arguments.emplace_back());
+            TypedVariant(random, member->argument, arguments.values.emplace_back());
             params.cNamedArgs = 1;
         }
     } else {  // anything at all
@@ -510,37 +508,32 @@ void InvokeOnce(Container& c) {
             id = member->id;
         }
         flags = random.OneIn(10) ? static_cast<WORD>(random.Next()) : random.Pick(kFlags);
-        arguments.resize(static_cast<std::size_t>(random.Below(4)));
-        for (VARIANT& argument : arguments) RandomVariant(random, argument, referred);
-        if (!arguments.empty() && random.OneIn(2)) {
+        arguments.values.resize(static_cast<std::size_t>(random.Below(4)));
+        for (VARIANT& argument : arguments.values) RandomVariant(random, argument, arguments.referred);
+        if (!arguments.values.empty() && random.OneIn(2)) {
             params.cNamedArgs = 1;
             if (random.OneIn(4)) put_name = random.OneIn(2) ? 0 : static_cast<DISPID>(random.Below(4));
         }
     }
-    params.cArgs = static_cast<UINT>(arguments.size());
-    params.rgvarg = arguments.empty() ? nullptr : arguments.data();
+    params.cArgs = static_cast<UINT>(arguments.values.size());
+    params.rgvarg = arguments.values.empty() ? nullptr : arguments.values.data();
     params.rgdispidNamedArgs = params.cNamedArgs ? &put_name : nullptr;
 
-    VARIANT result;
-    ::VariantInit(&result);
+    win32::Variant result;
     EXCEPINFO exception{};
     UINT argument_error = 0;
     const IID& iid = random.OneIn(30) ? IID_IDispatch : IID_NULL;
     DISPPARAMS* given = random.OneIn(50) ? nullptr : &params;
     const bool want_result = !random.OneIn(4);
-    const HRESULT hr = c.dispatch->Invoke(id, iid, random.Pick(kLocales), flags, given, want_result ? &result : nullptr,
+    const HRESULT hr = c.dispatch->Invoke(id, iid, random.Pick(kLocales), flags, given,
+                                          want_result ? result.get() : nullptr,
                                           random.OneIn(4) ? nullptr : &exception,
                                           random.OneIn(4) ? nullptr : &argument_error);
     c.Count();
-    if (hr == S_OK && member && member->result == Kind::kText && result.vt == VT_BSTR && !result.bstrVal) {
+    if (hr == S_OK && member && member->result == Kind::kText && result->vt == VT_BSTR && !result->bstrVal) {
         Broken("a string member returned S_OK and no string through Invoke");
     }
-    if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
-    ::SysFreeString(exception.bstrSource);
-    ::SysFreeString(exception.bstrDescription);
-    ::SysFreeString(exception.bstrHelpFile);
-    ::VariantClear(&result);
-    ClearAll(arguments, referred);
+    const testing::ExceptionStrings raised(exception);
 }
 
 void LookUpNames(Container& c) {
@@ -579,7 +572,8 @@ void LookUpNames(Container& c) {
 void CallEarlyBound(Container& c) {
     Random& random = c.random;
     _Selvane& s = *c.selvane.get();
-    BSTR argument = RandomBstr(random);
+    const win32::Bstr owned_argument = RandomBstr(random);
+    BSTR argument = owned_argument.get();
     VARIANT_BOOL truth = 0;
     HRESULT hr = S_OK;
     const char* what = nullptr;
@@ -620,7 +614,6 @@ void CallEarlyBound(Container& c) {
     default: random.OneIn(2) ? s.put_Path(argument) : s.put_FileType(argument); break;
     }
     c.Count();
-    ::SysFreeString(argument);
     if (what && hr != E_POINTER) Broken(std::string(what) + " with a null out-pointer gave " + Hex(hr));
 }
 
@@ -717,7 +710,7 @@ void DispatchCase(Random& random, std::uint64_t, volatile std::uint64_t& units) 
     }
     c.LetGo(true);
     ::KillTimer(nullptr, timer);
-    ::DestroyWindow(c.frame);
+    c.frame.reset();
     c.Pump();
 }
 
@@ -758,10 +751,10 @@ std::vector<std::uint8_t> SavedByAControl(Random& random) {
         ComPtr<IPersistStreamInit> persist = As<IPersistStreamInit>(control);
         persist->InitNew();
         for (std::uint64_t n = random.Below(8); n > 0; --n) {
-            BSTR text = RandomBstr(random);
+            const win32::Bstr text = RandomBstr(random);
             switch (random.Below(8)) {
-            case 0: s->put_Path(text); break;
-            case 1: s->put_FileType(text); break;
+            case 0: s->put_Path(text.get()); break;
+            case 1: s->put_FileType(text.get()); break;
             case 2: s->put_BackColor(static_cast<OLE_COLOR>(RandomColor(random))); break;
             case 3: random.OneIn(2) ? s->put_Label1Color(static_cast<OLE_COLOR>(RandomColor(random)))
                                     : s->put_Label2Color(static_cast<OLE_COLOR>(RandomColor(random)));
@@ -771,7 +764,6 @@ std::vector<std::uint8_t> SavedByAControl(Random& random) {
             case 5: random.OneIn(2) ? s->put_DirOnly(RandomTruth(random)) : s->put_Server(RandomTruth(random)); break;
             default: random.OneIn(2) ? s->put_Tips(RandomTruth(random)) : s->put_ShowHidden(RandomTruth(random)); break;
             }
-            ::SysFreeString(text);
         }
         ComPtr<IStream> stream = NewStream();
         persist->Save(stream.get(), TRUE);
@@ -933,9 +925,6 @@ private:
 class ScriptedBag final : public TestObject<IPropertyBag> {
 public:
     explicit ScriptedBag(Random& random) : random_(random) {}
-    ~ScriptedBag() override {
-        for (VARIANT& value : referred_) ::VariantClear(&value);
-    }
 
     STDMETHODIMP Read(LPCOLESTR key, VARIANT* value, IErrorLog*) override {
         static const std::vector<HRESULT> failures = {E_FAIL, E_INVALIDARG, E_OUTOFMEMORY, CTL_E_PATHNOTFOUND,
@@ -1067,14 +1056,14 @@ void PersistenceCase(Random& random, std::uint64_t, volatile std::uint64_t& unit
     ComPtr<IUnknown> control = testing::CreateSelvane();
     if (!control) Broken("selvane.ocx can't be created from the registry: is it registered?");
     // Some containers site a control before they load it, and show it after.
-    HWND frame = nullptr;
+    win32::UniqueWindow frame;
     ComPtr<IOleObject> ole;
     ComPtr<testing::TestSite> site;
     RECT place{10, 10, 490, 370};
     if (random.OneIn(2)) {
-        frame = MakeFrame();
+        frame.reset(MakeFrame());
         ole = As<IOleObject>(control);
-        site = Make<testing::TestSite>(frame, place);
+        site = Make<testing::TestSite>(frame.get(), place);
         ole->SetClientSite(site.get());
     }
     switch (random.Below(3)) {
@@ -1083,7 +1072,7 @@ void PersistenceCase(Random& random, std::uint64_t, volatile std::uint64_t& unit
     default: LoadBag(random, control); break;
     }
     units = units + 1;
-    if (ole && random.OneIn(2)) ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.get(), 0, frame, &place);
+    if (ole && random.OneIn(2)) ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.get(), 0, frame.get(), &place);
     CheckStillWorks(control);
     if (ole) {
         ole->Close(OLECLOSE_NOSAVE);
@@ -1091,7 +1080,7 @@ void PersistenceCase(Random& random, std::uint64_t, volatile std::uint64_t& unit
         ole.reset();
     }
     ReleaseToZero(control, "the loaded control");
-    if (frame) ::DestroyWindow(frame);
+    frame.reset();
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
 }

@@ -81,37 +81,33 @@ void EndAtOnceOnCrash() {
     ::SetUnhandledExceptionFilter(&EndAtOnce);
 }
 
-ChildProcessWorker::~ChildProcessWorker() {
-    Kill();
-    if (progress_) ::UnmapViewOfFile(progress_);
-    if (mapping_) ::CloseHandle(mapping_);
-    if (job_) ::CloseHandle(job_);
-}
+ChildProcessWorker::~ChildProcessWorker() { Kill(); }
 
 bool ChildProcessWorker::Start(const Options& options, std::uint64_t first) {
     if (!mapping_) {
         SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-        mapping_ = ::CreateFileMappingW(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0, sizeof(Progress), nullptr);
+        mapping_.reset(
+            ::CreateFileMappingW(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0, sizeof(Progress), nullptr));
         if (!mapping_) return false;
-        progress_ = static_cast<Progress*>(::MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Progress)));
+        progress_.reset(::MapViewOfFile(mapping_.get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Progress)));
         if (!progress_) return false;
-        job_ = ::CreateJobObjectW(nullptr, nullptr);
+        job_.reset(::CreateJobObjectW(nullptr, nullptr));
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        if (job_ && !::SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
-            ::CloseHandle(job_);
-            job_ = nullptr;
+        if (job_ &&
+            !::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+            job_.reset();
         }
     }
-    std::memset(progress_, 0, sizeof(Progress));
-    progress_->current = first;
+    std::memset(progress_.get(), 0, sizeof(Progress));
+    progress().current = first;
 
     const std::wstring program = ThisProgram();
     if (program.empty()) return false;
     std::wstring command = L"\"" + program + L"\" --target " + Wide(options.target) +
                            L" --seed " + std::to_wstring(options.seed) + L" --cases " + std::to_wstring(options.cases) +
                            L" --first " + std::to_wstring(first) + L" --worker " +
-                           std::to_wstring(reinterpret_cast<std::uintptr_t>(mapping_));
+                           std::to_wstring(reinterpret_cast<std::uintptr_t>(mapping_.get()));
     // The worker writes to the supervisor's own stdout and stderr, so what Broken() says is seen.
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
@@ -129,29 +125,27 @@ bool ChildProcessWorker::Start(const Options& options, std::uint64_t first) {
                           &startup, &started)) {
         return false;
     }
-    if (job_) ::AssignProcessToJobObject(job_, started.hProcess);
-    ::ResumeThread(started.hThread);
-    ::CloseHandle(started.hThread);
-    process_ = started.hProcess;
+    const win32::UniqueKernelHandle thread(started.hThread);
+    process_.reset(started.hProcess);
+    if (job_) ::AssignProcessToJobObject(job_.get(), process_.get());
+    ::ResumeThread(thread.get());
     return true;
 }
 
 bool ChildProcessWorker::Running(bool& clean) {
     if (!process_) return false;
-    if (::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) return true;
+    if (::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) return true;
     DWORD code = 1;
-    clean = ::GetExitCodeProcess(process_, &code) && code == 0;
-    ::CloseHandle(process_);
-    process_ = nullptr;
+    clean = ::GetExitCodeProcess(process_.get(), &code) && code == 0;
+    process_.reset();
     return false;
 }
 
 void ChildProcessWorker::Kill() {
     if (!process_) return;
-    ::TerminateProcess(process_, 1);
-    ::WaitForSingleObject(process_, INFINITE);
-    ::CloseHandle(process_);
-    process_ = nullptr;
+    ::TerminateProcess(process_.get(), 1);
+    ::WaitForSingleObject(process_.get(), INFINITE);
+    process_.reset();
 }
 
 Progress* OpenProgress(const std::string& worker) {

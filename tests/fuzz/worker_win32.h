@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "host/win32/handles.h"
 #include "tests/fuzz/campaign.h"
 
 namespace selvane::fuzz {
@@ -23,16 +24,16 @@ public:
     ChildProcessWorker& operator=(const ChildProcessWorker&) = delete;
 
     bool Start(const Options& options, std::uint64_t first) override;
-    Progress& progress() override { return *progress_; }
+    Progress& progress() override { return *static_cast<Progress*>(progress_.get()); }
     bool Running(bool& clean) override;
     void Kill() override;
 
 private:
-    HANDLE mapping_ = nullptr;  // inheritable, so the worker gets the same handle value
-    Progress* progress_ = nullptr;
-    HANDLE process_ = nullptr;
+    win32::UniqueKernelHandle mapping_;  // inheritable, so the worker gets the same handle value
+    win32::UniqueView progress_;         // the Progress in the mapping
+    win32::UniqueKernelHandle process_;
     // Workers are killed with the supervisor, should it be stopped before they end.
-    HANDLE job_ = nullptr;
+    win32::UniqueKernelHandle job_;
 };
 
 }  // namespace selvane::fuzz

@@ -36,12 +36,11 @@ std::wstring TemporaryFolder() {
 std::set<std::wstring> TemporaryPages() {
     std::set<std::wstring> pages;
     WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((TemporaryFolder() + L"*.htm").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return pages;
+    const win32::UniqueFind search(::FindFirstFileW((TemporaryFolder() + L"*.htm").c_str(), &found));
+    if (!search) return pages;
     do {
         pages.insert(found.cFileName);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    } while (::FindNextFileW(search.get(), &found));
     return pages;
 }
 
@@ -52,8 +51,8 @@ public:
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kBackup);
         HKEY backup = nullptr;
         ::RegCreateKeyExW(HKEY_CURRENT_USER, kBackup, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr);
+        const win32::UniqueKey owned(backup);
         saved_ = backup && ::RegCopyTreeW(HKEY_CLASSES_ROOT, L".htm", backup) == ERROR_SUCCESS;
-        if (backup) ::RegCloseKey(backup);
     }
     ~HtmAssociation() {
         Remove();
@@ -61,8 +60,8 @@ public:
         HKEY htm = nullptr;
         if (saved_ && ::RegCreateKeyExW(HKEY_CLASSES_ROOT, L".htm", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &htm,
                                         nullptr) == ERROR_SUCCESS) {
+            const win32::UniqueKey owned(htm);
             ::RegCopyTreeW(HKEY_CURRENT_USER, kBackup, htm);
-            ::RegCloseKey(htm);
         }
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kBackupParent);
     }
@@ -143,13 +142,11 @@ TEST_F(AboutBoxTest, DialogIsLaidOutAsDesignedAndEnterPressesOk) {
         }
         seen.focus = FocusOf(seen.form);
         if (!children.empty()) {
-            HDC dc = ::GetDC(children[0]);
+            const win32::WindowDC dc(children[0]);
             const auto font = reinterpret_cast<HFONT>(::SendMessageW(children[0], WM_GETFONT, 0, 0));
-            HGDIOBJ old = ::SelectObject(dc, font);
+            const win32::SelectedObject selected(dc.get(), font);
             SIZE extent{};
-            ::GetTextExtentPoint32W(dc, seen.texts[0].c_str(), static_cast<int>(seen.texts[0].size()), &extent);
-            ::SelectObject(dc, old);
-            ::ReleaseDC(children[0], dc);
+            ::GetTextExtentPoint32W(dc.get(), seen.texts[0].c_str(), static_cast<int>(seen.texts[0].size()), &extent);
             seen.notice_fits = extent.cx <= seen.places[0].right - seen.places[0].left;
         }
         ::RedrawWindow(seen.form, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -193,15 +190,16 @@ TEST_F(AboutBoxTest, TheLogoIsDrawnAtTheTopLeftWithItsBackgroundTransparent) {
         if (!form) return;
         HWND picture = ChildrenOf(form).at(2);
         ::RedrawWindow(picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        HDC dc = ::GetDC(picture);
-        seen.corner = ::GetPixel(dc, 0, 0);
-        for (int y = 0; y < 17; ++y) {
-            for (int x = 0; x < 33; ++x) {
-                if (::GetPixel(dc, x, y) == face) continue;
-                ++(x < 30 && y < 15 ? seen.logo_pixels : seen.stray_pixels);
+        {
+            const win32::WindowDC dc(picture);
+            seen.corner = ::GetPixel(dc.get(), 0, 0);
+            for (int y = 0; y < 17; ++y) {
+                for (int x = 0; x < 33; ++x) {
+                    if (::GetPixel(dc.get(), x, y) == face) continue;
+                    ++(x < 30 && y < 15 ? seen.logo_pixels : seen.stray_pixels);
+                }
             }
         }
-        ::ReleaseDC(picture, dc);
 
         // The tip window the form keeps for its controls.
         for (HWND tips = ::FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); tips;
@@ -285,13 +283,13 @@ protected:
     std::wstring Recorded(DWORD patience) const {
         const DWORD start = ::GetTickCount();
         do {
-            HANDLE file = ::CreateFileW(record_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
-            if (file != INVALID_HANDLE_VALUE) {
+            const win32::UniqueFile file(::CreateFileW(record_.c_str(), GENERIC_READ,
+                                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                                       nullptr));
+            if (file) {
                 wchar_t text[1024] = {};
                 DWORD read = 0;
-                ::ReadFile(file, text, sizeof(text) - sizeof(wchar_t), &read, nullptr);
-                ::CloseHandle(file);
+                ::ReadFile(file.get(), text, sizeof(text) - sizeof(wchar_t), &read, nullptr);
                 if (read > 0) return text;
             }
             ::Sleep(50);

@@ -103,10 +103,10 @@ TEST_F(HostedControl, DispatchByNameReachesEveryMemberAndFailuresCarryTheirDescr
     EXPECT_EQ(id, kFileTypeId);
 
     DISPPARAMS none{};
-    VARIANT result;
-    ::VariantInit(&result);
+    win32::Variant result;
     EXCEPINFO exception{};
-    EXPECT_EQ(dispatch->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, &exception, nullptr),
+    EXPECT_EQ(dispatch->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result.put(), &exception,
+                               nullptr),
               DISP_E_MEMBERNOTFOUND)
         << "the control has no default member";
 
@@ -118,11 +118,9 @@ TEST_F(HostedControl, DispatchByNameReachesEveryMemberAndFailuresCarryTheirDescr
     DISPPARAMS arguments{&colour, &put, 1, 1};
     EXPECT_EQ(dispatch->Invoke(0x6803000A, IID_NULL, 0, DISPATCH_PROPERTYPUT, &arguments, nullptr, &exception, nullptr),
               DISP_E_EXCEPTION);
+    const ExceptionStrings raised(exception);
     EXPECT_EQ(exception.scode, CTL_E_INVALIDPROPERTYVALUE);
-    EXPECT_STREQ(exception.bstrDescription, L"Invalid property value");
-    ::SysFreeString(exception.bstrDescription);
-    ::SysFreeString(exception.bstrSource);
-    ::SysFreeString(exception.bstrHelpFile);
+    EXPECT_EQ(raised.description.str(), L"Invalid property value");
 
     EXPECT_EQ(selvane->put_BackColor(0x80000099), CTL_E_INVALIDPROPERTYVALUE);
     EXPECT_EQ(As<ISupportErrorInfo>(control)->InterfaceSupportsErrorInfo(IID__Selvane), S_OK);
@@ -135,9 +133,10 @@ TEST_F(HostedControl, DispatchByNameReachesEveryMemberAndFailuresCarryTheirDescr
     OLE_COLOR back = 0;
     selvane->get_BackColor(&back);
     EXPECT_EQ(back, 0x80000005u);
-    ASSERT_EQ(dispatch->Invoke(0x6803000A, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr), S_OK);
-    EXPECT_EQ(result.vt, VT_I4);
-    EXPECT_EQ(static_cast<DWORD>(result.lVal), 0x80000005u);
+    ASSERT_EQ(dispatch->Invoke(0x6803000A, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result.put(), nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(result->vt, VT_I4);
+    EXPECT_EQ(static_cast<DWORD>(result->lVal), 0x80000005u);
 
     GUID events{};
     EXPECT_EQ(As<IProvideClassInfo2>(control)->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
@@ -257,19 +256,18 @@ TEST_F(HostedControl, ASixteenBitColourHasTheBitsOfItsThirtyTwoBitValue) {
         DISPPARAMS params{&argument, &named, 1, 1};
         return dispatch->Invoke(back_color, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
     };
+    win32::Variant answer;
     auto get = [&] {
-        VARIANT value;
-        ::VariantInit(&value);
         DISPPARAMS none{};
-        dispatch->Invoke(back_color, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
-        return value;
+        dispatch->Invoke(back_color, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, answer.put(), nullptr, nullptr);
+        return answer.get();
     };
     ASSERT_EQ(put(0x1234), S_OK);
-    VARIANT value = get();
-    EXPECT_EQ(value.vt, VT_I4);
-    EXPECT_EQ(value.lVal, 0x1234);
+    const VARIANT* value = get();
+    EXPECT_EQ(value->vt, VT_I4);
+    EXPECT_EQ(value->lVal, 0x1234);
     EXPECT_EQ(put(-1), DISP_E_EXCEPTION);
-    EXPECT_EQ(get().lVal, 0x1234) << "the refused colour left the old one";
+    EXPECT_EQ(get()->lVal, 0x1234) << "the refused colour left the old one";
 }
 
 TEST_F(HostedControl, VerbsOfItsOwnItHasNoneAndItsTypeIsTheRegisteredName) {
@@ -373,34 +371,33 @@ TEST_F(HostedControl, TheControlDrawsItselfBeforeItIsActive) {
     SIZEL extent{12700, 9525};  // 480 x 360 pixels at 96 dots per inch
     ASSERT_EQ(ole->SetExtent(DVASPECT_CONTENT, &extent), S_OK);
     SetPath(L"D:\\docs");
-    HDC screen = ::GetDC(frame);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 480, 360);
-    ::SelectObject(memory, bitmap);
-    RECT all{0, 0, 480, 360};
-    ::FillRect(memory, &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-    RECTL bounds{0, 0, 480, 360};
-    ASSERT_EQ(As<IViewObject2>(control)->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory, &bounds, nullptr,
-                                              nullptr, 0),
-              S_OK);
-    // The button-face background and the lists' white both show.
+    const win32::WindowDC screen(frame);
+    const win32::UniqueMemoryDC memory(::CreateCompatibleDC(screen.get()));
+    const win32::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), 480, 360));
     int white = 0;
     int face = 0;
-    const COLORREF button_face = ::GetSysColor(COLOR_BTNFACE);
-    for (int y = 0; y < 360; y += 4) {
-        for (int x = 0; x < 480; x += 4) {
-            const COLORREF pixel = ::GetPixel(memory, x, y);
-            white += pixel == RGB(255, 255, 255);
-            face += pixel == button_face;
+    {
+        // Selected only while drawn and read: GetDIBits below wants the bitmap in no DC.
+        const win32::SelectedObject selected(memory.get(), bitmap.get());
+        RECT all{0, 0, 480, 360};
+        ::FillRect(memory.get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+        RECTL bounds{0, 0, 480, 360};
+        ASSERT_EQ(As<IViewObject2>(control)->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory.get(),
+                                                  &bounds, nullptr, nullptr, 0),
+                  S_OK);
+        // The button-face background and the lists' white both show.
+        const COLORREF button_face = ::GetSysColor(COLOR_BTNFACE);
+        for (int y = 0; y < 360; y += 4) {
+            for (int x = 0; x < 480; x += 4) {
+                const COLORREF pixel = ::GetPixel(memory.get(), x, y);
+                white += pixel == RGB(255, 255, 255);
+                face += pixel == button_face;
+            }
         }
     }
     EXPECT_GT(white, 1000);
     EXPECT_GT(face, 1000);
-    ::SelectObject(memory, ::GetStockObject(DEFAULT_GUI_FONT));  // lets the bitmap go to GetDIBits
-    SaveDrawing(screen, bitmap, 480, 360, L"control-drawn-inactive");
-    ::DeleteDC(memory);
-    ::DeleteObject(bitmap);
-    ::ReleaseDC(frame, screen);
+    SaveDrawing(screen.get(), bitmap.get(), 480, 360, L"control-drawn-inactive");
 }
 
 TEST_F(HostedControl, QuickActivationConnectsTheContainersSinks) {

@@ -21,12 +21,6 @@ const std::vector<std::wstring> kKeys = [] {
 }();
 
 
-std::wstring Take(BSTR text) {
-    std::wstring result = text ? text : L"";
-    ::SysFreeString(text);
-    return result;
-}
-
 // A control as a container makes one and hands it its settings.
 struct Control {
     Control() : object(CreateSelvane()), selvane(As<_Selvane>(object)) {}
@@ -58,21 +52,21 @@ struct Control {
     std::wstring Settings() {
         OLE_COLOR back = 0, label1 = 0, label2 = 0;
         VARIANT_BOOL bold1 = 0, bold2 = 0, dir_only = 0, server = 0, tips = 0, hidden = 0;
-        BSTR path = nullptr, pattern = nullptr;
+        Bstr path, pattern;
         selvane->get_BackColor(&back);
         selvane->get_Label1Color(&label1);
         selvane->get_Label2Color(&label2);
         selvane->get_Label1Bold(&bold1);
         selvane->get_Label2Bold(&bold2);
-        selvane->get_Path(&path);
+        selvane->get_Path(path.put());
         selvane->get_DirOnly(&dir_only);
         selvane->get_Server(&server);
         selvane->get_Tips(&tips);
-        selvane->get_FileType(&pattern);
+        selvane->get_FileType(pattern.put());
         selvane->get_ShowHidden(&hidden);
         return std::to_wstring(back) + L" " + std::to_wstring(label1) + L" " + std::to_wstring(label2) + L" " +
-               std::to_wstring(bold1) + std::to_wstring(bold2) + L" " + Take(path) + L" " + std::to_wstring(dir_only) +
-               std::to_wstring(server) + std::to_wstring(tips) + L" " + Take(pattern) + L" " + std::to_wstring(hidden);
+               std::to_wstring(bold1) + std::to_wstring(bold2) + L" " + path.str() + L" " + std::to_wstring(dir_only) +
+               std::to_wstring(server) + std::to_wstring(tips) + L" " + pattern.str() + L" " + std::to_wstring(hidden);
     }
 };
 
@@ -124,19 +118,10 @@ TEST(Persistence, ThePropertyBagHoldsExactlyTheElevenKeysAndLoadsThemBack) {
 
 TEST(Persistence, StaleOrUnreadableValuesAreLoggedAndSkippedWhileTheOthersLoad) {
     auto bag = Make<RecordingBag>();
+    bag->PutText(L"Path", L"D:\\no such folder");
+    bag->PutText(L"ShowHidden", L"banana");
+    bag->PutText(L"FileType", L"*.log");
     VARIANT value;
-    value.vt = VT_BSTR;
-    value.bstrVal = ::SysAllocString(L"D:\\no such folder");
-    bag->Put(L"Path", value);
-    ::VariantClear(&value);
-    value.vt = VT_BSTR;
-    value.bstrVal = ::SysAllocString(L"banana");
-    bag->Put(L"ShowHidden", value);
-    ::VariantClear(&value);
-    value.vt = VT_BSTR;
-    value.bstrVal = ::SysAllocString(L"*.log");
-    bag->Put(L"FileType", value);
-    ::VariantClear(&value);
     value.vt = VT_UI4;  // as some containers store a system colour
     value.ulVal = 0x80000005;
     bag->Put(L"BackColor", value);
@@ -148,9 +133,9 @@ TEST(Persistence, StaleOrUnreadableValuesAreLoggedAndSkippedWhileTheOthersLoad) 
     EXPECT_EQ(bag->errors[0].second, CTL_E_PATHNOTFOUND);
     EXPECT_EQ(bag->errors[1].first, L"ShowHidden");
     EXPECT_EQ(bag->errors[1].second, static_cast<HRESULT>(0x800A000D) /* type mismatch */);
-    BSTR pattern = nullptr;
-    control.selvane->get_FileType(&pattern);
-    EXPECT_EQ(Take(pattern), L"*.log") << "the keys after a bad one still load";
+    Bstr pattern;
+    control.selvane->get_FileType(pattern.put());
+    EXPECT_EQ(pattern.str(), L"*.log") << "the keys after a bad one still load";
     OLE_COLOR back = 0;
     control.selvane->get_BackColor(&back);
     EXPECT_EQ(back, 0x80000005u);

@@ -1,5 +1,7 @@
 #include <initguid.h>
 
+#include <tuple>
+
 #include "tests/windows/com_support.h"
 #include "tests/windows/user_input.h"
 
@@ -25,26 +27,27 @@ STDMETHODIMP NotifySink::OnChanged(DISPID id) {
     return S_OK;
 }
 
-RecordingBag::~RecordingBag() {
-    for (auto& value : values) ::VariantClear(&value.second);
-}
-
 void RecordingBag::Put(const std::wstring& key, const VARIANT& value) {
     for (auto& stored : values) {
         if (_wcsicmp(stored.first.c_str(), key.c_str()) == 0) {
-            ::VariantCopy(&stored.second, const_cast<VARIANT*>(&value));
+            ::VariantCopy(stored.second.get(), const_cast<VARIANT*>(&value));
             return;
         }
     }
-    VARIANT copy;
-    ::VariantInit(&copy);
-    ::VariantCopy(&copy, const_cast<VARIANT*>(&value));
-    values.emplace_back(key, copy);
+    auto& added = values.emplace_back(std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple());
+    ::VariantCopy(added.second.get(), const_cast<VARIANT*>(&value));
+}
+
+void RecordingBag::PutText(const std::wstring& key, const std::wstring& text) {
+    win32::Variant value;
+    value->vt = VT_BSTR;
+    value->bstrVal = Bstr(text).release();
+    Put(key, *value.get());
 }
 
 const VARIANT* RecordingBag::Find(const std::wstring& key) const {
     for (const auto& stored : values) {
-        if (_wcsicmp(stored.first.c_str(), key.c_str()) == 0) return &stored.second;
+        if (_wcsicmp(stored.first.c_str(), key.c_str()) == 0) return stored.second.get();
     }
     return nullptr;
 }
@@ -161,11 +164,16 @@ void PumpThrough(IOleInPlaceActiveObject* active) {
 std::wstring LastErrorDescription() {
     ComPtr<IErrorInfo> info;
     if (::GetErrorInfo(0, info.put()) != S_OK) return L"";
-    BSTR text = nullptr;
-    info->GetDescription(&text);
-    std::wstring description = text ? text : L"";
-    ::SysFreeString(text);
-    return description;
+    Bstr text;
+    info->GetDescription(text.put());
+    return text.str();
+}
+
+ExceptionStrings::ExceptionStrings(EXCEPINFO& info) {
+    if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
+    source = Bstr::Adopt(std::exchange(info.bstrSource, nullptr));
+    description = Bstr::Adopt(std::exchange(info.bstrDescription, nullptr));
+    help_file = Bstr::Adopt(std::exchange(info.bstrHelpFile, nullptr));
 }
 
 }  // namespace selvane::testing

@@ -7,6 +7,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <deque>
 #include <functional>
 #include <string>
 #include <utility>
@@ -85,13 +86,14 @@ public:
 // Keeps values in the order first written; records the keys read and written and the errors logged.
 class RecordingBag final : public TestObject<IPropertyBag, IErrorLog> {
 public:
-    ~RecordingBag() override;
     std::vector<std::wstring> reads;
     std::vector<std::wstring> writes;
     std::vector<std::pair<std::wstring, HRESULT>> errors;
-    std::vector<std::pair<std::wstring, VARIANT>> values;
+    // A deque, since a Variant stays where it was made.
+    std::deque<std::pair<std::wstring, win32::Variant>> values;
 
     void Put(const std::wstring& key, const VARIANT& value);
+    void PutText(const std::wstring& key, const std::wstring& text);
     const VARIANT* Find(const std::wstring& key) const;
 
     STDMETHODIMP Read(LPCOLESTR key, VARIANT* value, IErrorLog* log) override;
@@ -133,6 +135,18 @@ private:
 };
 
 using win32::Bstr;
+
+// The text of a string a call returned, which this frees.
+inline std::wstring Take(BSTR text) { return Bstr::Adopt(text).str(); }
+
+// Takes the strings a failed Invoke put in an EXCEPINFO, filled in first if the callee deferred
+// that, and frees them when it goes; the EXCEPINFO keeps its code and the rest.
+struct ExceptionStrings {
+    explicit ExceptionStrings(EXCEPINFO& info);
+    Bstr source;
+    Bstr description;
+    Bstr help_file;
+};
 
 // A new control from the registry, as any container makes one.
 ComPtr<IUnknown> CreateSelvane();

@@ -9,6 +9,7 @@
 
 #include "host/controls.h"
 #include "host/design.h"
+#include "host/win32/handles.h"
 #include "tests/windows/control_window.h"
 #include "tests/windows/fixture.h"
 #include "demo/screenshot.h"
@@ -200,38 +201,34 @@ TEST_F(ControlOnScreen, TabWalksTheChildrenInTabOrderAndLeavesTheEndsToTheHost) 
 
 // What a screen reader gets for a window: its client object from oleacc, as accName reads it.
 std::wstring AccessibleName(HWND window, LONG* role = nullptr) {
-    IAccessible* object = nullptr;
-    if (FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
+    win32::ComPtr<IAccessible> object;
+    if (FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(object.put())))) {
         return L"<no object>";
     }
     VARIANT self;
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    const HRESULT named = object->get_accName(self, &name);
-    std::wstring result = named == S_OK && name ? name : L"<no name>";
-    ::SysFreeString(name);
-    VARIANT kind;
-    ::VariantInit(&kind);
-    if (role && SUCCEEDED(object->get_accRole(self, &kind)) && kind.vt == VT_I4) *role = kind.lVal;
-    object->Release();
+    win32::Bstr name;
+    const HRESULT named = object->get_accName(self, name.put());
+    const std::wstring result = named == S_OK && name.get() ? name.get() : L"<no name>";
+    win32::Variant kind;
+    if (role && SUCCEEDED(object->get_accRole(self, kind.put())) && kind->vt == VT_I4) *role = kind->lVal;
     return result;
 }
 
 // The role the system's own proxy gives the window's client object.
 LONG StandardRole(HWND window) {
-    IAccessible* object = nullptr;
-    if (FAILED(::CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
+    win32::ComPtr<IAccessible> object;
+    if (FAILED(::CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                           reinterpret_cast<void**>(object.put())))) {
         return -1;
     }
     VARIANT self;
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
-    VARIANT kind;
-    ::VariantInit(&kind);
-    const LONG role = SUCCEEDED(object->get_accRole(self, &kind)) && kind.vt == VT_I4 ? kind.lVal : -1;
-    object->Release();
-    return role;
+    win32::Variant kind;
+    return SUCCEEDED(object->get_accRole(self, kind.put())) && kind->vt == VT_I4 ? kind->lVal : -1;
 }
 
 TEST_F(ControlOnScreen, AScreenReaderNamesEveryPart) {
@@ -312,16 +309,14 @@ TEST_F(ControlOnScreen, HiddenFilesOnlyWhenAskedForAndSystemFilesNever) {
 
 // The widest entry of the file list in the list's font now, in pixels.
 LONG WidestEntry(HWND list) {
-    HDC dc = ::GetDC(list);
-    HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0)));
+    const win32::WindowDC dc(list);
+    const win32::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0)));
     LONG widest = 0;
     for (const auto& name : ListItems(list)) {
         SIZE size{};
-        ::GetTextExtentPoint32W(dc, name.c_str(), static_cast<int>(name.size()), &size);
+        ::GetTextExtentPoint32W(dc.get(), name.c_str(), static_cast<int>(name.size()), &size);
         widest = std::max(widest, size.cx);
     }
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(list, dc);
     return widest;
 }
 
@@ -424,9 +419,7 @@ TEST_F(ControlOnScreen, ToolTipsFollowTheTipsProperty) {
 
 // Every child keeps its designed share of the surface at any size.
 TEST_F(ControlOnScreen, LayoutScalesWithTheSurface) {
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-    ::ReleaseDC(nullptr, screen);
+    const int dpi = ::GetDeviceCaps(win32::WindowDC(nullptr).get(), LOGPIXELSX);
     const int design_width = ::MulDiv(static_cast<int>(design::kSurfaceWidth), dpi, 1440);
     const int design_height = ::MulDiv(static_cast<int>(design::kSurfaceHeight), dpi, 1440);
     screenshots::SaveScreenshot(L"control-design-size");

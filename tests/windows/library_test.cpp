@@ -38,10 +38,14 @@ std::wstring ClassesValue(const std::wstring& key, const wchar_t* name = nullptr
 // Where the registry says the control's library is: all a host knows.
 std::wstring RegisteredPath() { return ClassesValue(L"CLSID\\" + GuidText(CLSID_Selvane) + L"\\InprocServer32"); }
 
-std::wstring Bstr(BSTR text) {
-    std::wstring result = text ? text : L"";
-    ::SysFreeString(text);
-    return result;
+// The names GetNames gives for a member, at most that many: its own, then its arguments'.
+std::vector<std::wstring> NamesOf(ITypeInfo& info, MEMBERID id, UINT most) {
+    std::vector<BSTR> names(most);
+    UINT count = 0;
+    info.GetNames(id, names.data(), most, &count);
+    std::vector<std::wstring> texts;
+    for (UINT n = 0; n < count; ++n) texts.push_back(Take(names[n]));
+    return texts;
 }
 
 struct Member {
@@ -152,9 +156,9 @@ TEST_F(LibraryTest, TheLibraryHoldsItsThreeTypesInOrder) {
     BSTR help = nullptr;
     BSTR help_file = nullptr;
     ASSERT_EQ(library->GetDocumentation(-1, &name, &help, nullptr, &help_file), S_OK);
-    EXPECT_EQ(Bstr(name), L"Selvane_OCX");
-    EXPECT_EQ(Bstr(help), L"Selvane_OCX");
-    EXPECT_EQ(Bstr(help_file), L"");
+    EXPECT_EQ(Take(name), L"Selvane_OCX");
+    EXPECT_EQ(Take(help), L"Selvane_OCX");
+    EXPECT_EQ(Take(help_file), L"");
 
     ASSERT_EQ(library->GetTypeInfoCount(), 3u);
     const wchar_t* names[] = {L"_Selvane", L"Selvane", L"__Selvane"};
@@ -167,8 +171,8 @@ TEST_F(LibraryTest, TheLibraryHoldsItsThreeTypesInOrder) {
         BSTR type_help = nullptr;
         DWORD context = 1;
         ASSERT_EQ(library->GetDocumentation(static_cast<INT>(i), &name, &type_help, &context, nullptr), S_OK);
-        EXPECT_EQ(Bstr(name), names[i]);
-        EXPECT_EQ(Bstr(type_help), L"") << "no type carries a help string";
+        EXPECT_EQ(Take(name), names[i]);
+        EXPECT_EQ(Take(type_help), L"") << "no type carries a help string";
         EXPECT_EQ(context, 0u);
         auto info = TypeInfo(i);
         TypeAttr type(info.get());
@@ -203,26 +207,20 @@ TEST_F(LibraryTest, TheDualInterfaceListsTheMembersInOrderWithTheirIdsAndHelp) {
         EXPECT_EQ(function->wFuncFlags & (FUNCFLAG_FHIDDEN | FUNCFLAG_FRESTRICTED), 0);
         // By its dispid a property answers with its get: the names of the puts' values can't
         // be asked for this way, only the results' and the methods' arguments'.
-        BSTR names[3] = {};
-        UINT count = 0;
-        info->GetNames(member.id, names, 3, &count);
-        EXPECT_EQ(Bstr(names[0]), member.name);
-        for (UINT n = 1; n < count; ++n) ::SysFreeString(names[n]);
+        const std::vector<std::wstring> names = NamesOf(*info.get(), member.id, 3);
+        EXPECT_EQ(names.empty() ? L"" : names[0], member.name);
         if (member.kind != INVOKE_PROPERTYPUT) {
             const bool takes_str = member.kind == INVOKE_FUNC && function->cParams == 2;
-            EXPECT_EQ(count, takes_str ? 2u : 1u) << "only a method's argument has a name; results have none";
+            EXPECT_EQ(names.size(), takes_str ? 2u : 1u) << "only a method's argument has a name; results have none";
         }
         if (member.kind == INVOKE_FUNC && function->cParams == 2) {
-            BSTR argument[2] = {};
-            UINT named = 0;
-            info->GetNames(member.id, argument, 2, &named);
-            EXPECT_EQ(named == 2 ? Bstr(argument[1]) : L"", L"str");
-            ::SysFreeString(argument[0]);
+            const std::vector<std::wstring> argument = NamesOf(*info.get(), member.id, 2);
+            EXPECT_EQ(argument.size() == 2 ? argument[1] : L"", L"str");
         }
         info->ReleaseFuncDesc(function);
         BSTR help = nullptr;
         info->GetDocumentation(member.id, nullptr, &help, nullptr, nullptr);
-        EXPECT_EQ(Bstr(help), member.help);
+        EXPECT_EQ(Take(help), member.help);
     }
 
     // The colours are stdole's OLE_COLOR, not a plain integer.
@@ -236,7 +234,7 @@ TEST_F(LibraryTest, TheDualInterfaceListsTheMembersInOrderWithTheirIdsAndHelp) {
     info->ReleaseFuncDesc(get_back_color);
     BSTR color_name = nullptr;
     color->GetDocumentation(MEMBERID_NIL, &color_name, nullptr, nullptr, nullptr);
-    EXPECT_EQ(Bstr(color_name), L"OLE_COLOR");
+    EXPECT_EQ(Take(color_name), L"OLE_COLOR");
     ComPtr<ITypeLib> stdole;
     UINT index = 0;
     ASSERT_EQ(color->GetContainingTypeLib(stdole.put(), &index), S_OK);
@@ -256,7 +254,7 @@ host::ValueKind KindOfResult(ITypeInfo& info, const FUNCDESC& get) {
     BSTR name = nullptr;
     if (pointer.lptdesc->vt == VT_USERDEFINED && SUCCEEDED(info.GetRefTypeInfo(pointer.lptdesc->hreftype, alias.put())) &&
         SUCCEEDED(alias->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr)) &&
-        Bstr(name) == L"OLE_COLOR") {
+        Take(name) == L"OLE_COLOR") {
         return host::ValueKind::kColor;
     }
     return static_cast<host::ValueKind>(-1);
@@ -281,7 +279,7 @@ TEST_F(LibraryTest, TheMemberTableAgreesWithTheLibrary) {
         BSTR name = nullptr;
         UINT count = 0;
         info->GetNames(function->memid, &name, 1, &count);
-        Described& described = library_properties[Bstr(name)];
+        Described& described = library_properties[Take(name)];
         if (function->invkind == INVOKE_PROPERTYGET) {
             described.id = function->memid;
             described.kind = KindOfResult(*info.get(), *function);
@@ -344,8 +342,9 @@ TEST_F(LibraryTest, NamesResolveToThePublishedIdsAndNothingElseDoes) {
 }
 
 TEST_F(LibraryTest, ResourcesCarryTheVersionTheBitmapAndTheInterfaceIds) {
-    HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(module, nullptr);
+    win32::UniqueModule loaded(::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(loaded);
+    const HMODULE module = loaded.get();
     const std::pair<const wchar_t*, const GUID*> kIds[] = {{L"_IID_SELVANE", &IID__Selvane},
                                                            {L"_SRCIID_SELVANE", &DIID___Selvane}};
     for (const auto& [type, guid] : kIds) {
@@ -362,7 +361,7 @@ TEST_F(LibraryTest, ResourcesCarryTheVersionTheBitmapAndTheInterfaceIds) {
     EXPECT_EQ(header->biWidth, 16);
     EXPECT_EQ(header->biHeight, 15);
     EXPECT_EQ(header->biBitCount, 24);
-    ::FreeLibrary(module);
+    loaded.reset();
 
     DWORD ignored = 0;
     std::vector<BYTE> version(::GetFileVersionInfoSizeW(path.c_str(), &ignored));
@@ -399,8 +398,8 @@ void Snapshot(HKEY key, const std::wstring& path, Registry& out) {
         if (::RegEnumKeyExW(key, i, name, &name_length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         HKEY child = nullptr;
         if (::RegOpenKeyExW(key, name, 0, KEY_READ, &child) != ERROR_SUCCESS) continue;
+        const win32::UniqueKey owned(child);
         Snapshot(child, path + L"\\" + name, out);
-        ::RegCloseKey(child);
     }
 }
 
@@ -408,8 +407,8 @@ Registry Snapshot(HKEY root = HKEY_CLASSES_ROOT, const wchar_t* key = L"") {
     Registry registry;
     HKEY opened = nullptr;
     if (::RegOpenKeyExW(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return registry;
+    const win32::UniqueKey owned(opened);
     Snapshot(opened, L"", registry);
-    ::RegCloseKey(opened);
     return registry;
 }
 
@@ -439,11 +438,11 @@ DWORD RunCommand(std::wstring command_line) {
                           &process)) {
         return ::GetLastError();
     }
-    ::WaitForSingleObject(process.hProcess, INFINITE);
+    const win32::UniqueKernelHandle thread(process.hThread);
+    const win32::UniqueKernelHandle running(process.hProcess);
+    ::WaitForSingleObject(running.get(), INFINITE);
     DWORD code = 0;
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    ::GetExitCodeProcess(running.get(), &code);
     return code;
 }
 
@@ -478,11 +477,11 @@ TEST_F(LibraryTest, RegistrationWritesTheClassAndUnregistrationTakesBackExactlyT
         EXPECT_EQ(ClassesValue(clsid + L"\\Implemented Categories\\" + unsafe), L"<missing>");
     }
 
-    HMODULE module = ::LoadLibraryW(path.c_str());
-    ASSERT_NE(module, nullptr);
+    const win32::UniqueModule loaded(::LoadLibraryW(path.c_str()));
+    ASSERT_TRUE(loaded);
     using Entry = HRESULT(STDAPICALLTYPE*)();
-    auto do_register = Export<Entry>(module, "DllRegisterServer");
-    auto do_unregister = Export<Entry>(module, "DllUnregisterServer");
+    auto do_register = Export<Entry>(loaded.get(), "DllRegisterServer");
+    auto do_unregister = Export<Entry>(loaded.get(), "DllUnregisterServer");
     ASSERT_TRUE(do_register && do_unregister);
 
     const Registry registered = Snapshot();
@@ -499,16 +498,15 @@ TEST_F(LibraryTest, RegistrationWritesTheClassAndUnregistrationTakesBackExactlyT
     ASSERT_EQ(do_unregister(), S_OK);
     EXPECT_TRUE(Difference(Snapshot(), unregistered).empty());
     ASSERT_EQ(do_register(), S_OK);
-    ::FreeLibrary(module);
 }
 
 TEST_F(LibraryTest, TheFactoryMakesOnlyTheControlAndTheLibraryKnowsWhenItIsFree) {
-    HMODULE module = ::LoadLibraryW(path.c_str());
-    ASSERT_NE(module, nullptr);
+    const win32::UniqueModule loaded(::LoadLibraryW(path.c_str()));
+    ASSERT_TRUE(loaded);
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
     using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
-    auto get_class_object = Export<GetClassObject>(module, "DllGetClassObject");
-    auto can_unload = Export<CanUnloadNow>(module, "DllCanUnloadNow");
+    auto get_class_object = Export<GetClassObject>(loaded.get(), "DllGetClassObject");
+    auto can_unload = Export<CanUnloadNow>(loaded.get(), "DllCanUnloadNow");
     ASSERT_TRUE(get_class_object && can_unload);
 
     EXPECT_EQ(can_unload(), S_OK);
@@ -534,7 +532,6 @@ TEST_F(LibraryTest, TheFactoryMakesOnlyTheControlAndTheLibraryKnowsWhenItIsFree)
     factory->LockServer(FALSE);
     factory.reset();
     EXPECT_EQ(can_unload(), S_OK);
-    ::FreeLibrary(module);
 }
 
 TEST_F(LibraryTest, RegistrationForOneUserWritesOnlyThatUsersClassesAndTakesThemBackExactly) {
@@ -581,12 +578,12 @@ TEST_F(LibraryTest, RegistrationForOneUserWritesOnlyThatUsersClassesAndTakesThem
     EXPECT_EQ(Listed(Difference(Snapshot(HKEY_LOCAL_MACHINE, kClasses), machine)), "");
 
     // Any other scope is refused, and writes nothing.
-    HMODULE module = ::LoadLibraryW(path.c_str());
-    ASSERT_NE(module, nullptr);
-    const auto install = Export<HRESULT(STDAPICALLTYPE*)(BOOL, LPCWSTR)>(module, "DllInstall");
+    win32::UniqueModule loaded(::LoadLibraryW(path.c_str()));
+    ASSERT_TRUE(loaded);
+    const auto install = Export<HRESULT(STDAPICALLTYPE*)(BOOL, LPCWSTR)>(loaded.get(), "DllInstall");
     ASSERT_NE(install, nullptr);
     EXPECT_EQ(install(TRUE, L"everyone"), E_INVALIDARG);
-    ::FreeLibrary(module);
+    loaded.reset();
     EXPECT_EQ(Listed(Difference(Snapshot(HKEY_CURRENT_USER, kClasses), user)), "");
 }
 

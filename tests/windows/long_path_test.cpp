@@ -139,30 +139,20 @@ TEST_F(LongPathControl, PathAndTheQueriesTreatOverlongTextAsANameThatDoesNotExis
     }
 }
 
-VARIANT Text(const std::wstring& text) {
-    VARIANT value;
-    value.vt = VT_BSTR;
-    value.bstrVal = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return value;
-}
-
 TEST(LongPaths, LoadingSkipsAnOverlongFolderAndKeepsAnOverlongPattern) {
     for (std::size_t length : kTooLong) {
         SCOPED_TRACE(length);
         auto bag = Make<RecordingBag>();
-        VARIANT path = Text(LongText(length, L"docs"));
-        VARIANT pattern = Text(Sized(L"*.", length, L'*', L""));
-        bag->Put(L"Path", path);
-        bag->Put(L"FileType", pattern);
+        const std::wstring pattern = Sized(L"*.", length, L'*', L"");
+        bag->PutText(L"Path", LongText(length, L"docs"));
+        bag->PutText(L"FileType", pattern);
         ComPtr<IUnknown> control = CreateSelvane();
         ASSERT_EQ(As<IPersistPropertyBag>(control)->Load(bag.get(), bag.get()), S_OK);
         ASSERT_EQ(bag->errors.size(), 1u);
         EXPECT_EQ(bag->errors[0].first, L"Path");
         Bstr loaded;
         ASSERT_EQ(As<_Selvane>(control)->get_FileType(loaded.put()), S_OK);
-        EXPECT_EQ(loaded.str(), std::wstring(pattern.bstrVal));
-        ::VariantClear(&path);
-        ::VariantClear(&pattern);
+        EXPECT_EQ(loaded.str(), pattern);
         EXPECT_EQ(ReleaseLast(control), 0u);
     }
 }

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "host/win32/handles.h"
+
 namespace selvane::testing {
 
 using namespace screenshots;
@@ -71,21 +73,21 @@ TEST_F(ScreenshotTest, SaveScreenshotWritesAPngOfTheWholeScreen) {
 
 TEST_F(ScreenshotTest, ScreenshotShowsWhatAWindowPaintedAtItsPlace) {
     constexpr COLORREF kColour = RGB(0xC0, 0x20, 0x60);
-    const HBRUSH brush = CreateSolidBrush(kColour);
+    // The brush outlives the class that paints with it.
+    const win32::UniqueBrush brush(CreateSolidBrush(kColour));
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = DefWindowProcW;
     window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hbrBackground = brush;
+    window_class.hbrBackground = brush.get();
     window_class.lpszClassName = L"SelvaneScreenshotTest";
     ASSERT_NE(RegisterClassW(&window_class), 0);
-    const HWND window = CreateWindowExW(WS_EX_TOPMOST, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
-                                        100, 120, 200, 150, nullptr, nullptr, window_class.hInstance, nullptr);
-    ASSERT_NE(window, nullptr);
+    win32::UniqueWindow window(CreateWindowExW(WS_EX_TOPMOST, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
+                                               100, 120, 200, 150, nullptr, nullptr, window_class.hInstance, nullptr));
+    ASSERT_TRUE(window);
 
     const bool saved = SaveScreenshotTo(folder_ + L"/screenshot_test_window.bmp");
-    DestroyWindow(window);
+    window.reset();
     UnregisterClassW(window_class.lpszClassName, window_class.hInstance);
-    DeleteObject(brush);
 
     ASSERT_TRUE(saved);
     const auto bmp = ReadWhole(folder_ + L"/screenshot_test_window.bmp");

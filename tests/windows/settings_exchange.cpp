@@ -22,12 +22,6 @@ int Fail(const char* what, HRESULT hr) {
     return 1;
 }
 
-std::wstring Text(BSTR text) {
-    std::wstring result = text ? std::wstring(text, ::SysStringLen(text)) : std::wstring();
-    ::SysFreeString(text);
-    return result;
-}
-
 int Save(_Selvane* control, IPersistStreamInit* persist, const wchar_t* file) {
     const HRESULT set[] = {
         control->put_Path(Bstr(L"D:\\docs").get()),   control->put_FileType(Bstr(L"*.txt").get()),
@@ -49,10 +43,9 @@ int Save(_Selvane* control, IPersistStreamInit* persist, const wchar_t* file) {
     stream->Stat(&stat, STATFLAG_NONAME);
     FILE* out = _wfopen(file, L"wb");
     if (!out) return Fail("opening the file", E_FAIL);
-    const void* bytes = ::GlobalLock(memory);
     const std::size_t size = static_cast<std::size_t>(stat.cbSize.QuadPart);
-    const bool written = std::fwrite(bytes, 1, size, out) == size;
-    ::GlobalUnlock(memory);
+    const win32::GlobalLock bytes(memory);
+    const bool written = std::fwrite(bytes.data(), 1, size, out) == size;
     std::fclose(out);
     if (!written) return Fail("writing the file", E_FAIL);
     std::printf("saved %u bytes\n", static_cast<unsigned>(size));
@@ -74,12 +67,12 @@ int Load(_Selvane* control, IPersistStreamInit* persist, const wchar_t* file) {
     if (SUCCEEDED(hr)) hr = persist->Load(stream.get());
     if (FAILED(hr)) return Fail("Load", hr);
 
-    BSTR path = nullptr;
-    BSTR pattern = nullptr;
+    Bstr path;
+    Bstr pattern;
     OLE_COLOR back = 0, label1 = 0, label2 = 0;
     VARIANT_BOOL bold1 = 0, bold2 = 0, dir_only = 0, server = 0, tips = 0, hidden = 0;
-    control->get_Path(&path);
-    control->get_FileType(&pattern);
+    control->get_Path(path.put());
+    control->get_FileType(pattern.put());
     control->get_BackColor(&back);
     control->get_Label1Color(&label1);
     control->get_Label2Color(&label2);
@@ -91,7 +84,7 @@ int Load(_Selvane* control, IPersistStreamInit* persist, const wchar_t* file) {
     control->get_ShowHidden(&hidden);
     std::printf("loaded: Path=%ls FileType=%ls BackColor=%08lX Label1Color=%08lX Label2Color=%08lX Label1Bold=%d "
                 "Label2Bold=%d DirOnly=%d Server=%d Tips=%d ShowHidden=%d\n",
-                Text(path).c_str(), Text(pattern).c_str(), static_cast<unsigned long>(back),
+                path.str().c_str(), pattern.str().c_str(), static_cast<unsigned long>(back),
                 static_cast<unsigned long>(label1), static_cast<unsigned long>(label2), bold1, bold2, dir_only, server,
                 tips, hidden);
     return 0;
