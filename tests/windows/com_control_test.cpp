@@ -400,6 +400,45 @@ TEST_F(HostedControl, TheControlDrawsItselfBeforeItIsActive) {
     SaveDrawing(screen.get(), bitmap.get(), 480, 360, L"control-drawn-inactive");
 }
 
+// A container may ask for the picture at any place and size, as a form designer's thumbnail or
+// a print preview does: the control fills exactly the bounds, stretched, and nothing else.
+TEST_F(HostedControl, TheControlDrawsIntoOtherBoundsAndOnlyThere) {
+    SIZEL extent{12700, 9525};  // 480 x 360 pixels
+    ASSERT_EQ(ole->SetExtent(DVASPECT_CONTENT, &extent), S_OK);
+    SetPath(L"D:\\docs");
+    const win32::WindowDC screen(frame);
+    const win32::UniqueMemoryDC memory(::CreateCompatibleDC(screen.get()));
+    const win32::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), 600, 400));
+    const win32::SelectedObject selected(memory.get(), bitmap.get());
+    RECT all{0, 0, 600, 400};
+    ::FillRect(memory.get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    const auto view = As<IViewObject2>(control);
+
+    RECTL half{100, 50, 340, 230};  // half the size, away from the origin
+    ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory.get(), &half, nullptr, nullptr, 0),
+              S_OK);
+    int inside_drawn = 0;
+    int inside = 0;
+    int outside_drawn = 0;
+    for (int y = 0; y < 400; y += 2) {
+        for (int x = 0; x < 600; x += 2) {
+            const bool in = x >= half.left && x < half.right && y >= half.top && y < half.bottom;
+            const bool drawn = ::GetPixel(memory.get(), x, y) != RGB(0, 0, 0);
+            inside += in;
+            inside_drawn += in && drawn;
+            outside_drawn += !in && drawn;
+        }
+    }
+    EXPECT_EQ(outside_drawn, 0) << "nothing drawn outside the bounds";
+    EXPECT_GT(inside_drawn, inside * 9 / 10) << "the bounds are filled";
+
+    // Other aspects and missing bounds are refused.
+    EXPECT_EQ(view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, memory.get(), &half, nullptr, nullptr, 0),
+              DV_E_DVASPECT);
+    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory.get(), nullptr, nullptr, nullptr, 0),
+              E_INVALIDARG);
+}
+
 TEST_F(HostedControl, QuickActivationConnectsTheContainersSinks) {
     auto events = Make<EventSink>();
     auto notify = Make<NotifySink>();
