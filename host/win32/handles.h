@@ -142,7 +142,8 @@ class SelectedObject {
 public:
     SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
     ~SelectedObject() {
-        if (old_ != nullptr && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
+        // HGDI_ERROR, spelled so that the 64-bit headers' sign extension raises no warning.
+        if (old_ != nullptr && old_ != reinterpret_cast<HGDIOBJ>(static_cast<LONG_PTR>(-1))) ::SelectObject(dc_, old_);
     }
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
