@@ -1,10 +1,12 @@
 // Screenshots through scripts/screenshot.sh, run as a Unix program from inside Wine.
-#include "screenshot.h"
+#include "demo/screenshot.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <vector>
+
+#include "host/win32/handles.h"
 
 namespace selvane::screenshots {
 namespace {
@@ -43,9 +45,8 @@ int WaitForStatus(const std::wstring& status_file) {
         Sleep(kPollMs);
     }
     int code = -1;
-    if (FILE* file = _wfopen(status_file.c_str(), L"r")) {
-        if (std::fscanf(file, "%d", &code) != 1) code = -1;
-        std::fclose(file);
+    if (const selvane::win32::UniqueStream file{_wfopen(status_file.c_str(), L"r")}) {
+        if (std::fscanf(file.get(), "%d", &code) != 1) code = -1;
     }
     DeleteFileW(status_file.c_str());
     return code;
@@ -95,8 +96,8 @@ bool SaveScreenshotTo(const std::wstring& unix_path) {
                         &startup, &process)) {
         return false;
     }
-    if (process.hThread) CloseHandle(process.hThread);
-    if (process.hProcess) CloseHandle(process.hProcess);
+    const selvane::win32::UniqueKernelHandle thread(process.hThread);
+    const selvane::win32::UniqueKernelHandle child(process.hProcess);
     return WaitForStatus(status) == 0 && GetFileAttributesW(image.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 

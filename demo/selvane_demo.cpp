@@ -307,8 +307,8 @@ bool DemoWindow::HostControl(const std::wstring& start_path, std::wstring* error
     ComPtr<ITypeInfo> coclass;
     if (SUCCEEDED(control_.As(&class_info)) &&
         SUCCEEDED(class_info->GetClassInfo(coclass.put()))) {
-        TYPEATTR* attributes = nullptr;
-        if (SUCCEEDED(coclass->GetTypeAttr(&attributes))) {
+        const selvane::win32::TypeAttributes attributes(coclass.get());
+        if (attributes) {
             for (UINT i = 0; i < attributes->cImplTypes; ++i) {
                 INT flags = 0;
                 HREFTYPE reference = 0;
@@ -319,7 +319,6 @@ bool DemoWindow::HostControl(const std::wstring& start_path, std::wstring* error
                     coclass->GetRefTypeInfo(reference, events_.put());
                 }
             }
-            coclass->ReleaseTypeAttr(attributes);
         }
     }
 

@@ -104,10 +104,12 @@ std::wstring LocaleKey() {
 // its RegisterTypeLib writes interface keys into the machine's 32-bit view whatever
 // HKEY_CLASSES_ROOT stands for.
 std::vector<Entry> LibraryEntries(ITypeLib* library, const std::wstring& path) {
-    TLIBATTR* attributes = nullptr;
-    if (FAILED(library->GetLibAttr(&attributes))) return {};
-    const auto flags = static_cast<unsigned>(attributes->wLibFlags & ~LIBFLAG_FHASDISKIMAGE);
-    library->ReleaseTLibAttr(attributes);
+    unsigned flags = 0;
+    {
+        const win32::LibraryAttributes attributes(library);
+        if (!attributes) return {};
+        flags = static_cast<unsigned>(attributes->wLibFlags & ~LIBFLAG_FHASDISKIMAGE);
+    }
     win32::Bstr name;
     win32::Bstr help;
     library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr);
@@ -121,13 +123,13 @@ std::vector<Entry> LibraryEntries(ITypeLib* library, const std::wstring& path) {
     };
     for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
         ComPtr<ITypeInfo> info;
-        TYPEATTR* type = nullptr;
-        if (FAILED(library->GetTypeInfo(i, info.put())) || FAILED(info->GetTypeAttr(&type))) continue;
+        if (FAILED(library->GetTypeInfo(i, info.put()))) continue;
+        const win32::TypeAttributes type(info.get());
+        if (!type) continue;
         const bool dispatch = type->typekind == TKIND_DISPATCH;
         const bool automation = type->typekind == TKIND_INTERFACE && (type->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
         const bool dual = (type->wTypeFlags & TYPEFLAG_FDUAL) != 0;
         const std::wstring key = L"Interface\\" + GuidText(type->guid);
-        info->ReleaseTypeAttr(type);
         if (!dispatch && !automation) continue;
         win32::Bstr type_name;
         info->GetDocumentation(MEMBERID_NIL, type_name.put(), nullptr, nullptr, nullptr);

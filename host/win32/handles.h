@@ -6,6 +6,9 @@
 
 #include <windows.h>
 #include <oleauto.h>
+#include <objbase.h>
+
+#include <cstdio>
 
 #include <string>
 #include <utility>
@@ -217,6 +220,77 @@ public:
 private:
     T* pointer_ = nullptr;
 };
+
+// What type information lends the caller, given back when this goes: a type's attributes, one
+// of its functions' descriptions, a library's attributes. Null when the call failed.
+template <class Source, class Lent, void (STDMETHODCALLTYPE Source::*GiveBack)(Lent*)>
+class Lending {
+public:
+    Lending() = default;
+    ~Lending() {
+        if (lent_) (source_->*GiveBack)(lent_);
+    }
+    Lending(const Lending&) = delete;
+    Lending& operator=(const Lending&) = delete;
+
+    const Lent* get() const { return lent_; }
+    const Lent* operator->() const { return lent_; }
+    explicit operator bool() const { return lent_ != nullptr; }
+
+protected:
+    Source* source_ = nullptr;
+    Lent* lent_ = nullptr;
+};
+
+class TypeAttributes : public Lending<ITypeInfo, TYPEATTR, &ITypeInfo::ReleaseTypeAttr> {
+public:
+    explicit TypeAttributes(ITypeInfo* info) {
+        source_ = info;
+        if (info && FAILED(info->GetTypeAttr(&lent_))) lent_ = nullptr;
+    }
+};
+
+class FunctionDescription : public Lending<ITypeInfo, FUNCDESC, &ITypeInfo::ReleaseFuncDesc> {
+public:
+    FunctionDescription(ITypeInfo* info, UINT index) {
+        source_ = info;
+        if (info && FAILED(info->GetFuncDesc(index, &lent_))) lent_ = nullptr;
+    }
+};
+
+class LibraryAttributes : public Lending<ITypeLib, TLIBATTR, &ITypeLib::ReleaseTLibAttr> {
+public:
+    explicit LibraryAttributes(ITypeLib* library) {
+        source_ = library;
+        if (library && FAILED(library->GetLibAttr(&lent_))) lent_ = nullptr;
+    }
+};
+
+// Memory a call allocated with CoTaskMemAlloc for the caller (a user type's name, say).
+template <class T>
+class TaskMemory {
+public:
+    TaskMemory() = default;
+    ~TaskMemory() { ::CoTaskMemFree(value_); }
+    TaskMemory(const TaskMemory&) = delete;
+    TaskMemory& operator=(const TaskMemory&) = delete;
+    T* get() const { return value_; }
+    T** put() {
+        ::CoTaskMemFree(std::exchange(value_, nullptr));
+        return &value_;
+    }
+
+private:
+    T* value_ = nullptr;
+};
+
+// A C stream, closed when it goes.
+struct StreamTraits {
+    using Type = FILE*;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type stream) { std::fclose(stream); }
+};
+using UniqueStream = Unique<StreamTraits>;
 
 // A BSTR that frees itself: an argument made from text, or a result an out-parameter fills.
 class Bstr {

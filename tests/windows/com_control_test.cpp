@@ -43,12 +43,11 @@ void SaveDrawing(HDC dc, HBITMAP bitmap, int width, int height, const std::wstri
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof(file) + sizeof(header);
     file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    FILE* out = _wfopen(WindowsPathOf(folder + L"/" + name + L".bmp").c_str(), L"wb");
+    const win32::UniqueStream out(_wfopen(WindowsPathOf(folder + L"/" + name + L".bmp").c_str(), L"wb"));
     if (!out) return;
-    std::fwrite(&file, sizeof(file), 1, out);
-    std::fwrite(&header, sizeof(header), 1, out);
-    std::fwrite(pixels.data(), 1, pixels.size(), out);
-    std::fclose(out);
+    std::fwrite(&file, sizeof(file), 1, out.get());
+    std::fwrite(&header, sizeof(header), 1, out.get());
+    std::fwrite(pixels.data(), 1, pixels.size(), out.get());
 }
 
 TEST_F(HostedControl, ActivationPlacesTheWindowInTheContainerAndDeactivationTakesItBack) {
@@ -282,10 +281,9 @@ TEST_F(HostedControl, VerbsOfItsOwnItHasNoneAndItsTypeIsTheRegisteredName) {
     ComPtr<IEnumOLEVERB> verbs;
     EXPECT_EQ(ole->EnumVerbs(verbs.put()), OLEOBJ_E_NOVERBS);
     for (DWORD form : {USERCLASSTYPE_FULL, USERCLASSTYPE_SHORT}) {
-        LPOLESTR name = nullptr;
-        ASSERT_EQ(ole->GetUserType(form, &name), S_OK) << form;
-        EXPECT_EQ(std::wstring(name ? name : L""), L"Selvane Control") << form;
-        ::CoTaskMemFree(name);
+        win32::TaskMemory<OLECHAR> name;
+        ASSERT_EQ(ole->GetUserType(form, name.put()), S_OK) << form;
+        EXPECT_EQ(std::wstring(name.get() ? name.get() : L""), L"Selvane Control") << form;
     }
 }
 

@@ -133,24 +133,17 @@ protected:
     ComPtr<ITypeLib> library;
 };
 
-struct TypeAttr {
-    explicit TypeAttr(ITypeInfo* type_info) : info(type_info) { info->GetTypeAttr(&attr); }
-    ~TypeAttr() { info->ReleaseTypeAttr(attr); }
-    const TYPEATTR* operator->() const { return attr; }
-    ITypeInfo* info;
-    TYPEATTR* attr = nullptr;
-};
+using TypeAttr = win32::TypeAttributes;
 
 TEST_F(LibraryTest, TheLibraryHoldsItsThreeTypesInOrder) {
-    TLIBATTR* attr = nullptr;
-    ASSERT_EQ(library->GetLibAttr(&attr), S_OK);
+    const win32::LibraryAttributes attr(library.get());
+    ASSERT_TRUE(attr);
     EXPECT_TRUE(::IsEqualGUID(attr->guid, LIBID_Selvane_OCX));
     EXPECT_EQ(attr->lcid, 0x0409u);
     EXPECT_EQ(attr->syskind, kOwnSysKind);
     EXPECT_EQ(attr->wMajorVerNum, 4);
     EXPECT_EQ(attr->wMinorVerNum, 0);
     EXPECT_TRUE(attr->wLibFlags & LIBFLAG_FCONTROL);
-    library->ReleaseTLibAttr(attr);
 
     BSTR name = nullptr;
     BSTR help = nullptr;
@@ -197,8 +190,8 @@ TEST_F(LibraryTest, TheDualInterfaceListsTheMembersInOrderWithTheirIdsAndHelp) {
     for (UINT i = 0; i < 30; ++i) {
         const Member& member = kMembers[i];
         SCOPED_TRACE(std::wstring(member.name) + L" #" + std::to_wstring(i + 1));
-        FUNCDESC* function = nullptr;
-        ASSERT_EQ(info->GetFuncDesc(i, &function), S_OK);
+        const win32::FunctionDescription function(info.get(), i);
+        ASSERT_TRUE(function);
         EXPECT_EQ(function->memid, member.id);
         EXPECT_EQ(function->invkind, member.kind);
         EXPECT_GT(function->oVft, last_slot) << "vtable order";
@@ -217,31 +210,28 @@ TEST_F(LibraryTest, TheDualInterfaceListsTheMembersInOrderWithTheirIdsAndHelp) {
             const std::vector<std::wstring> argument = NamesOf(*info.get(), member.id, 2);
             EXPECT_EQ(argument.size() == 2 ? argument[1] : L"", L"str");
         }
-        info->ReleaseFuncDesc(function);
         BSTR help = nullptr;
         info->GetDocumentation(member.id, nullptr, &help, nullptr, nullptr);
         EXPECT_EQ(Take(help), member.help);
     }
 
     // The colours are stdole's OLE_COLOR, not a plain integer.
-    FUNCDESC* get_back_color = nullptr;
-    ASSERT_EQ(info->GetFuncDesc(6, &get_back_color), S_OK);
+    const win32::FunctionDescription get_back_color(info.get(), 6);
+    ASSERT_TRUE(get_back_color);
     const TYPEDESC& pointer = get_back_color->lprgelemdescParam[0].tdesc;
     ASSERT_EQ(pointer.vt, VT_PTR);
     ASSERT_EQ(pointer.lptdesc->vt, VT_USERDEFINED);
     ComPtr<ITypeInfo> color;
     ASSERT_EQ(info->GetRefTypeInfo(pointer.lptdesc->hreftype, color.put()), S_OK);
-    info->ReleaseFuncDesc(get_back_color);
     BSTR color_name = nullptr;
     color->GetDocumentation(MEMBERID_NIL, &color_name, nullptr, nullptr, nullptr);
     EXPECT_EQ(Take(color_name), L"OLE_COLOR");
     ComPtr<ITypeLib> stdole;
     UINT index = 0;
     ASSERT_EQ(color->GetContainingTypeLib(stdole.put(), &index), S_OK);
-    TLIBATTR* stdole_attr = nullptr;
-    stdole->GetLibAttr(&stdole_attr);
+    const win32::LibraryAttributes stdole_attr(stdole.get());
+    ASSERT_TRUE(stdole_attr);
     EXPECT_EQ(GuidText(stdole_attr->guid), L"{00020430-0000-0000-C000-000000000046}");
-    stdole->ReleaseTLibAttr(stdole_attr);
 }
 
 // The kind of value a property's get returns, by its type in the library.
@@ -274,19 +264,18 @@ TEST_F(LibraryTest, TheMemberTableAgreesWithTheLibrary) {
     };
     std::map<std::wstring, Described> library_properties;
     for (UINT i = 0; i < type->cFuncs; ++i) {
-        FUNCDESC* function = nullptr;
-        ASSERT_EQ(info->GetFuncDesc(i, &function), S_OK);
+        const win32::FunctionDescription function(info.get(), i);
+        ASSERT_TRUE(function);
         BSTR name = nullptr;
         UINT count = 0;
         info->GetNames(function->memid, &name, 1, &count);
         Described& described = library_properties[Take(name)];
         if (function->invkind == INVOKE_PROPERTYGET) {
             described.id = function->memid;
-            described.kind = KindOfResult(*info.get(), *function);
+            described.kind = KindOfResult(*info.get(), *function.get());
         } else if (function->invkind == INVOKE_PROPERTYPUT) {
             described.put = true;
         }
-        info->ReleaseFuncDesc(function);
     }
     // Methods have neither a get nor a put.
     for (auto it = library_properties.begin(); it != library_properties.end();) {

@@ -41,24 +41,27 @@ int Save(_Selvane* control, IPersistStreamInit* persist, const wchar_t* file) {
     ::GetHGlobalFromStream(stream.get(), &memory);
     STATSTG stat{};
     stream->Stat(&stat, STATFLAG_NONAME);
-    FILE* out = _wfopen(file, L"wb");
+    win32::UniqueStream out(_wfopen(file, L"wb"));
     if (!out) return Fail("opening the file", E_FAIL);
     const std::size_t size = static_cast<std::size_t>(stat.cbSize.QuadPart);
     const win32::GlobalLock bytes(memory);
-    const bool written = std::fwrite(bytes.data(), 1, size, out) == size;
-    std::fclose(out);
+    const bool written = std::fwrite(bytes.data(), 1, size, out.get()) == size;
+    out.reset();
     if (!written) return Fail("writing the file", E_FAIL);
     std::printf("saved %u bytes\n", static_cast<unsigned>(size));
     return 0;
 }
 
 int Load(_Selvane* control, IPersistStreamInit* persist, const wchar_t* file) {
-    FILE* in = _wfopen(file, L"rb");
-    if (!in) return Fail("opening the file", E_FAIL);
     std::vector<char> bytes;
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof(buffer), in)) > 0;) bytes.insert(bytes.end(), buffer, buffer + got);
-    std::fclose(in);
+    {
+        const win32::UniqueStream in(_wfopen(file, L"rb"));
+        if (!in) return Fail("opening the file", E_FAIL);
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof(buffer), in.get())) > 0;) {
+            bytes.insert(bytes.end(), buffer, buffer + got);
+        }
+    }
     ComPtr<IStream> stream;
     HRESULT hr = ::CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
     if (SUCCEEDED(hr)) hr = stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
