@@ -44,21 +44,20 @@ std::wstring MakeFolder(const std::wstring& base, int count) {
         wchar_t name[64];
         std::swprintf(name, 64, L"%ls\\%ls%05d_%ls.txt", folder.c_str(), (i % 3 == 0) ? L"Report" : L"data",
                       (i * 7919) % 100000, (i % 2 == 0) ? L"final" : L"v");
-        HANDLE file = ::CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+        const selvane::win32::UniqueFile file(
+            ::CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
     return folder;
 }
 
 int BareLoop(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW((folder + L"\\*.*").c_str(), &data);
+    const selvane::win32::UniqueFind find(::FindFirstFileW((folder + L"\\*.*").c_str(), &data));
     int count = 0;
-    if (find == INVALID_HANDLE_VALUE) return 0;
+    if (!find) return 0;
     do {
         ++count;
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
+    } while (::FindNextFileW(find.get(), &data));
     return count;
 }
 

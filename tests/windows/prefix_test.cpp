@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "fixture.h"
+#include "host/win32/handles.h"
 
 namespace selvane::testing {
 namespace {
@@ -38,13 +39,12 @@ std::int64_t SizeOf(const std::wstring& path) {
 std::map<std::wstring, DWORD> Entries(const std::wstring& pattern) {
     std::map<std::wstring, DWORD> entries;
     WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return entries;
+    const win32::UniqueFind find(FindFirstFileW(pattern.c_str(), &data));
+    if (!find) return entries;
     do {
         const std::wstring name = data.cFileName;
         if (name != L"." && name != L"..") entries[name] = data.dwFileAttributes;
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &data));
     return entries;
 }
 
@@ -87,9 +87,7 @@ TEST(PrefixTest, FilesHaveTheirSizesBeyondTwoGigabytesToo) {
 
     // FindFirstFileW splits the size the same way.
     WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW(fx::kHugeFile, &data);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    FindClose(find);
+    ASSERT_TRUE(win32::UniqueFind(FindFirstFileW(fx::kHugeFile, &data)));
     EXPECT_EQ((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, fx::kHugeSize);
 }
 

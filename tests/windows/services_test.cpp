@@ -147,19 +147,20 @@ TEST(Win32TextMeter, AgreesWithTheSystemsMeasure) {
     LOGFONTW wanted{};
     wanted.lfHeight = -11;
     wcscpy(wanted.lfFaceName, L"Tahoma");
-    HFONT font = ::CreateFontIndirectW(&wanted);
+    const win32::UniqueFont owned_font(::CreateFontIndirectW(&wanted));
+    const HFONT font = owned_font.get();
     win32::TextMeter meter;
-    HDC dc = ::GetDC(window);
-    HGDIOBJ previous = ::SelectObject(dc, font);
-    for (const std::u16string text : {u"f00000.txt", u"WWW wide.TXT", u"caf\u00e9 \u00c5ngstr\u00f6m.doc",
-                                      u"\u65e5\u672c\u8a9e.txt", u""}) {
-        SIZE size{};
-        ::GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()), &size);
-        EXPECT_EQ(meter.Width(window, font, text), size.cx);
+    {
+        const win32::WindowDC window_dc(window);
+        const HDC dc = window_dc.get();
+        const win32::SelectedObject in_font(dc, font);
+        for (const std::u16string text : {u"f00000.txt", u"WWW wide.TXT", u"caf\u00e9 \u00c5ngstr\u00f6m.doc",
+                                          u"\u65e5\u672c\u8a9e.txt", u""}) {
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()), &size);
+            EXPECT_EQ(meter.Width(window, font, text), size.cx);
+        }
     }
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(window, dc);
-    ::DeleteObject(font);
     ::DestroyWindow(window);
 }
 
