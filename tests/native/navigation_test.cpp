@@ -181,6 +181,15 @@ TEST_F(SeveralPatternsTest, APatternReachingOutsideTheFolderEmptiesTheWholeListi
     }
 }
 
+// ";" is a separator now, also where a file's name holds one; "?" stands in for it.
+TEST_F(SeveralPatternsTest, ANameHoldingTheSeparatorIsMatchedWithAWildcard) {
+    fs.AddFile(u"c:\\data\\x;y.txt", 1);
+    control->SetFileType(u"x;y.txt");
+    EXPECT_EQ(Files(), Names{}) << "the patterns x and y.txt";
+    control->SetFileType(u"x?y.txt");
+    EXPECT_EQ(Files(), Names{u"x;y.txt"});
+}
+
 TEST_F(SeveralPatternsTest, PatternsAreSavedAsTypedAndListedWhenLoaded) {
     control->SetFileType(u"*.TXT ; r*;");
     memory::MemoryPropertyBag bag;
