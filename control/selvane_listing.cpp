@@ -1,6 +1,7 @@
 // Keeping the drive, directory and file lists in step, filling the file list, and the clicks on it.
 #include <algorithm>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "control/attempt.h"
@@ -15,6 +16,25 @@ namespace listing {
 
 bool IsPlainPattern(const std::u16string& pattern) {
     return pattern.find_first_of(u"\\/:") == std::u16string::npos;
+}
+
+std::vector<std::u16string> PatternParts(const std::u16string& text) {
+    if (text.find(u';') == std::u16string::npos) return {text};
+    constexpr char16_t kBlanks[] = u" \t";
+    std::vector<std::u16string> parts;
+    for (std::size_t start = 0; start <= text.size();) {
+        std::size_t end = text.find(u';', start);
+        if (end == std::u16string::npos) end = text.size();
+        const std::size_t first = text.find_first_not_of(kBlanks, start);
+        if (first < end) {
+            const std::size_t last = text.find_last_not_of(kBlanks, end - 1);
+            std::u16string part = text.substr(first, last + 1 - first);
+            if (std::find(parts.begin(), parts.end(), part) == parts.end()) parts.push_back(std::move(part));
+        }
+        start = end + 1;
+    }
+    if (parts.empty()) parts.emplace_back();
+    return parts;
 }
 
 int HorizontalExtent(int widest_pixels) {
@@ -77,16 +97,27 @@ void Selvane::FillFileList() {
     attempt([&] { list.Clear(); });
     attempt([&] { surface_.Label2().SetCaption(u""); });
 
-    std::vector<std::u16string> names;
+    // A text with any part that reaches outside the folder is refused whole, as that part alone
+    // would be: a listing of the other parts would pass for the answer to the text typed.
+    std::vector<std::u16string> patterns;
     attempt([&] {
-        const std::u16string pattern = surface_.Text1().Text();
-        if (!listing::IsPlainPattern(pattern)) return;
-        const std::uint32_t mask = IsTrue(m_ShowHidden) ? attr::kHidden : 0;
-        files_.Enumerate(prefix + pattern, mask, [&](const std::u16string& name) {
-            names.push_back(name);
-            return true;
-        });
+        const std::u16string text = surface_.Text1().Text();
+        if (listing::IsPlainPattern(text)) patterns = listing::PatternParts(text);
     });
+    const std::uint32_t mask = IsTrue(m_ShowHidden) ? attr::kHidden : 0;
+    std::vector<std::u16string> names;
+    // A file several patterns match is listed once. The system reports a file under its one
+    // stored name in every enumeration, so the exact name finds the repeats, and two files whose
+    // names differ in case only (a case-sensitive folder, a Unix folder under Wine) stay two.
+    std::unordered_set<std::u16string> listed;
+    for (const std::u16string& pattern : patterns) {
+        attempt([&] {
+            files_.Enumerate(prefix + pattern, mask, [&](const std::u16string& name) {
+                if (patterns.size() == 1 || listed.insert(name).second) names.push_back(name);
+                return true;
+            });
+        });
+    }
 
     FitFileListExtent(names);
     attempt([&] { list.AddItems(std::move(names)); });

@@ -12,6 +12,8 @@
 #               secret.txt (hidden), sys.txt (system), hiddendir\ (hidden), sysdir\ (system)
 #               alpha\ Beta\ Gamma\ letters\old\
 #       many\   33,000 empty files f00000.txt .. f32999.txt
+#       cases\  Same.txt and same.txt: two files whose names differ in case only, as a Unix
+#               folder (or a case-sensitive Windows folder) can hold
 #       deep\   12 nested folders named nested_folder_level_01_padding .. _12_padding
 #               (30 characters each; the innermost path is 379 characters) holding deep.txt
 #   E:  fixture/e, fixed, no label: first.txt (10 bytes), café.txt (20 bytes)
@@ -57,6 +59,9 @@ build_tree() {
     mkdir -p "$d/docs/letters/old" "$d/docs/Beta" "$d/docs/alpha" "$d/docs/Gamma" \
              "$d/docs/hiddendir" "$d/docs/sysdir"
     (cd "$d/docs" && touch a.txt B.txt c.log _under.txt Zeta.TXT secret.txt sys.txt)
+
+    mkdir "$d/cases"
+    (cd "$d/cases" && touch Same.txt same.txt)
 
     mkdir "$d/many"
     (cd "$d/many" && seq -f 'f%05.0f.txt' 0 32999 | xargs touch)

@@ -105,6 +105,104 @@ TEST_F(NavigationTest, APatternWithEitherSeparatorOrAColonListsNothing) {
     EXPECT_EQ(Files(), Names{u"nul"});
 }
 
+// Several patterns in one text, separated by ";", as the system's file dialogs take them.
+class SeveralPatternsTest : public ControlTest {
+protected:
+    // c:\data holds A.TXT, b.txt, notes.log, read.me and report.txt.
+    void SetUp() override {
+        fs.AddFile(u"c:\\data\\notes.log", 1);
+        fs.AddFile(u"c:\\data\\read.me", 1);
+        CreateNew();
+        surface->Dir1().UserOpen(u"c:\\data");
+    }
+};
+
+TEST_F(SeveralPatternsTest, TypedPatternsListTheUnionOfTheirMatches) {
+    surface->Text1().UserReplace(u"*.txt");
+    ASSERT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"report.txt"}));
+
+    surface->Text1().UserType(u";");
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"report.txt"})) << "a trailing separator adds nothing";
+    surface->Text1().UserType(u"*.log");
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"notes.log", u"report.txt"}));
+    EXPECT_EQ(FilesLabel(), u"4 files");
+    EXPECT_EQ(surface->List1().tool_tip(), u" Select File ");
+    EXPECT_EQ(control->FileType(), u"*.txt;*.log");
+}
+
+TEST_F(SeveralPatternsTest, AFileSeveralPatternsMatchIsListedOnceAfterOneEnumerationEach) {
+    int before = fs.enumerations();
+    control->SetFileType(u"*.txt;r*;*.TXT");
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"read.me", u"report.txt"}));
+    EXPECT_EQ(FilesLabel(), u"4 files");
+    EXPECT_EQ(fs.enumerations() - before, 3);
+
+    before = fs.enumerations();
+    control->SetFileType(u"r*;r*; r*");
+    EXPECT_EQ(Files(), (Names{u"read.me", u"report.txt"}));
+    EXPECT_EQ(FilesLabel(), u"2 files");
+    EXPECT_EQ(fs.enumerations() - before, 1) << "a pattern repeated is listed once";
+}
+
+TEST_F(SeveralPatternsTest, BlanksAroundPatternsAndEmptyPatternsAreIgnored) {
+    control->SetFileType(u" *.log ; ;\tr* ;");
+    EXPECT_EQ(Files(), (Names{u"notes.log", u"read.me", u"report.txt"}));
+    EXPECT_EQ(FilesLabel(), u"3 files");
+    EXPECT_EQ(control->FileType(), u" *.log ; ;\tr* ;") << "kept as typed";
+
+    // Nothing but blanks and separators lists what the empty pattern lists: every file.
+    control->SetFileType(u"");
+    const Names every = Files();
+    ASSERT_EQ(every.size(), 5u);
+    for (const std::u16string text : {u";", u" ; ;", u";;\t"}) {
+        SCOPED_TRACE(::testing::PrintToString(text));
+        control->SetFileType(text);
+        EXPECT_EQ(Files(), every);
+        EXPECT_EQ(FilesLabel(), u"5 files");
+    }
+
+    // Without a separator the text is the one pattern it always was, blanks and all.
+    control->SetFileType(u" r*");
+    EXPECT_EQ(Files(), Names{});
+}
+
+// The whole text is refused, not only the part: a listing of the other parts would pass for the
+// answer to what was typed, and one pattern of that kind lists nothing either.
+TEST_F(SeveralPatternsTest, APatternReachingOutsideTheFolderEmptiesTheWholeListing) {
+    control->SetFileType(u"*.log;r*");
+    ASSERT_EQ(Files().size(), 3u);
+    for (const std::u16string text : {u"*.log;r*;..\\*.bat", u"*.log; ../* ;r*", u"nul:;*.log", u"*.log;c:r*"}) {
+        SCOPED_TRACE(::testing::PrintToString(text));
+        control->SetFileType(text);
+        EXPECT_EQ(control->FileType(), text);
+        EXPECT_EQ(Files(), Names{});
+        EXPECT_EQ(FilesLabel(), u"");
+        EXPECT_EQ(surface->List1().tool_tip(), u"");
+    }
+}
+
+// ";" is a separator now, also where a file's name holds one; "?" stands in for it.
+TEST_F(SeveralPatternsTest, ANameHoldingTheSeparatorIsMatchedWithAWildcard) {
+    fs.AddFile(u"c:\\data\\x;y.txt", 1);
+    control->SetFileType(u"x;y.txt");
+    EXPECT_EQ(Files(), Names{}) << "the patterns x and y.txt";
+    control->SetFileType(u"x?y.txt");
+    EXPECT_EQ(Files(), Names{u"x;y.txt"});
+}
+
+TEST_F(SeveralPatternsTest, PatternsAreSavedAsTypedAndListedWhenLoaded) {
+    control->SetFileType(u"*.TXT ; r*;");
+    memory::MemoryPropertyBag bag;
+    control->WriteProperties(bag);
+    EXPECT_EQ(bag.Get(u"FileType"), memory::MemoryPropertyBag::Value(std::u16string(u"*.TXT ; r*;")));
+
+    CreateLoaded(bag);
+    EXPECT_EQ(Dir(), u"C:\\data");
+    EXPECT_EQ(control->FileType(), u"*.TXT ; r*;");
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"read.me", u"report.txt"}));
+    EXPECT_EQ(FilesLabel(), u"4 files");
+}
+
 TEST_F(NavigationTest, HiddenFilesFollowShowHiddenFromTheNextListingOn) {
     fs.AddFile(u"c:\\data\\hidden.txt", 1, {}, attr::kHidden);
     fs.AddFile(u"c:\\data\\system.txt", 1, {}, attr::kSystem);
@@ -203,6 +301,19 @@ TEST(ListingText, CountsAndExtentLimits) {
     EXPECT_EQ(listing::HorizontalExtent(32742), 32767);
     EXPECT_EQ(listing::HorizontalExtent(32743), 32743);
     EXPECT_EQ(listing::HorizontalExtent(50000), 32767);
+}
+
+TEST(ListingText, PatternTextsSplitAtSeparatorsOnly) {
+    using Parts = std::vector<std::u16string>;
+    EXPECT_EQ(listing::PatternParts(u"*.txt"), Parts{u"*.txt"});
+    EXPECT_EQ(listing::PatternParts(u" *.txt "), Parts{u" *.txt "}) << "one pattern goes on as typed";
+    EXPECT_EQ(listing::PatternParts(u""), Parts{u""});
+    EXPECT_EQ(listing::PatternParts(u"*.txt;*.log"), (Parts{u"*.txt", u"*.log"}));
+    EXPECT_EQ(listing::PatternParts(u" *.txt ;\t; ;*.log;"), (Parts{u"*.txt", u"*.log"}));
+    EXPECT_EQ(listing::PatternParts(u"my file ; a"), (Parts{u"my file", u"a"})) << "blanks inside stay";
+    EXPECT_EQ(listing::PatternParts(u"*.txt;*.TXT;*.txt"), (Parts{u"*.txt", u"*.TXT"}));
+    EXPECT_EQ(listing::PatternParts(u" ; ;"), Parts{u""});
+    EXPECT_EQ(listing::PatternParts(u";"), Parts{u""});
 }
 
 TEST_F(NavigationTest, ClickShowsTheFilesDetailsBeforeTellingTheHost) {

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,75 @@ TEST_F(ControlOnScreen, TypingAPatternListsAgainAtEveryKeystroke) {
     window.PressAltKey(List1(), L'a');
     EXPECT_EQ(TextOf(Text1()), L"*.*");
     EXPECT_EQ(TextOf(Label1()), L"5 files");
+}
+
+// Several patterns in one text, separated by ";", as the system's file dialogs take them.
+TEST_F(ControlOnScreen, SeveralPatternsListEachMatchingFileOnceInTheListsOrder) {
+    window.control().SetPath(U(fx::kDocs));
+    window.TypeText(Text1(), L"*.log;z*");
+    EXPECT_EQ(Files(), (std::vector<std::wstring>{L"c.log", L"Zeta.TXT"}));
+    EXPECT_EQ(TextOf(Label1()), L"2 files");
+    EXPECT_EQ(window.surface().tips().Text(List1()), std::u16string(design::kFileTip));
+
+    // a.txt matches all three, B.txt two.
+    window.TypeText(Text1(), L"a*;*.txt;?.TXT");
+    EXPECT_EQ(Files(), (std::vector<std::wstring>{L"_under.txt", L"a.txt", L"B.txt", L"Zeta.TXT"}));
+    EXPECT_EQ(TextOf(Label1()), L"4 files");
+
+    window.control().SetShowHidden(kTrue);
+    window.TypeText(Text1(), L"s*;*.log;se*");
+    EXPECT_EQ(Files(), (std::vector<std::wstring>{L"c.log", L"secret.txt"})) << "hidden once, system never";
+}
+
+TEST_F(ControlOnScreen, BlanksAroundPatternsAndEmptyPatternsAreIgnored) {
+    window.control().SetPath(U(fx::kDocs));
+    window.TypeText(Text1(), L" c.* ; ; z* ;");
+    EXPECT_EQ(Files(), (std::vector<std::wstring>{L"c.log", L"Zeta.TXT"}));
+    EXPECT_EQ(TextOf(Label1()), L"2 files");
+    EXPECT_EQ(window.control().FileType(), u" c.* ; ; z* ;") << "kept as typed";
+    window.control().SetFileType(u"\tc.*\t;");
+    EXPECT_EQ(Files(), (std::vector<std::wstring>{L"c.log"}));
+    EXPECT_EQ(TextOf(Label1()), L"1 file");
+
+    // Nothing but blanks and separators lists what the empty pattern lists: every file.
+    window.control().SetFileType(u"");
+    const auto every = Files();
+    ASSERT_EQ(every.size(), 5u);
+    window.TypeText(Text1(), L" ; ;");
+    EXPECT_EQ(Files(), every);
+    EXPECT_EQ(TextOf(Label1()), L"5 files");
+}
+
+// The whole text is refused, not only the pattern that reaches out: a listing of the others would
+// pass for the answer to what was typed. Each text would list c.log, and D:\'s own .txt files
+// through the other pattern, if its patterns went to the system one by one.
+TEST_F(ControlOnScreen, APatternReachingOutsideTheFolderEmptiesTheWholeListing) {
+    window.control().SetPath(U(fx::kDocs));
+    for (const wchar_t* text : {L"*.log;..\\*.txt", L"*.log; ../*.txt", L"*.log;D:*.txt"}) {
+        SCOPED_TRACE(std::string(text, text + std::wcslen(text)));
+        window.TypeText(Text1(), L"*.log;z*");
+        ASSERT_EQ(Files(), (std::vector<std::wstring>{L"c.log", L"Zeta.TXT"}));
+        window.TypeText(Text1(), text);
+        EXPECT_EQ(Files(), std::vector<std::wstring>{});
+        EXPECT_EQ(TextOf(Label1()), L"");
+        EXPECT_EQ(window.surface().tips().Text(List1()), u"");
+        EXPECT_EQ(window.control().FileType(), Utf16(text));
+    }
+}
+
+// The fixture folder is a Unix folder, which Wine shows as it is: two files whose names differ
+// in case only. Several patterns that match both list both, each once.
+TEST_F(ControlOnScreen, FilesWhoseNamesDifferInCaseOnlyStayTwoUnderSeveralPatterns) {
+    window.control().SetPath(U(fx::kCases));
+    auto sorted = [&] {
+        auto files = Files();
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    ASSERT_EQ(sorted(), (std::vector<std::wstring>{L"Same.txt", L"same.txt"}));
+    window.TypeText(Text1(), L"s*;*.txt;SAME.TXT");
+    EXPECT_EQ(sorted(), (std::vector<std::wstring>{L"Same.txt", L"same.txt"}));
+    EXPECT_EQ(TextOf(Label1()), L"2 files");
 }
 
 TEST_F(ControlOnScreen, APatternLongerThanTheBoxShowsIsKeptWholeAndTypingWaitsForAShorterOne) {

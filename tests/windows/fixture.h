@@ -49,6 +49,10 @@ inline constexpr wchar_t kSystemFile[] = L"D:\\docs\\sys.txt";
 inline constexpr wchar_t kHiddenFolder[] = L"D:\\docs\\hiddendir";
 inline constexpr wchar_t kSystemFolder[] = L"D:\\docs\\sysdir";
 
+// D:\cases: Same.txt and same.txt, two files whose names differ in case only (a Unix folder
+// under Wine; Windows has such folders where case sensitivity is switched on).
+inline constexpr wchar_t kCases[] = L"D:\\cases";
+
 // D:\many: a folder too big to list one entry at a time on screen.
 inline constexpr wchar_t kMany[] = L"D:\\many";
 inline constexpr int kManyCount = 33000;
