@@ -16,6 +16,7 @@
 #               folder (or a case-sensitive Windows folder) can hold
 #       deep\   12 nested folders named nested_folder_level_01_padding .. _12_padding
 #               (30 characters each; the innermost path is 379 characters) holding deep.txt
+#       wide\   one folder of a 121-character name, wider than the directory list
 #   E:  fixture/e, fixed, no label: first.txt (10 bytes), café.txt (20 bytes)
 #   N:  network drive \\fakesrv\share, served from fixture/share: pub\ and readme.txt (7 bytes)
 #   Windows are unmanaged (HKCU\Software\Wine\X11 Driver, Managed=N): there is no window manager.
@@ -70,6 +71,8 @@ build_tree() {
     for n in $(seq -w 1 12); do deep=$deep/nested_folder_level_${n}_padding; done
     mkdir -p "$deep"
     : >"$deep/deep.txt"
+
+    mkdir -p "$d/wide/a_folder_whose_name_runs_far_past_the_right_edge_of_the_directory_list_so_that_the_list_scrolls_sideways_to_show_it_whole"
 
     fill "$e/first.txt" 10
     fill "$e/café.txt" 20

@@ -60,6 +60,12 @@ std::vector<std::wstring> Components(const std::wstring& path, std::size_t root)
     RaiseWin32(error);
 }
 
+// How far each level is indented, for items of that height.
+int IndentStep(int item_height) { return std::max(8, item_height * 2 / 3); }
+
+// The room the highlight and the focus box leave beside an entry's text.
+constexpr int kTextPadding = 4;
+
 // The name the file system itself gives the entry, or the name as asked when it can't say.
 std::wstring StoredName(const std::wstring& parent, const std::wstring& name) {
     WIN32_FIND_DATAW data;
@@ -92,7 +98,7 @@ Win32DirList::Win32DirList(const design::Child& record, WindowContext& context, 
                            const std::u16string& start_path)
     : Win32Child(record, context, L"LISTBOX",
                  LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT |
-                     WS_VSCROLL | WS_TABSTOP,
+                     WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
                  WS_EX_CLIENTEDGE, id) {
     ::SetWindowSubclass(hwnd(), &Watch, 0, 0);
     FontChanged();
@@ -170,6 +176,7 @@ void Win32DirList::Rebuild() {
         ::SendMessageW(hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.name.c_str()));
     }
     ::SendMessageW(hwnd(), LB_SETCURSEL, current, 0);
+    FitExtent();
     ::SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
@@ -207,6 +214,25 @@ void Win32DirList::OpenSelected() {
 void Win32DirList::FontChanged() {
     const int height = std::max(16, FontHeight(hwnd(), window().font())) + 1;
     ::SendMessageW(hwnd(), LB_SETITEMHEIGHT, 0, height);
+    FitExtent();
+}
+
+// Long names scroll sideways: the extent reaches the right end of the widest entry as DrawItem
+// draws it, indentation, icon and highlight included, in the list's font now.
+void Win32DirList::FitExtent() {
+    const LRESULT item_height = ::SendMessageW(hwnd(), LB_GETITEMHEIGHT, 0, 0);
+    const int step = IndentStep(item_height == LB_ERR ? 0 : static_cast<int>(item_height));
+    WindowDC dc(hwnd());
+    if (dc.get() == nullptr) return;
+    const SelectedObject in_font(dc.get(), window().font());
+    int widest = 0;
+    for (const Entry& entry : entries_) {
+        SIZE extent{};
+        ::GetTextExtentPoint32W(dc.get(), entry.name.c_str(), static_cast<int>(entry.name.size()), &extent);
+        widest = std::max(widest, ItemTextStart(entry.depth * step) + static_cast<int>(extent.cx) + kTextPadding);
+    }
+    // A list box's scroll range is 16 bits.
+    ::SendMessageW(hwnd(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(std::min(widest, 32767)), 0);
 }
 
 void Win32DirList::DrawItem(const DRAWITEMSTRUCT& item) const {
@@ -214,12 +240,12 @@ void Win32DirList::DrawItem(const DRAWITEMSTRUCT& item) const {
     ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_WINDOW));
     if (item.itemID == static_cast<UINT>(-1) || item.itemID >= entries_.size()) return;
     const Entry& entry = entries_[item.itemID];
-    const int step = std::max(8, static_cast<int>(item.rcItem.bottom - item.rcItem.top) * 2 / 3);
+    const int step = IndentStep(static_cast<int>(item.rcItem.bottom - item.rcItem.top));
     RECT text = item.rcItem;
     text.left = DrawItemIcon(item.hDC, item.rcItem, entry.depth * step, FolderIcon(entry.open));
     SIZE extent{};
     ::GetTextExtentPoint32W(item.hDC, entry.name.c_str(), static_cast<int>(entry.name.size()), &extent);
-    text.right = std::min<LONG>(item.rcItem.right, text.left + extent.cx + 4);
+    text.right = std::min<LONG>(item.rcItem.right, text.left + extent.cx + kTextPadding);
     if (selected) ::FillRect(item.hDC, &text, ::GetSysColorBrush(COLOR_HIGHLIGHT));
     ::SetBkMode(item.hDC, TRANSPARENT);
     ::SetTextColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));

@@ -37,6 +37,8 @@ private:
     };
 
     void FontChanged() override;
+    // Sets the sideways scroll extent to the widest entry's.
+    void FitExtent();
     // The full, existing directory a path names, seen from the current one, in the case the
     // file system gives its names; fails as the directory list does (76 for a missing one).
     std::wstring Resolve(const std::wstring& path) const;

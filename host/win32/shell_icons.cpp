@@ -47,7 +47,9 @@ int DrawItemIcon(HDC dc, const RECT& box, int indent, HICON icon) {
         const int y = box.top + (box.bottom - box.top - kIconSize) / 2;
         ::DrawIconEx(dc, x, y, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
     }
-    return x + kIconSize + kGap;
+    return box.left + ItemTextStart(indent);
 }
+
+int ItemTextStart(int indent) { return kGap + indent + kIconSize + kGap; }
 
 }  // namespace selvane::win32

@@ -13,5 +13,7 @@ HICON FolderIcon(bool open);
 // Draws the icon, if any, at the left of the item's box, centred vertically; returns the x where
 // the item's text starts.
 int DrawItemIcon(HDC dc, const RECT& box, int indent, HICON icon);
+// How far right of the item's left edge DrawItemIcon starts the text, for an item indented so far.
+int ItemTextStart(int indent);
 
 }  // namespace selvane::win32

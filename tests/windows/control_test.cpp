@@ -408,6 +408,63 @@ TEST_F(ControlOnScreen, TheScrollExtentFitsTheWidestNameAtEverySize) {
     EXPECT_EQ(::SendMessageW(List1(), LB_GETHORIZONTALEXTENT, 0, 0), design_extent);
 }
 
+// The width of text in the list's font now, in pixels.
+LONG TextWidthIn(HWND list, const std::wstring& text) {
+    const win32::WindowDC dc(list);
+    const win32::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+// The least a directory entry needs beside its text: 16 pixels of icon and, for each level it
+// sits below the root, at least 8 of indentation.
+LONG LeastEntryWidth(HWND list, const std::wstring& name, int depth) { return TextWidthIn(list, name) + 16 + 8 * depth; }
+
+TEST_F(ControlOnScreen, ALongFolderNameScrollsSidewaysInTheDirectoryList) {
+    window.control().SetPath(U(fx::kWide));
+    const std::wstring name = fx::kWideFolderName;
+    ASSERT_EQ(ListItems(Dir1()), (std::vector<std::wstring>{L"D:\\", L"wide", name}));
+    RECT client{};
+    ::GetClientRect(Dir1(), &client);
+    const LRESULT design_extent = ::SendMessageW(Dir1(), LB_GETHORIZONTALEXTENT, 0, 0);
+    EXPECT_GT(design_extent, client.right) << "the name is wider than the list";
+    EXPECT_GE(design_extent, LeastEntryWidth(Dir1(), name, 2)) << "two levels below the root";
+
+    // Scrolled to its right end, the list shows the end of the name inside its window.
+    ::SendMessageW(Dir1(), WM_HSCROLL, SB_RIGHT, 0);
+    window.Pump();
+    const LONG position = ::GetScrollPos(Dir1(), SB_HORZ);
+    EXPECT_GT(position, 0);
+    EXPECT_LE(design_extent - position, client.right) << "the extent's end is in view";
+    screenshots::SaveScreenshot(L"dir-list-scrolled-right");
+    ::SendMessageW(Dir1(), WM_HSCROLL, SB_LEFT, 0);
+
+    // The name opened: the same depth, as the current folder.
+    window.control().SetPath(U(fx::kWide) + u"\\" + U(fx::kWideFolderName));
+    EXPECT_EQ(ListItems(Dir1()).back(), name);
+    EXPECT_GE(::SendMessageW(Dir1(), LB_GETHORIZONTALEXTENT, 0, 0), LeastEntryWidth(Dir1(), name, 2));
+
+    // The font follows the control's size, and the extent follows the font.
+    window.control().SetPath(U(fx::kWide));
+    RECT place{};
+    ::GetClientRect(window.surface().hwnd(), &place);
+    window.SizeSurface(place.right * 2, place.bottom * 2);
+    const LRESULT grown = ::SendMessageW(Dir1(), LB_GETHORIZONTALEXTENT, 0, 0);
+    EXPECT_GT(grown, design_extent);
+    EXPECT_GE(grown, LeastEntryWidth(Dir1(), name, 2)) << "grown";
+    window.SizeSurface(place.right / 2, place.bottom / 2);
+    const LRESULT shrunk = ::SendMessageW(Dir1(), LB_GETHORIZONTALEXTENT, 0, 0);
+    EXPECT_LT(shrunk, design_extent);
+    EXPECT_GE(shrunk, LeastEntryWidth(Dir1(), name, 2)) << "shrunk";
+    window.SizeSurface(place.right, place.bottom);
+    EXPECT_EQ(::SendMessageW(Dir1(), LB_GETHORIZONTALEXTENT, 0, 0), design_extent);
+
+    // Short names need no scrolling.
+    window.control().SetPath(U(fx::kLettersOld));
+    EXPECT_LE(::SendMessageW(Dir1(), LB_GETHORIZONTALEXTENT, 0, 0), client.right);
+}
+
 TEST_F(ControlOnScreen, AFolderOfMoreThan32767Files) {
     window.control().SetPath(U(fx::kMany));
     const HWND list = List1();

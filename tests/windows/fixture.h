@@ -7,6 +7,7 @@
 //                      secret.txt (hidden), sys.txt (system), hiddendir\ (hidden), sysdir\ (system)
 //       many\          33,000 empty files f00000.txt .. f32999.txt
 //       deep\          12 nested 30-character folder names, then deep.txt (path > 300 characters)
+//       wide\          one folder whose 121-character name is wider than the directory list
 //   E:  no label       first.txt 10 B, café.txt 20 B
 //   N:  \\fakesrv\share, network: pub\, readme.txt 7 B
 // Everything is dated kFixtureTime; the tests run with TZ=UTC, so that is the local time too.
@@ -69,6 +70,11 @@ inline constexpr wchar_t kDeepFolder[] =
     L"\\nested_folder_level_09_padding\\nested_folder_level_10_padding"
     L"\\nested_folder_level_11_padding\\nested_folder_level_12_padding";
 inline constexpr wchar_t kDeepFileName[] = L"deep.txt";
+
+// D:\wide: a folder whose one subfolder has a name far wider than the directory list.
+inline constexpr wchar_t kWide[] = L"D:\\wide";
+inline constexpr wchar_t kWideFolderName[] =
+    L"a_folder_whose_name_runs_far_past_the_right_edge_of_the_directory_list_so_that_the_list_scrolls_sideways_to_show_it_whole";
 
 // E: a fixed drive without a label; one file name outside ASCII.
 inline constexpr wchar_t kPlainLetter = L'E';
