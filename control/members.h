@@ -26,7 +26,8 @@
     X(Server, 0x68030003, Truth, kFalse)                        \
     X(Tips, 0x68030002, Truth, kTrue)                           \
     X(FileType, 0x68030001, Text, design::kPattern)             \
-    /* Last: the listings that loading causes use its loaded value. */ \
+    /* Last: the listings that loading Path and FileType cause still use the flag's value   \
+       from before the load; the loaded value counts from the next listing. */              \
     X(ShowHidden, 0x68030000, Truth, kFalse)
 
 namespace selvane::members {

@@ -1,6 +1,9 @@
 // IDispatch and the members of _Selvane. Dispatch goes through the type library's own type
 // information; every member is a thin call into the control's logic.
 #include "control/com/selvane_control.h"
+
+#include <optional>
+
 #include "control/members.h"
 
 namespace selvane::com {
@@ -12,6 +15,25 @@ VARIANT_BOOL AsVariantBool(TruthValue value) { return IsTrue(value) ? VARIANT_TR
 bool IsColorProperty(DISPID id) {
     const host::Property* property = members::Find(id);
     return property && property->kind == host::ValueKind::kColor;
+}
+
+// The signed integer a caller passed, as a value or by reference: scripts pass their variables
+// by reference (VT_BYREF | VT_VARIANT) and their literals by value.
+std::optional<LONG> SignedArgument(const VARIANT& given) {
+    const VARIANT* value = &given;
+    if (value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal) value = value->pvarVal;
+    switch (value->vt) {
+    case VT_I4: return value->lVal;
+    case VT_I2: return value->iVal;
+    case VT_BYREF | VT_I4:
+        if (value->plVal) return *value->plVal;
+        break;
+    case VT_BYREF | VT_I2:
+        if (value->piVal) return *value->piVal;
+        break;
+    default: break;
+    }
+    return std::nullopt;
 }
 
 template <class T>
@@ -53,12 +75,12 @@ STDMETHODIMP SelvaneControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DIS
     ::SetErrorInfo(0, nullptr);
     DISPPARAMS given = params ? *params : DISPPARAMS{};
     VARIANT as_unsigned;
-    if ((flags & DISPATCH_PROPERTYPUT) && params && params->cArgs == 1 && params->rgvarg &&
-        (params->rgvarg[0].vt == VT_I4 || params->rgvarg[0].vt == VT_I2) && IsColorProperty(id)) {
-        const VARIANT& value = params->rgvarg[0];
-        as_unsigned.vt = VT_UI4;
-        as_unsigned.ulVal = static_cast<ULONG>(value.vt == VT_I4 ? value.lVal : static_cast<LONG>(value.iVal));
-        given.rgvarg = &as_unsigned;
+    if ((flags & DISPATCH_PROPERTYPUT) && params && params->cArgs == 1 && params->rgvarg && IsColorProperty(id)) {
+        if (const std::optional<LONG> value = SignedArgument(params->rgvarg[0])) {
+            as_unsigned.vt = VT_UI4;
+            as_unsigned.ulVal = static_cast<ULONG>(*value);
+            given.rgvarg = &as_unsigned;
+        }
     }
     const HRESULT hr = type_info_->Invoke(static_cast<_Selvane*>(this), id, flags, params ? &given : nullptr, result,
                                           exception, argument_error);

@@ -160,6 +160,10 @@ Check "BackColor after the invalid one", c.BackColor, CLng(&HFF)
 c.Label1Color = 4294967295 : CheckError "colour &HFFFFFFFF", 380
 c.Label2Color = CLng(-1) : CheckError "colour -1", 380
 c.Label2Color = 4294967296 : CheckError "colour above 32 bits", 6
+' A script's variable arrives by reference and is taken as the literal would be.
+d = &H8000000F : c.BackColor = d : CheckError "system colour from a variable", 0
+Check "BackColor from a variable", c.BackColor, &H8000000F
+d = -5 : c.BackColor = d : CheckError "colour -5 from a variable", 380
 Check "Label2Color after the failures", c.Label2Color, &H80FF&
 c.Label1Bold = "yes" : CheckError "flag from text", 13
 c.Nope = 1 : CheckError "unknown property set", 438
