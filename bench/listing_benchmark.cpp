@@ -1,15 +1,21 @@
 // How long a complete listing takes next to the bare enumeration it is built on.
 //
 // For folders of 1,000, 10,000 and 30,000 files it times, in the same run and on the same folder,
-// a bare FindFirstFileW/FindNextFileW loop and the control's RefreshFiles on a visible control
-// (the list filled in its sorted order, the extent set, the labels updated), and prints the
-// medians and their ratio.
+// with the pattern *.txt:
+//   - a bare FindFirstFileW/FindNextFileW loop;
+//   - the control's RefreshFiles on a visible control, painting included (the list filled in its
+//     sorted order, the extent set, the labels updated, and the window painted);
+//   - a keystroke in the pattern box ("*.tx" becoming "*.txt" by a typed "t"), painting included;
+// and prints the medians and their ratios to the bare loop, with the working set's growth per
+// listed file. Then it times one resize of the whole control (what a container's SetObjectRects
+// does) next to moving the seven children alone.
 //
 //   selvane-listing-benchmark [FOLDER]     (default: a folder in the temporary directory)
 // `make bench` runs it under Wine.
 #include <windows.h>
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -50,9 +56,9 @@ std::wstring MakeFolder(const std::wstring& base, int count) {
     return folder;
 }
 
-int BareLoop(const std::wstring& folder) {
+int BareLoop(const std::wstring& folder, const wchar_t* pattern) {
     WIN32_FIND_DATAW data;
-    const selvane::win32::UniqueFind find(::FindFirstFileW((folder + L"\\*.*").c_str(), &data));
+    const selvane::win32::UniqueFind find(::FindFirstFileW((folder + L"\\" + pattern).c_str(), &data));
     int count = 0;
     if (!find) return 0;
     do {
@@ -67,6 +73,23 @@ void Pump() {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
+}
+
+// Lets the windows paint what the last step invalidated, as they would before the user sees it.
+void Paint(HWND frame) { ::RedrawWindow(frame, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
+SIZE_T WorkingSet() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
+    return counters.WorkingSetSize;
+}
+
+template <class Step>
+double Timed(Step&& step) {
+    const auto start = Clock::now();
+    step();
+    return Milliseconds(Clock::now() - start);
 }
 
 }  // namespace
@@ -84,8 +107,8 @@ int wmain(int argc, wchar_t** argv) {
         base = std::wstring(temp) + L"selvane-benchmark";
     }
 
-    HWND frame = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 400, nullptr, nullptr,
-                                   nullptr, nullptr);
+    HWND frame = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 400, 400,
+                                   nullptr, nullptr, nullptr, nullptr);
     selvane::memory::MemorySite site;
     selvane::win32::Win32Host host(frame, u"C:\\");
     selvane::Selvane control(host.Bind(site));
@@ -93,22 +116,35 @@ int wmain(int argc, wchar_t** argv) {
     control.InitProperties();
     control.Resize();
     Pump();
+    const HWND edit = host.surface.ChildWindowOf(u"Text1");
 
-    std::printf("%8s  %12s  %16s  %6s\n", "files", "bare loop ms", "RefreshFiles ms", "ratio");
+    std::printf("%8s  %9s  %14s  %6s  %12s  %6s  %9s  %11s\n", "files", "bare ms", "RefreshFiles ms", "ratio",
+                "keystroke ms", "ratio", "key/full", "bytes/file");
     for (int count : {1000, 10000, 30000}) {
         const std::wstring folder = MakeFolder(base, count);
         control.SetPath(selvane::win32::Utf16(folder));
+        control.SetFileType(u"*.txt");
         Pump();
+        Paint(frame);
         std::vector<double> bare;
         std::vector<double> full;
+        std::vector<double> keystroke;
+        int found = 0;
         for (int run = 0; run < kRuns; ++run) {
-            auto start = Clock::now();
-            const int found = BareLoop(folder);
-            bare.push_back(Milliseconds(Clock::now() - start));
-
-            start = Clock::now();
-            control.RefreshFiles();
-            full.push_back(Milliseconds(Clock::now() - start));
+            bare.push_back(Timed([&] { found = BareLoop(folder, L"*.txt"); }));
+            full.push_back(Timed([&] {
+                control.RefreshFiles();
+                Paint(frame);
+            }));
+            Pump();
+            // The pattern one letter short, untimed; then the letter typed, as the user does.
+            ::SetWindowTextW(edit, L"*.tx");
+            Pump();
+            ::SendMessageW(edit, EM_SETSEL, 4, 4);
+            keystroke.push_back(Timed([&] {
+                ::SendMessageW(edit, WM_CHAR, L't', 0);
+                Paint(frame);
+            }));
             Pump();
             if (found < count || host.surface.List1().ListCount() != count) {
                 std::fprintf(stderr, "listing of %d files found %d and listed %d\n", count, found,
@@ -116,11 +152,55 @@ int wmain(int argc, wchar_t** argv) {
                 return 1;
             }
         }
+        // The working set with the folder listed, against the same control listing nothing.
+        control.SetFileType(u"none-*");
+        Pump();
+        const SIZE_T empty = WorkingSet();
+        control.SetFileType(u"*.txt");
+        Pump();
+        const SIZE_T listed = WorkingSet();
+        const double growth = listed > empty ? static_cast<double>(listed - empty) / count : 0.0;
+
         const double bare_ms = Median(bare);
         const double full_ms = Median(full);
-        std::printf("%8d  %12.1f  %16.1f  %6.2f\n", count, bare_ms, full_ms, full_ms / bare_ms);
+        const double key_ms = Median(keystroke);
+        std::printf("%8d  %9.1f  %14.1f  %6.2f  %12.1f  %6.2f  %9.2f  %11.0f\n", count, bare_ms, full_ms,
+                    full_ms / bare_ms, key_ms, key_ms / bare_ms, key_ms / full_ms, growth);
         std::fflush(stdout);
     }
+
+    // One resize of the whole control to a new size, as SetObjectRects does it, against moving
+    // the seven children alone by the same amount.
+    control.SetFileType(u"none-*");
+    Pump();
+    std::vector<HWND> children;
+    for (const char16_t* name : {u"Command1", u"Text1", u"List1", u"Dir1", u"Drive1", u"Label2", u"Label1"}) {
+        children.push_back(host.surface.ChildWindowOf(name));
+    }
+    std::vector<double> resize;
+    std::vector<double> move;
+    for (int run = 0; run < 41; ++run) {
+        const int grow = (run % 2) * 40;
+        resize.push_back(Timed([&] {
+            host.surface.Place(frame, RECT{0, 0, 360 + grow, 300 + grow});
+            control.Resize();
+        }));
+        Pump();
+        move.push_back(Timed([&] {
+            for (HWND child : children) {
+                RECT place{};
+                ::GetWindowRect(child, &place);
+                ::MapWindowPoints(nullptr, host.surface.hwnd(), reinterpret_cast<POINT*>(&place), 2);
+                ::MoveWindow(child, place.left + 1 - 2 * (run % 2), place.top, place.right - place.left,
+                             place.bottom - place.top, TRUE);
+            }
+        }));
+        Pump();
+    }
+    const double resize_ms = Median(resize);
+    const double move_ms = Median(move);
+    std::printf("resize %.2f ms, moving the seven children alone %.2f ms, ratio %.2f\n", resize_ms, move_ms,
+                resize_ms / move_ms);
     ::DestroyWindow(frame);
     return 0;
 }

@@ -29,7 +29,7 @@ target_link_options(selvane-window PRIVATE -municode)
 
 # Listing speed next to the bare enumeration (`make bench`; not a test).
 add_executable(selvane-listing-benchmark bench/listing_benchmark.cpp)
-target_link_libraries(selvane-listing-benchmark PRIVATE selvane_win32_host selvane_memory_host)
+target_link_libraries(selvane-listing-benchmark PRIVATE selvane_win32_host selvane_memory_host psapi)
 target_link_options(selvane-listing-benchmark PRIVATE -municode)
 
 # selvane.ocx: the control as an in-process COM server.
