@@ -169,8 +169,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fflush(stdout);
     }
 
-    // One resize of the whole control to a new size, as SetObjectRects does it, against moving
-    // the seven children alone by the same amount.
+    // One step of a resize as a user drags the container's edge (two pixels each way), as
+    // SetObjectRects does it, against moving the seven children alone by as much.
     control.SetFileType(u"none-*");
     Pump();
     std::vector<HWND> children;
@@ -179,10 +179,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::vector<double> resize;
     std::vector<double> move;
-    for (int run = 0; run < 41; ++run) {
-        const int grow = (run % 2) * 40;
+    for (int run = 0; run < 81; ++run) {
+        const int grow = 2 * run;
         resize.push_back(Timed([&] {
-            host.surface.Place(frame, RECT{0, 0, 360 + grow, 300 + grow});
+            host.surface.Place(frame, RECT{0, 0, 300 + grow, 240 + grow});
             control.Resize();
         }));
         Pump();
@@ -191,8 +191,8 @@ int wmain(int argc, wchar_t** argv) {
                 RECT place{};
                 ::GetWindowRect(child, &place);
                 ::MapWindowPoints(nullptr, host.surface.hwnd(), reinterpret_cast<POINT*>(&place), 2);
-                ::MoveWindow(child, place.left + 1 - 2 * (run % 2), place.top, place.right - place.left,
-                             place.bottom - place.top, TRUE);
+                ::MoveWindow(child, place.left, place.top, place.right - place.left + 1 - 2 * (run % 2),
+                             place.bottom - place.top + 1 - 2 * (run % 2), TRUE);
             }
         }));
         Pump();

@@ -31,14 +31,24 @@ ChildWindow::ChildWindow(const design::Child& record, WindowContext& context, co
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(),
                                     nullptr));
     if (!window_) RaiseLastError();
+    placed_ = {context.PixelsX(left_), context.PixelsY(top_), context.PixelsX(left_) + context.PixelsX(width_),
+               context.PixelsY(top_) + context.PixelsY(height_)};
     SetFont(font_size_, bold_);
 }
 
 void ChildWindow::Place(float left, float top, float width, float height) {
     // Negative sizes are what a shrinking layout may ask for; a window can't be smaller than nothing.
-    if (!::MoveWindow(hwnd(), context_.PixelsX(left), context_.PixelsY(top), std::max(0, context_.PixelsX(width)),
-                      std::max(0, context_.PixelsY(height)) + extra_height_, TRUE)) {
-        RaiseLastError();
+    const RECT wanted{context_.PixelsX(left), context_.PixelsY(top), 0, 0};
+    const int pixel_width = std::max(0, context_.PixelsX(width));
+    const int pixel_height = std::max(0, context_.PixelsY(height)) + extra_height_;
+    // A layout sets a child's four values one by one, and most steps of a resize move a child by
+    // less than a pixel: the window moves only when its pixels do, and only in what changed.
+    const bool moves = wanted.left != placed_.left || wanted.top != placed_.top;
+    const bool sizes = pixel_width != placed_.right - placed_.left || pixel_height != placed_.bottom - placed_.top;
+    if (moves || sizes) {
+        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (moves ? 0u : SWP_NOMOVE) | (sizes ? 0u : SWP_NOSIZE);
+        if (!::SetWindowPos(hwnd(), nullptr, wanted.left, wanted.top, pixel_width, pixel_height, flags)) RaiseLastError();
+        placed_ = {wanted.left, wanted.top, wanted.left + pixel_width, wanted.top + pixel_height};
     }
     left_ = left;
     top_ = top;
@@ -52,10 +62,18 @@ void ChildWindow::SetFont(float points, bool bold) {
     // A height of 0 would mean "the default size", so the smallest font is one pixel high.
     wanted.lfHeight = -std::max(1L, std::lround(points * static_cast<float>(context_.dpi_y) / 72.0f));
     wanted.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    // The font is made again only when its pixels change: most steps of a resize leave them.
+    if (font_ && wanted.lfHeight == font_height_ && bold == bold_) {
+        font_size_ = points;
+        return;
+    }
     UniqueFont font(::CreateFontIndirectW(&wanted));
     if (!font) Raise(errc::kOutOfMemory);
     ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     font_ = std::move(font);
+    font_height_ = wanted.lfHeight;
+    // A list's height follows its font (whole lines): the next placing sizes it again in any case.
+    placed_ = {-1, -1, -1, -1};
     font_size_ = points;
     bold_ = bold;
 }

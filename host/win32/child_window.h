@@ -64,6 +64,9 @@ private:
     float font_size_ = design::kFontSize;
     bool bold_ = false;
     int extra_height_ = 0;
+    // Where the window is, in pixels, and its font's height as asked of the system.
+    RECT placed_{};
+    LONG font_height_ = 0;
     UniqueFont font_;
 };
 
