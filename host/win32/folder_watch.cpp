@@ -9,6 +9,7 @@ bool FolderWatch::Start(const std::wstring& folder) {
     if (folder.empty()) return false;
     // A new generation, so that a message a stopped watch posted before it stopped is ignored.
     ++generation_;
+    folder_ = folder;
     change_ = WatchFolderNames(folder, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
     if (!change_) return false;
     if (Wait()) return true;
@@ -22,10 +23,14 @@ void FolderWatch::Stop() {
     change_.reset();
 }
 
+// Anew rather than through FindNextChangeNotification: a folder being removed stays until the
+// last handle on it closes, this watch's own among them, and Wine shows it whole until then (its
+// attributes, its entry, even opening it). Let go of, it goes, and watching it again fails.
+// Whatever changed in between is in the listing that follows.
 void FolderWatch::Rearm() {
     if (!active()) return;
-    // Changes made since the handle was signalled signal it again at once.
-    if (!::FindNextChangeNotification(change_.get()) || !Wait()) Stop();
+    const std::wstring folder = folder_;
+    Start(folder);
 }
 
 // Once only: the handle stays signalled until Rearm, and a repeating wait would call back

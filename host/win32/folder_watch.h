@@ -28,7 +28,8 @@ public:
     bool active() const { return static_cast<bool>(change_); }
     // Whether a posted message comes from this watch as it now is, not from one since stopped.
     bool Posted(WPARAM wparam) const { return active() && wparam == generation_; }
-    // After a change, one message comes and then nothing until this asks for the next change.
+    // After a change, one message comes and then nothing until this asks for the next change:
+    // the folder is watched anew. A folder that has gone meanwhile is watched no more.
     void Rearm();
 
 private:
@@ -37,6 +38,7 @@ private:
 
     HWND window_;
     UINT message_;
+    std::wstring folder_;
     UniqueChangeNotification change_;
     UniqueWait wait_;
     WPARAM generation_ = 0;
