@@ -189,6 +189,7 @@ TEST_F(WatchingTest, ParentFolderOfEachKindOfPath) {
     EXPECT_EQ(paths::ParentFolder(u"C:\\data\\sub"), u"C:\\data");
     EXPECT_EQ(paths::ParentFolder(u"C:\\data"), u"C:\\");
     EXPECT_EQ(paths::ParentFolder(u"C:\\"), u"");
+    EXPECT_EQ(paths::ParentFolder(u"C:\\data\\"), u"C:\\");
     EXPECT_EQ(paths::ParentFolder(u"\\\\fs1\\pub\\docs"), u"\\\\fs1\\pub");
     EXPECT_EQ(paths::ParentFolder(u"\\\\fs1\\pub"), u"");
 }
