@@ -15,6 +15,7 @@ add_library(selvane_win32_host STATIC
   host/win32/list_box.cpp
   host/win32/drive_list.cpp
   host/win32/dir_list.cpp
+  host/win32/folder_watch.cpp
   host/win32/win32_surface.cpp
   host/win32/picture.cpp
   host/win32/win32_forms.cpp

@@ -23,6 +23,7 @@ void Selvane::Initialize() {
     const auto listings_before = listings_;
     attempt([&] { surface_.Drive1().SetDrive(std::u16string(members::kPath.default_text.substr(0, 2))); });
     if (listings_ == listings_before) FillFileList();
+    WatchShownFolder();
 }
 
 // The children start with their designed values; the flags the control holds itself start

@@ -7,6 +7,7 @@
 //   selvane_persistence.cpp  ReadProperties, WriteProperties: what loading and saving do to
 //                            each property of the member table (members.h)
 //   selvane_listing.cpp      the children's events, FillFileList, Refresh, RefreshFiles
+//   selvane_watching.cpp     the shown folder watched, and the lists following it on disk
 //   selvane_path.cpp         the Path property
 //   selvane_queries.cpp      GetPath, FileSelected, PathOnly, FileExists, DirExists
 //   selvane_appearance.cpp   the colours, the bold flags and Tips
@@ -88,8 +89,17 @@ private:
     void OnCommand1Click() override;
     void OnList1Click() override;
     void OnList1DblClick() override;
+    void OnFolderChanged() override;
 
     void FillFileList();
+    // Label2 shows the selected file's details, or nothing when they can't be read.
+    void ShowSelectedDetails();
+    // The surface watches the folder Dir1 shows.
+    void WatchShownFolder();
+    // Dir1 goes to the nearest folder above a shown one that has gone.
+    void ShowNearestParent(const std::u16string& gone);
+    // Selects the entry of that name again, with its details, if the list still holds it.
+    void Reselect(const std::u16string& name);
     // Sets the file list's scroll extent to fit the widest of the names in the list's font now.
     void FitFileListExtent(const std::vector<std::u16string>& names);
     std::u16string ServerPath();

@@ -65,7 +65,10 @@ void Selvane::OnDrive1Change() {
     if (failed) attempt([&] { surface_.Drive1().SetDrive(u"c:"); });
 }
 
-void Selvane::OnDir1Change() { FillFileList(); }
+void Selvane::OnDir1Change() {
+    WatchShownFolder();
+    FillFileList();
+}
 
 void Selvane::OnText1Change() { FillFileList(); }
 
@@ -129,8 +132,8 @@ void Selvane::FillFileList() {
 }
 
 // The label shows the details, or nothing when the file can't be read (deleted since the
-// listing, access denied, drive gone); the host hears of the click either way.
-void Selvane::OnList1Click() {
+// listing, access denied, drive gone).
+void Selvane::ShowSelectedDetails() {
     std::u16string details;
     attempt([&] {
         const std::u16string path = paths::DirectoryPrefix(surface_.Dir1().Path()) + surface_.List1().Text();
@@ -139,6 +142,11 @@ void Selvane::OnList1Click() {
         details = file_info::Describe(*stat.modified, stat.length, locale_);
     });
     attempt([&] { surface_.Label2().SetCaption(details); });
+}
+
+// The host hears of the click whether or not the details could be read.
+void Selvane::OnList1Click() {
+    ShowSelectedDetails();
     attempt([&] { site_.RaiseClick(); });
 }
 

@@ -56,6 +56,8 @@ public:
     // Makes the directory current (a relative path is taken from the current one) and raises
     // Change when the path changes. A directory that can't be reached fails and keeps the path.
     virtual void SetPath(const std::u16string& path) = 0;
+    // Reads the current directory's sub-folders again, keeping the path; raises no Change.
+    virtual void Reread() = 0;
 };
 
 // The longest text the pattern box shows and lets the user edit. Names stop at 255 units, so no
@@ -88,6 +90,9 @@ public:
     // Text of the selected entry; empty when none is selected.
     virtual std::u16string Text() const = 0;
     virtual int SelCount() const = 0;
+    // Selects the entry as a program does, not as the user does: the list raises no Click.
+    // An index outside the list fails (381).
+    virtual void Select(int index) = 0;
     // Width of the text in pixels, drawn in the list's own current font.
     virtual int TextWidth(const std::u16string& text) const = 0;
     // How far the list scrolls sideways, in pixels.
@@ -116,6 +121,10 @@ public:
     virtual void OnList1Click() = 0;
     // A double click on an entry of the file list; one in the empty space below them is none.
     virtual void OnList1DblClick() = 0;
+    // Files or sub-folders of the folder the surface watches (Surface::WatchFolder) were added,
+    // removed or renamed, or the folder itself went. Unlike the others it comes by itself, from
+    // the surface's own message loop, once for a burst of changes.
+    virtual void OnFolderChanged() = 0;
 
 protected:
     ~ChildEvents() = default;

@@ -1,6 +1,8 @@
 // The control's own surface, which holds the seven children.
 #pragma once
 
+#include <string>
+
 #include "host/controls.h"
 #include "host/types.h"
 
@@ -35,6 +37,12 @@ public:
 
     // The children's events go to the sink from now on; nullptr stops them.
     virtual void Connect(ChildEvents* sink) = 0;
+
+    // The folder whose names the surface watches from now on, replacing the one before; empty
+    // watches none. The watch runs only while the surface is shown, and reports through the
+    // sink's OnFolderChanged. A folder the system can't watch (a network server without change
+    // notification, a drive without its medium) is simply not watched: no error, no retry.
+    virtual void WatchFolder(const std::u16string& folder) = 0;
 };
 
 }  // namespace selvane::host

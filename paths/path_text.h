@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace selvane::paths {
 
@@ -23,6 +24,19 @@ inline std::u16string AgainstFolder(const std::u16string& path, const std::u16st
     }
     if (separator(path[0])) return path.size() >= 2 && separator(path[1]) ? path : shown.substr(0, 2) + path;
     return DirectoryPrefix(shown) + path;
+}
+
+// The folder that holds a directory ("C:\Data\old" gives "C:\Data", "C:\Data" gives "C:\");
+// empty for a root, a drive's or a network volume's ("\\server\share").
+inline std::u16string ParentFolder(std::u16string_view directory) {
+    while (directory.size() > 3 && directory.back() == u'\\') directory.remove_suffix(1);
+    const std::size_t last = directory.find_last_of(u'\\');
+    if (last == std::u16string_view::npos || last + 1 == directory.size()) return u"";
+    if (last == 2 && directory[1] == u':') return std::u16string(directory.substr(0, 3));
+    const std::u16string_view parent = directory.substr(0, last);
+    const bool network = parent.size() >= 2 && parent[0] == u'\\' && parent[1] == u'\\';
+    if (network && parent.find(u'\\', 2) == std::u16string_view::npos) return u"";
+    return std::u16string(parent);
 }
 
 }  // namespace selvane::paths

@@ -80,6 +80,22 @@ MemoryDirList::MemoryDirList(MemoryFileSystem& fs, std::u16string start_path, ho
     } catch (const RuntimeError&) {
         path_ = u"C:\\";
     }
+    ReadSubdirectories();
+}
+
+void MemoryDirList::Reread() {
+    Check(u"Reread");
+    ++rereads_;
+    ReadSubdirectories();
+}
+
+// A folder that has gone shows none, as the system's list shows an empty one.
+void MemoryDirList::ReadSubdirectories() {
+    try {
+        subdirectories_ = fs_.Subdirectories(path_);
+    } catch (const RuntimeError&) {
+        subdirectories_.clear();
+    }
 }
 
 std::u16string MemoryDirList::Path() const {
@@ -129,6 +145,7 @@ void MemoryDirList::UserOpen(const std::u16string& path_or_subdir) {
 void MemoryDirList::ChangeTo(const std::u16string& path) {
     if (SameName(path, path_)) return;
     path_ = path;
+    ReadSubdirectories();
     if (host::ChildEvents* sink = events()) sink->OnDir1Change();
 }
 
@@ -256,6 +273,12 @@ std::u16string MemoryListBox::Text() const {
 int MemoryListBox::SelCount() const {
     Check(u"SelCount");
     return selected_ < 0 ? 0 : 1;
+}
+
+void MemoryListBox::Select(int index) {
+    Check(u"Select");
+    if (index < 0 || index >= static_cast<int>(entries_.size())) Raise(errc::kInvalidPropertyArrayIndex);
+    selected_ = index;
 }
 
 int MemoryListBox::TextWidth(const std::u16string& text) const {

@@ -115,6 +115,11 @@ public:
 
     std::u16string Path() const override;
     void SetPath(const std::u16string& path) override;
+    void Reread() override;
+
+    // The sub-folders the list shows: read when the path changes and at Reread, not before.
+    const std::vector<std::u16string>& subdirectories() const { return subdirectories_; }
+    int rereads() const { return rereads_; }
 
     // The user opens an absolute path, or a subdirectory shown under the current path
     // (std::invalid_argument for one not shown).
@@ -122,9 +127,12 @@ public:
 
 private:
     void ChangeTo(const std::u16string& path);
+    void ReadSubdirectories();
 
     MemoryFileSystem& fs_;
     std::u16string path_;
+    std::vector<std::u16string> subdirectories_;
+    int rereads_ = 0;
 };
 
 class MemoryTextBox : public MemoryChild<host::TextBox> {
@@ -171,6 +179,7 @@ public:
     std::u16string List(int index) const override;
     std::u16string Text() const override;
     int SelCount() const override;
+    void Select(int index) override;
     int TextWidth(const std::u16string& text) const override;
     void SetHorizontalExtent(int pixels) override;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "host/drive_entry.h"
 #include "host/error.h"
@@ -203,15 +204,18 @@ MemoryFileSystem::Node& MemoryFileSystem::SetupParent(const std::u16string& path
     leaf = std::move(parsed.components.back());
     parsed.components.pop_back();
     Node* node = &drive->second.root;
+    ParsedPath walked{parsed.letter, {}};
     for (std::u16string& component : parsed.components) {
         Node* child = node->Child(component);
         if (child == nullptr) {
+            Signal(walked);
             auto created = std::make_unique<Node>();
-            created->name = std::move(component);
+            created->name = component;
             child = &node->Adopt(std::move(created));
         } else if (!child->IsDirectory()) {
             throw std::invalid_argument("a file is in the way");
         }
+        walked.components.push_back(std::move(component));
         node = child;
     }
     return *node;
@@ -234,6 +238,7 @@ void MemoryFileSystem::AddDirectory(const std::u16string& path, std::uint32_t at
     created->name = std::move(leaf);
     created->attributes = attributes | attr::kDirectory;
     parent.Adopt(std::move(created));
+    Signal(SplitLeaf(path, leaf));
 }
 
 void MemoryFileSystem::AddFile(const std::u16string& path, std::uint64_t size, LocalTime modified,
@@ -245,6 +250,8 @@ void MemoryFileSystem::AddFile(const std::u16string& path, std::uint64_t size, L
         auto created = std::make_unique<Node>();
         created->name = leaf;
         file = &parent.Adopt(std::move(created));
+        std::u16string name;
+        Signal(SplitLeaf(path, name));
     } else if (file->IsDirectory()) {
         throw std::invalid_argument("a directory is in the way");
     }
@@ -254,19 +261,92 @@ void MemoryFileSystem::AddFile(const std::u16string& path, std::uint64_t size, L
     file->attributes = attributes & ~attr::kDirectory;
 }
 
-void MemoryFileSystem::Remove(const std::u16string& path) {
+MemoryFileSystem::ParsedPath MemoryFileSystem::SplitLeaf(const std::u16string& path, std::u16string& leaf) {
     ParsedPath parsed;
     if (!ParseAbsolute(path, parsed) || parsed.components.empty()) {
         throw std::invalid_argument("expected an absolute path below a drive root");
     }
-    std::u16string leaf = std::move(parsed.components.back());
+    leaf = std::move(parsed.components.back());
     parsed.components.pop_back();
-    auto* parent = const_cast<Node*>(Find(parsed));
+    return parsed;
+}
+
+void MemoryFileSystem::Remove(const std::u16string& path) {
+    std::u16string leaf;
+    ParsedPath folder = SplitLeaf(path, leaf);
+    auto* parent = const_cast<Node*>(Find(folder));
     if (parent == nullptr || !parent->IsDirectory()) return;
     auto found = parent->children.find(LowerCase(leaf));
     if (found == parent->children.end()) return;
     parent->order.erase(std::find(parent->order.begin(), parent->order.end(), found->second.get()));
     parent->children.erase(found);
+    Signal(folder);
+    folder.components.push_back(std::move(leaf));
+    Signal(folder, true);
+}
+
+void MemoryFileSystem::Rename(const std::u16string& from, const std::u16string& to) {
+    std::u16string from_leaf;
+    std::u16string to_leaf;
+    ParsedPath from_folder = SplitLeaf(from, from_leaf);
+    const ParsedPath to_folder = SplitLeaf(to, to_leaf);
+    if (from_folder.letter != to_folder.letter) throw std::invalid_argument("a rename stays on its drive");
+    auto* source = const_cast<Node*>(Find(from_folder));
+    auto* target = const_cast<Node*>(Find(to_folder));
+    if (source == nullptr || !source->IsDirectory() || target == nullptr || !target->IsDirectory()) {
+        throw std::invalid_argument("no such folder");
+    }
+    auto found = source->children.find(LowerCase(from_leaf));
+    if (found == source->children.end()) throw std::invalid_argument("nothing to rename");
+    const Node* in_the_way = target->Child(to_leaf);
+    if (in_the_way != nullptr && in_the_way != found->second.get()) throw std::invalid_argument("the target exists");
+    std::unique_ptr<Node> moving = std::move(found->second);
+    source->order.erase(std::find(source->order.begin(), source->order.end(), moving.get()));
+    source->children.erase(found);
+    moving->name = to_leaf;
+    target->Adopt(std::move(moving));
+    Signal(from_folder);
+    Signal(to_folder);
+    from_folder.components.push_back(std::move(from_leaf));
+    Signal(from_folder, true);
+}
+
+std::u16string MemoryFileSystem::WatchKey(const ParsedPath& folder) {
+    std::u16string key{folder.letter, u':'};
+    for (const std::u16string& name : folder.components) key += u'\\' + LowerCase(name);
+    return key;
+}
+
+void MemoryFileSystem::Signal(const ParsedPath& folder, bool below) {
+    const std::u16string key = WatchKey(folder);
+    const std::u16string under = key + u'\\';
+    for (auto& [id, watch] : watches_) {
+        if (watch.key == key || (below && watch.key.compare(0, under.size(), under) == 0)) watch.signalled = true;
+    }
+}
+
+int MemoryFileSystem::StartWatch(const std::u16string& folder) {
+    ParsedPath parsed;
+    if (!CanName(folder) || HasWildcard(folder) || !Parse(folder, parsed)) return 0;
+    const Drive* drive = FindDrive(parsed.letter);
+    if (drive == nullptr || !drive->ready || !drive->notifies) return 0;
+    const Node* node = Find(parsed);
+    if (node == nullptr || !node->IsDirectory()) return 0;
+    watches_[++last_watch_] = Watch{WatchKey(parsed), false};
+    return last_watch_;
+}
+
+void MemoryFileSystem::StopWatch(int id) { watches_.erase(id); }
+
+bool MemoryFileSystem::TakeChange(int id) {
+    auto found = watches_.find(id);
+    return found != watches_.end() && std::exchange(found->second.signalled, false);
+}
+
+void MemoryFileSystem::SetNotifies(char16_t letter, bool notifies) {
+    auto found = drives_.find(DriveKey(letter));
+    if (found == drives_.end()) throw std::invalid_argument("no drive with that letter");
+    found->second.notifies = notifies;
 }
 
 std::vector<host::DriveEntry> MemoryFileSystem::DriveEntries() const {

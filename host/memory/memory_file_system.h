@@ -44,6 +44,22 @@ public:
                  std::uint32_t attributes = attr::kArchive);
     // A file, or a directory with its contents; a missing path is fine.
     void Remove(const std::u16string& path);
+    // A file or a directory with its contents, to another name or folder on the same drive;
+    // std::invalid_argument when the source is missing or the target exists.
+    void Rename(const std::u16string& from, const std::u16string& to);
+
+    // Change notification on a folder, as the system gives it for names: a watch is signalled
+    // when a file or sub-folder is added to the folder, removed from it or renamed in it, and
+    // when the folder itself goes. Replacing a file's contents or attributes signals nothing.
+    // The id of a new watch, or 0 when the folder can't be watched: missing, on a drive that
+    // can't be read, or on one whose server gives no change notification (SetNotifies).
+    int StartWatch(const std::u16string& folder);
+    void StopWatch(int id);
+    // Whether the watch was signalled since it started or since the last call, which re-arms it.
+    bool TakeChange(int id);
+    // Whether the drive's server tells of changes; every drive does until a test says otherwise.
+    void SetNotifies(char16_t letter, bool notifies);
+    int watch_count() const { return static_cast<int>(watches_.size()); }
 
     // The process's current folder, which relative paths start from: the first local drive's
     // root until a test sets another (an absolute path; it need not exist).
@@ -92,6 +108,7 @@ private:
         DriveKind kind = DriveKind::kLocal;
         std::u16string label_or_unc;
         bool ready = true;
+        bool notifies = true;
         Node root;
     };
     struct ParsedPath {
@@ -114,8 +131,20 @@ private:
     const Drive& ReadableDrive(char16_t letter) const;
     Node& SetupParent(const std::u16string& path, std::u16string& leaf);
     const Node* Find(const ParsedPath& path) const;
+    // A watch's key for a folder: the drive and the lower-cased names.
+    static std::u16string WatchKey(const ParsedPath& folder);
+    // Signals the watches on the folder, and with `below`, those on every folder under it.
+    void Signal(const ParsedPath& folder, bool below = false);
+    // The folder that holds the path, and its last name; std::invalid_argument for a root.
+    static ParsedPath SplitLeaf(const std::u16string& path, std::u16string& leaf);
 
     std::map<char16_t, Drive> drives_;
+    struct Watch {
+        std::u16string key;
+        bool signalled = false;
+    };
+    std::map<int, Watch> watches_;
+    int last_watch_ = 0;
     std::u16string current_folder_;
     int enumerations_ = 0;
 };

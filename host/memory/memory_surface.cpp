@@ -13,7 +13,8 @@ host::ChildControl* Keep(std::unique_ptr<Child>& slot, std::unique_ptr<Child> ch
 
 }  // namespace
 
-MemorySurface::MemorySurface(MemoryFileSystem& fs, char16_t start_drive, std::u16string start_directory) {
+MemorySurface::MemorySurface(MemoryFileSystem& fs, char16_t start_drive, std::u16string start_directory)
+    : fs_(fs) {
     for (const design::Child& record : design::kChildren) {
         host::ChildControl* child = nullptr;
         switch (record.kind) {
@@ -40,6 +41,37 @@ MemorySurface::MemorySurface(MemoryFileSystem& fs, char16_t start_drive, std::u1
         }
         children_.push_back(child);
     }
+}
+
+MemorySurface::~MemorySurface() { fs_.StopWatch(watch_); }
+
+void MemorySurface::WatchFolder(const std::u16string& folder) {
+    if (folder == watched_folder_ && (watch_ != 0 || !shown_)) return;
+    watched_folder_ = folder;
+    fs_.StopWatch(watch_);
+    watch_ = 0;
+    UpdateWatch();
+}
+
+void MemorySurface::SetShown(bool shown) {
+    shown_ = shown;
+    UpdateWatch();
+}
+
+void MemorySurface::UpdateWatch() {
+    if (!shown_ || watched_folder_.empty()) {
+        fs_.StopWatch(watch_);
+        watch_ = 0;
+    } else if (watch_ == 0) {
+        watch_ = fs_.StartWatch(watched_folder_);
+    }
+}
+
+bool MemorySurface::Pump() {
+    if (watch_ == 0 || !fs_.TakeChange(watch_)) return false;
+    ++folder_changes_;
+    if (sink_ != nullptr) sink_->OnFolderChanged();
+    return true;
 }
 
 void MemorySurface::SetBackColor(Color color) {

@@ -15,6 +15,7 @@ class MemorySurface : public host::Surface {
 public:
     explicit MemorySurface(MemoryFileSystem& fs, char16_t start_drive = u'c',
                            std::u16string start_directory = u"c:\\");
+    ~MemorySurface() override;
     // The children keep a pointer to the surface's sink, so the surface stays where it is.
     MemorySurface(const MemorySurface&) = delete;
     MemorySurface& operator=(const MemorySurface&) = delete;
@@ -40,11 +41,30 @@ public:
 
     void Refresh() override { ++refresh_count_; }
     void Connect(host::ChildEvents* sink) override { sink_ = sink; }
+    void WatchFolder(const std::u16string& folder) override;
+
+    // Shown in its container, or hidden (withdrawn, deactivated). A surface starts shown; the
+    // folder is watched only while it is.
+    void SetShown(bool shown);
+    // What the surface's message loop does when it gets its turn, standing for the real
+    // surface's short timer: changes to the watched folder since the last pump reach the sink
+    // as one OnFolderChanged. Whether they did.
+    bool Pump();
+    bool watching() const { return watch_ != 0; }
+    int folder_changes() const { return folder_changes_; }
 
     int refresh_count() const { return refresh_count_; }
     int background_paints() const { return background_paints_; }
 
 private:
+    // Starts or stops the file system's watch to match the folder and whether it is shown.
+    void UpdateWatch();
+
+    MemoryFileSystem& fs_;
+    std::u16string watched_folder_;
+    bool shown_ = true;
+    int watch_ = 0;
+    int folder_changes_ = 0;
     host::ChildEvents* sink_ = nullptr;
     Color back_color_ = kButtonFaceColor;
     float width_ = design::kSurfaceWidth;

@@ -181,6 +181,13 @@ void Win32DirList::Rebuild() {
     ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
+// The list stays scrolled where it was, so that a folder added elsewhere doesn't move the view.
+void Win32DirList::Reread() {
+    const LRESULT top = ::SendMessageW(hwnd(), LB_GETTOPINDEX, 0, 0);
+    Rebuild();
+    if (top != LB_ERR) ::SendMessageW(hwnd(), LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+}
+
 void Win32DirList::OpenParent() {
     const std::wstring parent = Resolve(L"..");
     if (parent != path_) ChangeTo(parent);

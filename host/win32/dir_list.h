@@ -20,6 +20,7 @@ public:
 
     std::u16string Path() const override { return Utf16(path_); }
     void SetPath(const std::u16string& path) override;
+    void Reread() override;
 
     // Opens the entry that has the caret, as a double click or Enter does.
     void OpenSelected();

@@ -82,4 +82,11 @@ UniqueFind FindFirst(const std::wstring& path, WIN32_FIND_DATAW& data, FINDEX_SE
     return UniqueFind(::FindFirstFileExW(system->c_str(), FindExInfoBasic, &data, search, nullptr, flags));
 }
 
+UniqueChangeNotification WatchFolderNames(const std::wstring& folder, DWORD filter) {
+    const std::optional<std::wstring> system = SystemPath(folder);
+    if (!system) return UniqueChangeNotification();
+    QuietDriveErrors quiet;
+    return UniqueChangeNotification(::FindFirstChangeNotificationW(system->c_str(), FALSE, filter));
+}
+
 }  // namespace selvane::win32

@@ -45,4 +45,8 @@ bool FileAttributeData(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& data
 // the reason in GetLastError when nothing can be found.
 UniqueFind FindFirst(const std::wstring& path, WIN32_FIND_DATAW& data, FINDEX_SEARCH_OPS search, DWORD flags);
 
+// FindFirstChangeNotificationW on the folder alone (no sub-tree); an invalid handle with the
+// reason in GetLastError when the system can't watch it.
+UniqueChangeNotification WatchFolderNames(const std::wstring& folder, DWORD filter);
+
 }  // namespace selvane::win32

@@ -127,6 +127,18 @@ struct ViewTraits {
     static void Close(Type view) { ::UnmapViewOfFile(view); }
 };
 
+struct ChangeNotificationTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) { ::FindCloseChangeNotification(handle); }
+};
+struct WaitTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    // Waits for a callback under way to end, so that nothing it uses goes before it does.
+    static void Close(Type wait) { ::UnregisterWaitEx(wait, INVALID_HANDLE_VALUE); }
+};
+
 using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
 // A DC made by CreateCompatibleDC.
 using UniqueMemoryDC = Unique<MemoryDCTraits>;
@@ -139,6 +151,10 @@ using UniqueKernelHandle = Unique<KernelTraits>;
 using UniqueModule = Unique<ModuleTraits>;
 // A view from MapViewOfFile.
 using UniqueView = Unique<ViewTraits>;
+// A handle from FindFirstChangeNotificationW.
+using UniqueChangeNotification = Unique<ChangeNotificationTraits>;
+// A wait from RegisterWaitForSingleObject.
+using UniqueWait = Unique<WaitTraits>;
 
 // An object selected into a DC, and the one it replaced put back when this goes.
 class SelectedObject {

@@ -168,6 +168,12 @@ std::u16string Win32ListBox::Text() const {
 
 int Win32ListBox::SelCount() const { return ::SendMessageW(hwnd(), LB_GETCURSEL, 0, 0) == LB_ERR ? 0 : 1; }
 
+// LB_SETCURSEL notifies nobody: the parent hears LBN_SELCHANGE only from the user's actions.
+void Win32ListBox::Select(int index) {
+    if (index < 0 || index >= ListCount()) Raise(errc::kInvalidPropertyArrayIndex);
+    ::SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
 int Win32ListBox::TextWidth(const std::u16string& text) const { return meter_.Width(hwnd(), window().font(), text); }
 
 void Win32ListBox::SetHorizontalExtent(int pixels) {

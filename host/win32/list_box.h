@@ -39,6 +39,7 @@ public:
     std::u16string List(int index) const override;
     std::u16string Text() const override;
     int SelCount() const override;
+    void Select(int index) override;
     int TextWidth(const std::u16string& text) const override;
     void SetHorizontalExtent(int pixels) override;
 

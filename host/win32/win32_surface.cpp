@@ -10,6 +10,12 @@ namespace {
 constexpr wchar_t kClassName[] = L"SelvaneSurface";
 // Child windows are numbered from here in the design's collection order.
 constexpr int kFirstId = 100;
+// Posted by the folder watch's callback.
+constexpr UINT kFolderChanged = WM_APP + 1;
+// Gathers a burst of changes into one listing: thousands of files created at once list a few
+// times, not thousands.
+constexpr UINT_PTR kFolderTimer = 1;
+constexpr UINT kFolderDelayMs = 200;
 
 std::u16string CurrentDirectory() {
     const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
@@ -55,6 +61,8 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
                                     parent, nullptr, ThisModule(), this));
     if (!window_) RaiseLastError();
     context_.surface = window_.get();
+    shown_ = (style & WS_VISIBLE) != 0;
+    watch_ = std::make_unique<FolderWatch>(window_.get(), kFolderChanged);
     tips_ = std::make_unique<ToolTips>(window_.get());
     context_.tips = tips_.get();
 
@@ -88,6 +96,7 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
 
 Win32Surface::~Win32Surface() {
     context_.sink = nullptr;
+    watch_.reset();
     if (window_) ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
     // The children's windows go with the surface's.
     label2_.reset();
@@ -132,6 +141,41 @@ void Win32Surface::Refresh() {
     if (!::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW)) {
         RaiseLastError();
     }
+}
+
+void Win32Surface::WatchFolder(const std::u16string& folder) {
+    const std::wstring wanted = Wide(folder);
+    if (wanted == watched_folder_ && (watching() || !shown_)) return;
+    watched_folder_ = wanted;
+    watch_->Stop();
+    UpdateWatch();
+}
+
+void Win32Surface::UpdateWatch() {
+    // Window messages come while the window is made, before there is a watch.
+    if (!watch_) return;
+    if (shown_ && !watched_folder_.empty()) {
+        if (!watching()) watch_->Start(watched_folder_);
+        return;
+    }
+    watch_->Stop();
+    if (change_pending_) ::KillTimer(hwnd(), kFolderTimer);
+    change_pending_ = false;
+}
+
+// The first change of a burst starts the timer; the watch posts nothing more until it is re-armed.
+void Win32Surface::OnFolderMessage(WPARAM generation) {
+    if (!watch_->Posted(generation) || change_pending_) return;
+    change_pending_ = ::SetTimer(hwnd(), kFolderTimer, kFolderDelayMs, nullptr) != 0;
+}
+
+void Win32Surface::OnFolderTimer() {
+    ::KillTimer(hwnd(), kFolderTimer);
+    if (!change_pending_) return;
+    change_pending_ = false;
+    // Re-armed before the listing, so that what changes while it runs is seen too.
+    watch_->Rearm();
+    if (host::ChildEvents* sink = context_.sink) sink->OnFolderChanged();
 }
 
 HWND Win32Surface::ChildWindowOf(std::u16string_view name) const {
@@ -270,7 +314,9 @@ LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wpar
 }
 
 LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message != WM_COMMAND && message != WM_VKEYTOITEM) return HandleScoped(window, message, wparam, lparam);
+    const bool reaches_logic =
+        message == WM_COMMAND || message == WM_VKEYTOITEM || (message == WM_TIMER && wparam == kFolderTimer);
+    if (!reaches_logic) return HandleScoped(window, message, wparam, lparam);
     // These reach the logic, and through it the host, which may let the surface go: nothing
     // here touches the surface after LeaveMessage.
     MessageScope* scope = scope_;
@@ -286,6 +332,22 @@ LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPA
     case WM_COMMAND:
         Contain([&] { OnCommand(LOWORD(wparam), HIWORD(wparam)); });
         return 0;
+    case kFolderChanged:
+        OnFolderMessage(wparam);
+        return 0;
+    case WM_TIMER:
+        if (wparam != kFolderTimer) break;
+        Contain([&] { OnFolderTimer(); });
+        return 0;
+    case WM_WINDOWPOSCHANGED: {
+        // Shown and hidden by ShowWindow and SetWindowPos alike: Place, Withdraw, a verb's hide.
+        const UINT flags = reinterpret_cast<const WINDOWPOS*>(lparam)->flags;
+        if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) {
+            shown_ = (flags & SWP_SHOWWINDOW) != 0;
+            UpdateWatch();
+        }
+        break;
+    }
     case WM_VKEYTOITEM:
         if (dir1_ && reinterpret_cast<HWND>(lparam) == dir1_->hwnd() && LOWORD(wparam) == VK_RETURN) {
             Contain([&] { dir1_->OpenSelected(); });

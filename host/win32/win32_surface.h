@@ -10,6 +10,7 @@
 #include "host/win32/child_window.h"
 #include "host/win32/dir_list.h"
 #include "host/win32/drive_list.h"
+#include "host/win32/folder_watch.h"
 #include "host/win32/label.h"
 #include "host/win32/list_box.h"
 #include "host/win32/text_box.h"
@@ -55,6 +56,9 @@ public:
 
     void Refresh() override;
     void Connect(host::ChildEvents* sink) override { context_.sink = sink; }
+    // Watched while the window is shown: Place starts the watch, Withdraw and hiding stop it.
+    void WatchFolder(const std::u16string& folder) override;
+    bool watching() const { return watch_ && watch_->active(); }
 
     HWND hwnd() const { return window_.get(); }
     // The window of the named child ("List1"), or nullptr.
@@ -87,6 +91,10 @@ private:
     HWND WindowAt(int index) const;
     LRESULT HandleScoped(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void PrintChild(HWND child, HDC dc) const;
+    // Starts or stops the watch to match the folder and whether the window is shown.
+    void UpdateWatch();
+    void OnFolderMessage(WPARAM generation);
+    void OnFolderTimer();
 
     WindowContext context_;
     UniqueWindow window_;
@@ -107,6 +115,12 @@ private:
     std::vector<HWND> windows_;
     MessageScope* scope_ = nullptr;
     std::function<void()> focus_entered_;
+
+    std::unique_ptr<FolderWatch> watch_;
+    std::wstring watched_folder_;
+    bool shown_ = false;
+    // A change has come and the short timer that gathers a burst of them is running.
+    bool change_pending_ = false;
 };
 
 }  // namespace selvane::win32

@@ -45,6 +45,7 @@ public:
     void OnCommand1Click() override { seen.push_back("Command1"); }
     void OnList1Click() override { seen.push_back("List1Click"); }
     void OnList1DblClick() override { seen.push_back("List1DblClick"); }
+    void OnFolderChanged() override { seen.push_back("FolderChanged"); }
     std::vector<std::string> seen;
 };
 

@@ -287,6 +287,18 @@ TYPED_TEST_P(ChildrenContract, FileListSelectionAndClear) {
     EXPECT_EQ(ErrorOf([&] { list.List(0); }), errc::kInvalidPropertyArrayIndex);
 }
 
+TYPED_TEST_P(ChildrenContract, FileListSelectedByTheProgramRaisesNoClick) {
+    host::ListBox& list = this->list();
+    list.AddItems({u"c", u"a", u"b"});
+    list.Select(2);
+    EXPECT_EQ(list.Text(), u"c");
+    EXPECT_EQ(list.SelCount(), 1);
+    EXPECT_EQ(ErrorOf([&] { list.Select(3); }), errc::kInvalidPropertyArrayIndex);
+    EXPECT_EQ(ErrorOf([&] { list.Select(-1); }), errc::kInvalidPropertyArrayIndex);
+    EXPECT_EQ(list.Text(), u"c");
+    EXPECT_TRUE(this->events.seen.empty());
+}
+
 TYPED_TEST_P(ChildrenContract, PatternBoxHoldsTextUpToANulAndKeepsLongTextWhole) {
     host::TextBox& text = this->text();
     text.SetText(std::u16string(u"*.txt\0*.log", 11));
@@ -312,7 +324,8 @@ TYPED_TEST_P(ChildrenContract, SurfaceHoldsTheChildrenInItsOwnOrder) {
 REGISTER_TYPED_TEST_SUITE_P(ChildrenContract, DirListShowsTheDriveInCapitalsAndEachNameAsStored,
                             DirListMovesOnlyToAnotherReachableFolder,
                             DriveListShowsEveryDriveAndSelectsByTheFirstLetter, FileListSortsAsTheSystemsSortedListBox,
-                            FileListSelectionAndClear, PatternBoxHoldsTextUpToANulAndKeepsLongTextWhole,
+                            FileListSelectionAndClear, FileListSelectedByTheProgramRaisesNoClick,
+                            PatternBoxHoldsTextUpToANulAndKeepsLongTextWhole,
                             SurfaceHoldsTheChildrenInItsOwnOrder);
 
 }  // namespace selvane::testing

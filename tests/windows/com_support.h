@@ -139,6 +139,9 @@ using win32::Bstr;
 // The text of a string a call returned, which this frees.
 inline std::wstring Take(BSTR text) { return Bstr::Adopt(text).str(); }
 
+// Where Wine is known to answer unlike Windows.
+inline bool UnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
 // Takes the strings a failed Invoke put in an EXCEPINFO, filled in first if the callee deferred
 // that, and frees them when it goes; the EXCEPINFO keeps its code and the rest.
 struct ExceptionStrings {

@@ -5,6 +5,7 @@
 
 #include "host/win32/win32_file_system.h"
 #include "host/win32/win32_surface.h"
+#include "tests/windows/com_support.h"
 #include "tests/common/host_contract.h"
 
 namespace selvane::testing {
@@ -36,9 +37,7 @@ public:
     void SelectListEntry(int index) {
         ::SendMessageW(surface_->ChildWindowOf(u"List1"), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
-    static bool UnderWine() {
-        return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-    }
+    static bool UnderWine() { return testing::UnderWine(); }
 
 private:
     std::wstring previous_folder_;

@@ -435,8 +435,6 @@ DWORD RunCommand(std::wstring command_line) {
     return code;
 }
 
-bool UnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-
 std::vector<std::wstring> Difference(const Registry& a, const Registry& b) {
     std::vector<std::wstring> different;
     for (const auto& [path, value] : a) {

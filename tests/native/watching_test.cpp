@@ -1,0 +1,198 @@
+// The lists following the disk: the shown folder watched while the control is shown, its
+// changes listed again when the surface's loop gets its turn, and nothing told to the host.
+#include "control_fixture.h"
+
+#include "paths/path_text.h"
+
+namespace selvane::testing {
+namespace {
+
+class WatchingTest : public ControlTest {
+protected:
+    // c:\data as a user leaves it: opened, report.txt chosen, its details shown.
+    void OpenDataWithReportChosen() {
+        CreateNew();
+        surface->Dir1().UserOpen(u"c:\\data");
+        ClickFile(u"report.txt");
+        ASSERT_FALSE(InfoLabel().empty());
+        site.events.clear();
+        site.notifications.clear();
+    }
+    // The host heard nothing since the last clear.
+    void ExpectNothingRaised(const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+        if (!site.events.empty() || !site.notifications.empty()) {
+            ADD_FAILURE_AT(file, line) << site.events.size() << " events and " << site.notifications.size()
+                                       << " property changes reached the host";
+        }
+    }
+    std::u16string Selected() { return surface->List1().Text(); }
+};
+
+TEST_F(WatchingTest, AFileAddedRemovedOrRenamedIsListedAtTheNextPump) {
+    OpenDataWithReportChosen();
+    fs.AddFile(u"c:\\data\\new.txt", 5);
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"report.txt"})) << "nothing moves before the loop's turn";
+    EXPECT_TRUE(surface->Pump());
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"new.txt", u"report.txt"}));
+    EXPECT_EQ(FilesLabel(), u"4 files");
+
+    fs.Remove(u"c:\\data\\b.txt");
+    EXPECT_TRUE(surface->Pump());
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"new.txt", u"report.txt"}));
+
+    fs.Rename(u"c:\\data\\new.txt", u"c:\\data\\renamed.txt");
+    EXPECT_TRUE(surface->Pump());
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"renamed.txt", u"report.txt"}));
+    EXPECT_EQ(FilesLabel(), u"3 files");
+    ExpectNothingRaised();
+}
+
+TEST_F(WatchingTest, AListingFromTheDiskMatchesWhatRefreshFilesGivesButKeepsTheChoice) {
+    OpenDataWithReportChosen();
+    fs.AddFile(u"c:\\data\\zz.txt", 1);
+    fs.Remove(u"c:\\data\\A.TXT");
+    ASSERT_TRUE(surface->Pump());
+    const Names followed = Files();
+    const std::u16string count = FilesLabel();
+    const int extent = surface->List1().horizontal_extent();
+    EXPECT_EQ(control->GetPath(), u"C:\\data\\report.txt");
+    EXPECT_EQ(control->FileSelected(), kTrue);
+
+    control->RefreshFiles();
+    EXPECT_EQ(Files(), followed);
+    EXPECT_EQ(FilesLabel(), count);
+    EXPECT_EQ(surface->List1().horizontal_extent(), extent);
+    EXPECT_EQ(control->FileSelected(), kFalse) << "RefreshFiles itself still clears the choice";
+}
+
+TEST_F(WatchingTest, TheChosenFileStaysChosenWithItsDetailsAndNoClick) {
+    OpenDataWithReportChosen();
+    const std::u16string details = InfoLabel();
+    fs.AddFile(u"c:\\data\\0first.txt", 1);  // sorts before it, so its index moves
+    ASSERT_TRUE(surface->Pump());
+    EXPECT_EQ(Selected(), u"report.txt");
+    EXPECT_EQ(surface->List1().selected_index(), 3) << "one place further down than before";
+    EXPECT_EQ(InfoLabel(), details);
+    EXPECT_EQ(control->GetPath(), u"C:\\data\\report.txt");
+    ExpectNothingRaised();
+}
+
+TEST_F(WatchingTest, AChosenFileThatIsGoneClearsTheChoiceAndItsDetails) {
+    OpenDataWithReportChosen();
+    fs.Rename(u"c:\\data\\report.txt", u"c:\\data\\report.old");
+    ASSERT_TRUE(surface->Pump());
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"report.old"}));
+    EXPECT_EQ(Selected(), u"");
+    EXPECT_EQ(InfoLabel(), u"");
+    EXPECT_EQ(control->FileSelected(), kFalse);
+    ExpectNothingRaised();
+}
+
+TEST_F(WatchingTest, ASubFolderAddedOrRemovedRereadsTheDirectoryList) {
+    OpenDataWithReportChosen();
+    EXPECT_EQ(surface->Dir1().subdirectories(), (Names{u"sub"}));
+    fs.AddDirectory(u"c:\\data\\archive");
+    EXPECT_EQ(surface->Dir1().subdirectories(), (Names{u"sub"})) << "the list shows what it read";
+    ASSERT_TRUE(surface->Pump());
+    EXPECT_EQ(surface->Dir1().subdirectories(), (Names{u"archive", u"sub"}));
+    EXPECT_EQ(Dir(), u"C:\\data");
+    EXPECT_EQ(Selected(), u"report.txt");
+
+    fs.Rename(u"c:\\data\\sub", u"c:\\data\\sub2");
+    fs.Remove(u"c:\\data\\archive");
+    ASSERT_TRUE(surface->Pump());
+    EXPECT_EQ(surface->Dir1().subdirectories(), (Names{u"sub2"}));
+    ExpectNothingRaised();
+}
+
+TEST_F(WatchingTest, AShownFolderThatIsGoneTakesTheListsToItsNearestParent) {
+    CreateNew();
+    fs.AddFile(u"c:\\data\\sub\\deeper\\leaf.txt");
+    surface->Dir1().UserOpen(u"c:\\data\\sub\\deeper");
+    site.notifications.clear();
+    fs.Remove(u"c:\\data\\sub");
+    ASSERT_TRUE(surface->Pump());
+    EXPECT_EQ(Dir(), u"C:\\data");
+    EXPECT_EQ(control->Path(), u"C:\\data");
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"report.txt"}));
+    EXPECT_EQ(surface->Dir1().subdirectories(), Names{});
+    ExpectNothingRaised();
+
+    // The parent is watched now.
+    fs.AddFile(u"c:\\data\\later.txt");
+    EXPECT_TRUE(surface->Pump());
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"later.txt", u"report.txt"}));
+}
+
+TEST_F(WatchingTest, ABurstOfChangesListsOnce) {
+    OpenDataWithReportChosen();
+    const int before = fs.enumerations();
+    for (int i = 0; i < 10000; ++i) {
+        const std::string digits = std::to_string(i);
+        fs.AddFile(u"c:\\data\\burst" + std::u16string(digits.begin(), digits.end()) + u".tmp");
+    }
+    EXPECT_TRUE(surface->Pump());
+    EXPECT_FALSE(surface->Pump()) << "nothing changed since";
+    EXPECT_EQ(fs.enumerations() - before, 1);
+    EXPECT_EQ(surface->folder_changes(), 1);
+    EXPECT_EQ(Files().size(), 10003u);
+}
+
+TEST_F(WatchingTest, ChangesElsewhereOrToContentsListNothing) {
+    OpenDataWithReportChosen();
+    fs.AddFile(u"c:\\other.txt");
+    fs.AddFile(u"c:\\data\\sub\\inside.txt");
+    fs.AddFile(u"c:\\data\\report.txt", 9999, kReportTime);  // written over: same name
+    fs.AddDirectory(u"c:\\data\\sub", attr::kHidden);        // attributes only
+    const int before = fs.enumerations();
+    EXPECT_FALSE(surface->Pump());
+    EXPECT_EQ(fs.enumerations(), before);
+}
+
+TEST_F(WatchingTest, WatchingStopsWhileHiddenAndFollowsTheShownFolder) {
+    OpenDataWithReportChosen();
+    EXPECT_TRUE(surface->watching());
+    surface->SetShown(false);
+    EXPECT_FALSE(surface->watching());
+    EXPECT_EQ(fs.watch_count(), 0);
+    fs.AddFile(u"c:\\data\\unseen.txt");
+    EXPECT_FALSE(surface->Pump());
+    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"report.txt"}));
+
+    surface->SetShown(true);
+    EXPECT_TRUE(surface->watching());
+    surface->Dir1().UserOpen(u"c:\\data\\sub");
+    EXPECT_EQ(fs.watch_count(), 1) << "one folder at a time";
+    fs.AddFile(u"c:\\data\\elsewhere.txt");
+    EXPECT_FALSE(surface->Pump()) << "c:\\data is no longer shown";
+    fs.AddFile(u"c:\\data\\sub\\here.txt");
+    EXPECT_TRUE(surface->Pump());
+    EXPECT_EQ(Files(), (Names{u"here.txt"}));
+}
+
+TEST_F(WatchingTest, ADriveWithoutChangeNotificationIsNotWatchedAndCostsNothing) {
+    fs.SetNotifies(u'x', false);
+    CreateNew();
+    control->SetPath(u"x:\\docs");
+    ASSERT_EQ(Dir(), u"X:\\docs");
+    EXPECT_FALSE(surface->watching());
+    fs.AddFile(u"x:\\docs\\more.txt");
+    const int before = fs.enumerations();
+    EXPECT_FALSE(surface->Pump());
+    EXPECT_EQ(fs.enumerations(), before);
+    EXPECT_EQ(Files(), (Names{u"report.txt"}));
+    control->RefreshFiles();
+    EXPECT_EQ(Files(), (Names{u"more.txt", u"report.txt"})) << "RefreshFiles still lists it";
+}
+
+TEST_F(WatchingTest, ParentFolderOfEachKindOfPath) {
+    EXPECT_EQ(paths::ParentFolder(u"C:\\data\\sub"), u"C:\\data");
+    EXPECT_EQ(paths::ParentFolder(u"C:\\data"), u"C:\\");
+    EXPECT_EQ(paths::ParentFolder(u"C:\\"), u"");
+    EXPECT_EQ(paths::ParentFolder(u"C:\\data\\"), u"C:\\");
+    EXPECT_EQ(paths::ParentFolder(u"\\\\fs1\\pub\\docs"), u"\\\\fs1\\pub");
+    EXPECT_EQ(paths::ParentFolder(u"\\\\fs1\\pub"), u"");
+}
+
+}  // namespace
+}  // namespace selvane::testing

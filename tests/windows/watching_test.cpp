@@ -1,0 +1,277 @@
+// The lists following the disk under Wine: the registered control, hosted and shown, with its
+// shown folder a scratch folder on the fixture drive D:, changed by the test as another program
+// would change it. Each check pumps messages until the change shows or a generous deadline
+// passes; nothing here measures speed.
+#include <windows.h>
+#include <commctrl.h>
+#include <ocidl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/windows/com_support.h"
+#include "tests/windows/control_window.h"
+#include "tests/windows/hosted_control.h"
+#include "tests/windows/user_input.h"
+
+namespace selvane::testing {
+namespace {
+
+constexpr DWORD kDeadlineMs = 15000;
+
+// A folder of the test's own on D:, made empty and removed with everything in it.
+class ScratchFolder {
+public:
+    ScratchFolder() : path_(L"D:\\watching-" + std::to_wstring(::GetCurrentProcessId())) {
+        RemoveTree(path_);
+        ::CreateDirectoryW(path_.c_str(), nullptr);
+    }
+    ~ScratchFolder() { RemoveTree(path_); }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::wstring& path() const { return path_; }
+    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+    static bool MakeFile(const std::wstring& path) {
+        win32::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        return static_cast<bool>(file);
+    }
+    static void RemoveTree(const std::wstring& path) {
+        WIN32_FIND_DATAW data;
+        win32::UniqueFind find(::FindFirstFileW((path + L"\\*").c_str(), &data));
+        if (find) {
+            do {
+                const std::wstring name = data.cFileName;
+                if (name == L"." || name == L"..") continue;
+                const std::wstring full = path + L"\\" + name;
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    RemoveTree(full);
+                } else {
+                    ::DeleteFileW(full.c_str());
+                }
+            } while (::FindNextFileW(find.get(), &data));
+        }
+        find.reset();
+        ::RemoveDirectoryW(path.c_str());
+    }
+
+private:
+    std::wstring path_;
+};
+
+// Counts the fills of a list box: each listing empties the list first.
+LRESULT CALLBACK CountFills(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR count) {
+    if (message == LB_RESETCONTENT) ++*reinterpret_cast<int*>(count);
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, &CountFills, 1);
+    return ::DefSubclassProc(window, message, wparam, lparam);
+}
+
+class Watching : public HostedControl {
+protected:
+    void SetUp() override {
+        HostedControl::SetUp();
+        ASSERT_TRUE(ScratchFolder::MakeFile(scratch / L"a.txt"));
+        ASSERT_TRUE(ScratchFolder::MakeFile(scratch / L"b.txt"));
+        ASSERT_NE(Connect(control, DIID___Selvane, events.get()), 0u);
+        ASSERT_NE(Connect(control, IID_IPropertyNotifySink, notify.get()), 0u);
+        ASSERT_NO_FATAL_FAILURE(Activate());
+        SetPath(scratch.path().c_str());
+        files = ChildOf(surface, L"ListBox");
+        folders = ChildOf(surface, L"ListBox", true);
+        ASSERT_NE(files, nullptr);
+        ASSERT_NE(folders, nullptr);
+        ASSERT_EQ(ListItems(files), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
+        ASSERT_TRUE(::SetWindowSubclass(files, &CountFills, 1, reinterpret_cast<DWORD_PTR>(&fills)));
+        // Saved, and what the host heard forgotten, so that anything the disk causes shows.
+        ASSERT_NO_FATAL_FAILURE(Save());
+    }
+
+    void TearDown() override {
+        if (files != nullptr) ::RemoveWindowSubclass(files, &CountFills, 1);
+        HostedControl::TearDown();
+    }
+
+    // Pumps until the condition holds or the deadline passes; whether it held.
+    template <class Condition>
+    bool PumpUntil(Condition condition) {
+        const DWORD start = ::GetTickCount();
+        for (;;) {
+            Pump();
+            if (condition()) return true;
+            if (::GetTickCount() - start > kDeadlineMs) return false;
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+    }
+    bool FilesShow(const std::vector<std::wstring>& expected) {
+        return PumpUntil([&] { return ListItems(files) == expected; });
+    }
+    bool FoldersShow(const std::wstring& name, bool shown = true) {
+        return PumpUntil([&] { return (IndexOf(ListItems(folders), name) >= 0) == shown; });
+    }
+    std::wstring Path() {
+        Bstr path;
+        return SUCCEEDED(selvane->get_Path(path.put())) ? path.str() : L"<failed>";
+    }
+    // The two labels, top first: the count, then the chosen file's details.
+    std::vector<std::wstring> Labels() {
+        std::vector<HWND> labels;
+        for (HWND child = ::GetWindow(surface, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            if (ClassOf(child) == L"Static") labels.push_back(child);
+        }
+        std::sort(labels.begin(), labels.end(), [](HWND a, HWND b) {
+            RECT ra{}, rb{};
+            ::GetWindowRect(a, &ra);
+            ::GetWindowRect(b, &rb);
+            return ra.top < rb.top;
+        });
+        std::vector<std::wstring> texts;
+        for (HWND label : labels) texts.push_back(TextOf(label));
+        return texts;
+    }
+    // Opens the folder, then saves and forgets what the host heard, as SetUp does for the scratch
+    // folder.
+    void OpenAndSave(const std::wstring& folder) {
+        SetPath(folder.c_str());
+        ASSERT_EQ(Path(), folder);
+        ASSERT_NO_FATAL_FAILURE(Save());
+    }
+    void Save() {
+        ComPtr<IStream> stream;
+        ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
+        ASSERT_EQ(As<IPersistStreamInit>(control)->Save(stream.get(), TRUE), S_OK);
+        events->events.clear();
+        notify->changes.clear();
+    }
+    void ExpectNothingRaised() {
+        EXPECT_TRUE(events->events.empty()) << events->events.size() << " events reached the host";
+        EXPECT_TRUE(notify->changes.empty()) << notify->changes.size() << " property changes reached the host";
+        EXPECT_EQ(As<IPersistStreamInit>(control)->IsDirty(), S_FALSE) << "nothing for the host to save";
+    }
+
+    ScratchFolder scratch;
+    ComPtr<EventSink> events = Make<EventSink>();
+    ComPtr<NotifySink> notify = Make<NotifySink>();
+    HWND files = nullptr;
+    HWND folders = nullptr;
+    int fills = 0;
+};
+
+TEST_F(Watching, AFileCreatedDeletedOrRenamedIsListed) {
+    ASSERT_TRUE(ScratchFolder::MakeFile(scratch / L"c.txt"));
+    EXPECT_TRUE(FilesShow({L"a.txt", L"b.txt", L"c.txt"}));
+    EXPECT_EQ(Labels().at(0), L"3 files");
+
+    ASSERT_TRUE(::DeleteFileW((scratch / L"a.txt").c_str()));
+    EXPECT_TRUE(FilesShow({L"b.txt", L"c.txt"}));
+
+    ASSERT_TRUE(::MoveFileW((scratch / L"b.txt").c_str(), (scratch / L"renamed.txt").c_str()));
+    EXPECT_TRUE(FilesShow({L"c.txt", L"renamed.txt"}));
+    EXPECT_EQ(Labels().at(0), L"2 files");
+    ExpectNothingRaised();
+}
+
+TEST_F(Watching, ASubFolderCreatedOrRemovedShowsInTheDirectoryList) {
+    ASSERT_TRUE(::CreateDirectoryW((scratch / L"newsub").c_str(), nullptr));
+    EXPECT_TRUE(FoldersShow(L"newsub"));
+    ASSERT_TRUE(::RemoveDirectoryW((scratch / L"newsub").c_str()));
+    EXPECT_TRUE(FoldersShow(L"newsub", false));
+    EXPECT_EQ(Path(), scratch.path());
+    ExpectNothingRaised();
+}
+
+TEST_F(Watching, TheShownFolderDeletedWithItsFilesTakesTheListsToItsParent) {
+    // As Explorer and "rd /s" remove a folder: its files first, then the folder.
+    const std::wstring inner = scratch / L"inner";
+    ASSERT_TRUE(::CreateDirectoryW(inner.c_str(), nullptr));
+    ASSERT_TRUE(ScratchFolder::MakeFile(inner + L"\\inside.txt"));
+    ASSERT_NO_FATAL_FAILURE(OpenAndSave(inner));
+
+    ASSERT_TRUE(::DeleteFileW((inner + L"\\inside.txt").c_str()));
+    ASSERT_TRUE(::RemoveDirectoryW(inner.c_str()));
+    EXPECT_TRUE(PumpUntil([&] { return Path() == scratch.path(); })) << "still at " << Path();
+    EXPECT_EQ(ListItems(files), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
+    EXPECT_TRUE(FoldersShow(L"inner", false));
+    ExpectNothingRaised();
+}
+
+TEST_F(Watching, TheShownEmptyFolderDeletedTakesTheListsToItsParent) {
+    const std::wstring inner = scratch / L"inner";
+    ASSERT_TRUE(::CreateDirectoryW(inner.c_str(), nullptr));
+    ASSERT_NO_FATAL_FAILURE(OpenAndSave(inner));
+    ASSERT_TRUE(::RemoveDirectoryW(inner.c_str()));
+    if (UnderWine()) {
+        // Wine differs from Windows here. It removes a folder only once the last handle on it is
+        // closed, the watch's own among them, and tells no watch anything before that; Windows
+        // ends the folder's pending notification as the removal begins, which is what lets the
+        // lists move. A folder removed with files in it (the test above) is seen under both.
+        GTEST_SKIP() << "Wine tells no watch of an empty watched folder's removal while the watch holds it";
+    }
+    EXPECT_TRUE(PumpUntil([&] { return Path() == scratch.path(); })) << "still at " << Path();
+    EXPECT_EQ(ListItems(files), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
+    ExpectNothingRaised();
+}
+
+TEST_F(Watching, TheChosenFileStaysChosenWithItsDetails) {
+    SendClickItem(files, 0);
+    Pump();
+    ASSERT_EQ(GetPath(), scratch / L"a.txt");
+    const std::wstring details = Labels().at(1);
+    ASSERT_FALSE(details.empty());
+    events->events.clear();
+
+    ASSERT_TRUE(ScratchFolder::MakeFile(scratch / L"0first.txt"));
+    EXPECT_TRUE(FilesShow({L"0first.txt", L"a.txt", L"b.txt"}));
+    EXPECT_EQ(GetPath(), scratch / L"a.txt");
+    VARIANT_BOOL selected = VARIANT_FALSE;
+    EXPECT_EQ(selvane->FileSelected(&selected), S_OK);
+    EXPECT_EQ(selected, VARIANT_TRUE);
+    EXPECT_EQ(Labels().at(1), details);
+
+    // Gone, the choice goes with it, as after RefreshFiles.
+    ASSERT_TRUE(::DeleteFileW((scratch / L"a.txt").c_str()));
+    EXPECT_TRUE(FilesShow({L"0first.txt", L"b.txt"}));
+    EXPECT_EQ(selvane->FileSelected(&selected), S_OK);
+    EXPECT_EQ(selected, VARIANT_FALSE);
+    EXPECT_EQ(Labels().at(1), L"");
+    ExpectNothingRaised();
+}
+
+TEST_F(Watching, ABurstOfFilesListsAHandfulOfTimes) {
+    constexpr int kBurst = 2000;
+    for (int i = 0; i < kBurst; ++i) {
+        ASSERT_TRUE(ScratchFolder::MakeFile(scratch / (L"burst" + std::to_wstring(i) + L".tmp")));
+    }
+    EXPECT_TRUE(PumpUntil([&] { return ::SendMessageW(files, LB_GETCOUNT, 0, 0) == kBurst + 2; }));
+    RecordProperty("fills", fills);
+    EXPECT_GE(fills, 1);
+    EXPECT_LE(fills, 5) << "a burst is gathered into a few listings, not one per file";
+    ExpectNothingRaised();
+}
+
+// The logic on the Win32 host alone, to see the surface's own state as it is placed and withdrawn.
+TEST(WatchingSurface, WatchesOnlyWhileShown) {
+    ScratchFolder scratch;
+    ControlWindow window;
+    window.control().SetPath(win32::Utf16(scratch.path()));
+    ASSERT_EQ(window.control().Path(), win32::Utf16(scratch.path()));
+    EXPECT_TRUE(window.surface().watching());
+    window.surface().Withdraw();
+    EXPECT_FALSE(window.surface().watching());
+    window.surface().Place(window.frame(), RECT{0, 0, 320, 300});
+    EXPECT_TRUE(window.surface().watching());
+    ::ShowWindow(window.surface().hwnd(), SW_HIDE);
+    EXPECT_FALSE(window.surface().watching());
+    ::ShowWindow(window.surface().hwnd(), SW_SHOWNA);
+    EXPECT_TRUE(window.surface().watching());
+
+    // A folder that can't be watched (gone before it is asked for) is let go without an error.
+    window.surface().WatchFolder(win32::Utf16(scratch / L"missing"));
+    EXPECT_FALSE(window.surface().watching());
+}
+
+}  // namespace
+}  // namespace selvane::testing
