@@ -80,7 +80,9 @@ class Button : public ChildControl {};
 // List1: a sorted list of file names.
 class ListBox : public ChildControl {
 public:
-    // Removes every entry; nothing is selected afterwards.
+    // Removes every entry; nothing is selected afterwards. A caller that clears the list fills
+    // it next with AddItems (with no names when it has none), so that a list on screen changes
+    // once.
     virtual void Clear() = 0;
     // Adds the names; the list shows every entry in its own sorted order, however it was
     // filled. A name that can't be added is left out.

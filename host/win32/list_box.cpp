@@ -108,10 +108,22 @@ LRESULT CALLBACK Win32ListBox::Watch(HWND window, UINT message, WPARAM wparam, L
     return ::DefSubclassProc(window, message, wparam, lparam);
 }
 
-void Win32ListBox::Clear() { ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0); }
+// A listing clears the list and fills it again at once (AddItems). The list stops drawing until
+// then: emptied on screen, Wine hides its scroll bar, and shows it again when the entries come,
+// and each change of the frame costs milliseconds, more than a small folder's whole listing. A
+// posted message turns drawing back on should no AddItems follow.
+void Win32ListBox::Clear() {
+    ::SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
+    ::PostMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
+}
 
 void Win32ListBox::AddItems(std::vector<std::u16string> names) {
-    if (names.empty()) return;
+    if (names.empty()) {
+        ::SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
+        return;
+    }
     // A list being redrawn after every entry takes milliseconds an entry.
     ::SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
     try {
