@@ -569,5 +569,32 @@ TEST_F(ControlOnScreen, LayoutScalesWithTheSurface) {
     }
 }
 
+// A container resizes the control in small steps as the user drags its edge. A step that leaves
+// a child's pixels as they were leaves the window and its font alone; one that changes the
+// font's pixel height gives the child a new font, and its size follows.
+TEST_F(ControlOnScreen, ResizingInSmallStepsKeepsFontsUntilTheirPixelsChange) {
+    const int dpi = ::GetDeviceCaps(win32::WindowDC(nullptr).get(), LOGPIXELSX);
+    const int width = ::MulDiv(static_cast<int>(design::kSurfaceWidth), dpi, 1440);
+    const int height = ::MulDiv(static_cast<int>(design::kSurfaceHeight), dpi, 1440);
+    window.SizeSurface(width, height);
+    const auto font_of = [](HWND child) { return ::SendMessageW(child, WM_GETFONT, 0, 0); };
+    const LRESULT list_font = font_of(List1());
+    const LRESULT dir_font = font_of(Dir1());
+    const RECT list_place = window.PlaceOf(List1());
+
+    // One pixel wider only: the height decides the fonts, so no font changes, and the list
+    // keeps its height.
+    window.SizeSurface(width + 1, height);
+    EXPECT_EQ(font_of(List1()), list_font) << "the list's font was made again for nothing";
+    EXPECT_EQ(font_of(Dir1()), dir_font);
+    EXPECT_EQ(window.PlaceOf(List1()).bottom - window.PlaceOf(List1()).top, list_place.bottom - list_place.top);
+
+    // A third larger: new fonts, and the list grows with them.
+    window.SizeSurface(width * 4 / 3, height * 4 / 3);
+    EXPECT_NE(font_of(List1()), list_font);
+    EXPECT_GT(window.PlaceOf(List1()).bottom - window.PlaceOf(List1()).top, list_place.bottom - list_place.top);
+    EXPECT_NEAR(window.surface().List1().FontSize(), design::kFontSize * 4 / 3, 0.1);
+}
+
 }  // namespace
 }  // namespace selvane
