@@ -101,7 +101,7 @@ private:
     // Selects the entry of that name again, with its details, if the list still holds it.
     void Reselect(const std::u16string& name);
     // Sets the file list's scroll extent to fit the widest of the names in the list's font now.
-    void FitFileListExtent(const std::vector<std::u16string>& names);
+    int FileListExtent(const std::vector<std::u16string>& names);
     std::u16string ServerPath();
     // What loading a saved value does to the property, and the value it saves.
     void Load(const host::Property& property, const members::Value& value);

@@ -55,7 +55,8 @@ void Selvane::Resize() {
         names.reserve(static_cast<std::size_t>(count));
         for (int i = 0; i < count; ++i) names.push_back(list.List(i));
     });
-    FitFileListExtent(names);
+    const int extent = FileListExtent(names);
+    attempt([&] { list.SetHorizontalExtent(extent); });
 }
 
 }  // namespace selvane

@@ -78,26 +78,26 @@ void Selvane::RefreshFiles() { FillFileList(); }
 
 void Selvane::Refresh() { surface_.Refresh(); }
 
-// Lists the files of the directory shown that match the pattern, sized for sideways scrolling,
-// with their count. Every step is passed over when it fails: a directory that can't be read
-// leaves an empty list and empty labels.
-// Measured in the list's own font, which follows the control's size (Resize measures again).
-void Selvane::FitFileListExtent(const std::vector<std::u16string>& names) {
+// How far the file list scrolls sideways for the names, measured in the list's own font, which
+// follows the control's size (Resize measures again).
+int Selvane::FileListExtent(const std::vector<std::u16string>& names) {
     host::ListBox& list = surface_.List1();
     extent_font_size_ = -1;
     attempt([&] { extent_font_size_ = list.FontSize(); });
     int widest = 0;
     for (const auto& name : names) attempt([&] { widest = std::max(widest, list.TextWidth(name)); });
-    attempt([&] { list.SetHorizontalExtent(listing::HorizontalExtent(widest)); });
+    return listing::HorizontalExtent(widest);
 }
 
+// Lists the files of the directory shown that match the pattern, sized for sideways scrolling,
+// with their count. Every step is passed over when it fails: a directory that can't be read
+// leaves an empty list and empty labels.
 void Selvane::FillFileList() {
     ++listings_;
     host::ListBox& list = surface_.List1();
 
     std::u16string prefix;
     attempt([&] { prefix = paths::DirectoryPrefix(surface_.Dir1().Path()); });
-    attempt([&] { list.Clear(); });
     attempt([&] { surface_.Label2().SetCaption(u""); });
 
     // A text with any part that reaches outside the folder is refused whole, as that part alone
@@ -122,8 +122,8 @@ void Selvane::FillFileList() {
         });
     }
 
-    FitFileListExtent(names);
-    attempt([&] { list.AddItems(std::move(names)); });
+    const int extent = FileListExtent(names);
+    attempt([&] { list.Replace(std::move(names), extent); });
 
     int count = 0;
     attempt([&] { count = list.ListCount(); });

@@ -80,13 +80,12 @@ class Button : public ChildControl {};
 // List1: a sorted list of file names.
 class ListBox : public ChildControl {
 public:
-    // Removes every entry; nothing is selected afterwards. A caller that clears the list fills
-    // it next with AddItems (with no names when it has none), so that a list on screen changes
-    // once.
-    virtual void Clear() = 0;
-    // Adds the names; the list shows every entry in its own sorted order, however it was
-    // filled. A name that can't be added is left out.
-    virtual void AddItems(std::vector<std::u16string> names) = 0;
+    // Makes the list hold exactly the names, each in its place in the list's own sorted order,
+    // with nothing selected, the first entry at the top, and sideways scrolling as far as
+    // `extent` pixels. The list on screen changes once. A name that can't be added is left out.
+    // Given again what it was last given, and changed by nothing else since, the list keeps
+    // its entries as they stand on screen and only drops the selection and scrolls to the top.
+    virtual void Replace(std::vector<std::u16string> names, int extent) = 0;
     virtual int ListCount() const = 0;
     virtual std::u16string List(int index) const = 0;
     // Text of the selected entry; empty when none is selected.

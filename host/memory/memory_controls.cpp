@@ -201,35 +201,11 @@ void MemoryButton::UserPress() {
 MemoryListBox::MemoryListBox(host::ChildEvents* const* sink, const design::Child& record)
     : MemoryChild(record, sink) {}
 
-void MemoryListBox::Clear() {
-    Check(u"Clear");
+void MemoryListBox::Replace(std::vector<std::u16string> names, int extent) {
+    Check(u"Replace");
+    selected_ = -1;
+    horizontal_extent_ = extent;
     entries_.clear();
-    selected_ = -1;
-}
-
-void MemoryListBox::AddItems(std::vector<std::u16string> names) {
-    Check(u"AddItems");
-    selected_ = -1;
-    if (!entries_.empty()) {
-        // One by one, as a sorted list box adds: a binary search for the place, and a name
-        // equal to the entry the search meets goes in before it.
-        for (std::u16string& name : names) {
-            int low = 0;
-            int high = static_cast<int>(entries_.size()) - 1;
-            while (low <= high) {
-                const int middle = (low + high) / 2;
-                const int compared = CompareNames(entries_[static_cast<std::size_t>(middle)], name);
-                if (compared == 0) {
-                    low = middle;
-                    break;
-                }
-                if (compared > 0) high = middle - 1;
-                else low = middle + 1;
-            }
-            entries_.insert(entries_.begin() + low, std::move(name));
-        }
-        return;
-    }
     // Into an empty list as the system's host fills it: in lower-case order first, then each
     // name moved before the ones the list's comparison puts after it or holds equal, which
     // shows equal names last-added first. Only neighbours out of order move, so a large fill

@@ -173,8 +173,7 @@ public:
     explicit MemoryListBox(host::ChildEvents* const* sink = nullptr,
                            const design::Child& record = DesignChild(u"List1"));
 
-    void Clear() override;
-    void AddItems(std::vector<std::u16string> names) override;
+    void Replace(std::vector<std::u16string> names, int extent) override;
     int ListCount() const override;
     std::u16string List(int index) const override;
     std::u16string Text() const override;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "host/win32/file_access.h"
+#include "host/win32/list_box.h"
 #include "host/win32/shell_icons.h"
 
 namespace selvane::win32 {
@@ -239,7 +240,7 @@ void Win32DirList::FitExtent() {
         widest = std::max(widest, ItemTextStart(entry.depth * step) + static_cast<int>(extent.cx) + kTextPadding);
     }
     // A list box's scroll range is 16 bits.
-    ::SendMessageW(hwnd(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(std::min(widest, 32767)), 0);
+    SetListBoxExtent(hwnd(), std::min(widest, 32767));
 }
 
 void Win32DirList::DrawItem(const DRAWITEMSTRUCT& item) const {

@@ -10,7 +10,10 @@ public:
     Win32Label(const design::Child& record, WindowContext& context, int id);
 
     std::u16string Caption() const override { return window().Text(); }
-    void SetCaption(const std::u16string& caption) override { window().SetText(caption); }
+    // A static control draws its text again whenever it is set, the same text or not.
+    void SetCaption(const std::u16string& caption) override {
+        if (window().Text() != caption) window().SetText(caption);
+    }
     Color ForeColor() const override { return color_; }
     void SetForeColor(Color color) override;
     TruthValue FontBold() const override { return ToTruth(window().bold()); }

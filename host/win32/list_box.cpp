@@ -102,48 +102,48 @@ LRESULT CALLBACK Win32ListBox::Watch(HWND window, UINT message, WPARAM wparam, L
         reinterpret_cast<Win32ListBox*>(self)->double_clicked_entry_ =
             HIWORD(hit) == 0 && ::SendMessageW(window, LB_GETITEMRECT, LOWORD(hit), reinterpret_cast<LPARAM>(&item)) != LB_ERR &&
             ::PtInRect(&item, at);
+    } else if (message == LB_SETHORIZONTALEXTENT) {
+        auto& shown = reinterpret_cast<Win32ListBox*>(self)->shown_;
+        if (shown) shown->extent = static_cast<int>(wparam);
+    } else if (message == LB_ADDSTRING || message == LB_INSERTSTRING || message == LB_DELETESTRING ||
+               message == LB_RESETCONTENT || message == LB_DIR || message == LB_ADDFILE || message == LB_SETCOUNT) {
+        // Entries changed by anyone else: what the list holds is no longer known.
+        reinterpret_cast<Win32ListBox*>(self)->shown_.reset();
     } else if (message == WM_NCDESTROY) {
         ::RemoveWindowSubclass(window, &Watch, 0);
     }
     return ::DefSubclassProc(window, message, wparam, lparam);
 }
 
-// A listing clears the list and fills it again at once (AddItems). The list stops drawing until
-// then: emptied on screen, Wine hides its scroll bar, and shows it again when the entries come,
-// and each change of the frame costs milliseconds, more than a small folder's whole listing. A
-// posted message turns drawing back on should no AddItems follow.
-void Win32ListBox::Clear() {
-    ::SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
-    ::PostMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
-}
-
-void Win32ListBox::AddItems(std::vector<std::u16string> names) {
-    if (names.empty()) {
-        ::SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(hwnd(), nullptr, TRUE);
+// The list stops drawing from the clearing until the new entries are in: redrawn after every
+// entry, it takes milliseconds an entry, and emptied on screen, Wine hides its scroll bar and
+// shows it again when the entries come. Turning drawing back on draws the scroll bars at once,
+// which under Wine's themes costs milliseconds, more than a small folder's whole listing; so a
+// listing that finds what the list already shows leaves the list alone.
+void Win32ListBox::Replace(std::vector<std::u16string> names, int extent) {
+    if (shown_ && shown_->extent == extent && shown_->names == names) {
+        ::SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        ::SendMessageW(hwnd(), LB_SETTOPINDEX, 0, 0);
         return;
     }
-    // A list being redrawn after every entry takes milliseconds an entry.
     ::SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
     try {
-        AddSorted(names);
+        ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
+        SetListBoxExtent(hwnd(), extent);
+        Fill(names);
     } catch (...) {
         ::SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
         throw;
     }
     ::SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(hwnd(), nullptr, TRUE);
+    // A list that couldn't take every name is filled again next time.
+    if (static_cast<std::size_t>(ListCount()) == names.size()) shown_ = Shown{std::move(names), extent};
 }
 
-void Win32ListBox::AddSorted(const std::vector<std::u16string>& names) {
-    if (ListCount() > 0) {
-        // Entries are already there: let the list place each one itself.
-        for (const auto& name : names) {
-            ::SendMessageW(hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-        }
-        return;
-    }
+void Win32ListBox::Fill(const std::vector<std::u16string>& names) {
+    if (names.empty()) return;
     std::size_t characters = 0;
     for (const auto& name : names) characters += name.size() + 1;
     ::SendMessageW(hwnd(), LB_INITSTORAGE, names.size(), static_cast<LPARAM>(characters * sizeof(wchar_t)));
@@ -188,8 +188,24 @@ void Win32ListBox::Select(int index) {
 
 int Win32ListBox::TextWidth(const std::u16string& text) const { return meter_.Width(hwnd(), window().font(), text); }
 
-void Win32ListBox::SetHorizontalExtent(int pixels) {
-    ::SendMessageW(hwnd(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(pixels), 0);
+void Win32ListBox::SetHorizontalExtent(int pixels) { SetListBoxExtent(hwnd(), pixels); }
+
+// A list box given a new extent sets its horizontal scroll bar's range against the page it was
+// given last, and the page is never wider than the range: a bar that should stay hidden, the
+// extent growing but short of the list's width, is shown, and hidden again when the list next
+// works out its bars. Each time the frame changes twice, which takes Wine tens of milliseconds.
+// So the range and the page that the list box itself gives the bar are set first, together.
+void SetListBoxExtent(HWND list, int pixels) {
+    if (::SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0) == pixels) return;
+    RECT client{};
+    ::GetClientRect(list, &client);
+    SCROLLINFO bar{};
+    bar.cbSize = sizeof(bar);
+    bar.fMask = SIF_RANGE | SIF_PAGE;
+    bar.nMax = std::max(pixels - 1, 0);
+    bar.nPage = static_cast<UINT>(std::max(client.right, LONG{0}));
+    ::SetScrollInfo(list, SB_HORZ, &bar, FALSE);
+    ::SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(pixels), 0);
 }
 
 }  // namespace selvane::win32

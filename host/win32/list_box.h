@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "host/win32/child_window.h"
@@ -13,6 +14,10 @@ namespace selvane::win32 {
 // once: an ordinal sort on lower-cased names first, then an insertion pass with the list's own
 // comparison, which only has work to do where the two orders differ.
 std::vector<std::size_t> SortedListOrder(const std::vector<std::u16string>& names);
+
+// Sets how far a list box scrolls sideways, in pixels, showing its horizontal scroll bar only
+// when the extent is wider than the list.
+void SetListBoxExtent(HWND list, int pixels);
 
 // The width in pixels of text in a font. Latin text is summed from a table of advance widths
 // read once per font; anything else is measured by the system.
@@ -33,8 +38,7 @@ class Win32ListBox final : public Win32Child<host::ListBox> {
 public:
     Win32ListBox(const design::Child& record, WindowContext& context, int id);
 
-    void Clear() override;
-    void AddItems(std::vector<std::u16string> names) override;
+    void Replace(std::vector<std::u16string> names, int extent) override;
     int ListCount() const override;
     std::u16string List(int index) const override;
     std::u16string Text() const override;
@@ -50,10 +54,17 @@ public:
 private:
     static LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR self);
     void FontChanged() override { meter_.Reset(); }
-    void AddSorted(const std::vector<std::u16string>& names);
+    // Adds the names to the empty list.
+    void Fill(const std::vector<std::u16string>& names);
 
     mutable TextMeter meter_;
     bool double_clicked_entry_ = false;
+    // What the last Replace left in the list, for as long as nothing else has changed it.
+    struct Shown {
+        std::vector<std::u16string> names;
+        int extent = 0;
+    };
+    std::optional<Shown> shown_;
 };
 
 }  // namespace selvane::win32

@@ -255,32 +255,36 @@ TYPED_TEST_P(ChildrenContract, DriveListShowsEveryDriveAndSelectsByTheFirstLette
 // the list meets, so a batch into an empty list shows them last-added first.
 TYPED_TEST_P(ChildrenContract, FileListSortsAsTheSystemsSortedListBox) {
     host::ListBox& list = this->list();
-    list.AddItems({u"b.txt", u"B2.txt", u"_under.txt", u"a-b.txt", u"ab.txt", u"A.TXT.bak", u"zeta", u"\u00e9t\u00e9.doc",
+    list.Replace({u"b.txt", u"B2.txt", u"_under.txt", u"a-b.txt", u"ab.txt", u"A.TXT.bak", u"zeta", u"\u00e9t\u00e9.doc",
                    u"etc.doc", u"10.txt", u"9.txt", u"~tmp", u"a b", u"Ab", u"(x)", u"aB.txt", u"f10.txt", u"F1.txt",
                    u"f2.txt", u"f1.txt", u"f1-2", u"f12", u"f1_1", u"\u00c9clair", u"eclair", u"\u00fcber", u"uber",
-                   u"stra\u00dfe", u"strasse", u"a'b.txt", u"Beta", u"beta"});
+                   u"stra\u00dfe", u"strasse", u"a'b.txt", u"Beta", u"beta"},
+                 0);
     Names sorted{u"(x)", u"_under.txt", u"~tmp", u"10.txt", u"9.txt", u"a b", u"A.TXT.bak", u"Ab", u"aB.txt",
                  u"ab.txt", u"a'b.txt", u"a-b.txt", u"b.txt", u"B2.txt", u"beta", u"Beta", u"eclair", u"\u00c9clair",
                  u"etc.doc", u"\u00e9t\u00e9.doc", u"f1.txt", u"F1.txt", u"f1_1", u"f10.txt", u"f12", u"f1-2",
                  u"f2.txt", u"stra\u00dfe", u"strasse", u"uber", u"\u00fcber", u"zeta"};
     EXPECT_EQ(this->Entries(), sorted);
-    // Into a list that holds entries already.
-    list.AddItems({u"ZETA", u"AB", u"a"});
-    sorted.insert(sorted.begin() + 7, u"AB");
-    sorted.insert(sorted.begin() + 5, u"a");
-    sorted.insert(sorted.end() - 1, u"ZETA");
-    EXPECT_EQ(this->Entries(), sorted);
+    // Other names take the place of all of them.
+    list.Replace({u"ZETA", u"AB", u"a"}, 0);
+    EXPECT_EQ(this->Entries(), (Names{u"a", u"AB", u"ZETA"}));
 }
 
-TYPED_TEST_P(ChildrenContract, FileListSelectionAndClear) {
+TYPED_TEST_P(ChildrenContract, FileListSelectionAndReplace) {
     host::ListBox& list = this->list();
-    list.AddItems({u"c", u"a", u"b"});
+    list.Replace({u"c", u"a", u"b"}, 0);
     EXPECT_EQ(list.SelCount(), 0);
     EXPECT_EQ(list.Text(), u"");
     ASSERT_NO_FATAL_FAILURE(this->world.SelectListEntry(1));
     EXPECT_EQ(list.Text(), u"b");
     EXPECT_EQ(list.SelCount(), 1);
-    list.Clear();
+    // The same names again: the same entries, nothing selected.
+    list.Replace({u"c", u"a", u"b"}, 0);
+    EXPECT_EQ(this->Entries(), (Names{u"a", u"b", u"c"}));
+    EXPECT_EQ(list.SelCount(), 0);
+    EXPECT_EQ(list.Text(), u"");
+    ASSERT_NO_FATAL_FAILURE(this->world.SelectListEntry(2));
+    list.Replace({}, 0);
     EXPECT_EQ(list.ListCount(), 0);
     EXPECT_EQ(list.SelCount(), 0);
     EXPECT_EQ(list.Text(), u"");
@@ -289,7 +293,7 @@ TYPED_TEST_P(ChildrenContract, FileListSelectionAndClear) {
 
 TYPED_TEST_P(ChildrenContract, FileListSelectedByTheProgramRaisesNoClick) {
     host::ListBox& list = this->list();
-    list.AddItems({u"c", u"a", u"b"});
+    list.Replace({u"c", u"a", u"b"}, 0);
     list.Select(2);
     EXPECT_EQ(list.Text(), u"c");
     EXPECT_EQ(list.SelCount(), 1);
@@ -324,7 +328,7 @@ TYPED_TEST_P(ChildrenContract, SurfaceHoldsTheChildrenInItsOwnOrder) {
 REGISTER_TYPED_TEST_SUITE_P(ChildrenContract, DirListShowsTheDriveInCapitalsAndEachNameAsStored,
                             DirListMovesOnlyToAnotherReachableFolder,
                             DriveListShowsEveryDriveAndSelectsByTheFirstLetter, FileListSortsAsTheSystemsSortedListBox,
-                            FileListSelectionAndClear, FileListSelectedByTheProgramRaisesNoClick,
+                            FileListSelectionAndReplace, FileListSelectedByTheProgramRaisesNoClick,
                             PatternBoxHoldsTextUpToANulAndKeepsLongTextWhole,
                             SurfaceHoldsTheChildrenInItsOwnOrder);
 

@@ -195,17 +195,18 @@ TEST_F(MemoryChildrenTest, TextBoxRaisesChangeOnlyWhenTheTextDiffers) {
     EXPECT_EQ(events.seen.size(), 5u);
 }
 
-TEST_F(MemoryChildrenTest, ListClicksSelectAndAddingClearsTheSelection) {
+TEST_F(MemoryChildrenTest, ListClicksSelectAndReplacingClearsTheSelection) {
     MemoryListBox& list = surface->List1();
-    list.AddItems({u"zeta", u"Beta", u"\u00C9clair", u"alpha"});
-    list.AddItems({u"Gamma", u"BETA", u"delta", u"\u00E9clair"});
+    list.Replace({u"zeta", u"Beta", u"\u00C9clair", u"alpha", u"Gamma", u"BETA", u"delta", u"\u00E9clair"}, 40);
     EXPECT_EQ(list.entries(), (Names{u"alpha", u"BETA", u"Beta", u"delta", u"\u00E9clair", u"\u00C9clair", u"Gamma",
                                      u"zeta"}));
     list.UserDoubleClick(2);
     EXPECT_EQ(list.Text(), u"Beta");
     EXPECT_EQ(events.seen, (std::vector<std::string>{"List1Click", "List1DblClick"}));
-    list.AddItems({u"omega"});
+    list.Replace({u"omega"}, 30);
     EXPECT_EQ(list.SelCount(), 0);
+    EXPECT_EQ(list.entries(), Names{u"omega"});
+    EXPECT_EQ(list.horizontal_extent(), 30);
 }
 
 TEST_F(MemoryChildrenTest, LargeDescendingFillComesOutAscending) {
@@ -214,7 +215,7 @@ TEST_F(MemoryChildrenTest, LargeDescendingFillComesOutAscending) {
         names.push_back(Widen(std::to_string(100000 + i)));
     }
     MemoryListBox& list = surface->List1();
-    list.AddItems(names);
+    list.Replace(names, 0);
     EXPECT_TRUE(std::is_sorted(list.entries().begin(), list.entries().end()));
     EXPECT_EQ(list.ListCount(), 100000);
 }

@@ -119,6 +119,51 @@ TEST_F(ControlOnScreen, TypingAPatternListsAgainAtEveryKeystroke) {
     EXPECT_EQ(TextOf(Label1()), L"5 files");
 }
 
+// Whether anything of the window waits to be painted again.
+bool WaitsForPaint(HWND window) { return ::GetUpdateRect(window, nullptr, FALSE) != FALSE; }
+
+// A listing that finds what the list shows already (a refresh of a folder where nothing
+// matching changed, a letter typed that matches the same files) doesn't draw the list again,
+// but leaves it as a new listing would: nothing selected, no details, the first entry on top.
+TEST_F(ControlOnScreen, AListingOfWhatTheListShowsLeavesTheListOnScreenAsItIs) {
+    window.control().SetPath(U(fx::kMany));
+    window.control().SetFileType(u"f000*.txt");
+    const auto files = Files();
+    ASSERT_EQ(files.size(), 100u);
+    window.Pump();
+    ::UpdateWindow(List1());
+    ASSERT_FALSE(WaitsForPaint(List1()));
+
+    window.control().RefreshFiles();
+    EXPECT_FALSE(WaitsForPaint(List1())) << "the same files: nothing drawn again";
+    window.TypeText(Text1(), L"f000*.txt*");
+    EXPECT_FALSE(WaitsForPaint(List1())) << "a letter matching the same files";
+    EXPECT_EQ(Files(), files);
+    EXPECT_EQ(TextOf(Label1()), L"100 files");
+
+    ::SendMessageW(List1(), LB_SETTOPINDEX, 50, 0);
+    ClickFile(files[60]);
+    ASSERT_NE(TextOf(Label2()), L"");
+    window.control().RefreshFiles();
+    EXPECT_EQ(::SendMessageW(List1(), LB_GETCURSEL, 0, 0), LB_ERR);
+    EXPECT_EQ(::SendMessageW(List1(), LB_GETTOPINDEX, 0, 0), 0);
+    EXPECT_EQ(TextOf(Label2()), L"");
+    EXPECT_EQ(Files(), files);
+
+    // An entry put in by anyone else goes at the next listing, which fills the list again.
+    window.Pump();
+    ::SendMessageW(List1(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"f0000.txt.stray"));
+    window.control().RefreshFiles();
+    EXPECT_EQ(Files(), files);
+    EXPECT_TRUE(WaitsForPaint(List1()));
+
+    // Other files: the list is filled and drawn again.
+    window.Pump();
+    window.control().SetFileType(u"f001*.txt");
+    EXPECT_TRUE(WaitsForPaint(List1()));
+    EXPECT_EQ(Files().front(), L"f00100.txt");
+}
+
 // Several patterns in one text, separated by ";", as the system's file dialogs take them.
 TEST_F(ControlOnScreen, SeveralPatternsListEachMatchingFileOnceInTheListsOrder) {
     window.control().SetPath(U(fx::kDocs));
