@@ -3,6 +3,7 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 
 add_library(selvane_win32_host STATIC
   host/win32/win32_base.cpp
+  host/win32/message_hooks.cpp
   host/win32/accessible_name.cpp
   host/win32/file_access.cpp
   host/win32/win32_file_system.cpp

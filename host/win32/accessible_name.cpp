@@ -1,9 +1,10 @@
 #include "host/win32/accessible_name.h"
 
-#include <commctrl.h>
 #include <oleacc.h>
 
 #include <new>
+
+#include "host/win32/message_hooks.h"
 
 namespace selvane::win32 {
 namespace {
@@ -94,33 +95,31 @@ private:
     std::wstring name_;
 };
 
-LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
-    auto* name = reinterpret_cast<std::wstring*>(data);
-    if (message == WM_GETOBJECT && static_cast<LONG>(lparam) == OBJID_CLIENT) {
-        IAccessible* standard = nullptr;
-        if (SUCCEEDED(::CreateStdAccessibleObject(window, OBJID_CLIENT, kAccessible,
-                                                  reinterpret_cast<void**>(&standard)))) {
-            auto* named = new (std::nothrow) NamedAccessible(standard, *name);
-            if (!named) {
-                standard->Release();
-            } else {
-                const LRESULT result = ::LresultFromObject(kAccessible, wparam, static_cast<IAccessible*>(named));
-                named->Release();
-                return result;
-            }
-        }
-    } else if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(window, &Watch, 0);
-        delete name;
-    }
-    return ::DefSubclassProc(window, message, wparam, lparam);
-}
-
 }  // namespace
 
+std::optional<LRESULT> AnswerWithName(HWND window, WPARAM wparam, LPARAM lparam, const std::wstring& name) {
+    if (static_cast<LONG>(lparam) != OBJID_CLIENT) return std::nullopt;
+    IAccessible* standard = nullptr;
+    if (FAILED(::CreateStdAccessibleObject(window, OBJID_CLIENT, kAccessible, reinterpret_cast<void**>(&standard)))) {
+        return std::nullopt;
+    }
+    auto* named = new (std::nothrow) NamedAccessible(standard, name);
+    if (!named) {
+        standard->Release();
+        return std::nullopt;
+    }
+    const LRESULT result = ::LresultFromObject(kAccessible, wparam, static_cast<IAccessible*>(named));
+    named->Release();
+    return result;
+}
+
 void NameForScreenReaders(HWND window, const std::wstring& name) {
-    auto* held = new std::wstring(name);
-    if (!::SetWindowSubclass(window, &Watch, 0, reinterpret_cast<DWORD_PTR>(held))) delete held;
+    HookMessages(window, [name](HWND named, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
+        if (message == WM_GETOBJECT) {
+            if (const std::optional<LRESULT> answer = AnswerWithName(named, wparam, lparam, name)) return *answer;
+        }
+        return pass_on();
+    });
 }
 
 }  // namespace selvane::win32

@@ -6,6 +6,7 @@
 
 #include "host/win32/file_access.h"
 #include "host/win32/list_box.h"
+#include "host/win32/message_hooks.h"
 #include "host/win32/shell_icons.h"
 
 namespace selvane::win32 {
@@ -101,7 +102,15 @@ Win32DirList::Win32DirList(const design::Child& record, WindowContext& context, 
                  LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT |
                      WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
                  WS_EX_CLIENTEDGE, id) {
-    ::SetWindowSubclass(hwnd(), &Watch, 0, 0);
+    // Enter opens the folder, also in a dialog, which would take Enter for its default button.
+    HookMessages(hwnd(), [](HWND, UINT message, WPARAM, LPARAM lparam, const PassOn& pass_on) {
+        LRESULT result = pass_on();
+        const auto* key = reinterpret_cast<const MSG*>(lparam);
+        if (message == WM_GETDLGCODE && key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) {
+            result |= DLGC_WANTMESSAGE;
+        }
+        return result;
+    });
     FontChanged();
     try {
         path_ = Resolve(Wide(start_path));
@@ -196,17 +205,6 @@ void Win32DirList::OpenParent() {
 
 // Enter opens the entry also inside a dialog, whose keyboard handling would take it for the
 // default button.
-LRESULT CALLBACK Win32DirList::Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
-    if (message == WM_GETDLGCODE) {
-        const auto* key = reinterpret_cast<const MSG*>(lparam);
-        LRESULT code = ::DefSubclassProc(window, message, wparam, lparam);
-        if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
-        return code;
-    }
-    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, &Watch, 0);
-    return ::DefSubclassProc(window, message, wparam, lparam);
-}
-
 void Win32DirList::OpenSelected() {
     const LRESULT index = ::SendMessageW(hwnd(), LB_GETCARETINDEX, 0, 0);
     if (index == LB_ERR || index < 0 || static_cast<std::size_t>(index) >= entries_.size()) return;

@@ -29,7 +29,6 @@ public:
     void DrawItem(const DRAWITEMSTRUCT& item) const;
 
 private:
-    static LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR);
     struct Entry {
         std::wstring name;
         std::wstring path;

@@ -7,6 +7,8 @@
 #include <numeric>
 #include <string_view>
 
+#include "host/win32/message_hooks.h"
+
 namespace selvane::win32 {
 namespace {
 
@@ -89,30 +91,28 @@ Win32ListBox::Win32ListBox(const design::Child& record, WindowContext& context, 
     : Win32Child(record, context, L"LISTBOX",
                  LBS_NOTIFY | LBS_SORT | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
                  WS_EX_CLIENTEDGE, id) {
-    ::SetWindowSubclass(hwnd(), &Watch, 0, reinterpret_cast<DWORD_PTR>(this));
+    HookMessages(hwnd(), [this](HWND window, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
+        Watch(window, message, wparam, lparam);
+        return pass_on();
+    });
 }
 
-LRESULT CALLBACK Win32ListBox::Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                     DWORD_PTR self) {
+void Win32ListBox::Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_LBUTTONDBLCLK) {
         const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
         const LRESULT hit = ::SendMessageW(window, LB_ITEMFROMPOINT, 0, lparam);
         RECT item{};
         // The nearest entry comes back for any point; only one under the point counts.
-        reinterpret_cast<Win32ListBox*>(self)->double_clicked_entry_ =
+        double_clicked_entry_ =
             HIWORD(hit) == 0 && ::SendMessageW(window, LB_GETITEMRECT, LOWORD(hit), reinterpret_cast<LPARAM>(&item)) != LB_ERR &&
             ::PtInRect(&item, at);
     } else if (message == LB_SETHORIZONTALEXTENT) {
-        auto& shown = reinterpret_cast<Win32ListBox*>(self)->shown_;
-        if (shown) shown->extent = static_cast<int>(wparam);
+        if (shown_) shown_->extent = static_cast<int>(wparam);
     } else if (message == LB_ADDSTRING || message == LB_INSERTSTRING || message == LB_DELETESTRING ||
                message == LB_RESETCONTENT || message == LB_DIR || message == LB_ADDFILE || message == LB_SETCOUNT) {
         // Entries changed by anyone else: what the list holds is no longer known.
-        reinterpret_cast<Win32ListBox*>(self)->shown_.reset();
-    } else if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(window, &Watch, 0);
+        shown_.reset();
     }
-    return ::DefSubclassProc(window, message, wparam, lparam);
 }
 
 // The list stops drawing from the clearing until the new entries are in: redrawn after every

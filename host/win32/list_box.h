@@ -52,7 +52,8 @@ public:
     bool DoubleClickedEntry() const { return double_clicked_entry_; }
 
 private:
-    static LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR self);
+    // Sees the list's messages before it does.
+    void Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void FontChanged() override { meter_.Reset(); }
     // Adds the names to the empty list.
     void Fill(const std::vector<std::u16string>& names);

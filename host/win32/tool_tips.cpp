@@ -2,19 +2,10 @@
 
 #include <commctrl.h>
 
+#include "host/win32/message_hooks.h"
+
 namespace selvane::win32 {
 namespace {
-
-// What a watched window keeps: its own window procedure and where its mouse messages go.
-struct Watched {
-    WNDPROC original;
-    HWND tips;
-};
-
-// The record lives in the window's user data, which the system's control classes leave alone.
-// (The common controls' own subclassing looks up a window property at every message, which
-// under Wine is a trip to the window server: the file list, which gets a message per entry,
-// filled twenty times slower with it.)
 
 TOOLINFOW ToolFor(HWND owner, HWND window) {
     TOOLINFOW info{};
@@ -36,28 +27,16 @@ ToolTips::ToolTips(HWND owner)
 }
 
 void ToolTips::Watch(HWND window) {
-    if (::GetWindowLongPtrW(window, GWLP_USERDATA) != 0) return;
-    auto* watched = new Watched{nullptr, tips_.get()};
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(watched));
-    watched->original =
-        reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RelayProc)));
-}
-
-LRESULT CALLBACK ToolTips::RelayProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* watched = reinterpret_cast<Watched*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    const WNDPROC original = watched->original;
-    if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
-        MSG relayed{window, message, wparam, lparam, static_cast<DWORD>(::GetMessageTime()), {}};
-        const DWORD at = ::GetMessagePos();
-        relayed.pt = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-        ::SendMessageW(watched->tips, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        delete watched;
-    }
-    return ::CallWindowProcW(original, window, message, wparam, lparam);
+    HookMessages(window, [tips = tips_.get()](HWND watched, UINT message, WPARAM wparam, LPARAM lparam,
+                                              const PassOn& pass_on) {
+        if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
+            MSG relayed{watched, message, wparam, lparam, static_cast<DWORD>(::GetMessageTime()), {}};
+            const DWORD at = ::GetMessagePos();
+            relayed.pt = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+            ::SendMessageW(tips, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+        }
+        return pass_on();
+    });
 }
 
 void ToolTips::Set(HWND window, const std::u16string& text) {

@@ -23,8 +23,6 @@ public:
     HWND hwnd() const { return tips_.get(); }
 
 private:
-    static LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-
     HWND owner_;
     UniqueWindow tips_;
 };

@@ -86,8 +86,8 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
     }
     // What a screen reader says for each part. The button and the labels are read by their
     // text, as the system reads them; the lists and the pattern box have no text that says
-    // what they are, and the drive list's text is the drive.
-    NameForScreenReaders(window_.get(), L"Selvane");
+    // what they are, and the drive list's text is the drive. The surface itself answers in
+    // its own window procedure.
     NameForScreenReaders(drive1_->hwnd(), L"Drives");
     NameForScreenReaders(dir1_->hwnd(), L"Folders");
     NameForScreenReaders(text1_->hwnd(), L"File name pattern");
@@ -386,6 +386,9 @@ LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPA
         if (focus_entered_) focus_entered_();
         return 0;
     }
+    case WM_GETOBJECT:
+        if (const std::optional<LRESULT> answer = AnswerWithName(window, wparam, lparam, L"Selvane")) return *answer;
+        break;
     case WM_ERASEBKGND: {
         RECT client{};
         ::GetClientRect(window, &client);

@@ -1,0 +1,85 @@
+// Hooks on a system control's messages: their order, answers, and the end of the window.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/win32/handles.h"
+#include "host/win32/message_hooks.h"
+#include "host/win32/win32_base.h"
+
+namespace selvane::win32 {
+namespace {
+
+constexpr UINT kProbe = WM_APP + 7;
+
+TEST(MessageHooks, TheNewestHookSeesFirstAndPassesOnDownToTheWindow) {
+    const UniqueWindow edit(::CreateWindowExW(0, L"EDIT", L"typed", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr,
+                                              nullptr, nullptr));
+    ASSERT_TRUE(edit);
+    const auto original = ::GetWindowLongPtrW(edit.get(), GWLP_WNDPROC);
+    std::vector<std::string> seen;
+    HookMessages(edit.get(), [&](HWND, UINT message, WPARAM, LPARAM, const PassOn& pass_on) {
+        if (message == kProbe) seen.push_back("older");
+        return pass_on();
+    });
+    HookMessages(edit.get(), [&](HWND, UINT message, WPARAM wparam, LPARAM, const PassOn& pass_on) {
+        if (message != kProbe) return pass_on();
+        seen.push_back("newer");
+        // Answered here when asked to: the older hook and the window never see it.
+        return wparam == 1 ? LRESULT{42} : pass_on() + 1;
+    });
+
+    EXPECT_EQ(::SendMessageW(edit.get(), kProbe, 1, 0), 42);
+    EXPECT_EQ(seen, std::vector<std::string>{"newer"});
+    seen.clear();
+    // Passed on: the edit answers 0 to a message it doesn't know, and the newer hook adds one.
+    EXPECT_EQ(::SendMessageW(edit.get(), kProbe, 0, 0), 1);
+    EXPECT_EQ(seen, (std::vector<std::string>{"newer", "older"}));
+    // The edit's own messages still reach it.
+    wchar_t text[16] = {};
+    ::GetWindowTextW(edit.get(), text, 16);
+    EXPECT_STREQ(text, L"typed");
+    // The hooks use the user data, which a system control leaves to its program.
+    EXPECT_NE(::GetWindowLongPtrW(edit.get(), GWLP_USERDATA), 0);
+    EXPECT_NE(::GetWindowLongPtrW(edit.get(), GWLP_WNDPROC), original);
+}
+
+TEST(MessageHooks, AWindowWhoseUserDataIsTakenIsRefused) {
+    const UniqueWindow edit(::CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr,
+                                              nullptr));
+    ASSERT_TRUE(edit);
+    ::SetWindowLongPtrW(edit.get(), GWLP_USERDATA, 1234);
+    bool raised = false;
+    try {
+        HookMessages(edit.get(), [](HWND, UINT, WPARAM, LPARAM, const PassOn& pass_on) { return pass_on(); });
+    } catch (const RuntimeError&) {
+        raised = true;
+    }
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(::GetWindowLongPtrW(edit.get(), GWLP_USERDATA), 1234);
+}
+
+// A hook's captures live as long as the window: they go when it is destroyed, after the hook
+// has seen its last message.
+TEST(MessageHooks, TheChainGoesWithTheWindowAfterItsLastMessage) {
+    auto alive = std::make_shared<int>(0);
+    std::weak_ptr<int> watch = alive;
+    bool saw_last = false;
+    HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(edit, nullptr);
+    HookMessages(edit, [held = std::move(alive), &saw_last](HWND, UINT message, WPARAM, LPARAM, const PassOn& pass_on) {
+        if (message == WM_NCDESTROY) saw_last = held != nullptr;
+        return pass_on();
+    });
+    EXPECT_FALSE(watch.expired());
+    ::DestroyWindow(edit);
+    EXPECT_TRUE(saw_last);
+    EXPECT_TRUE(watch.expired());
+}
+
+}  // namespace
+}  // namespace selvane::win32
