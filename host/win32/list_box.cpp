@@ -149,8 +149,8 @@ void Win32ListBox::Fill(const std::vector<std::u16string>& names) {
     ::SendMessageW(hwnd(), LB_INITSTORAGE, names.size(), static_cast<LPARAM>(characters * sizeof(wchar_t)));
     // Inserting at the end in the list's own order is what a sorted add would give, without
     // the list searching for each entry's place. The entries go straight to the list box's own
-    // procedure: what watches the window (the tool tip) has no business with them, and passing
-    // through it costs as much as the insert itself.
+    // procedure: the hooks watching the window (the tool tip's, the screen reader's, the list's
+    // own) have no business with them.
     const auto list_procedure = reinterpret_cast<WNDPROC>(::GetClassLongPtrW(hwnd(), GCLP_WNDPROC));
     for (std::size_t index : SortedListOrder(names)) {
         ::CallWindowProcW(list_procedure, hwnd(), LB_INSERTSTRING, static_cast<WPARAM>(-1),
