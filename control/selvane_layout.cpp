@@ -28,7 +28,8 @@ void Selvane::CaptureLayout() {
 
 // Horizontal quantities follow the width, vertical ones the height, fonts the smaller of the
 // two. The font goes first, so a child whose height follows its font has the new font when its
-// height arrives. A child that refuses one value keeps its own, and the rest are still set.
+// height arrives. Each child moves once; one that refuses a value is given the four one by one,
+// and keeps its own for the value it refuses while the rest are still set.
 void Selvane::Resize() {
     float x = 0;
     float y = 0;
@@ -38,6 +39,8 @@ void Selvane::Resize() {
     for (const ControlLayout& r : m_Layout) {
         if (!r.Ctl) continue;
         attempt([&] { r.Ctl->SetFontSize(f * r.FontSize); });
+        const bool refused = attempt([&] { r.Ctl->Move(x * r.Left, y * r.Top, x * r.Width, y * r.Height); });
+        if (!refused) continue;
         attempt([&] { r.Ctl->SetLeft(x * r.Left); });
         attempt([&] { r.Ctl->SetTop(y * r.Top); });
         attempt([&] { r.Ctl->SetWidth(x * r.Width); });

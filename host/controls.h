@@ -27,6 +27,14 @@ public:
     virtual void SetTop(float twips) = 0;
     virtual void SetWidth(float twips) = 0;
     virtual void SetHeight(float twips) = 0;
+    // The four at once, in one move of the window. A child that refuses one of them fails, having
+    // taken those before it.
+    virtual void Move(float left, float top, float width, float height) {
+        SetLeft(left);
+        SetTop(top);
+        SetWidth(width);
+        SetHeight(height);
+    }
 
     virtual float FontSize() const = 0;
     virtual void SetFontSize(float points) = 0;

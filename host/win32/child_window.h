@@ -91,6 +91,7 @@ public:
     void SetTop(float twips) override { window_.Place(Left(), twips, Width(), Height()); }
     void SetWidth(float twips) override { window_.Place(Left(), Top(), twips, Height()); }
     void SetHeight(float twips) override { window_.Place(Left(), Top(), Width(), twips); }
+    void Move(float left, float top, float width, float height) override { window_.Place(left, top, width, height); }
 
     float FontSize() const override { return window_.font_size(); }
     void SetFontSize(float points) override {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -639,6 +640,37 @@ TEST_F(ControlOnScreen, ResizingInSmallStepsKeepsFontsUntilTheirPixelsChange) {
     EXPECT_NE(font_of(List1()), list_font);
     EXPECT_GT(window.PlaceOf(List1()).bottom - window.PlaceOf(List1()).top, list_place.bottom - list_place.top);
     EXPECT_NEAR(window.surface().List1().FontSize(), design::kFontSize * 4 / 3, 0.1);
+}
+
+// Each child a resize step moves is moved once, in one go: a window placed value by value goes
+// through the system's move and its repaint for each value.
+std::map<HWND, int>* g_moves = nullptr;
+
+LRESULT CALLBACK CountMoves(int code, WPARAM wparam, LPARAM lparam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
+    if (code == HC_ACTION && g_moves != nullptr && sent->message == WM_WINDOWPOSCHANGING) ++(*g_moves)[sent->hwnd];
+    return ::CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+TEST_F(ControlOnScreen, AResizeStepMovesEachChildOnce) {
+    RECT place{};
+    ::GetClientRect(window.surface().hwnd(), &place);
+    std::map<HWND, int> moves;
+    g_moves = &moves;
+    const HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, &CountMoves, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    // Wider only, so that the fonts stay: every child but those at the left edge moves and
+    // grows, with nothing else to change its place.
+    ::MoveWindow(window.surface().hwnd(), 0, 0, place.right * 2, place.bottom, TRUE);
+    window.control().Resize();
+    ::UnhookWindowsHookEx(hook);
+    g_moves = nullptr;
+    // The drive list, a combo box, sets its own height again whenever it is sized.
+    for (HWND child : {Command1(), Text1(), List1(), Dir1(), Label2(), Label1()}) {
+        EXPECT_LE(moves[child], 1) << "child " << ::GetDlgCtrlID(child);
+    }
+    EXPECT_EQ(moves[Command1()], 1);
+    EXPECT_EQ(moves[List1()], 1);
 }
 
 }  // namespace
