@@ -156,6 +156,7 @@ int wmain(int argc, wchar_t** argv) {
             // A letter typed at the end of the pattern, as the user does: "*.txt" becoming
             // "*.txt*", which matches the same files.
             ::SendMessageW(edit, EM_SETSEL, 5, 5);
+            Paint(frame);
             keystroke.push_back(Timed([&] {
                 ::SendMessageW(edit, WM_CHAR, L'*', 0);
                 Paint(frame);
