@@ -100,7 +100,7 @@ private:
     void ShowNearestParent(const std::u16string& gone);
     // Selects the entry of that name again, with its details, if the list still holds it.
     void Reselect(const std::u16string& name);
-    // Sets the file list's scroll extent to fit the widest of the names in the list's font now.
+    // The file list's scroll extent that fits the widest of the names in the list's font now.
     int FileListExtent(const std::vector<std::u16string>& names);
     std::u16string ServerPath();
     // What loading a saved value does to the property, and the value it saves.

@@ -126,18 +126,20 @@ void Win32ListBox::Replace(std::vector<std::u16string> names, int extent) {
         ::SendMessageW(hwnd(), LB_SETTOPINDEX, 0, 0);
         return;
     }
-    ::SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
-    try {
-        ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
-        SetListBoxExtent(hwnd(), extent);
-        Fill(names);
-    } catch (...) {
-        ::SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(hwnd(), nullptr, TRUE);
-        throw;
-    }
-    ::SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(hwnd(), nullptr, TRUE);
+    // Drawing comes back on however the filling ends.
+    struct Stopped {
+        HWND list;
+        explicit Stopped(HWND window) : list(window) { ::SendMessageW(list, WM_SETREDRAW, FALSE, 0); }
+        ~Stopped() {
+            ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+            ::InvalidateRect(list, nullptr, TRUE);
+        }
+        Stopped(const Stopped&) = delete;
+        Stopped& operator=(const Stopped&) = delete;
+    } const stopped(hwnd());
+    ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
+    SetListBoxExtent(hwnd(), extent);
+    Fill(names);
     // A list that couldn't take every name is filled again next time.
     if (static_cast<std::size_t>(ListCount()) == names.size()) shown_ = Shown{std::move(names), extent};
 }
