@@ -91,15 +91,26 @@ private:
     void OnList1DblClick() override;
     void OnFolderChanged() override;
 
-    void FillFileList();
+    // Who a listing is for: the user or the host, who get the list they asked for from its
+    // start, or the disk, which changed under the user and must not move what they look at.
+    enum class Listing { kAnew, kFollowingDisk };
+    void FillFileList(Listing listing = Listing::kAnew);
+    // What the user sees of the file list and where their keyboard is, by name: the entry shown
+    // first, the caret's and the chosen one, each as the new names keep it (empty: none).
+    struct KeptView {
+        std::u16string top;
+        std::u16string caret;
+        std::u16string selected;
+    };
+    static KeptView KeepView(const host::ListBox& list, const std::vector<std::u16string>& names);
+    // Puts the list's view back on those names, raising nothing.
+    static void RestoreView(host::ListBox& list, const KeptView& kept);
     // Label2 shows the selected file's details, or nothing when they can't be read.
     void ShowSelectedDetails();
     // The surface watches the folder Dir1 shows.
     void WatchShownFolder();
     // Dir1 goes to the nearest folder above a shown one that has gone.
     void ShowNearestParent(const std::u16string& gone);
-    // Selects the entry of that name again, with its details, if the list still holds it.
-    void Reselect(const std::u16string& name);
     // The file list's scroll extent that fits the widest of the names in the list's font now.
     int FileListExtent(const std::vector<std::u16string>& names);
     std::u16string ServerPath();

@@ -1,5 +1,6 @@
 // Keeping the drive, directory and file lists in step, filling the file list, and the clicks on it.
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -91,14 +92,14 @@ int Selvane::FileListExtent(const std::vector<std::u16string>& names) {
 
 // Lists the files of the directory shown that match the pattern, sized for sideways scrolling,
 // with their count. Every step is passed over when it fails: a directory that can't be read
-// leaves an empty list and empty labels.
-void Selvane::FillFileList() {
+// leaves an empty list and empty labels. A listing that follows the disk leaves a list that
+// holds these very names as it is, and otherwise keeps the user's view of it (KeepView).
+void Selvane::FillFileList(Listing listing) {
     ++listings_;
     host::ListBox& list = surface_.List1();
 
     std::u16string prefix;
     attempt([&] { prefix = paths::DirectoryPrefix(surface_.Dir1().Path()); });
-    attempt([&] { surface_.Label2().SetCaption(u""); });
 
     // A text with any part that reaches outside the folder is refused whole, as that part alone
     // would be: a listing of the other parts would pass for the answer to the text typed.
@@ -123,7 +124,18 @@ void Selvane::FillFileList() {
     }
 
     const int extent = FileListExtent(names);
+    std::optional<KeptView> kept;
+    if (listing == Listing::kFollowingDisk) {
+        bool held = false;
+        attempt([&] { held = list.Holds(names, extent); });
+        if (held) return;
+        kept = KeepView(list, names);
+    }
+    const bool reselect = kept && !kept->selected.empty();
+    if (!reselect) attempt([&] { surface_.Label2().SetCaption(u""); });
     attempt([&] { list.Replace(std::move(names), extent); });
+    if (kept) RestoreView(list, *kept);
+    if (reselect) ShowSelectedDetails();
 
     int count = 0;
     attempt([&] { count = list.ListCount(); });

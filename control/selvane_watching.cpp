@@ -1,9 +1,13 @@
 // Following the disk: the surface watches the folder the lists show, and a change there lists
-// it again, as RefreshFiles would, but quietly.
+// it again, as RefreshFiles would, but quietly and without moving the user's view.
+#include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 #include "control/attempt.h"
 #include "control/selvane.h"
+#include "navigation/list_view.h"
 #include "paths/path_text.h"
 
 namespace selvane {
@@ -13,8 +17,8 @@ void Selvane::WatchShownFolder() {
 }
 
 // Neither the user nor the host changed anything, so the host hears nothing: no Click, no
-// property change, nothing to save. The selected file stays selected while it exists, and its
-// details are read again.
+// property change, nothing to save. Nor does the user's view move: the lists keep what they
+// show, their highlight and the chosen file with its details, as far as those still exist.
 void Selvane::OnFolderChanged() {
     std::u16string shown;
     if (attempt([&] { shown = surface_.Dir1().Path(); })) return;
@@ -22,11 +26,40 @@ void Selvane::OnFolderChanged() {
         ShowNearestParent(shown);
         return;
     }
-    std::u16string selected;
-    attempt([&] { selected = surface_.List1().Text(); });
     attempt([&] { surface_.Dir1().Reread(); });
-    FillFileList();
-    if (!selected.empty()) Reselect(selected);
+    FillFileList(Listing::kFollowingDisk);
+}
+
+Selvane::KeptView Selvane::KeepView(const host::ListBox& list, const std::vector<std::u16string>& names) {
+    const std::unordered_set<std::u16string_view> staying(names.begin(), names.end());
+    auto stays = [&](const std::u16string& name) { return staying.count(name) != 0; };
+    KeptView kept;
+    attempt([&] {
+        const int count = list.ListCount();
+        auto kept_at = [&](int index) -> std::u16string {
+            if (index < 0) return u"";
+            const std::optional<std::size_t> at = list_view::NearestStaying(
+                static_cast<std::size_t>(index), static_cast<std::size_t>(count),
+                [&](std::size_t i) { return stays(list.List(static_cast<int>(i))); });
+            return at ? list.List(static_cast<int>(*at)) : u"";
+        };
+        kept.top = kept_at(list.TopIndex());
+        kept.caret = kept_at(list.CaretIndex());
+        const std::u16string selected = list.Text();
+        if (stays(selected)) kept.selected = selected;
+    });
+    return kept;
+}
+
+// The chosen entry carries the caret with it; with none chosen, the caret goes alone. The top
+// entry comes last, as choosing an entry scrolls it into view.
+void Selvane::RestoreView(host::ListBox& list, const KeptView& kept) {
+    if (!kept.selected.empty()) {
+        attempt([&] { list.Select(list.Find(kept.selected)); });
+    } else if (!kept.caret.empty()) {
+        attempt([&] { list.SetCaretIndex(list.Find(kept.caret)); });
+    }
+    if (!kept.top.empty()) attempt([&] { list.SetTopIndex(list.Find(kept.top)); });
 }
 
 // Dir1's change lists the parent and moves the watch there. Path changes with it, yet the host
@@ -41,19 +74,6 @@ void Selvane::ShowNearestParent(const std::u16string& gone) {
     attempt([&] { surface_.Dir1().Reread(); });
     FillFileList();
     attempt([&] { surface_.WatchFolder(u""); });
-}
-
-void Selvane::Reselect(const std::u16string& name) {
-    host::ListBox& list = surface_.List1();
-    attempt([&] {
-        const int count = list.ListCount();
-        for (int i = 0; i < count; ++i) {
-            if (list.List(i) != name) continue;
-            list.Select(i);
-            ShowSelectedDetails();
-            return;
-        }
-    });
 }
 
 }  // namespace selvane

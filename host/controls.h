@@ -89,18 +89,34 @@ class Button : public ChildControl {};
 class ListBox : public ChildControl {
 public:
     // Makes the list hold exactly the names, each in its place in the list's own sorted order,
-    // with nothing selected, the first entry at the top, and sideways scrolling as far as
-    // `extent` pixels. The list on screen changes once. A name that can't be added is left out.
-    // Given again what it was last given, and changed by nothing else since, the list keeps
-    // its entries as they stand on screen and only drops the selection and scrolls to the top.
+    // with nothing selected, the first entry at the top and the keyboard caret on it, and
+    // sideways scrolling as far as `extent` pixels: what clearing and filling it leaves. The
+    // list on screen changes once. A name that can't be added is left out. Given again what it
+    // holds (Holds), the list keeps its entries as they stand on screen and only drops the
+    // selection, scrolls to the top and puts the caret back on the first entry.
     virtual void Replace(std::vector<std::u16string> names, int extent) = 0;
+    // Whether the list holds exactly these names, given in this order by the last Replace, with
+    // this extent, and changed by nothing else since.
+    virtual bool Holds(const std::vector<std::u16string>& names, int extent) const = 0;
+    // The index of the entry whose text is exactly `name` (case counts), or -1.
+    virtual int Find(const std::u16string& name) const = 0;
+    // The entry shown first, at the top of the list.
+    virtual int TopIndex() const = 0;
+    // Scrolls the entry to the top, as far as the list scrolls: near the end, the last page
+    // stays full.
+    virtual void SetTopIndex(int index) = 0;
+    // The entry with the keyboard caret, which the arrow keys move from; it is the selected
+    // entry while there is one.
+    virtual int CaretIndex() const = 0;
+    // Puts the caret on the entry of a list with nothing selected, selecting nothing.
+    virtual void SetCaretIndex(int index) = 0;
     virtual int ListCount() const = 0;
     virtual std::u16string List(int index) const = 0;
     // Text of the selected entry; empty when none is selected.
     virtual std::u16string Text() const = 0;
     virtual int SelCount() const = 0;
     // Selects the entry as a program does, not as the user does: the list raises no Click.
-    // An index outside the list fails (381).
+    // The caret moves with it. An index outside the list fails (381).
     virtual void Select(int index) = 0;
     // Width of the text in pixels, drawn in the list's own current font.
     virtual int TextWidth(const std::u16string& text) const = 0;

@@ -204,7 +204,12 @@ MemoryListBox::MemoryListBox(host::ChildEvents* const* sink, const design::Child
 void MemoryListBox::Replace(std::vector<std::u16string> names, int extent) {
     Check(u"Replace");
     selected_ = -1;
+    caret_ = 0;
+    top_ = 0;
+    if (Holds(names, extent)) return;
+    ++fills_;
     horizontal_extent_ = extent;
+    given_ = names;
     entries_.clear();
     // Into an empty list as the system's host fills it: in lower-case order first, then each
     // name moved before the ones the list's comparison puts after it or holds equal, which
@@ -228,6 +233,60 @@ void MemoryListBox::Replace(std::vector<std::u16string> names, int extent) {
     }
     entries_.reserve(names.size());
     for (std::size_t index : order) entries_.push_back(std::move(names[index]));
+}
+
+bool MemoryListBox::Holds(const std::vector<std::u16string>& names, int extent) const {
+    Check(u"Holds");
+    return fills_ > 0 && horizontal_extent_ == extent && given_ == names;
+}
+
+int MemoryListBox::Find(const std::u16string& name) const {
+    Check(u"Find");
+    const auto found = std::find(entries_.begin(), entries_.end(), name);
+    return found == entries_.end() ? -1 : static_cast<int>(found - entries_.begin());
+}
+
+int MemoryListBox::TopIndex() const { return Get(u"TopIndex", top_); }
+
+void MemoryListBox::SetTopIndex(int index) {
+    Check(u"TopIndex");
+    if (index < 0 || index >= static_cast<int>(entries_.size())) Raise(errc::kInvalidPropertyArrayIndex);
+    UserScroll(index);
+}
+
+int MemoryListBox::CaretIndex() const { return Get(u"CaretIndex", caret_); }
+
+void MemoryListBox::SetCaretIndex(int index) {
+    Check(u"CaretIndex");
+    if (index < 0 || index >= static_cast<int>(entries_.size())) Raise(errc::kInvalidPropertyArrayIndex);
+    if (selected_ >= 0) Raise(errc::kIllegalFunctionCall);
+    caret_ = index;
+    MakeVisible(index);
+}
+
+// An entry is as high as its font's line, about 1.6 times its point size in pixels (13 pixels
+// for 8 points); the list shows the whole entries that fit in its height.
+int MemoryListBox::visible_rows() const {
+    const double row_twips = std::max(1.0, static_cast<double>(font_size()) * 1.6) * 15.0;
+    return std::max(1, static_cast<int>(static_cast<double>(Height()) / row_twips));
+}
+
+void MemoryListBox::UserScroll(int top) {
+    const int last_top = std::max(0, static_cast<int>(entries_.size()) - visible_rows());
+    top_ = std::clamp(top, 0, last_top);
+}
+
+void MemoryListBox::MakeVisible(int index) {
+    if (index < top_) UserScroll(index);
+    if (index >= top_ + visible_rows()) UserScroll(index - visible_rows() + 1);
+}
+
+void MemoryListBox::UserKeyDown() {
+    if (entries_.empty()) return;
+    const int chosen = selected_ < 0 ? caret_ : std::min(caret_ + 1, static_cast<int>(entries_.size()) - 1);
+    selected_ = caret_ = chosen;
+    MakeVisible(chosen);
+    if (host::ChildEvents* sink = events()) sink->OnList1Click();
 }
 
 int MemoryListBox::ListCount() const {
@@ -254,7 +313,8 @@ int MemoryListBox::SelCount() const {
 void MemoryListBox::Select(int index) {
     Check(u"Select");
     if (index < 0 || index >= static_cast<int>(entries_.size())) Raise(errc::kInvalidPropertyArrayIndex);
-    selected_ = index;
+    selected_ = caret_ = index;
+    MakeVisible(index);
 }
 
 int MemoryListBox::TextWidth(const std::u16string& text) const {
@@ -273,7 +333,8 @@ void MemoryListBox::UserClick(int index) {
     if (index < 0 || index >= static_cast<int>(entries_.size())) {
         throw std::out_of_range("the list has no entry at that index");
     }
-    selected_ = index;
+    selected_ = caret_ = index;
+    MakeVisible(index);
     if (host::ChildEvents* sink = events()) sink->OnList1Click();
 }
 

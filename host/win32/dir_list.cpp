@@ -3,11 +3,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "host/win32/file_access.h"
 #include "host/win32/list_box.h"
 #include "host/win32/message_hooks.h"
 #include "host/win32/shell_icons.h"
+#include "navigation/list_view.h"
 
 namespace selvane::win32 {
 namespace {
@@ -165,6 +167,11 @@ void Win32DirList::ChangeTo(const std::wstring& path) {
 }
 
 void Win32DirList::Rebuild() {
+    const RedrawStopped stopped(hwnd());
+    Fill(VisibleSubdirectories(path_));
+}
+
+void Win32DirList::Fill(std::vector<std::wstring> subfolders) {
     entries_.clear();
     const std::size_t root = RootLength(path_);
     std::wstring walked = path_.substr(0, root);
@@ -175,26 +182,44 @@ void Win32DirList::Rebuild() {
         entries_.push_back({std::move(name), walked, ++depth, true});
     }
     const std::size_t current = entries_.size() - 1;
-    for (std::wstring& name : VisibleSubdirectories(path_)) {
+    for (std::wstring& name : subfolders) {
         std::wstring full = Join(path_, name);
         entries_.push_back({std::move(name), std::move(full), depth + 1, false});
     }
 
-    ::SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
     for (const Entry& entry : entries_) {
         ::SendMessageW(hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.name.c_str()));
     }
     ::SendMessageW(hwnd(), LB_SETCURSEL, current, 0);
     FitExtent();
-    ::SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
-// The list stays scrolled where it was, so that a folder added elsewhere doesn't move the view.
+// The list stays as the user left it, so that a folder added or removed elsewhere doesn't move
+// what they look at: scrolled where it was, the highlight on the folder it was on, or on the
+// nearest one left when that one has gone; and when the folders are the same, not even drawn.
 void Win32DirList::Reread() {
+    std::vector<std::wstring> subfolders = VisibleSubdirectories(path_);
+    const auto first_subfolder = std::find_if(entries_.begin(), entries_.end(), [](const Entry& e) { return !e.open; });
+    const bool same = std::equal(first_subfolder, entries_.end(), subfolders.begin(), subfolders.end(),
+                                 [](const Entry& entry, const std::wstring& name) { return entry.name == name; });
+    if (same) return;
+
     const LRESULT top = ::SendMessageW(hwnd(), LB_GETTOPINDEX, 0, 0);
-    Rebuild();
+    const LRESULT highlight = ::SendMessageW(hwnd(), LB_GETCURSEL, 0, 0);
+    const std::vector<Entry> before = std::move(entries_);
+    const RedrawStopped stopped(hwnd());
+    Fill(std::move(subfolders));
+    auto index_of = [&](const std::wstring& path) {
+        const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return SameText(e.path, path); });
+        return found == entries_.end() ? LB_ERR : static_cast<LRESULT>(found - entries_.begin());
+    };
+    if (highlight != LB_ERR) {
+        const std::optional<std::size_t> kept = list_view::NearestStaying(
+            static_cast<std::size_t>(highlight), before.size(),
+            [&](std::size_t i) { return index_of(before[i].path) != LB_ERR; });
+        if (kept) ::SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(index_of(before[*kept].path)), 0);
+    }
     if (top != LB_ERR) ::SendMessageW(hwnd(), LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
 }
 

@@ -43,7 +43,10 @@ private:
     // file system gives its names; fails as the directory list does (76 for a missing one).
     std::wstring Resolve(const std::wstring& path) const;
     void ChangeTo(const std::wstring& path);
+    // Shows the current directory's entries anew, the highlight on the directory itself.
     void Rebuild();
+    // The same with the sub-folders given, for a caller that stops drawing around it.
+    void Fill(std::vector<std::wstring> subfolders);
 
     std::wstring path_;
     std::vector<Entry> entries_;

@@ -121,22 +121,15 @@ void Win32ListBox::Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 // which under Wine's themes costs milliseconds, more than a small folder's whole listing; so a
 // listing that finds what the list already shows leaves the list alone.
 void Win32ListBox::Replace(std::vector<std::u16string> names, int extent) {
-    if (shown_ && shown_->extent == extent && shown_->names == names) {
+    if (Holds(names, extent)) {
+        // What emptying the list leaves: the caret back on the first entry, where the next
+        // arrow key starts, and not on the entry the user last chose.
         ::SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        ::SendMessageW(hwnd(), LB_SETCARETINDEX, 0, FALSE);
         ::SendMessageW(hwnd(), LB_SETTOPINDEX, 0, 0);
         return;
     }
-    // Drawing comes back on however the filling ends.
-    struct Stopped {
-        HWND list;
-        explicit Stopped(HWND window) : list(window) { ::SendMessageW(list, WM_SETREDRAW, FALSE, 0); }
-        ~Stopped() {
-            ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-            ::InvalidateRect(list, nullptr, TRUE);
-        }
-        Stopped(const Stopped&) = delete;
-        Stopped& operator=(const Stopped&) = delete;
-    } const stopped(hwnd());
+    const RedrawStopped stopped(hwnd());
     ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
     SetListBoxExtent(hwnd(), extent);
     Fill(names);
@@ -157,6 +150,51 @@ void Win32ListBox::Fill(const std::vector<std::u16string>& names) {
     for (std::size_t index : SortedListOrder(names)) {
         ::CallWindowProcW(list_procedure, hwnd(), LB_INSERTSTRING, static_cast<WPARAM>(-1),
                           reinterpret_cast<LPARAM>(names[index].c_str()));
+    }
+}
+
+bool Win32ListBox::Holds(const std::vector<std::u16string>& names, int extent) const {
+    return shown_ && shown_->extent == extent && shown_->names == names;
+}
+
+// The list's own search ignores case, so a folder holding two names that differ in case only
+// may answer with the other one first: the search goes on past it. It looks in the list's
+// order, which is ours for the entries Replace adds; should it miss, every entry is read.
+int Win32ListBox::Find(const std::u16string& name) const {
+    const auto text = reinterpret_cast<LPARAM>(name.c_str());
+    const LRESULT first = ::SendMessageW(hwnd(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), text);
+    for (LRESULT found = first; found != LB_ERR;) {
+        if (List(static_cast<int>(found)) == name) return static_cast<int>(found);
+        found = ::SendMessageW(hwnd(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(found), text);
+        if (found == first) break;
+    }
+    const int count = ListCount();
+    for (int index = 0; index < count; ++index) {
+        if (List(index) == name) return index;
+    }
+    return -1;
+}
+
+int Win32ListBox::TopIndex() const {
+    const LRESULT top = ::SendMessageW(hwnd(), LB_GETTOPINDEX, 0, 0);
+    return top == LB_ERR ? 0 : static_cast<int>(top);
+}
+
+void Win32ListBox::SetTopIndex(int index) {
+    if (index < 0 || index >= ListCount()) Raise(errc::kInvalidPropertyArrayIndex);
+    ::SendMessageW(hwnd(), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+}
+
+int Win32ListBox::CaretIndex() const {
+    const LRESULT caret = ::SendMessageW(hwnd(), LB_GETCARETINDEX, 0, 0);
+    return caret == LB_ERR ? 0 : static_cast<int>(caret);
+}
+
+// A list that allows one selection takes a caret of its own only while nothing is selected.
+void Win32ListBox::SetCaretIndex(int index) {
+    if (index < 0 || index >= ListCount()) Raise(errc::kInvalidPropertyArrayIndex);
+    if (::SendMessageW(hwnd(), LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE) == LB_ERR) {
+        Raise(errc::kIllegalFunctionCall);
     }
 }
 

@@ -303,6 +303,51 @@ TYPED_TEST_P(ChildrenContract, FileListSelectedByTheProgramRaisesNoClick) {
     EXPECT_TRUE(this->events.seen.empty());
 }
 
+// What the view-keeping of a listing that follows the disk stands on: which names the list
+// holds, where they are, the entry on top and the keyboard caret.
+TYPED_TEST_P(ChildrenContract, FileListFindsNamesAndKeepsTopAndCaret) {
+    host::ListBox& list = this->list();
+    Names names;
+    for (char16_t c = u'a'; c <= u'z'; ++c) names.push_back(std::u16string(u"file_") + c);
+    names.push_back(u"File_b");
+    list.Replace(names, 100);
+    const int count = list.ListCount();
+    ASSERT_EQ(count, 27);
+    EXPECT_TRUE(list.Holds(names, 100));
+    EXPECT_FALSE(list.Holds(names, 101));
+    EXPECT_FALSE(list.Holds(Names(names.rbegin(), names.rend()), 100)) << "the order given counts";
+    EXPECT_EQ(list.List(list.Find(u"File_b")), u"File_b") << "case counts";
+    EXPECT_EQ(list.List(list.Find(u"file_b")), u"file_b");
+    EXPECT_EQ(list.Find(u"file_B"), -1);
+    EXPECT_EQ(list.Find(u"file_"), -1) << "whole names only";
+
+    list.SetTopIndex(5);
+    EXPECT_EQ(list.TopIndex(), 5);
+    list.SetTopIndex(count - 1);
+    EXPECT_GT(list.TopIndex(), 5);
+    EXPECT_LT(list.TopIndex(), count - 1) << "the last page stays full";
+    EXPECT_EQ(ErrorOf([&] { list.SetTopIndex(count); }), errc::kInvalidPropertyArrayIndex);
+
+    list.SetCaretIndex(7);
+    EXPECT_EQ(list.CaretIndex(), 7);
+    EXPECT_EQ(list.SelCount(), 0) << "the caret alone selects nothing";
+    list.Select(9);
+    EXPECT_EQ(list.CaretIndex(), 9);
+    EXPECT_NE(ErrorOf([&] { list.SetCaretIndex(3); }), 0) << "a chosen entry holds the caret";
+    EXPECT_EQ(list.CaretIndex(), 9);
+
+    // Given the names it holds, the list is as emptied and filled: top, caret, nothing chosen.
+    list.SetTopIndex(12);
+    list.Replace(names, 100);
+    EXPECT_EQ(list.SelCount(), 0);
+    EXPECT_EQ(list.TopIndex(), 0);
+    EXPECT_EQ(list.CaretIndex(), 0);
+    list.Replace({u"x"}, 100);
+    EXPECT_FALSE(list.Holds(names, 100));
+    EXPECT_EQ(list.CaretIndex(), 0);
+    EXPECT_TRUE(this->events.seen.empty());
+}
+
 TYPED_TEST_P(ChildrenContract, PatternBoxHoldsTextUpToANulAndKeepsLongTextWhole) {
     host::TextBox& text = this->text();
     text.SetText(std::u16string(u"*.txt\0*.log", 11));
@@ -329,6 +374,7 @@ REGISTER_TYPED_TEST_SUITE_P(ChildrenContract, DirListShowsTheDriveInCapitalsAndE
                             DirListMovesOnlyToAnotherReachableFolder,
                             DriveListShowsEveryDriveAndSelectsByTheFirstLetter, FileListSortsAsTheSystemsSortedListBox,
                             FileListSelectionAndReplace, FileListSelectedByTheProgramRaisesNoClick,
+                            FileListFindsNamesAndKeepsTopAndCaret,
                             PatternBoxHoldsTextUpToANulAndKeepsLongTextWhole,
                             SurfaceHoldsTheChildrenInItsOwnOrder);
 

@@ -2,6 +2,7 @@
 #include "control_fixture.h"
 
 #include "navigation/file_info.h"
+#include "navigation/list_view.h"
 #include "navigation/listing.h"
 
 namespace selvane::testing {
@@ -301,6 +302,22 @@ TEST(ListingText, CountsAndExtentLimits) {
     EXPECT_EQ(listing::HorizontalExtent(32742), 32767);
     EXPECT_EQ(listing::HorizontalExtent(32743), 32743);
     EXPECT_EQ(listing::HorizontalExtent(50000), 32767);
+}
+
+// Old entries a to f, the view on one of them; "x" marks those the new list still holds.
+TEST(ListView, TheViewStaysOnItsEntryOrTheNearestStayingOneBelowThenAbove) {
+    const struct {
+        std::size_t index;
+        const char* staying;
+        std::optional<std::size_t> kept;
+    } cases[] = {
+        {2, "xxxxxx", 2}, {2, "xx.xxx", 3}, {2, "xx...x", 5}, {2, "x.....", 0}, {5, "xxx...", 2},
+        {0, "......", std::nullopt}, {6, "xxxxxx", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.staying) + " at " + std::to_string(c.index));
+        EXPECT_EQ(list_view::NearestStaying(c.index, 6, [&](std::size_t i) { return c.staying[i] == 'x'; }), c.kept);
+    }
 }
 
 TEST(ListingText, PatternTextsSplitAtSeparatorsOnly) {

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "control/com/event_ids.h"
 #include "tests/windows/com_support.h"
 #include "tests/windows/control_window.h"
 #include "tests/windows/hosted_control.h"
@@ -97,12 +98,12 @@ protected:
 
     // Pumps until the condition holds or the deadline passes; whether it held.
     template <class Condition>
-    bool PumpUntil(Condition condition) {
+    bool PumpUntil(Condition condition, DWORD deadline_ms = kDeadlineMs) {
         const DWORD start = ::GetTickCount();
         for (;;) {
             Pump();
             if (condition()) return true;
-            if (::GetTickCount() - start > kDeadlineMs) return false;
+            if (::GetTickCount() - start > deadline_ms) return false;
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         }
     }
@@ -238,6 +239,92 @@ TEST_F(Watching, TheChosenFileStaysChosenWithItsDetails) {
     EXPECT_EQ(selected, VARIANT_FALSE);
     EXPECT_EQ(Labels().at(1), L"");
     ExpectNothingRaised();
+}
+
+// The user has scrolled the file list and chosen a file; other programs change the folder.
+TEST_F(Watching, AChangeOnDiskLeavesTheFileListWhereTheUserHasIt) {
+    for (int i = 100; i <= 140; ++i) ASSERT_TRUE(ScratchFolder::MakeFile(scratch / (L"f" + std::to_wstring(i) + L".txt")));
+    ASSERT_EQ(selvane->put_FileType(Bstr(L"*.txt").get()), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return ::SendMessageW(files, LB_GETCOUNT, 0, 0) == 43; }));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    auto entry = [&](LRESULT index) { return index < 0 ? std::wstring(L"<none>") : ListItems(files).at(static_cast<std::size_t>(index)); };
+    auto top = [&] { return entry(::SendMessageW(files, LB_GETTOPINDEX, 0, 0)); };
+    auto caret = [&] { return entry(::SendMessageW(files, LB_GETCARETINDEX, 0, 0)); };
+    auto chosen = [&] { return entry(::SendMessageW(files, LB_GETCURSEL, 0, 0)); };
+    ::SendMessageW(files, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 7), 0);
+    ASSERT_EQ(top(), L"f105.txt");
+    fills = 0;
+
+    // Files the pattern hides come and go: nothing on screen changes, nothing is drawn.
+    ::UpdateWindow(files);
+    ASSERT_TRUE(ScratchFolder::MakeFile(scratch / L"editor.tmp"));
+    ASSERT_TRUE(::MoveFileW((scratch / L"editor.tmp").c_str(), (scratch / L"download.part").c_str()));
+    PumpUntil([] { return false; }, 1000);
+    EXPECT_EQ(fills, 0);
+    EXPECT_FALSE(::GetUpdateRect(files, nullptr, FALSE)) << "the list waits to be drawn again";
+    EXPECT_EQ(top(), L"f105.txt");
+
+    // Shown files come and go: the top entry, the chosen file and the caret stay by name.
+    SendClickItem(files, IndexOf(ListItems(files), L"f107.txt"));
+    Pump();
+    const std::wstring details = Labels().at(1);
+    ASSERT_EQ(chosen(), L"f107.txt");
+    ASSERT_EQ(top(), L"f105.txt");
+    events->events.clear();
+    ASSERT_TRUE(ScratchFolder::MakeFile(scratch / L"0first.txt"));
+    ASSERT_TRUE(::DeleteFileW((scratch / L"f101.txt").c_str()));
+    EXPECT_TRUE(PumpUntil([&] { return IndexOf(ListItems(files), L"f101.txt") < 0; }));
+    EXPECT_EQ(top(), L"f105.txt");
+    EXPECT_EQ(chosen(), L"f107.txt");
+    EXPECT_EQ(caret(), L"f107.txt");
+    EXPECT_EQ(Labels().at(1), details);
+    // The top entry itself goes: the one below it takes its place.
+    ASSERT_TRUE(::DeleteFileW((scratch / L"f105.txt").c_str()));
+    EXPECT_TRUE(PumpUntil([&] { return IndexOf(ListItems(files), L"f105.txt") < 0; }));
+    EXPECT_EQ(top(), L"f106.txt");
+    EXPECT_EQ(chosen(), L"f107.txt");
+    EXPECT_GE(fills, 2);
+    ExpectNothingRaised();
+
+    // The host lists anew: the top of the list, nothing chosen, and the next arrow key chooses
+    // the first entry, as in a list filled anew.
+    ASSERT_EQ(selvane->RefreshFiles(), S_OK);
+    EXPECT_EQ(top(), L"0first.txt");
+    EXPECT_EQ(chosen(), L"<none>");
+    PostKey(files, VK_DOWN);
+    EXPECT_TRUE(PumpUntil([&] { return !events->events.empty(); }));
+    EXPECT_EQ(chosen(), L"0first.txt");
+    EXPECT_EQ(events->events, std::vector<DISPID>{com::kClickEvent});
+}
+
+// The user has moved the directory list's highlight with the arrow keys, to open a folder with
+// Enter; other programs change the folder meanwhile.
+TEST_F(Watching, AChangeOnDiskLeavesTheDirectoryListsHighlightWhereTheUserMovedIt) {
+    for (const wchar_t* name : {L"Alpha", L"Beta", L"Gamma"}) ASSERT_TRUE(::CreateDirectoryW((scratch / name).c_str(), nullptr));
+    ASSERT_TRUE(FoldersShow(L"Gamma"));
+    auto highlight = [&] {
+        const LRESULT index = ::SendMessageW(folders, LB_GETCURSEL, 0, 0);
+        return index < 0 ? std::wstring(L"<none>") : ListItems(folders).at(static_cast<std::size_t>(index));
+    };
+    PostKey(folders, VK_DOWN);
+    PostKey(folders, VK_DOWN);
+    ASSERT_TRUE(PumpUntil([&] { return highlight() == L"Beta"; }));
+    ASSERT_NO_FATAL_FAILURE(Save());
+
+    ASSERT_TRUE(ScratchFolder::MakeFile(scratch / L"download.part"));
+    EXPECT_TRUE(FilesShow({L"a.txt", L"b.txt", L"download.part"}));
+    EXPECT_EQ(highlight(), L"Beta");
+    ASSERT_TRUE(::CreateDirectoryW((scratch / L"Aardvark").c_str(), nullptr));
+    EXPECT_TRUE(FoldersShow(L"Aardvark"));
+    EXPECT_EQ(highlight(), L"Beta");
+    // The highlighted folder itself goes: the one below it takes the highlight.
+    ASSERT_TRUE(::RemoveDirectoryW((scratch / L"Beta").c_str()));
+    EXPECT_TRUE(FoldersShow(L"Beta", false));
+    EXPECT_EQ(highlight(), L"Gamma");
+    ExpectNothingRaised();
+
+    PostKey(folders, VK_RETURN);
+    EXPECT_TRUE(PumpUntil([&] { return Path() == scratch / L"Gamma"; })) << "Enter opens the highlighted folder";
 }
 
 TEST_F(Watching, ABurstOfFilesListsAHandfulOfTimes) {
