@@ -14,8 +14,10 @@ test: CONFIGURE := -DSELVANE_WERROR=ON
 # selvane-demo: selvane.ocx registered in the Wine prefix and hosted by its ProgID in Wine's ATL
 # container, with buttons for its members and a log of its events. With a display it stays open
 # for a person; without one it plays a scripted tour under Xvfb, prints what happened, and
-# leaves a screenshot in the build's artifacts/selvane-demo.png. Only the control and the demo
-# are built. $(1) is the preset, $(2) its build folder.
+# leaves screenshots of its window and of the About dialog in the build's artifacts folder
+# (selvane-demo.png, selvane-demo-about.png). Only the control and the demo are built. $(1) is
+# the preset, $(2) its build folder, $(3) where a tour that went well copies its window's
+# screenshot (none when empty).
 define run_demo
 	cmake --preset $(1)
 	cmake --build --preset $(1) --target selvane_ocx selvane-demo
@@ -24,16 +26,19 @@ define run_demo
 	@if [ -n "$$DISPLAY" ]; then \
 	  scripts/wine-session.sh $(2) scripts/demo-host.sh $(2); \
 	else \
-	  SELVANE_HEADLESS=1 $(XVFB) scripts/wine-session.sh $(2) scripts/demo-host.sh $(2); \
+	  SELVANE_HEADLESS=1 SELVANE_README_PICTURE=$(3) $(XVFB) scripts/wine-session.sh $(2) scripts/demo-host.sh $(2); \
 	fi
 endef
 
+# The headless tour of the 32-bit demo draws the README's picture of the demo.
+README_PICTURE := $(CURDIR)/docs/images/selvane-demo.png
+
 demo: setup
-	$(call run_demo,windows,$(BUILD_WINDOWS))
+	$(call run_demo,windows,$(BUILD_WINDOWS),$(README_PICTURE))
 
 # The same with the 64-bit selvane.ocx, in the 64-bit demo host and a 64-bit prefix.
 demo64: setup
-	$(call run_demo,windows64,$(BUILD_WINDOWS64))
+	$(call run_demo,windows64,$(BUILD_WINDOWS64),)
 
 # Both bitnesses' Windows tests come last, so that a CTest summary is the last thing printed.
 test: windows-tests windows64-tests

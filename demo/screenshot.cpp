@@ -74,21 +74,38 @@ std::wstring ArtifactsFolder() {
     return value.data();
 }
 
-bool SaveScreenshotTo(const std::wstring& unix_path) {
+bool SaveScreenshotTo(const std::wstring& unix_path, HWND window) {
     const std::wstring shell = WindowsPathOf(L"/bin/sh");
     const std::wstring image = WindowsPathOf(unix_path);
     const std::wstring unix_status = unix_path + L".status";
     const std::wstring status = WindowsPathOf(unix_status);
     if (shell.empty() || image.empty() || status.empty()) return false;
 
-    // What a user would see: the windows of this thread with their pending paints done.
+    // The window's rectangle, as ImageMagick's geometry WxH+X+Y, kept on the screen.
+    std::wstring crop;
+    if (window) {
+        RECT place{};
+        const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        if (!GetWindowRect(window, &place) || !IntersectRect(&place, &place, &screen)) return false;
+        crop = std::to_wstring(place.right - place.left) + L"x" + std::to_wstring(place.bottom - place.top) + L"+" +
+               std::to_wstring(place.left) + L"+" + std::to_wstring(place.top);
+    }
+
+    // What a user would see: the windows of this thread with their pending paints done, and
+    // on the display. Wine paints into a copy of each window's pixels and puts the copy on the
+    // X display only now and then (when a thread waits for messages, or a drawing call comes
+    // long after the last put), so without this a screenshot could show a half-done scroll of
+    // a list: its lines moved up, and the last one twice, before the new line was drawn. A
+    // wait for messages, however short, puts every window of the process on the display.
     EnumThreadWindows(GetCurrentThreadId(), PaintPendingUpdate, 0);
     GdiFlush();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
 
     DeleteFileW(image.c_str());
     DeleteFileW(status.c_str());
     std::wstring command = Quoted(L"/bin/sh") + L" " + Quoted(FromUtf8(SELVANE_SCREENSHOT_SCRIPT)) +
                            L" " + Quoted(unix_path) + L" " + Quoted(unix_status);
+    if (!crop.empty()) command += L" " + crop;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -105,6 +122,12 @@ bool SaveScreenshot(const std::wstring& name) {
     const std::wstring folder = ArtifactsFolder();
     if (folder.empty()) return false;
     return SaveScreenshotTo(folder + L"/" + name + L".png");
+}
+
+bool SaveWindowScreenshot(HWND window, const std::wstring& name) {
+    const std::wstring folder = ArtifactsFolder();
+    if (folder.empty() || !window) return false;
+    return SaveScreenshotTo(folder + L"/" + name + L".png", window);
 }
 
 }  // namespace selvane::screenshots

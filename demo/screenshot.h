@@ -2,17 +2,24 @@
 // person to look at after a run.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace selvane::screenshots {
 
 // Saves the whole screen to $SELVANE_ARTIFACTS/<name>.png once the windows of the calling
-// thread have painted their pending updates. Returns whether the file was written; it can't
-// be outside Wine, without SELVANE_ARTIFACTS, or without an X display.
+// thread have painted their pending updates and the display shows them. Returns whether the
+// file was written; it can't be outside Wine, without SELVANE_ARTIFACTS, or without an X display.
 bool SaveScreenshot(const std::wstring& name);
 
-// The same to any Unix path; the image format follows its extension (".png", ".bmp").
-bool SaveScreenshotTo(const std::wstring& unix_path);
+// The same, of one window's rectangle on the screen (its frame included) rather than the whole
+// screen: what a person would cut out to show that window.
+bool SaveWindowScreenshot(HWND window, const std::wstring& name);
+
+// The same to any Unix path; the image format follows its extension (".png", ".bmp"). With a
+// window, only its rectangle on the screen.
+bool SaveScreenshotTo(const std::wstring& unix_path, HWND window = nullptr);
 
 // The folder SELVANE_ARTIFACTS names, as a Unix path; empty when it isn't set.
 std::wstring ArtifactsFolder();

@@ -9,9 +9,9 @@
 //
 //   --path DIR  starts the control in DIR.
 //   --tour      plays a short tour as a user would (a folder, a typed pattern, a click on a
-//               file, GetPath, the About dialog), saves screenshots ($SELVANE_ARTIFACTS/
-//               selvane-demo.png and selvane-demo-about.png, under Wine) and closes; exits with
-//               0 when every step did what it should.
+//               file, GetPath, the About dialog), saves screenshots of the window and of the
+//               dialog ($SELVANE_ARTIFACTS/selvane-demo.png and selvane-demo-about.png, under
+//               Wine) and closes; exits with 0 when every step did what it should.
 #include <windows.h>
 #include <commctrl.h>
 #include <fcntl.h>
@@ -222,7 +222,7 @@ bool DemoWindow::Create(const std::wstring& start_path, bool tour, std::wstring*
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT frame{0, 0, kMargin + kStartControlWidth + kMargin + kPanelWidth + kMargin, kStartHeight};
     ::AdjustWindowRectEx(&frame, style, FALSE, 0);
-    // The tour's screenshot finds the window in the top left corner of the screen.
+    // The tour's window sits in the top left corner of the screen, all of it on the screen.
     const int x = tour ? 0 : CW_USEDEFAULT;
     const int y = tour ? 0 : CW_USEDEFAULT;
     window_ = ::CreateWindowExW(0, kWindowClass, L"Selvane demo host", style, x, y, frame.right - frame.left,
@@ -608,7 +608,7 @@ void CALLBACK VisitAbout(HWND, UINT, UINT_PTR timer, DWORD) {
     if (!dialog || !::IsWindowVisible(dialog)) return;
     ::KillTimer(nullptr, timer);
     about_visit.seen = true;
-    about_visit.screenshot = screenshots::SaveScreenshot(L"selvane-demo-about");
+    about_visit.screenshot = screenshots::SaveWindowScreenshot(dialog, L"selvane-demo-about");
     ::SendMessageW(::FindWindowExW(dialog, nullptr, L"Button", nullptr), BM_CLICK, 0, 0);
 }
 
@@ -710,7 +710,7 @@ bool DemoWindow::Tour() {
     Check(last_get_path_ == expected, L"GetPath returned " + last_get_path_);
 
     const std::wstring folder = screenshots::ArtifactsFolder();
-    Check(screenshots::SaveScreenshot(L"selvane-demo"), L"screenshot " + folder + L"/selvane-demo.png");
+    Check(screenshots::SaveWindowScreenshot(window_, L"selvane-demo"), L"screenshot " + folder + L"/selvane-demo.png");
 
     // The About dialog, through its button; the call returns when the dialog has closed.
     Log(L"tour: About...");

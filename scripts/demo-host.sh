@@ -3,7 +3,10 @@
 # a user's regsvr32 does it, then selvane-demo hosting it in Wine's ATL container.
 # With a display the demo stays open for a person, starting in D:\docs of the fixture drives.
 # Without one (SELVANE_HEADLESS set, under xvfb-run) it plays its scripted tour, printing what
-# happened, and leaves BUILD_DIR/artifacts/selvane-demo.png; the exit code is the tour's.
+# happened, and leaves screenshots of the demo's window and of the About dialog in
+# BUILD_DIR/artifacts (selvane-demo.png, selvane-demo-about.png); the exit code is the tour's.
+# With SELVANE_README_PICTURE set to a path, a tour that went as expected also copies its
+# window's screenshot there: `make demo` keeps the README's picture this way.
 # Usage: scripts/demo-host.sh BUILD_DIR   (inside scripts/wine-session.sh)
 set -euo pipefail
 build=${1:?usage: demo-host.sh BUILD_DIR}
@@ -19,12 +22,14 @@ if [ -z "${SELVANE_HEADLESS:-}" ]; then
 fi
 
 shot=${SELVANE_ARTIFACTS:-$build/artifacts}/selvane-demo.png
+rm -f "$shot"
 rc=0
 "$here/wine-run.sh" "$build" "$program" --tour || rc=$?
-if [ -f "$shot" ]; then
-    # The window sits in the top left corner of an otherwise black screen: keep the window.
-    /usr/bin/convert "$shot" -trim +repage "$shot"
-    echo "demo: screenshot in $shot"
+[ -f "$shot" ] && echo "demo: screenshot in $shot"
+if [ $rc -ne 0 ]; then
+    echo "demo: the tour did not go as expected (exit code $rc)" >&2
+elif [ -n "${SELVANE_README_PICTURE:-}" ] && [ -f "$shot" ]; then
+    cp "$shot" "$SELVANE_README_PICTURE"
+    echo "demo: the same in $SELVANE_README_PICTURE"
 fi
-[ $rc -eq 0 ] || echo "demo: the tour did not go as expected (exit code $rc)" >&2
 exit $rc

@@ -1,12 +1,15 @@
 #!/bin/sh
 # Saves what the X display shows to OUT; the format follows OUT's extension (png, bmp, ...).
-# Usage: scripts/screenshot.sh OUT [STATUS]
+# Usage: scripts/screenshot.sh OUT [STATUS [CROP]]
 # With STATUS, writes the exit code to that file as the very last step. A Windows program
 # under Wine starts a Unix program without a process handle to wait on (Wine 8), so the
-# screenshot helper of the Windows tests waits for this file instead.
+# screenshot helper of the Windows tests waits for this file instead. With CROP, an
+# ImageMagick geometry WxH+X+Y (a window's rectangle), only that part of the screen is kept.
+# The image carries no time stamp or other metadata: the same screen gives the same file.
 PATH=/usr/bin:/bin
 out=$1
 status=${2:-}
+crop=${3:-}
 tmp=$out.partial
 
 # A BMP is always plain 24-bit (BITMAPINFOHEADER, bottom-up), so that a test can read its pixels.
@@ -16,7 +19,8 @@ case $out in
 esac
 # /usr/bin/convert: ImageMagick's, whatever else PATH may put first.
 if [ -n "${DISPLAY:-}" ] &&
-    xwd -root -silent | /usr/bin/convert xwd:- ${type:+-type "$type"} "$format:$tmp" &&
+    xwd -root -silent |
+    /usr/bin/convert xwd:- ${crop:+-crop "$crop" +repage} -strip ${type:+-type "$type"} "$format:$tmp" &&
     mv -f "$tmp" "$out"; then
     rc=0
 else

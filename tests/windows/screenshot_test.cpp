@@ -71,30 +71,76 @@ TEST_F(ScreenshotTest, SaveScreenshotWritesAPngOfTheWholeScreen) {
     EXPECT_EQ(BigEndian32(png, 20), static_cast<std::uint32_t>(GetSystemMetrics(SM_CYSCREEN)));
 }
 
+// A top-most popup window at (100, 120), 200 by 150 pixels, filled with one colour.
+class ColouredWindow {
+public:
+    explicit ColouredWindow(COLORREF colour) : brush_(CreateSolidBrush(colour)) {
+        WNDCLASSW window_class{};
+        window_class.lpfnWndProc = DefWindowProcW;
+        window_class.hInstance = GetModuleHandleW(nullptr);
+        window_class.hbrBackground = brush_.get();
+        window_class.lpszClassName = kClass;
+        registered_ = RegisterClassW(&window_class) != 0;
+        window_.reset(CreateWindowExW(WS_EX_TOPMOST, kClass, L"", WS_POPUP | WS_VISIBLE, 100, 120, 200, 150, nullptr,
+                                      nullptr, window_class.hInstance, nullptr));
+    }
+    ~ColouredWindow() {
+        window_.reset();
+        // The brush outlives the class that paints with it.
+        if (registered_) UnregisterClassW(kClass, GetModuleHandleW(nullptr));
+    }
+    ColouredWindow(const ColouredWindow&) = delete;
+    ColouredWindow& operator=(const ColouredWindow&) = delete;
+
+    HWND get() const { return window_.get(); }
+
+private:
+    static constexpr wchar_t kClass[] = L"SelvaneScreenshotTest";
+    win32::UniqueBrush brush_;
+    bool registered_ = false;
+    win32::UniqueWindow window_;
+};
+
 TEST_F(ScreenshotTest, ScreenshotShowsWhatAWindowPaintedAtItsPlace) {
     constexpr COLORREF kColour = RGB(0xC0, 0x20, 0x60);
-    // The brush outlives the class that paints with it.
-    const win32::UniqueBrush brush(CreateSolidBrush(kColour));
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = DefWindowProcW;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hbrBackground = brush.get();
-    window_class.lpszClassName = L"SelvaneScreenshotTest";
-    ASSERT_NE(RegisterClassW(&window_class), 0);
-    win32::UniqueWindow window(CreateWindowExW(WS_EX_TOPMOST, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
-                                               100, 120, 200, 150, nullptr, nullptr, window_class.hInstance, nullptr));
-    ASSERT_TRUE(window);
+    ColouredWindow window(kColour);
+    ASSERT_TRUE(window.get());
 
     const bool saved = SaveScreenshotTo(folder_ + L"/screenshot_test_window.bmp");
-    window.reset();
-    UnregisterClassW(window_class.lpszClassName, window_class.hInstance);
-
     ASSERT_TRUE(saved);
     const auto bmp = ReadWhole(folder_ + L"/screenshot_test_window.bmp");
     EXPECT_EQ(PixelOfBmp(bmp, 200, 195), kColour);   // inside the window
     EXPECT_EQ(PixelOfBmp(bmp, 100, 120), kColour);   // its top left pixel
     EXPECT_NE(PixelOfBmp(bmp, 99, 119), kColour);    // just outside
     EXPECT_NE(PixelOfBmp(bmp, 300, 270), kColour);
+}
+
+// A window's screenshot is its rectangle alone, and shows what was drawn into it a moment
+// before, though nothing has waited for messages since (the tour's log, scrolled by the line it
+// has just added, is such a drawing).
+TEST_F(ScreenshotTest, WindowScreenshotIsTheWindowAsJustDrawn) {
+    constexpr COLORREF kFirst = RGB(0xC0, 0x20, 0x60);
+    constexpr COLORREF kDrawn = RGB(0x20, 0xA0, 0x40);
+    ColouredWindow window(kFirst);
+    ASSERT_TRUE(window.get());
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    {
+        const win32::WindowDC dc(window.get());
+        const win32::UniqueBrush brush(CreateSolidBrush(kDrawn));
+        const RECT lower{0, 75, 200, 150};
+        FillRect(dc.get(), &lower, brush.get());
+    }
+
+    ASSERT_TRUE(SaveScreenshotTo(folder_ + L"/screenshot_test_one_window.bmp", window.get()));
+    const auto bmp = ReadWhole(folder_ + L"/screenshot_test_one_window.bmp");
+    ASSERT_GE(bmp.size(), 54u);
+    EXPECT_EQ(LittleEndian32(bmp, 18), 200);
+    EXPECT_EQ(LittleEndian32(bmp, 22), 150);
+    EXPECT_EQ(PixelOfBmp(bmp, 0, 0), kFirst);        // the window's top left pixel is the image's
+    EXPECT_EQ(PixelOfBmp(bmp, 199, 74), kFirst);
+    EXPECT_EQ(PixelOfBmp(bmp, 0, 75), kDrawn);       // drawn just before the screenshot
+    EXPECT_EQ(PixelOfBmp(bmp, 199, 149), kDrawn);
 }
 
 TEST_F(ScreenshotTest, WindowsPathOfAUnixPathGoesThroughDriveZ) {
