@@ -138,7 +138,7 @@ STDMETHODIMP SelvaneControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DIS
     if (!::IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     Call call(*this);
     ::SetErrorInfo(0, nullptr);
-    // The type information lets any number of arguments through to a member without parameters.
+    // Wine's type information lets any number of arguments through to a member without parameters.
     const MemberDescription member(*type_info_.get(), id, flags);
     if (member && params && params->cArgs > member.Arguments()) return DISP_E_BADPARAMCOUNT;
     DISPPARAMS given = params ? *params : DISPPARAMS{};
@@ -150,7 +150,7 @@ STDMETHODIMP SelvaneControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DIS
             given.rgvarg = &as_unsigned;
         }
     }
-    const UINT arguments = params ? params->cArgs : 0;
+    const UINT arguments = params && params->rgvarg ? params->cArgs : 0;
     UINT bad_argument = arguments;  // none
     HRESULT hr = type_info_->Invoke(static_cast<_Selvane*>(this), id, flags, params ? &given : nullptr, result,
                                     exception, &bad_argument);
