@@ -37,6 +37,7 @@ std::u16string DescribeError(std::int32_t code) {
     case errc::kPermissionDenied: return u"Permission denied";
     case errc::kDiskNotReady: return u"Disk not ready";
     case errc::kPathNotFound: return u"Path not found";
+    case errc::kInvalidUseOfNull: return u"Invalid use of Null";
     case errc::kInvalidPropertyValue: return u"Invalid property value";
     case errc::kInvalidPropertyArrayIndex: return u"Invalid property array index";
     case errc::kMemberNotSupported: return u"Object doesn't support this property or method";

@@ -21,6 +21,7 @@ inline constexpr std::int32_t kDeviceUnavailable = 68;
 inline constexpr std::int32_t kPermissionDenied = 70;
 inline constexpr std::int32_t kDiskNotReady = 71;
 inline constexpr std::int32_t kPathNotFound = 76;
+inline constexpr std::int32_t kInvalidUseOfNull = 94;
 inline constexpr std::int32_t kInvalidPropertyValue = 380;
 inline constexpr std::int32_t kInvalidPropertyArrayIndex = 381;
 inline constexpr std::int32_t kMemberNotSupported = 438;

@@ -61,6 +61,11 @@ inline HRESULT HResultOf(std::int32_t code) {
     return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<unsigned>(code) & 0xFFFF);
 }
 
+// The run-time error of a value the automation layer couldn't convert (VariantChangeType's answer).
+inline std::int32_t ConversionError(HRESULT hr) {
+    return hr == DISP_E_OVERFLOW ? errc::kOverflow : hr == E_OUTOFMEMORY ? errc::kOutOfMemory : errc::kTypeMismatch;
+}
+
 // Gives the thread's error information the description, for the interface that failed. Returns hr.
 HRESULT ReportError(HRESULT hr, const std::u16string& description, REFIID iid) noexcept;
 

@@ -17,11 +17,15 @@ bool IsColorProperty(DISPID id) {
     return property && property->kind == host::ValueKind::kColor;
 }
 
-// The signed integer a caller passed, as a value or by reference: scripts pass their variables
-// by reference (VT_BYREF | VT_VARIANT) and their literals by value.
+// The value a caller passed: scripts pass their variables by reference (VT_BYREF | VT_VARIANT)
+// and their literals by value.
+const VARIANT& Unwrapped(const VARIANT& given) {
+    return given.vt == (VT_BYREF | VT_VARIANT) && given.pvarVal ? *given.pvarVal : given;
+}
+
+// The signed integer a caller passed, as a value or by reference.
 std::optional<LONG> SignedArgument(const VARIANT& given) {
-    const VARIANT* value = &given;
-    if (value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal) value = value->pvarVal;
+    const VARIANT* value = &Unwrapped(given);
     switch (value->vt) {
     case VT_I4: return value->lVal;
     case VT_I2: return value->iVal;
@@ -35,6 +39,64 @@ std::optional<LONG> SignedArgument(const VARIANT& given) {
     }
     return std::nullopt;
 }
+
+// The run-time error of an argument the type information couldn't convert to the type the
+// member declares: Null where text is wanted is an invalid use of Null, as in the script itself.
+std::int32_t ArgumentError(HRESULT hr, const VARIANT& given, VARTYPE wanted) {
+    if (hr == DISP_E_TYPEMISMATCH && wanted == VT_BSTR && Unwrapped(given).vt == VT_NULL)
+        return errc::kInvalidUseOfNull;
+    return ConversionError(hr);
+}
+
+// The type information's description of the member a call names by its id and flags, released
+// with this; empty when there is no such member.
+class MemberDescription {
+public:
+    // The first member with the id that the flags can call, as ITypeInfo::Invoke chooses it.
+    MemberDescription(ITypeInfo& info, DISPID id, WORD flags) noexcept : info_(info) {
+        TYPEATTR* type = nullptr;
+        if (FAILED(info.GetTypeAttr(&type))) return;
+        const WORD functions = type->cFuncs;
+        info.ReleaseTypeAttr(type);
+        for (UINT i = 0; i < functions; ++i) {
+            if (FAILED(info.GetFuncDesc(i, &description_))) break;
+            if (description_->memid == id && (description_->invkind & flags)) return;
+            info.ReleaseFuncDesc(description_);
+        }
+        description_ = nullptr;
+    }
+    ~MemberDescription() {
+        if (description_) info_.ReleaseFuncDesc(description_);
+    }
+    MemberDescription(const MemberDescription&) = delete;
+    MemberDescription& operator=(const MemberDescription&) = delete;
+
+    explicit operator bool() const noexcept { return description_ != nullptr; }
+
+    // How many arguments a caller passes: every parameter but the return value and a locale.
+    UINT Arguments() const noexcept {
+        UINT count = 0;
+        for (SHORT i = 0; i < description_->cParams; ++i) count += Passed(description_->lprgelemdescParam[i]);
+        return count;
+    }
+
+    // The declared type of the argument at position in DISPPARAMS order, where the last comes first.
+    VARTYPE ArgumentType(UINT position) const noexcept {
+        for (SHORT i = description_->cParams; i-- > 0;) {
+            const ELEMDESC& parameter = description_->lprgelemdescParam[i];
+            if (Passed(parameter) && position-- == 0) return parameter.tdesc.vt;
+        }
+        return VT_EMPTY;
+    }
+
+private:
+    static bool Passed(const ELEMDESC& parameter) noexcept {
+        return !(parameter.paramdesc.wParamFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID));
+    }
+
+    ITypeInfo& info_;
+    FUNCDESC* description_ = nullptr;
+};
 
 template <class T>
 HRESULT CheckOut(T* out) {
@@ -68,11 +130,17 @@ STDMETHODIMP SelvaneControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT cou
 // Late-bound callers see the colours as signed 32-bit integers with the same bits, the way
 // script languages hold them: &H8000000F reads back as it was written, and Wine's VBScript
 // can't compute with unsigned values at all. Early-bound callers keep OLE_COLOR.
+// A value that can't be converted to a member's type fails as the control's run-time error, with
+// its description, as every other failure of a member does; callers that read only the code
+// (JScript, C++) would otherwise see a bare dispatch error with no text.
 STDMETHODIMP SelvaneControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                     EXCEPINFO* exception, UINT* argument_error) noexcept {
     if (!::IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     Call call(*this);
     ::SetErrorInfo(0, nullptr);
+    // Wine's type information lets any number of arguments through to a member without parameters.
+    const MemberDescription member(*type_info_.get(), id, flags);
+    if (member && params && params->cArgs > member.Arguments()) return DISP_E_BADPARAMCOUNT;
     DISPPARAMS given = params ? *params : DISPPARAMS{};
     VARIANT as_unsigned;
     if ((flags & DISPATCH_PROPERTYPUT) && params && params->cArgs == 1 && params->rgvarg && IsColorProperty(id)) {
@@ -82,9 +150,27 @@ STDMETHODIMP SelvaneControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DIS
             given.rgvarg = &as_unsigned;
         }
     }
-    const HRESULT hr = type_info_->Invoke(static_cast<_Selvane*>(this), id, flags, params ? &given : nullptr, result,
-                                          exception, argument_error);
+    const UINT arguments = params && params->rgvarg ? params->cArgs : 0;
+    UINT bad_argument = arguments;  // none
+    HRESULT hr = type_info_->Invoke(static_cast<_Selvane*>(this), id, flags, params ? &given : nullptr, result,
+                                    exception, &bad_argument);
     if (SUCCEEDED(hr) && result && result->vt == VT_UI4) result->vt = VT_I4;
+    if ((hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW) && member && arguments > 0) {
+        // Wine's type information doesn't say which argument it couldn't convert; no member takes
+        // more than one.
+        if (bad_argument >= arguments && arguments == 1) bad_argument = 0;
+        if (bad_argument < arguments) {
+            const std::int32_t code =
+                ArgumentError(hr, params->rgvarg[bad_argument], member.ArgumentType(bad_argument));
+            const HRESULT failure = Guard(IID__Selvane, [&] { Raise(code); });
+            if (exception) {
+                *exception = EXCEPINFO{};
+                exception->scode = failure;
+            }
+            hr = DISP_E_EXCEPTION;
+        }
+    }
+    if (argument_error && bad_argument < arguments) *argument_error = bad_argument;
     // A member that failed left its description in the error information: hand it to the caller
     // where the type information did not.
     if (hr == DISP_E_EXCEPTION && exception && !exception->bstrDescription) {

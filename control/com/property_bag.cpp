@@ -8,10 +8,6 @@ namespace {
 
 using win32::Variant;
 
-[[noreturn]] void RaiseConversion(HRESULT hr) {
-    Raise(hr == DISP_E_OVERFLOW ? errc::kOverflow : hr == E_OUTOFMEMORY ? errc::kOutOfMemory : errc::kTypeMismatch);
-}
-
 [[noreturn]] void RaiseBagFailure(HRESULT hr) {
     if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) Raise(HRESULT_CODE(hr));
     Raise(hr == E_OUTOFMEMORY ? errc::kOutOfMemory : errc::kIllegalFunctionCall);
@@ -33,7 +29,7 @@ bool ComPropertyBag::Read(const std::u16string& key, VARTYPE type, VARIANT& valu
         return true;
     }
     const HRESULT changed = ::VariantChangeType(&value, &value, 0, type);
-    if (FAILED(changed)) RaiseConversion(changed);
+    if (FAILED(changed)) Raise(ConversionError(changed));
     return true;
 }
 

@@ -23,6 +23,13 @@ namespace {
 
 constexpr DISPID kPathId = 0x68030009;
 constexpr DISPID kFileTypeId = 0x68030001;
+constexpr DISPID kBackColorId = 0x6803000A;
+constexpr DISPID kLabel1BoldId = 0x68030006;
+constexpr DISPID kGetPathId = 0x60030013;
+constexpr DISPID kFileSelectedId = 0x60030014;
+constexpr DISPID kPathOnlyId = 0x60030015;
+constexpr DISPID kRefreshFilesId = 0x60030018;
+constexpr DISPID kRefreshId = 0x6003001E;
 constexpr DISPID kClick = com::kClickEvent;
 constexpr DISPID kDblClick = com::kDblClickEvent;
 
@@ -144,6 +151,99 @@ TEST_F(HostedControl, DispatchByNameReachesEveryMemberAndFailuresCarryTheirDescr
     const GUID kObjectSafety = {0xCB5BDC81, 0x93C1, 0x11CF, {0x8F, 0x20, 0x00, 0x80, 0x5F, 0x2C, 0xD0, 0x64}};
     EXPECT_EQ(control->QueryInterface(kObjectSafety, reinterpret_cast<void**>(safety.put())), E_NOINTERFACE)
         << "the control reads the file system: it claims no safety for scripting";
+}
+
+TEST_F(HostedControl, AValueOfTheWrongTypeFailsAsTheControlsRunTimeErrorWithItsDescription) {
+    // A script's value for a put or an argument: text, Null, or a number that no 32 bits hold.
+    struct Case {
+        const char* what;
+        DISPID id;
+        WORD flags;
+        VARTYPE type;
+        double number;
+        const wchar_t* text;
+        bool by_reference;  // as a script passes its variables
+        int error;          // the run-time error, 0 for none
+        const wchar_t* description;
+    };
+    const Case cases[] = {
+        {"BackColor = \"red\"", kBackColorId, DISPATCH_PROPERTYPUT, VT_BSTR, 0, L"red", false, 13, L"Type mismatch"},
+        {"BackColor = Null", kBackColorId, DISPATCH_PROPERTYPUT, VT_NULL, 0, nullptr, false, 13, L"Type mismatch"},
+        {"BackColor = 2^32", kBackColorId, DISPATCH_PROPERTYPUT, VT_R8, 4294967296.0, nullptr, false, 6, L"Overflow"},
+        {"BackColor = 2^32, 64-bit", kBackColorId, DISPATCH_PROPERTYPUT, VT_I8, 4294967296.0, nullptr, false, 6,
+         L"Overflow"},
+        {"Label1Bold = \"yes\"", kLabel1BoldId, DISPATCH_PROPERTYPUT, VT_BSTR, 0, L"yes", true, 13, L"Type mismatch"},
+        {"Label1Bold = Null", kLabel1BoldId, DISPATCH_PROPERTYPUT, VT_NULL, 0, nullptr, false, 13, L"Type mismatch"},
+        {"Label1Bold = 2^32", kLabel1BoldId, DISPATCH_PROPERTYPUT, VT_R8, 4294967296.0, nullptr, false, 0, nullptr},
+        {"Path = Null", kPathId, DISPATCH_PROPERTYPUT, VT_NULL, 0, nullptr, false, 94, L"Invalid use of Null"},
+        {"Path = Null, by reference", kPathId, DISPATCH_PROPERTYPUT, VT_NULL, 0, nullptr, true, 94,
+         L"Invalid use of Null"},
+        {"Path = 2^32", kPathId, DISPATCH_PROPERTYPUT, VT_R8, 4294967296.0, nullptr, false, 0, nullptr},
+        {"PathOnly(Null)", kPathOnlyId, DISPATCH_METHOD | DISPATCH_PROPERTYGET, VT_NULL, 0, nullptr, false, 94,
+         L"Invalid use of Null"},
+    };
+    const auto dispatch = As<IDispatch>(control);
+    for (const Case& row : cases) {
+        win32::Variant value;
+        value->vt = row.type;
+        if (row.type == VT_BSTR) value->bstrVal = ::SysAllocString(row.text);
+        if (row.type == VT_R8) value->dblVal = row.number;
+        if (row.type == VT_I8) value->llVal = static_cast<LONGLONG>(row.number);
+        VARIANT argument;
+        argument.vt = row.by_reference ? VT_BYREF | VT_VARIANT : row.type;
+        if (row.by_reference) argument.pvarVal = value.get();
+        else argument = *value.get();
+        DISPID put = DISPID_PROPERTYPUT;
+        DISPPARAMS params{&argument, &put, 1, row.flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
+        win32::Variant result;
+        EXCEPINFO exception{};
+        UINT bad_argument = 99;
+        const HRESULT hr =
+            dispatch->Invoke(row.id, IID_NULL, 0, row.flags, &params, result.put(), &exception, &bad_argument);
+        const ExceptionStrings raised(exception);
+        if (row.error == 0) {
+            EXPECT_EQ(hr, S_OK) << row.what;
+            continue;
+        }
+        EXPECT_EQ(hr, DISP_E_EXCEPTION) << row.what;
+        EXPECT_EQ(exception.scode, MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, row.error)) << row.what;
+        EXPECT_EQ(exception.wCode, 0) << row.what;
+        EXPECT_EQ(raised.description.str(), row.description) << row.what;
+        EXPECT_EQ(raised.source.str(), L"Selvane_OCX.Selvane") << row.what;
+        EXPECT_EQ(bad_argument, 0u) << row.what << ": the argument is named";
+    }
+}
+
+TEST_F(HostedControl, ArgumentsBeyondAMembersParametersAreRefused) {
+    struct Case {
+        const char* what;
+        DISPID id;
+        WORD flags;
+        UINT arguments;
+    };
+    const WORD call = DISPATCH_METHOD | DISPATCH_PROPERTYGET;  // as scripts call methods
+    const Case cases[] = {
+        {"RefreshFiles 1", kRefreshFilesId, DISPATCH_METHOD, 1},
+        {"Refresh 1", kRefreshId, DISPATCH_METHOD, 1},
+        {"GetPath(1)", kGetPathId, call, 1},
+        {"FileSelected(1, 1)", kFileSelectedId, call, 2},
+        {"BackColor(1)", kBackColorId, DISPATCH_PROPERTYGET, 1},
+        {"PathOnly(1, 1)", kPathOnlyId, call, 2},
+    };
+    const auto dispatch = As<IDispatch>(control);
+    for (const Case& row : cases) {
+        VARIANT arguments[2];
+        for (VARIANT& argument : arguments) {
+            argument.vt = VT_I4;
+            argument.lVal = 1;
+        }
+        DISPPARAMS params{arguments, nullptr, row.arguments, 0};
+        win32::Variant result;
+        EXPECT_EQ(dispatch->Invoke(row.id, IID_NULL, 0, row.flags, &params, result.put(), nullptr, nullptr),
+                  DISP_E_BADPARAMCOUNT)
+            << row.what;
+        EXPECT_EQ(result->vt, VT_EMPTY) << row.what;
+    }
 }
 
 TEST_F(HostedControl, UserInputRaisesEventsToEverySinkAndChangesNotifyTheContainer) {

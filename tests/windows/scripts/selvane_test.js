@@ -33,8 +33,8 @@ function checkError(name, step, expected) {
 
 // A run-time error of the control or the script engine: facility control with the number.
 function runtimeError(number) { return 0x800A0000 | number; }
-// Wine's JScript hands these dispatch errors on unchanged.
-var DISP_E_TYPEMISMATCH = 0x80020005, DISP_E_BADPARAMCOUNT = 0x8002000E;
+// Wine's JScript hands this dispatch error on unchanged.
+var DISP_E_BADPARAMCOUNT = 0x8002000E;
 
 try {
     var c = new ActiveXObject("Selvane_OCX.Selvane");
@@ -115,11 +115,18 @@ try {
     check("BackColor after the invalid one", c.BackColor, 0xFF);
     checkError("colour -1", function () { c.Label1Color = -1; }, runtimeError(380));
     checkError("colour 0xFFFFFFFF", function () { c.Label1Color = 0xFFFFFFFF; }, runtimeError(380));
-    checkError("colour from other text", function () { c.Label1Color = "red"; }, DISP_E_TYPEMISMATCH);
+    // A value of the wrong type fails as the control's run-time error, with its description.
+    e = checkError("colour from other text", function () { c.Label1Color = "red"; }, runtimeError(13));
+    check("its description", e && e.description, "Type mismatch");
+    checkError("colour above 32 bits", function () { c.BackColor = 4294967296; }, runtimeError(6));
+    checkError("flag from other text", function () { c.Label1Bold = "yes"; }, runtimeError(13));
+    e = checkError("Path from null", function () { c.Path = null; }, runtimeError(94));
+    check("its description", e && e.description, "Invalid use of Null");
     check("Label1Color after the failures", c.Label1Color, 255);
     checkError("unknown method", function () { c.Nope(); }, runtimeError(438));
     checkError("PathOnly without its argument", function () { c.PathOnly(); }, DISP_E_BADPARAMCOUNT);
     checkError("FileExists with two arguments", function () { c.FileExists("a", "b"); }, DISP_E_BADPARAMCOUNT);
+    checkError("RefreshFiles with an argument", function () { c.RefreshFiles(1); }, DISP_E_BADPARAMCOUNT);
     c.Path = "E:\\"; check("Path after the failures", c.Path, "E:\\");
     check("FileExists after the failures", c.FileExists("E:\\first.txt"), true);
     c = null;

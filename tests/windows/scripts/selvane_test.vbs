@@ -166,12 +166,17 @@ Check "BackColor from a variable", c.BackColor, &H8000000F
 d = -5 : c.BackColor = d : CheckError "colour -5 from a variable", 380
 Check "Label2Color after the failures", c.Label2Color, &H80FF&
 c.Label1Bold = "yes" : CheckError "flag from text", 13
+c.BackColor = "red" : d = Err.Description : CheckError "colour from other text", 13
+Check "its description", d, "Type mismatch"
+c.Path = Null : d = Err.Description : CheckError "Path from Null", 94
+Check "its description", d, "Invalid use of Null"
 c.Nope = 1 : CheckError "unknown property set", 438
 d = c.Nope : CheckError "unknown property read", 438
 c.Nope : CheckError "unknown method", 438
 d = c.PathOnly() : CheckError "PathOnly without its argument", 450
 d = c.PathOnly("a", "b") : CheckError "PathOnly with two arguments", 450
 d = c.GetPath("x") : CheckError "GetPath with an argument", 450
+c.RefreshFiles 1 : CheckError "RefreshFiles with an argument", 450
 c.Path = "E:\" : Check "Path after the failures", c.Path, "E:\"
 Check "FileExists after the failures", c.FileExists("E:\first.txt"), True
 
