@@ -199,7 +199,12 @@ bool Win32Surface::TranslateKeyboard(const MSG& message) {
         // Past the last child, or before the first, the key is the container's: it moves on
         // to its own next or previous field.
         if (from == EndChild(!backwards)) return false;
-        if (HWND next = ::GetNextDlgTabItem(hwnd(), from, backwards)) ::SetFocus(next);
+        if (HWND next = ::GetNextDlgTabItem(hwnd(), from, backwards)) {
+            ::SetFocus(next);
+            // As the dialog manager does: an edit that Tab reaches has all its text selected, so
+            // that what is typed replaces it. A click leaves the caret where it was placed.
+            if (::SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(next, EM_SETSEL, 0, -1);
+        }
         return true;
     }
     if (message.message == WM_SYSCHAR) {
