@@ -163,12 +163,9 @@ TEST(DrawnColor, HighContrastDrawsTheSystemsButtonColoursWhateverIsSet) {
     };
     const Case cases[] = {
         {ColorRole::kText, 0x000000, false, 0x000000},
-        {ColorRole::kText, 0x0000FF, false, 0x0000FF},
         {ColorRole::kText, 0x80000008, false, 0x80000008},
         {ColorRole::kBackground, kButtonFaceColor, false, kButtonFaceColor},
-        {ColorRole::kBackground, 0xFFFFFF, false, 0xFFFFFF},
         {ColorRole::kText, 0x000000, true, kButtonTextColor},
-        {ColorRole::kText, 0xFFFFFF, true, kButtonTextColor},
         {ColorRole::kText, 0x80000008, true, kButtonTextColor},
         {ColorRole::kBackground, 0xFFFFFF, true, kButtonFaceColor},
         {ColorRole::kBackground, 0x80000005, true, kButtonFaceColor},
