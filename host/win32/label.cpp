@@ -8,7 +8,7 @@ Win32Label::Win32Label(const design::Child& record, WindowContext& context, int 
     : Win32Child(record, context, L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, id) {}
 
 void Win32Label::SetForeColor(Color color) {
-    text_color_ = TranslateColor(color);
+    TranslateColor(color);  // refuses a colour that names nothing, with 380
     color_ = color;
     ::InvalidateRect(hwnd(), nullptr, TRUE);
 }

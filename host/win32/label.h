@@ -19,12 +19,9 @@ public:
     TruthValue FontBold() const override { return ToTruth(window().bold()); }
     void SetFontBold(TruthValue bold) override { window().SetFont(window().font_size(), IsTrue(bold)); }
 
-    // The colour the text is drawn in.
-    COLORREF text_color() const { return text_color_; }
-
 private:
+    // As set; the surface draws the text in the colour drawn for it (DrawnRgb).
     Color color_ = 0;
-    COLORREF text_color_ = 0;
 };
 
 }  // namespace selvane::win32

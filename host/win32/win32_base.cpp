@@ -80,6 +80,26 @@ COLORREF TranslateColor(std::uint32_t color) {
     return rgb;
 }
 
+bool HighContrastOn() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+COLORREF DrawnRgb(ColorRole role, Color set, bool high_contrast) {
+    COLORREF rgb = 0;
+    if (SUCCEEDED(::OleTranslateColor(DrawnColor(role, set, high_contrast), nullptr, &rgb))) return rgb;
+    ::OleTranslateColor(DrawnColor(role, set, true), nullptr, &rgb);
+    return rgb;
+}
+
+bool RedrawOnColorChange(HWND window, UINT message, WPARAM wparam) {
+    if (message != WM_SYSCOLORCHANGE && !(message == WM_SETTINGCHANGE && wparam == SPI_SETHIGHCONTRAST)) return false;
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    return true;
+}
+
 void RegisterWindowClass(const wchar_t* name, WNDPROC window_proc, HBRUSH background, int extra_bytes) {
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "appearance/colors.h"
 #include "host/error.h"
 #include "host/win32/handles.h"
 
@@ -37,6 +38,18 @@ HINSTANCE ThisModule();
 
 // The screen colour of a colour value, system colours included; an invalid one fails with 380.
 COLORREF TranslateColor(std::uint32_t color);
+
+// Whether the system's high-contrast mode is on. Asked at each drawing: a child window of a
+// container hears of no change of the mode, only its top-level window does.
+bool HighContrastOn();
+
+// The screen colour drawn for a role given the colour set for it (appearance/colors.h). Never
+// fails: a set colour that no longer translates gives the system's colour for the role.
+COLORREF DrawnRgb(ColorRole role, Color set, bool high_contrast);
+
+// Draws the window and its children again when the system's colours or its high-contrast mode
+// change; true when the message was one of those.
+bool RedrawOnColorChange(HWND window, UINT message, WPARAM wparam);
 
 // The object behind a window of one of this module's classes: handed to CreateWindowEx as its
 // last argument, kept in the window's user data from WM_NCCREATE on. Null before that.

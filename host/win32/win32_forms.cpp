@@ -212,7 +212,10 @@ LRESULT CALLBACK Win32Form::WindowProc(HWND window, UINT message, WPARAM wparam,
     return form->Handle(window, message, wparam, lparam);
 }
 
+// The form, its labels and its picture boxes are drawn in the system's colours (the button face,
+// the window text): a change of them, or of the high-contrast mode, shows at once.
 LRESULT Win32Form::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (RedrawOnColorChange(window, message, wparam)) return 0;
     switch (message) {
     case WM_COMMAND:
         if (HIWORD(wparam) == BN_CLICKED && lparam != 0) Contain([&] { Click(LOWORD(wparam)); });

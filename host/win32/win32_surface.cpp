@@ -52,8 +52,6 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
         context_.dpi_y = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
     }
     context_.base_font = MessageFont();
-    back_rgb_ = TranslateColor(back_color_);
-    back_brush_.reset(::CreateSolidBrush(back_rgb_));
 
     const DWORD style = parent != nullptr ? WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN : WS_POPUP | WS_CLIPCHILDREN;
     window_.reset(::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", style, 0, 0,
@@ -111,13 +109,22 @@ Win32Surface::~Win32Surface() {
 }
 
 void Win32Surface::SetBackColor(Color color) {
-    const COLORREF rgb = TranslateColor(color);
-    UniqueBrush brush(::CreateSolidBrush(rgb));
-    if (!brush) Raise(errc::kOutOfMemory);
-    back_brush_ = std::move(brush);
-    back_rgb_ = rgb;
+    TranslateColor(color);  // refuses a colour that names nothing, with 380
     back_color_ = color;
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// Made again whenever the colour to draw changes: a system colour set as the background follows
+// the system's colours, and high contrast puts the button face in its place.
+HBRUSH Win32Surface::BackBrush(bool high_contrast) const {
+    const COLORREF rgb = DrawnRgb(ColorRole::kBackground, back_color_, high_contrast);
+    if (!back_brush_ || rgb != back_rgb_) {
+        if (UniqueBrush brush{::CreateSolidBrush(rgb)}) {
+            back_brush_ = std::move(brush);
+            back_rgb_ = rgb;
+        }
+    }
+    return back_brush_ ? back_brush_.get() : ::GetSysColorBrush(COLOR_BTNFACE);
 }
 
 float Win32Surface::ScaleWidth() const {
@@ -199,7 +206,12 @@ bool Win32Surface::TranslateKeyboard(const MSG& message) {
         // Past the last child, or before the first, the key is the container's: it moves on
         // to its own next or previous field.
         if (from == EndChild(!backwards)) return false;
-        if (HWND next = ::GetNextDlgTabItem(hwnd(), from, backwards)) ::SetFocus(next);
+        if (HWND next = ::GetNextDlgTabItem(hwnd(), from, backwards)) {
+            ::SetFocus(next);
+            // As the dialog manager does: an edit that Tab reaches has all its text selected, so
+            // that what is typed replaces it. A click leaves the caret where it was placed.
+            if (::SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(next, EM_SETSEL, 0, -1);
+        }
         return true;
     }
     if (message.message == WM_SYSCHAR) {
@@ -252,7 +264,7 @@ void Win32Surface::SetPixelSize(int width, int height) {
 void Win32Surface::Print(HDC dc) const {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
-    ::FillRect(dc, &client, back_brush_.get());
+    ::FillRect(dc, &client, BackBrush(HighContrastOn()));
     // From the bottom of the z-order up, so that what lies on top is drawn last. The surface
     // may be hidden, so each child's own visibility decides.
     const HWND top = ::GetWindow(hwnd(), GW_CHILD);
@@ -375,12 +387,20 @@ LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPA
                                                                         : nullptr;
         if (label == nullptr) break;
         const HDC dc = reinterpret_cast<HDC>(wparam);
-        ::SetTextColor(dc, label->text_color());
-        ::SetBkColor(dc, back_rgb_);
-        return reinterpret_cast<LRESULT>(back_brush_.get());
+        const bool high_contrast = HighContrastOn();
+        const HBRUSH back = BackBrush(high_contrast);
+        ::SetTextColor(dc, DrawnRgb(ColorRole::kText, label->ForeColor(), high_contrast));
+        ::SetBkColor(dc, DrawnRgb(ColorRole::kBackground, back_color_, high_contrast));
+        return reinterpret_cast<LRESULT>(back);
     }
     case WM_CTLCOLORBTN:
-        return reinterpret_cast<LRESULT>(back_brush_.get());
+        return reinterpret_cast<LRESULT>(BackBrush(HighContrastOn()));
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // Heard only while the surface is a window of its own; inside a container, drawing
+        // asks the system each time.
+        if (RedrawOnColorChange(window, message, wparam)) return 0;
+        break;
     case WM_SETFOCUS: {
         if (HWND target = EndChild(::GetKeyState(VK_SHIFT) < 0)) ::SetFocus(target);
         if (focus_entered_) focus_entered_();
@@ -392,7 +412,7 @@ LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPA
     case WM_ERASEBKGND: {
         RECT client{};
         ::GetClientRect(window, &client);
-        ::FillRect(reinterpret_cast<HDC>(wparam), &client, back_brush_.get());
+        ::FillRect(reinterpret_cast<HDC>(wparam), &client, BackBrush(HighContrastOn()));
         return 1;
     }
     default:

@@ -91,6 +91,8 @@ private:
     HWND WindowAt(int index) const;
     LRESULT HandleScoped(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void PrintChild(HWND child, HDC dc) const;
+    // The brush of the background as drawn now.
+    HBRUSH BackBrush(bool high_contrast) const;
     // Starts or stops the watch to match the folder and whether the window is shown.
     void UpdateWatch();
     void OnFolderMessage(WPARAM generation);
@@ -100,8 +102,9 @@ private:
     UniqueWindow window_;
     std::unique_ptr<ToolTips> tips_;
     Color back_color_ = kButtonFaceColor;
-    UniqueBrush back_brush_;
-    COLORREF back_rgb_ = 0;
+    // The brush of the background as drawn now, and its colour.
+    mutable UniqueBrush back_brush_;
+    mutable COLORREF back_rgb_ = 0;
 
     std::unique_ptr<Win32DriveList> drive1_;
     std::unique_ptr<Win32DirList> dir1_;

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "appearance/colors.h"
+
 namespace selvane::testing {
 namespace {
 
@@ -147,6 +149,30 @@ TEST_F(LayoutTest, AZeroDesignSizeLeavesNoChildAtAnInfinitePosition) {
         const Placed placed = PlacedOf(surface->Control(i));
         for (float value : {placed.font, placed.left, placed.top, placed.width, placed.height})
             EXPECT_TRUE(std::isfinite(value));
+    }
+}
+
+// High contrast draws the system's colours in place of whatever is set, a system colour among
+// them; without it the set colour is drawn as it is.
+TEST(DrawnColor, HighContrastDrawsTheSystemsButtonColoursWhateverIsSet) {
+    struct Case {
+        ColorRole role;
+        Color set;
+        bool high_contrast;
+        Color drawn;
+    };
+    const Case cases[] = {
+        {ColorRole::kText, 0x000000, false, 0x000000},
+        {ColorRole::kText, 0x80000008, false, 0x80000008},
+        {ColorRole::kBackground, kButtonFaceColor, false, kButtonFaceColor},
+        {ColorRole::kText, 0x000000, true, kButtonTextColor},
+        {ColorRole::kText, 0x80000008, true, kButtonTextColor},
+        {ColorRole::kBackground, 0xFFFFFF, true, kButtonFaceColor},
+        {ColorRole::kBackground, 0x80000005, true, kButtonFaceColor},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DrawnColor(c.role, c.set, c.high_contrast), c.drawn)
+            << std::hex << "set " << c.set << (c.high_contrast ? ", high contrast" : "");
     }
 }
 

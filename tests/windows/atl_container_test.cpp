@@ -6,6 +6,7 @@
 #include <ocidl.h>
 
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "tests/windows/com_support.h"
 #include "tests/windows/fixture.h"
 #include "tests/windows/modal_user.h"
+#include "tests/windows/user_input.h"
 #include "demo/screenshot.h"
 
 namespace selvane::testing {
@@ -297,6 +299,53 @@ TEST_F(AtlContainer, ResizingTheContainersWindowResizesTheControl) {
     Pump();
     EXPECT_EQ(PlaceText(control_window_), "0,0 " + std::to_string(kWidth) + "," + std::to_string(kHeight));
     EXPECT_EQ(WidthOf(FileList()), list_width);
+}
+
+// A C++ host's message loop gives the active control its keys first (ATL's PreTranslateMessage
+// does). Tab from the folders and Shift+Tab from All land in the pattern box with all of its
+// text selected, as in a dialog, so that what is typed replaces the pattern; a click still puts
+// the caret where it falls.
+TEST_F(AtlContainer, TabAndShiftTabIntoThePatternBoxSelectItsTextSoTypingReplacesIt) {
+    SetPath(fx::kDocs);
+    const ComPtr<IOleInPlaceActiveObject> active = As<IOleInPlaceActiveObject>(control_);
+    ASSERT_TRUE(active);
+    const HWND pattern = PatternBox();
+    const HWND folders = ChildOf(control_window_, L"ListBox", true);
+    const HWND all = ChildOf(control_window_, L"Button");
+    const auto selection = [&] {
+        DWORD start = 0, end = 0;
+        ::SendMessageW(pattern, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        return std::to_string(start) + "-" + std::to_string(end);
+    };
+    struct Way {
+        HWND from;
+        bool shift;
+        const wchar_t* typed;
+        const char* name;
+    };
+    for (const Way& way : {Way{folders, false, L"*.txt", "Tab"}, Way{all, true, L"*.log", "Shift+Tab"}}) {
+        ::SendMessageW(pattern, EM_SETSEL, 0, 0);
+        {
+            std::optional<ShiftHeld> shift;
+            if (way.shift) shift.emplace();
+            PostKey(way.from, VK_TAB);
+            PumpThrough(active.get());
+        }
+        ASSERT_EQ(::GetFocus(), pattern) << way.name;
+        EXPECT_EQ(selection(), "0-" + std::to_string(::GetWindowTextLengthW(pattern))) << way.name << ": all of it";
+        for (const wchar_t* key = way.typed; *key != L'\0'; ++key) ::PostMessageW(pattern, WM_CHAR, *key, 1);
+        PumpThrough(active.get());
+        Bstr pattern_now;
+        ASSERT_EQ(selvane_->get_FileType(pattern_now.put()), S_OK);
+        EXPECT_EQ(pattern_now.str(), way.typed) << way.name << ": what was typed replaced the pattern";
+    }
+
+    ::SetFocus(all);
+    const auto at = static_cast<LPARAM>(::SendMessageW(pattern, EM_POSFROMCHAR, 2, 0));
+    ::SendMessageW(pattern, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(LOWORD(at) + 1, HIWORD(at) + 2));
+    ::SendMessageW(pattern, WM_LBUTTONUP, 0, MAKELPARAM(LOWORD(at) + 1, HIWORD(at) + 2));
+    EXPECT_EQ(::GetFocus(), pattern);
+    EXPECT_EQ(selection(), "2-2") << "a click places the caret";
 }
 
 // Late-bound, by name, as a script on the container's page calls it.

@@ -498,6 +498,56 @@ TEST_F(HostedControl, TheControlDrawsItselfBeforeItIsActive) {
     SaveDrawing(screen.get(), bitmap.get(), 480, 360, L"control-drawn-inactive");
 }
 
+// Wine 8 cannot switch the high-contrast mode (SPI_SETHIGHCONTRAST fails with
+// ERROR_INVALID_SPI_VALUE and SPI_GETHIGHCONTRAST always says off), so the mode's colours are
+// checked natively (DrawnColor). What both share shows here: the colours are looked up at each
+// drawing, so a system colour set as the labels' and the background's follows a change of the
+// system's colours at once, and the properties still return what was set.
+TEST_F(HostedControl, SystemColoursSetAsTheLabelsAndBackgroundsFollowTheSystemAtOnce) {
+    Activate(OLEIVERB_INPLACEACTIVATE);
+    SetPath(L"D:\\docs");
+    constexpr OLE_COLOR kButtonText = 0x80000012;
+    ASSERT_EQ(selvane->put_Label1Color(kButtonText), S_OK);
+    const int roles[] = {COLOR_BTNFACE, COLOR_BTNTEXT};
+    const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 0)};
+    // The prefix keeps its colours, however the test ends.
+    struct Restore {
+        const int* roles;
+        COLORREF saved[2];
+        ~Restore() { ::SetSysColors(2, roles, saved); }
+    } restore{roles, {::GetSysColor(COLOR_BTNFACE), ::GetSysColor(COLOR_BTNTEXT)}};
+    ASSERT_TRUE(::SetSysColors(2, roles, dark));
+    Pump();
+
+    // The file count label, the one with text until a file is clicked: its text in yellow, the
+    // face around it black.
+    HWND label = nullptr;
+    for (HWND child = ::GetWindow(surface, GW_CHILD); child && !label; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassOf(child) == L"Static" && !TextOf(child).empty()) label = child;
+    }
+    ASSERT_NE(label, nullptr);
+    RECT client{};
+    ::GetClientRect(label, &client);
+    int text = 0;
+    int face = 0;
+    const win32::WindowDC dc(label);
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) {
+            const COLORREF pixel = ::GetPixel(dc.get(), x, y);
+            text += pixel == dark[1];
+            face += pixel == dark[0];
+        }
+    }
+    EXPECT_GT(text, 10) << "the label's text in the new button text colour";
+    EXPECT_GT(face, client.right * client.bottom / 2) << "on the new button face";
+    OLE_COLOR label_color = 0;
+    OLE_COLOR back_color = 0;
+    ASSERT_EQ(selvane->get_Label1Color(&label_color), S_OK);
+    ASSERT_EQ(selvane->get_BackColor(&back_color), S_OK);
+    EXPECT_EQ(label_color, kButtonText);
+    EXPECT_EQ(back_color, 0x8000000Fu);
+}
+
 // A container may ask for the picture at any place and size, as a form designer's thumbnail or
 // a print preview does: the control fills exactly the bounds, stretched, and nothing else.
 TEST_F(HostedControl, TheControlDrawsIntoOtherBoundsAndOnlyThere) {
