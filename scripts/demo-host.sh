@@ -6,7 +6,8 @@
 # happened, and leaves screenshots of the demo's window and of the About dialog in
 # BUILD_DIR/artifacts (selvane-demo.png, selvane-demo-about.png); the exit code is the tour's.
 # With SELVANE_README_PICTURE set to a path, a tour that went as expected also copies its
-# window's screenshot there: `make demo` keeps the README's picture this way.
+# window's screenshot there, and the About dialog's to selvane-about.png beside it: `make demo`
+# keeps the README's pictures this way.
 # Usage: scripts/demo-host.sh BUILD_DIR   (inside scripts/wine-session.sh)
 set -euo pipefail
 build=${1:?usage: demo-host.sh BUILD_DIR}
@@ -31,5 +32,10 @@ if [ $rc -ne 0 ]; then
 elif [ -n "${SELVANE_README_PICTURE:-}" ] && [ -f "$shot" ]; then
     cp "$shot" "$SELVANE_README_PICTURE"
     echo "demo: the same in $SELVANE_README_PICTURE"
+    about=${shot%.png}-about.png
+    if [ -f "$about" ]; then
+        cp "$about" "$(dirname "$SELVANE_README_PICTURE")/selvane-about.png"
+        echo "demo: the About dialog's in $(dirname "$SELVANE_README_PICTURE")/selvane-about.png"
+    fi
 fi
 exit $rc
