@@ -207,7 +207,6 @@ void MemoryListBox::Replace(std::vector<std::u16string> names, int extent) {
     caret_ = 0;
     top_ = 0;
     if (Holds(names, extent)) return;
-    ++fills_;
     horizontal_extent_ = extent;
     given_ = names;
     entries_.clear();
@@ -237,7 +236,7 @@ void MemoryListBox::Replace(std::vector<std::u16string> names, int extent) {
 
 bool MemoryListBox::Holds(const std::vector<std::u16string>& names, int extent) const {
     Check(u"Holds");
-    return fills_ > 0 && horizontal_extent_ == extent && given_ == names;
+    return given_ && horizontal_extent_ == extent && *given_ == names;
 }
 
 int MemoryListBox::Find(const std::u16string& name) const {
@@ -251,7 +250,7 @@ int MemoryListBox::TopIndex() const { return Get(u"TopIndex", top_); }
 void MemoryListBox::SetTopIndex(int index) {
     Check(u"TopIndex");
     if (index < 0 || index >= static_cast<int>(entries_.size())) Raise(errc::kInvalidPropertyArrayIndex);
-    UserScroll(index);
+    ScrollTo(index);
 }
 
 int MemoryListBox::CaretIndex() const { return Get(u"CaretIndex", caret_); }
@@ -266,27 +265,19 @@ void MemoryListBox::SetCaretIndex(int index) {
 
 // An entry is as high as its font's line, about 1.6 times its point size in pixels (13 pixels
 // for 8 points); the list shows the whole entries that fit in its height.
-int MemoryListBox::visible_rows() const {
+int MemoryListBox::VisibleRows() const {
     const double row_twips = std::max(1.0, static_cast<double>(font_size()) * 1.6) * 15.0;
     return std::max(1, static_cast<int>(static_cast<double>(Height()) / row_twips));
 }
 
-void MemoryListBox::UserScroll(int top) {
-    const int last_top = std::max(0, static_cast<int>(entries_.size()) - visible_rows());
+void MemoryListBox::ScrollTo(int top) {
+    const int last_top = std::max(0, static_cast<int>(entries_.size()) - VisibleRows());
     top_ = std::clamp(top, 0, last_top);
 }
 
 void MemoryListBox::MakeVisible(int index) {
-    if (index < top_) UserScroll(index);
-    if (index >= top_ + visible_rows()) UserScroll(index - visible_rows() + 1);
-}
-
-void MemoryListBox::UserKeyDown() {
-    if (entries_.empty()) return;
-    const int chosen = selected_ < 0 ? caret_ : std::min(caret_ + 1, static_cast<int>(entries_.size()) - 1);
-    selected_ = caret_ = chosen;
-    MakeVisible(chosen);
-    if (host::ChildEvents* sink = events()) sink->OnList1Click();
+    if (index < top_) ScrollTo(index);
+    if (index >= top_ + VisibleRows()) ScrollTo(index - VisibleRows() + 1);
 }
 
 int MemoryListBox::ListCount() const {

@@ -2,6 +2,7 @@
 // that tests perform, and failures that tests can inject into any member.
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -191,30 +192,22 @@ public:
     int horizontal_extent() const { return horizontal_extent_; }
     const std::vector<std::u16string>& entries() const { return entries_; }
     int selected_index() const { return selected_; }
-    // How many entries the list shows at once, from its height and font.
-    int visible_rows() const;
-    // How many times the entries were put in anew; a Replace that found them held puts none.
-    int fills() const { return fills_; }
-
     // The user selects an entry (std::out_of_range for a missing one).
     void UserClick(int index);
     void UserDoubleClick(int index);
-    // The user scrolls the list so that the entry is on top, as far as it scrolls.
-    void UserScroll(int top);
-    // The arrow key down, as the system's list handles it: with nothing selected, the entry
-    // with the caret is chosen; otherwise the next one. Raises Click.
-    void UserKeyDown();
-
 private:
+    // How many entries the list shows at once, from its height and font.
+    int VisibleRows() const;
+    // Puts the entry on top, as far as the list scrolls: the last page stays full.
+    void ScrollTo(int top);
     void MakeVisible(int index);
 
     std::vector<std::u16string> entries_;  // always in the list's sorted order
-    std::vector<std::u16string> given_;    // as the last Replace gave them
+    std::optional<std::vector<std::u16string>> given_;  // as the last Replace gave them
     int selected_ = -1;
     int caret_ = 0;
     int top_ = 0;
     int horizontal_extent_ = 0;
-    int fills_ = 0;
 };
 
 class MemoryLabel : public MemoryChild<host::Label> {

@@ -74,28 +74,6 @@ TEST_F(PathTest, ARelativePathWithADotIsLookedUpUnderTheShownFolder) {
     EXPECT_EQ(Dir(), u"C:\\tools\\node.js");
 }
 
-// From another drive than C, a relative path's first letter still names a drive: "conf.d\sub"
-// goes to C (which has no conf.d), while ".\conf.d\sub" names no drive and stays on D.
-TEST_F(PathTest, ARelativePathStaysOnTheShownDriveOnlyWhenItsFirstCharacterNamesNoDrive) {
-    fs.AddDirectory(u"d:\\docs\\conf.d\\sub");
-    CreateNew();
-    const struct {
-        const char16_t* path;
-        const char16_t* drive;
-        const char16_t* dir;
-    } cases[] = {
-        {u"conf.d\\sub", u"c: [system]", u"C:\\"},
-        {u".\\conf.d\\sub", u"d:", u"D:\\docs\\conf.d\\sub"},
-        {u"..\\docs\\conf.d", u"d:", u"D:\\docs\\conf.d"},
-    };
-    for (const auto& c : cases) {
-        control->SetPath(u"d:\\docs");
-        control->SetPath(c.path);
-        EXPECT_EQ(Drive(), c.drive) << "case " << (&c - cases);
-        EXPECT_EQ(Dir(), c.dir) << "case " << (&c - cases);
-    }
-}
-
 std::vector<std::u16string> g_traced;
 void Capture(const std::u16string& line) { g_traced.push_back(line); }
 

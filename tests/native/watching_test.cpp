@@ -77,64 +77,6 @@ TEST_F(WatchingTest, TheChosenFileStaysChosenWithItsDetailsAndNoClick) {
     ExpectNothingRaised();
 }
 
-// A folder of 41 files, scrolled down by the user: what the disk does must not move the view,
-// the choice or the caret; what the user or the host asks for starts the list from the top.
-TEST_F(WatchingTest, AChangeOnDiskKeepsTheUsersViewOfTheFileList) {
-    CreateNew();
-    for (int i = 100; i <= 140; ++i) {
-        const std::string digits = std::to_string(i);
-        fs.AddFile(u"c:\\many\\f" + std::u16string(digits.begin(), digits.end()) + u".txt", 1);
-    }
-    surface->Dir1().UserOpen(u"c:\\many");
-    control->SetFileType(u"*.txt");
-    memory::MemoryListBox& list = surface->List1();
-    auto top_name = [&] { return list.List(list.TopIndex()); };
-    auto caret_name = [&] { return list.List(list.CaretIndex()); };
-    list.UserScroll(5);
-    list.SetCaretIndex(8);
-    site.events.clear();
-    site.notifications.clear();
-
-    // Files the pattern hides come and go: nothing changes at all.
-    const int fills = list.fills();
-    fs.AddFile(u"c:\\many\\editor.tmp", 1);
-    ASSERT_TRUE(surface->Pump());
-    fs.Rename(u"c:\\many\\editor.tmp", u"c:\\many\\download.part");
-    ASSERT_TRUE(surface->Pump());
-    EXPECT_EQ(list.fills(), fills);
-    EXPECT_EQ(top_name(), u"f105.txt");
-    EXPECT_EQ(caret_name(), u"f108.txt");
-
-    // Shown files come and go: the top entry, the caret and the chosen file stay by name.
-    fs.AddFile(u"c:\\many\\a0.txt", 1);
-    fs.Remove(u"c:\\many\\f101.txt");
-    ASSERT_TRUE(surface->Pump());
-    EXPECT_EQ(top_name(), u"f105.txt");
-    EXPECT_EQ(caret_name(), u"f108.txt");
-    EXPECT_EQ(list.SelCount(), 0);
-    ClickFile(u"f107.txt");
-    const std::u16string details = InfoLabel();
-    site.events.clear();
-    fs.AddFile(u"c:\\many\\a1.txt", 1);
-    fs.Remove(u"c:\\many\\f105.txt");  // the top entry: the next one takes its place
-    ASSERT_TRUE(surface->Pump());
-    EXPECT_EQ(top_name(), u"f106.txt");
-    EXPECT_EQ(list.Text(), u"f107.txt");
-    EXPECT_EQ(caret_name(), u"f107.txt");
-    EXPECT_EQ(InfoLabel(), details);
-    EXPECT_EQ(FilesLabel(), u"41 files");
-    ExpectNothingRaised();
-
-    // The host asks: the list starts from the top, nothing chosen, the caret on the first entry,
-    // where the next arrow key starts.
-    control->RefreshFiles();
-    EXPECT_EQ(list.TopIndex(), 0);
-    EXPECT_EQ(list.SelCount(), 0);
-    list.UserKeyDown();
-    EXPECT_EQ(list.Text(), u"a0.txt");
-    EXPECT_EQ(site.events, Names{u"Click"});
-}
-
 TEST_F(WatchingTest, AChosenFileThatIsGoneClearsTheChoiceAndItsDetails) {
     OpenDataWithReportChosen();
     fs.Rename(u"c:\\data\\report.txt", u"c:\\data\\report.old");
