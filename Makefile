@@ -1,6 +1,6 @@
 # Set-up commands; each installs what the machine lacks first. `make demo` shows the control,
-# `make test` builds and runs every test.
-.PHONY: demo demo64 test setup native windows windows-tests windows64 windows64-tests bench fuzz clean
+# `make test` builds and runs every test, `make release` writes the installers and the zip to dist/.
+.PHONY: demo demo64 test release setup native windows windows-tests windows64 windows64-tests bench fuzz clean
 
 BUILD_WINDOWS := build/windows
 BUILD_WINDOWS64 := build/windows64
@@ -45,6 +45,13 @@ test: windows-tests windows64-tests
 
 setup:
 	@scripts/setup.sh
+
+# dist/: an installer for each bitness, the zip and their checksums (scripts/release.sh), signed
+# when given a key: make release SIGN_CERT=cert.pem SIGN_KEY=key.pem [SIGN_TIMESTAMP=URL]
+release: setup
+	@SIGN_CERT="$(SIGN_CERT)" SIGN_KEY="$(SIGN_KEY)" SIGN_PASS_FILE="$(SIGN_PASS_FILE)" \
+	  SIGN_TIMESTAMP="$(SIGN_TIMESTAMP)" SIGN_TSA_CERT="$(SIGN_TSA_CERT)" SIGN_TSA_KEY="$(SIGN_TSA_KEY)" \
+	  scripts/release.sh
 
 # The logic and its native tests on Linux.
 native: setup
@@ -98,4 +105,4 @@ fuzz: setup
 	@scripts/fuzz.sh $(FUZZ_SECONDS) $(FUZZ_SEED)
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -1,27 +1,9 @@
 # Writes the assembly manifest that lets a program use selvane.ocx with nothing in the registry.
-# Run as a script at build time: cmake -DIDL=... -DMODULE_HEADER=... -DARCH=x86|amd64 -DOUT=... -P
-# The identifiers come from selvane.idl and the constants the registration code writes, so the
-# manifest names what the registry would.
-file(READ ${IDL} idl)
-file(READ ${MODULE_HEADER} module)
-
-function(selvane_match out regex text)
-  if(NOT text MATCHES "${regex}")
-    message(FATAL_ERROR "manifest: no match for ${regex}")
-  endif()
-  set(${out} ${CMAKE_MATCH_1} PARENT_SCOPE)
-endfunction()
-
-selvane_match(library_id "uuid\\(([0-9A-Fa-f-]+)\\),[^]]*\\][ \t\r\n]*library " "${idl}")
-selvane_match(library_version "version\\(([0-9]+\\.[0-9]+)\\),[^]]*\\][ \t\r\n]*library " "${idl}")
-selvane_match(class_id "uuid\\(([0-9A-Fa-f-]+)\\)[^]]*\\][ \t\r\n]*coclass " "${idl}")
-selvane_match(prog_id "kProgId\\[\\] = L\"([^\"]+)\"" "${module}")
-selvane_match(versioned_prog_id "kVersionedProgId\\[\\] = L\"([^\"]+)\"" "${module}")
-selvane_match(class_name "kClassName\\[\\] = L\"([^\"]+)\"" "${module}")
-selvane_match(threading_model "kThreadingModel\\[\\] = L\"([^\"]+)\"" "${module}")
-selvane_match(misc_status "kMiscStatus = ([0-9]+);" "${module}")
-string(TOUPPER ${library_id} library_id)
-string(TOUPPER ${class_id} class_id)
+# Run as a script at build time:
+#   cmake -DIDL=... -DMODULE_HEADER=... -DASSEMBLY=... -DVERSION=... -DARCH=x86|amd64 -DOUT=... -P
+# The identifiers come from selvane.idl and the constants the registration code writes
+# (cmake/identifiers.cmake), so the manifest names what the registry would.
+include(${CMAKE_CURRENT_LIST_DIR}/identifiers.cmake)
 
 # The OLEMISC flags by the names a manifest gives them, in bit order.
 set(names recomposeonresize onlyiconic insertnotreplace static cantlinkinside canlinkbyole1 islinkobject
@@ -41,7 +23,7 @@ string(REPLACE ";" "," misc_names "${misc_names}")
 
 file(WRITE ${OUT} "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>
 <assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">
-  <assemblyIdentity type=\"win32\" name=\"${ASSEMBLY}\" version=\"${library_version}.0.0\" processorArchitecture=\"${ARCH}\"/>
+  <assemblyIdentity type=\"win32\" name=\"${ASSEMBLY}\" version=\"${VERSION}\" processorArchitecture=\"${ARCH}\"/>
   <file name=\"selvane.ocx\">
     <comClass clsid=\"{${class_id}}\" progid=\"${prog_id}\" threadingModel=\"${threading_model}\"
               tlbid=\"{${library_id}}\" description=\"${class_name}\" miscStatusContent=\"${misc_names}\">

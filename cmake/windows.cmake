@@ -92,6 +92,10 @@ add_dependencies(selvane_com selvane_idl)
 target_include_directories(selvane_com PUBLIC ${SELVANE_GENERATED})
 target_link_libraries(selvane_com PUBLIC selvane_win32_host comctl32 ole32 oleaut32 uuid advapi32 user32 gdi32)
 
+# The version record's numbers, from the project's version.
+file(CONFIGURE OUTPUT ${SELVANE_GENERATED}/selvane_version.h CONTENT
+  "#define SELVANE_BINARY_VERSION ${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, ${PROJECT_VERSION_PATCH}, 0\n")
+
 add_library(selvane_ocx SHARED control/com/selvane.rc control/com/selvane.def)
 set_target_properties(selvane_ocx PROPERTIES OUTPUT_NAME selvane PREFIX "" SUFFIX ".ocx")
 target_include_directories(selvane_ocx PRIVATE ${SELVANE_GENERATED} ${PROJECT_SOURCE_DIR}/control/com)
@@ -105,6 +109,7 @@ target_link_options(selvane_ocx PRIVATE -Wl,--enable-stdcall-fixup $<$<CONFIG:Re
 # The assembly manifest beside selvane.ocx, for use without registration: a program whose own
 # manifest names the assembly finds this file in its folder by the assembly's name.
 set(SELVANE_ASSEMBLY Selvane.Control)
+set(SELVANE_ASSEMBLY_VERSION ${PROJECT_VERSION}.0)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(selvane_assembly_arch amd64)
 else()
@@ -115,12 +120,21 @@ add_custom_command(
   OUTPUT ${SELVANE_ASSEMBLY_MANIFEST}
   COMMAND ${CMAKE_COMMAND} -DIDL=${PROJECT_SOURCE_DIR}/control/com/selvane.idl
           -DMODULE_HEADER=${PROJECT_SOURCE_DIR}/control/com/module.h -DASSEMBLY=${SELVANE_ASSEMBLY}
-          -DARCH=${selvane_assembly_arch} -DOUT=${SELVANE_ASSEMBLY_MANIFEST} -P ${PROJECT_SOURCE_DIR}/cmake/manifest.cmake
+          -DVERSION=${SELVANE_ASSEMBLY_VERSION} -DARCH=${selvane_assembly_arch} -DOUT=${SELVANE_ASSEMBLY_MANIFEST}
+          -P ${PROJECT_SOURCE_DIR}/cmake/manifest.cmake
   DEPENDS ${PROJECT_SOURCE_DIR}/control/com/selvane.idl ${PROJECT_SOURCE_DIR}/control/com/module.h
-          ${PROJECT_SOURCE_DIR}/cmake/manifest.cmake
+          ${PROJECT_SOURCE_DIR}/cmake/manifest.cmake ${PROJECT_SOURCE_DIR}/cmake/identifiers.cmake
   COMMENT "Assembly manifest ${SELVANE_ASSEMBLY}.manifest")
 add_custom_target(selvane_assembly_manifest ALL DEPENDS ${SELVANE_ASSEMBLY_MANIFEST})
 add_dependencies(selvane_ocx selvane_assembly_manifest)
+# The sample application manifest, naming the assembly by this version: the copy that the
+# registration-free demo embeds and that a release ships.
+file(READ ${PROJECT_SOURCE_DIR}/docs/selvane-app.manifest selvane_app_manifest)
+string(REGEX REPLACE "(name=\"${SELVANE_ASSEMBLY}\" version=)\"[0-9.]+\"" "\\1\"${SELVANE_ASSEMBLY_VERSION}\""
+       selvane_app_manifest "${selvane_app_manifest}")
+set(SELVANE_APP_MANIFEST ${SELVANE_GENERATED}/selvane-app.manifest)
+file(CONFIGURE OUTPUT ${SELVANE_APP_MANIFEST} CONTENT "${selvane_app_manifest}" @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/selvane-app.manifest)
 
 # The demo host
 # selvane-demo: an application hosting selvane.ocx by its ProgID in an AtlAxWin window of atl.dll,
@@ -140,9 +154,8 @@ add_executable(selvane-demo $<TARGET_OBJECTS:selvane_demo_host>)
 # The same program with docs/selvane-app.manifest as its own: it uses selvane.ocx through the
 # assembly manifest beside it, with nothing in the registry.
 add_executable(selvane-demo-regfree $<TARGET_OBJECTS:selvane_demo_host> demo/selvane_demo_regfree.rc)
-set_source_files_properties(demo/selvane_demo_regfree.rc PROPERTIES
-  OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/docs/selvane-app.manifest)
-target_include_directories(selvane-demo-regfree PRIVATE ${PROJECT_SOURCE_DIR}/docs)
+set_source_files_properties(demo/selvane_demo_regfree.rc PROPERTIES OBJECT_DEPENDS ${SELVANE_APP_MANIFEST})
+target_include_directories(selvane-demo-regfree PRIVATE ${SELVANE_GENERATED})
 foreach(demo IN ITEMS selvane-demo selvane-demo-regfree)
   target_link_libraries(${demo} PRIVATE comctl32 ole32 oleaut32 uuid gdi32 user32)
   target_link_options(${demo} PRIVATE -municode)
@@ -151,3 +164,30 @@ endforeach()
 
 selvane_warnings(selvane_win32_host selvane-window selvane-listing-benchmark selvane_com selvane_ocx
                  selvane_demo_host selvane-demo selvane-demo-regfree)
+
+# The installer's sources for this bitness (scripts/make-msi.sh builds the package from them):
+# the product and its registry rows from the same identifiers as the registration code, and the
+# icon that Add/Remove Programs shows, drawn from the toolbox picture.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(selvane_installer_arch x64)
+else()
+  set(selvane_installer_arch x86)
+endif()
+set(SELVANE_INSTALLER ${CMAKE_BINARY_DIR}/installer/selvane-${selvane_installer_arch})
+add_custom_command(
+  OUTPUT ${SELVANE_INSTALLER}.wxs ${SELVANE_INSTALLER}.sql
+  COMMAND ${CMAKE_COMMAND} -DIDL=${PROJECT_SOURCE_DIR}/control/com/selvane.idl
+          -DMODULE_HEADER=${PROJECT_SOURCE_DIR}/control/com/module.h -DVERSION=${PROJECT_VERSION}
+          -DARCH=${selvane_installer_arch} -DOUT=${SELVANE_INSTALLER} -P ${PROJECT_SOURCE_DIR}/cmake/installer.cmake
+  DEPENDS ${PROJECT_SOURCE_DIR}/control/com/selvane.idl ${PROJECT_SOURCE_DIR}/control/com/module.h
+          ${PROJECT_SOURCE_DIR}/cmake/installer.cmake ${PROJECT_SOURCE_DIR}/cmake/identifiers.cmake
+  COMMENT "Installer sources selvane-${selvane_installer_arch}.wxs")
+find_program(SELVANE_CONVERT convert REQUIRED)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/installer/selvane.ico
+  COMMAND ${SELVANE_CONVERT} ${PROJECT_SOURCE_DIR}/control/com/toolbox.bmp -transparent "srgb(192,192,192)"
+          -background none -gravity north -extent 16x16 ( +clone -scale 200% ) ${CMAKE_BINARY_DIR}/installer/selvane.ico
+  DEPENDS ${PROJECT_SOURCE_DIR}/control/com/toolbox.bmp
+  COMMENT "Installer icon selvane.ico" VERBATIM)
+add_custom_target(selvane_installer_sources ALL
+  DEPENDS ${SELVANE_INSTALLER}.wxs ${SELVANE_INSTALLER}.sql ${CMAKE_BINARY_DIR}/installer/selvane.ico)

@@ -8,12 +8,17 @@
 
 namespace selvane::com {
 
-// The names the class is registered under, in the registry and in the assembly manifest
-// (cmake/manifest.cmake reads them from here).
+// The names the class is registered under, in the registry, the assembly manifest and the
+// installers (cmake/identifiers.cmake reads them from here).
 inline constexpr wchar_t kProgId[] = L"Selvane_OCX.Selvane";
 inline constexpr wchar_t kVersionedProgId[] = L"Selvane_OCX.Selvane.1";
 inline constexpr wchar_t kClassName[] = L"Selvane Control";
 inline constexpr wchar_t kThreadingModel[] = L"Apartment";
+
+// The toolbox picture's resource number in this library (selvane.rc).
+inline constexpr int kToolboxBitmap = 30000;
+// The component category of controls; the safe-for-scripting ones are deliberately absent.
+inline constexpr wchar_t kControlCategory[] = L"{40FC6ED4-2438-11CF-A3DB-080036F12502}";
 
 // How containers are to treat the control: OLEMISC_RECOMPOSEONRESIZE, CANTLINKINSIDE,
 // INSIDEOUT, ACTIVATEWHENVISIBLE and SETCLIENTSITEFIRST.

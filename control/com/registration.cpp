@@ -3,6 +3,7 @@
 
 #include <olectl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,12 +13,9 @@
 namespace selvane::com {
 namespace {
 
-constexpr int kToolboxBitmap = 30000;
 constexpr WORD kLibraryMajor = 4;
 constexpr WORD kLibraryMinor = 0;
 constexpr LCID kLibraryLocale = 0x0409;
-// The component category of controls; the safe-for-scripting ones are deliberately absent.
-constexpr wchar_t kControlCategory[] = L"{40FC6ED4-2438-11CF-A3DB-080036F12502}";
 
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[40] = {};
@@ -25,10 +23,12 @@ std::wstring GuidText(REFGUID guid) {
     return text;
 }
 
+// A value to write, or a key alone: "Control" and the category are markers that hosts look for,
+// and carry no value, as an installer's rows write them.
 struct Entry {
     std::wstring key;    // under HKEY_CLASSES_ROOT
     const wchar_t* name;  // nullptr for the key's default value
-    std::wstring value;
+    std::optional<std::wstring> value;
 };
 
 std::vector<Entry> Entries() {
@@ -38,7 +38,7 @@ std::vector<Entry> Entries() {
         {clsid, nullptr, kClassName},
         {clsid + L"\\InprocServer32", nullptr, path},
         {clsid + L"\\InprocServer32", L"ThreadingModel", kThreadingModel},
-        {clsid + L"\\Control", nullptr, L""},
+        {clsid + L"\\Control", nullptr, std::nullopt},
         {clsid + L"\\MiscStatus", nullptr, L"0"},
         {clsid + L"\\MiscStatus\\1", nullptr, std::to_wstring(kMiscStatus)},
         {clsid + L"\\ToolboxBitmap32", nullptr, path + L", " + std::to_wstring(kToolboxBitmap)},
@@ -46,7 +46,7 @@ std::vector<Entry> Entries() {
         {clsid + L"\\Version", nullptr, std::to_wstring(kLibraryMajor) + L"." + std::to_wstring(kLibraryMinor)},
         {clsid + L"\\ProgID", nullptr, kVersionedProgId},
         {clsid + L"\\VersionIndependentProgID", nullptr, kProgId},
-        {clsid + L"\\Implemented Categories\\" + kControlCategory, nullptr, L""},
+        {clsid + L"\\Implemented Categories\\" + kControlCategory, nullptr, std::nullopt},
         {kProgId, nullptr, kClassName},
         {std::wstring(kProgId) + L"\\CLSID", nullptr, GuidText(CLSID_Selvane)},
         {std::wstring(kProgId) + L"\\CurVer", nullptr, kVersionedProgId},
@@ -66,8 +66,9 @@ HRESULT WriteEntry(const Entry& entry) {
                                     KEY_SET_VALUE, nullptr, &created, nullptr);
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
     const win32::UniqueKey key(created);
-    const auto bytes = static_cast<DWORD>((entry.value.size() + 1) * sizeof(wchar_t));
-    status = ::RegSetValueExW(key.get(), entry.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(entry.value.c_str()),
+    if (!entry.value) return S_OK;
+    const auto bytes = static_cast<DWORD>((entry.value->size() + 1) * sizeof(wchar_t));
+    status = ::RegSetValueExW(key.get(), entry.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(entry.value->c_str()),
                               bytes);
     return HRESULT_FROM_WIN32(status);
 }

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds the installer of one bitness from a Windows build folder's installer sources
+# (cmake/installer.cmake) and its files, with wixl, then mends what wixl can't write:
+#   - the rows under HKMU get root -1 (wixl writes 4, which Windows Installer skips silently);
+#   - the library's file version is recorded, which wixl leaves out;
+#   - the keys with no value ("Control", the category) are added;
+#   - the package code is derived from the package's contents, so that the same inputs give the
+#     same code and different ones a different code.
+# Usage: scripts/make-msi.sh BUILD_DIR OUT.msi [SELVANE_OCX]
+#   SELVANE_OCX: the library to package instead of BUILD_DIR/selvane.ocx (a signed copy).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:?usage: make-msi.sh BUILD_DIR OUT.msi [SELVANE_OCX]}" && pwd)
+out=${2:?usage: make-msi.sh BUILD_DIR OUT.msi [SELVANE_OCX]}
+ocx=${3:-$build/selvane.ocx}
+
+sources=$(ls "$build"/installer/selvane-*.wxs 2>/dev/null | head -1)
+[ -n "$sources" ] || { echo "make-msi: no installer sources in $build/installer (build selvane_installer_sources)" >&2; exit 1; }
+sources=${sources%.wxs}
+arch=${sources##*-}
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+cp "$ocx" "$stage/selvane.ocx"
+cp "$build/Selvane.Control.manifest" "$build/installer/selvane.ico" "$stage/"
+cp "$root/docs/members.md" "$stage/"
+
+mkdir -p "$(dirname "$out")"
+rm -f "$out"
+# wixl reads the files named in the source relative to the source's own folder.
+cp "$sources.wxs" "$stage/selvane.wxs"
+out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
+(cd "$stage" && wixl -a "$arch" -D SourceDir=. -o "$out" selvane.wxs)
+version=$(sed -n 's/.* Version="\([0-9.]*\)".*/\1/p' "$sources.wxs" | head -1)
+msibuild "$out" -q "UPDATE \`Registry\` SET \`Root\`=-1 WHERE \`Root\`=4"
+# The library's version, which decides whether an installation replaces a file already there.
+msibuild "$out" -q "UPDATE \`File\` SET \`Version\`='$version.0', \`Language\`='1033' WHERE \`File\`='selvane.ocx'"
+while IFS= read -r row; do
+    [ -n "$row" ] && msibuild "$out" -q "$row"
+done <"$sources.sql"
+
+digest=$(cat "$sources.sql" "$stage"/* | sha256sum | cut -c1-32)
+package_code=$(printf '%s' "$digest" |
+    sed 's/^\(........\)\(....\)\(....\)\(....\)\(............\)$/\1-\2-\3-\4-\5/' | tr a-f A-F)
+bitness=32-bit
+[ "$arch" = x64 ] && bitness=64-bit
+template="Intel;1033"
+[ "$arch" = x64 ] && template="x64;1033"
+msibuild "$out" -s "Selvane file-selection control $version ($bitness)" "Selvane developers" "$template" "{$package_code}"
+echo "make-msi: $out ($arch, version $version)"
