@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace selvane::listing {
@@ -23,5 +24,24 @@ int HorizontalExtent(int widest_pixels);
 
 // "" for no files, "1 file", "12 files".
 std::u16string FileCountCaption(std::size_t count);
+
+// The file list's tool tip: its designed one while it lists any file, none for an empty list.
+std::u16string FileListTip(std::size_t count);
+
+// A listing's names, gathered pattern after pattern in the order the file system reports them.
+// With several patterns a file they share is listed once. The system reports a file under its
+// one stored name in every enumeration, so the exact name finds the repeats, and two files
+// whose names differ in case only (a case-sensitive folder, a Unix folder under Wine) stay two.
+class ListedNames {
+public:
+    explicit ListedNames(std::size_t patterns) : several_(patterns > 1) {}
+    void Add(const std::u16string& name);
+    std::vector<std::u16string> Take() { return std::move(names_); }
+
+private:
+    bool several_;
+    std::vector<std::u16string> names_;
+    std::unordered_set<std::u16string> listed_;
+};
 
 }  // namespace selvane::listing

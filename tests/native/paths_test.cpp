@@ -1,7 +1,8 @@
 // The Path property, network paths and drive letters, and the path queries.
 #include "control_fixture.h"
 
-#include "paths/drive_entry_parsers.h"
+#include "paths/network_volumes.h"
+#include "paths/path_text.h"
 
 namespace selvane::testing {
 namespace {
