@@ -22,7 +22,6 @@ TruthValue Selvane::FileSelected() {
     return ToTruth(surface_.List1().SelCount() != 0);
 }
 
-// Everything before the last backslash; no backslash is put back, even after a bare drive.
 std::u16string Selvane::PathOnly(const std::u16string& str) { return paths::BeforeLastBackslash(str); }
 
 // An empty file counts as absent, as does anything that can't be asked about.
