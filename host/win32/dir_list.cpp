@@ -20,13 +20,8 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
            CSTR_EQUAL;
 }
 
-// The path rules read UTF-16 text, which a wide string is here.
-std::u16string_view Text(const std::wstring& path) {
-    return {reinterpret_cast<const char16_t*>(path.data()), path.size()};
-}
-
 std::wstring Join(const std::wstring& directory, const std::wstring& name) {
-    return Wide(paths::Join(Text(directory), Text(name)));
+    return Wide(paths::Join(Utf16View(directory), Utf16View(name)));
 }
 
 // Why a path names no directory the list can show, as the list reports it: 76 for a name that
@@ -101,12 +96,12 @@ void Win32DirList::SetPath(const std::u16string& path) { ChangeTo(Resolve(Wide(p
 std::wstring Win32DirList::Resolve(const std::wstring& path) const {
     if (path.empty()) Raise(errc::kPathNotFound);
     // A bare drive names the current directory when it is on that drive.
-    const std::wstring wanted = Wide(paths::AgainstFolder(Text(path), Text(path_)));
+    const std::wstring wanted = Wide(paths::AgainstFolder(Utf16View(path), Utf16View(path_)));
     // Makes "..", "." and "/" plain; drive letters are shown in capitals, as Windows shows them.
     std::wstring full = FullPath(wanted);
     if (full.empty()) RaiseNoDirectory(::GetLastError());
-    if (paths::HasDrive(Text(full))) full[0] = static_cast<wchar_t>(::towupper(full[0]));
-    const std::size_t root = paths::RootLength(Text(full));
+    if (paths::HasDrive(Utf16View(full))) full[0] = static_cast<wchar_t>(::towupper(full[0]));
+    const std::size_t root = paths::RootLength(Utf16View(full));
     while (full.size() > root && paths::IsSeparator(full.back())) full.pop_back();
 
     const DWORD attributes = FileAttributes(full.size() == root && root != 3 ? full + L'\\' : full);
@@ -114,7 +109,7 @@ std::wstring Win32DirList::Resolve(const std::wstring& path) const {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) Raise(errc::kPathNotFound);
 
     std::wstring resolved = full.substr(0, root);
-    for (const std::u16string& name : paths::Components(Text(full), root)) {
+    for (const std::u16string& name : paths::Components(Utf16View(full), root)) {
         resolved = Join(resolved, StoredName(resolved, Wide(name)));
     }
     return resolved;
@@ -134,11 +129,11 @@ void Win32DirList::Rebuild() {
 
 void Win32DirList::Fill(std::vector<std::wstring> subfolders) {
     entries_.clear();
-    const std::size_t root = paths::RootLength(Text(path_));
+    const std::size_t root = paths::RootLength(Utf16View(path_));
     std::wstring walked = path_.substr(0, root);
     entries_.push_back({walked, walked, 0, true});
     int depth = 0;
-    for (const std::u16string& name : paths::Components(Text(path_), root)) {
+    for (const std::u16string& name : paths::Components(Utf16View(path_), root)) {
         walked = Join(walked, Wide(name));
         entries_.push_back({Wide(name), walked, ++depth, true});
     }
