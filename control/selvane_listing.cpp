@@ -58,13 +58,8 @@ void Selvane::FillFileList(Listing listing) {
     std::u16string prefix;
     attempt([&] { prefix = paths::DirectoryPrefix(surface_.Dir1().Path()); });
 
-    // A text with any part that reaches outside the folder is refused whole, as that part alone
-    // would be: a listing of the other parts would pass for the answer to the text typed.
     std::vector<std::u16string> patterns;
-    attempt([&] {
-        const std::u16string text = surface_.Text1().Text();
-        if (listing::IsPlainPattern(text)) patterns = listing::PatternParts(text);
-    });
+    attempt([&] { patterns = listing::PatternParts(surface_.Text1().Text()); });
     const std::uint32_t mask = IsTrue(m_ShowHidden) ? attr::kHidden : 0;
     listing::ListedNames listed(patterns.size());
     for (const std::u16string& pattern : patterns) {

@@ -7,11 +7,8 @@
 
 namespace selvane::listing {
 
-bool IsPlainPattern(const std::u16string& pattern) {
-    return pattern.find_first_of(u"\\/:") == std::u16string::npos;
-}
-
 std::vector<std::u16string> PatternParts(const std::u16string& text) {
+    if (text.find_first_of(u"\\/:") != std::u16string::npos) return {};
     if (text.find(u';') == std::u16string::npos) return {text};
     constexpr char16_t kBlanks[] = u" \t";
     std::vector<std::u16string> parts;

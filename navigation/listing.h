@@ -8,14 +8,13 @@
 
 namespace selvane::listing {
 
-// A pattern names files of the listed directory only: one holding "\", "/" or ":" would reach
-// into another directory (or drive), so it lists nothing.
-bool IsPlainPattern(const std::u16string& pattern);
-
 // The patterns a pattern text asks for, each listed in turn: a text without ";" is one pattern,
 // passed on exactly as typed. A text with ";" is several, each without the blanks (spaces,
 // tabs) around it; empty parts and repeats are dropped, and a text of nothing but blanks and
-// ";" is the empty pattern, which lists every file.
+// ";" is the empty pattern, which lists every file. A pattern names files of the listed
+// directory only: a text holding "\", "/" or ":" anywhere would reach into another directory
+// (or drive) and gives no pattern at all, as that part alone would list nothing and a listing
+// of the other parts would pass for the answer to the text typed.
 std::vector<std::u16string> PatternParts(const std::u16string& text);
 
 // Pixels the list scrolls sideways for its widest entry: a 25-pixel margin, where it fits

@@ -354,6 +354,9 @@ TEST(ListingText, PatternTextsSplitAtSeparatorsOnly) {
     EXPECT_EQ(listing::PatternParts(u"*.txt;*.TXT;*.txt"), (Parts{u"*.txt", u"*.TXT"}));
     EXPECT_EQ(listing::PatternParts(u" ; ;"), Parts{u""});
     EXPECT_EQ(listing::PatternParts(u";"), Parts{u""});
+    EXPECT_EQ(listing::PatternParts(u"*.txt;..\\*.txt"), Parts{}) << "one part reaching out refuses the text";
+    EXPECT_EQ(listing::PatternParts(u"sub/*.txt"), Parts{});
+    EXPECT_EQ(listing::PatternParts(u"d:*.txt"), Parts{});
 }
 
 TEST_F(NavigationTest, ClickShowsTheFilesDetailsBeforeTellingTheHost) {
