@@ -19,4 +19,18 @@ struct ControlLayout {
 // zero design length, so that the scaling step it belongs to is skipped.
 float ScaleFactor(float current, float design);
 
+// Where a child goes, and its font size, at the scale x across and y down.
+struct Placement {
+    float left, top, width, height, font_size;
+};
+
+// Horizontal quantities follow the width, vertical ones the height, the font the smaller of the
+// two, so that text never outgrows the box it was designed for.
+Placement Placed(const ControlLayout& design, float x, float y);
+
+// The pixel height of a font of `points` at `dpi` dots per inch: at least one pixel, since a
+// height of 0 would ask for the default size. Fails (invalid property value) for a size that is
+// not a finite, non-negative number.
+long FontPixels(float points, int dpi);
+
 }  // namespace selvane

@@ -12,9 +12,10 @@
 //   selvane_queries.cpp      GetPath, FileSelected, PathOnly, FileExists, DirExists
 //   selvane_appearance.cpp   the colours, the bold flags and Tips
 //   selvane_layout.cpp       CaptureLayout and Resize
-// The modules it draws on know nothing of the class: navigation/ (the listing's texts and the
-// file details), paths/ (path text and drive entries), appearance/ (layout arithmetic), about/
-// (the About dialog).
+// The class holds the state and wires the children and the host to the rules, which live in
+// modules that know nothing of it: navigation/ (the listing's rules and the file details),
+// paths/ (path text and network volumes), appearance/ (layout arithmetic, font pixels, the
+// colours drawn), about/ (the About dialog).
 #pragma once
 
 #include <cstdint>

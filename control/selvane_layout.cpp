@@ -1,7 +1,5 @@
 // Proportional layout. Every size is derived from the design values recorded at creation,
 // never from the current ones, so resizing never drifts.
-#include <algorithm>
-
 #include "appearance/layout.h"
 #include "control/attempt.h"
 #include "control/selvane.h"
@@ -26,25 +24,25 @@ void Selvane::CaptureLayout() {
     }
 }
 
-// Horizontal quantities follow the width, vertical ones the height, fonts the smaller of the
-// two. The font goes first, so a child whose height follows its font has the new font when its
-// height arrives. Each child moves once; one that refuses a value is given the four one by one,
-// and keeps its own for the value it refuses while the rest are still set.
+// Every child is placed at the scale (Placed). The font goes first, so a child whose height
+// follows its font has the new font when its height arrives. Each child moves once; one that
+// refuses a value is given the four one by one, and keeps its own for the value it refuses while
+// the rest are still set.
 void Selvane::Resize() {
     float x = 0;
     float y = 0;
     attempt([&] { x = ScaleFactor(surface_.ScaleWidth(), m_BaseWidth); });
     attempt([&] { y = ScaleFactor(surface_.ScaleHeight(), m_BaseHeight); });
-    const float f = std::min(x, y);
     for (const ControlLayout& r : m_Layout) {
         if (!r.Ctl) continue;
-        attempt([&] { r.Ctl->SetFontSize(f * r.FontSize); });
-        const bool refused = attempt([&] { r.Ctl->Move(x * r.Left, y * r.Top, x * r.Width, y * r.Height); });
+        const Placement p = Placed(r, x, y);
+        attempt([&] { r.Ctl->SetFontSize(p.font_size); });
+        const bool refused = attempt([&] { r.Ctl->Move(p.left, p.top, p.width, p.height); });
         if (!refused) continue;
-        attempt([&] { r.Ctl->SetLeft(x * r.Left); });
-        attempt([&] { r.Ctl->SetTop(y * r.Top); });
-        attempt([&] { r.Ctl->SetWidth(x * r.Width); });
-        attempt([&] { r.Ctl->SetHeight(y * r.Height); });
+        attempt([&] { r.Ctl->SetLeft(p.left); });
+        attempt([&] { r.Ctl->SetTop(p.top); });
+        attempt([&] { r.Ctl->SetWidth(p.width); });
+        attempt([&] { r.Ctl->SetHeight(p.height); });
     }
 
     // The file list's font has followed the size: its entries are measured again in it.

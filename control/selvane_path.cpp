@@ -6,15 +6,10 @@
 #include "control/attempt.h"
 #include "control/members.h"
 #include "control/selvane.h"
-#include "paths/drive_entry_parsers.h"
+#include "paths/network_volumes.h"
 #include "paths/path_text.h"
 
 namespace selvane {
-namespace {
-
-bool IsNetworkPath(const std::u16string& path) { return path.compare(0, 2, u"\\\\") == 0; }
-
-}  // namespace
 
 std::u16string Selvane::Path() { return surface_.Dir1().Path(); }
 
@@ -24,7 +19,7 @@ void Selvane::SetPath(const std::u16string& value) {
     std::u16string p;
     attempt([&] { p = locale_.ToLower(value); });
 
-    if (IsNetworkPath(p)) {
+    if (paths::IsServerForm(p)) {
         std::vector<paths::Connection> connections;
         attempt([&] {
             for (const host::DriveEntry& drive : surface_.Drive1().Entries()) {
@@ -41,9 +36,7 @@ void Selvane::SetPath(const std::u16string& value) {
     std::u16string shown;
     attempt([&] { shown = surface_.Dir1().Path(); });
     if (p.find(u'.') != std::u16string::npos && !files_.IsDirectory(paths::AgainstFolder(p, shown))) {
-        const auto last_slash = p.rfind(u'\\');
-        if (last_slash != std::u16string::npos) p.resize(last_slash);
-        if (p.size() == 2) p += u'\\';
+        p = paths::FolderOfFile(p);
     }
 
     attempt([&] { surface_.Drive1().SetDrive(p.substr(0, 1)); });
@@ -62,7 +55,7 @@ std::u16string Selvane::ServerPath() {
     attempt([&] {
         for (const host::DriveEntry& drive : surface_.Drive1().Entries()) {
             if (letter.empty() || drive.letter != letter[0] || drive.kind != host::DriveKind::kNetwork) continue;
-            network = drive.label_or_unc.compare(0, 2, u"\\\\") == 0;
+            network = paths::IsServerForm(drive.label_or_unc);
             names = paths::SplitServerVolume(locale_.ToUpper(drive.label_or_unc));
         }
     });
@@ -70,7 +63,7 @@ std::u16string Selvane::ServerPath() {
     std::u16string directory;
     attempt([&] { directory = surface_.Dir1().Path(); });
     if (!network) return directory;
-    return u"\\\\" + names.server + u'\\' + names.volume + (directory.size() > 2 ? directory.substr(2) : u"");
+    return paths::InServerForm(names, directory);
 }
 
 }  // namespace selvane

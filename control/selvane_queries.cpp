@@ -22,12 +22,7 @@ TruthValue Selvane::FileSelected() {
     return ToTruth(surface_.List1().SelCount() != 0);
 }
 
-// Everything before the last backslash; no backslash is put back, even after a bare drive.
-std::u16string Selvane::PathOnly(const std::u16string& str) {
-    const auto last_slash = str.rfind(u'\\');
-    if (last_slash == std::u16string::npos) return str;
-    return str.substr(0, last_slash);
-}
+std::u16string Selvane::PathOnly(const std::u16string& str) { return paths::BeforeLastBackslash(str); }
 
 // An empty file counts as absent, as does anything that can't be asked about.
 TruthValue Selvane::FileExists(const std::u16string& str) {

@@ -3,18 +3,18 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace selvane::listing {
 
-// A pattern names files of the listed directory only: one holding "\", "/" or ":" would reach
-// into another directory (or drive), so it lists nothing.
-bool IsPlainPattern(const std::u16string& pattern);
-
 // The patterns a pattern text asks for, each listed in turn: a text without ";" is one pattern,
 // passed on exactly as typed. A text with ";" is several, each without the blanks (spaces,
 // tabs) around it; empty parts and repeats are dropped, and a text of nothing but blanks and
-// ";" is the empty pattern, which lists every file.
+// ";" is the empty pattern, which lists every file. A pattern names files of the listed
+// directory only: a text holding "\", "/" or ":" anywhere would reach into another directory
+// (or drive) and gives no pattern at all, as that part alone would list nothing and a listing
+// of the other parts would pass for the answer to the text typed.
 std::vector<std::u16string> PatternParts(const std::u16string& text);
 
 // Pixels the list scrolls sideways for its widest entry: a 25-pixel margin, where it fits
@@ -23,5 +23,24 @@ int HorizontalExtent(int widest_pixels);
 
 // "" for no files, "1 file", "12 files".
 std::u16string FileCountCaption(std::size_t count);
+
+// The file list's tool tip: its designed one while it lists any file, none for an empty list.
+std::u16string FileListTip(std::size_t count);
+
+// A listing's names, gathered pattern after pattern in the order the file system reports them.
+// With several patterns a file they share is listed once. The system reports a file under its
+// one stored name in every enumeration, so the exact name finds the repeats, and two files
+// whose names differ in case only (a case-sensitive folder, a Unix folder under Wine) stay two.
+class ListedNames {
+public:
+    explicit ListedNames(std::size_t patterns) : several_(patterns > 1) {}
+    void Add(const std::u16string& name);
+    std::vector<std::u16string> Take() { return std::move(names_); }
+
+private:
+    bool several_;
+    std::vector<std::u16string> names_;
+    std::unordered_set<std::u16string> listed_;
+};
 
 }  // namespace selvane::listing

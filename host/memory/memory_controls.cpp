@@ -7,22 +7,9 @@
 
 #include "host/memory/memory_collation.h"
 #include "host/memory/memory_locale.h"
+#include "paths/path_text.h"
 
 namespace selvane::memory {
-namespace {
-
-bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
-
-bool IsAbsolute(const std::u16string& path) {
-    return path.size() >= 3 && path[1] == u':' && IsSeparator(path[2]);
-}
-
-std::u16string Join(const std::u16string& directory, const std::u16string& name) {
-    if (!directory.empty() && IsSeparator(directory.back())) return directory + name;
-    return directory + u'\\' + name;
-}
-
-}  // namespace
 
 const design::Child& DesignChild(std::u16string_view name) {
     for (const design::Child& child : design::kChildren) {
@@ -106,36 +93,19 @@ std::u16string MemoryDirList::Path() const {
 void MemoryDirList::SetPath(const std::u16string& path) {
     Check(u"Path");
     // Network paths are not modelled here.
-    if (path.empty() || (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]))) {
-        Raise(errc::kPathNotFound);
-    }
-    std::u16string wanted;
-    if (path.size() >= 2 && path[1] == u':') {
-        if (path.size() == 2) {
-            // A bare drive keeps the current directory when it is on that drive.
-            bool same_drive = LowerChar(path_[0]) == LowerChar(path[0]);
-            wanted = same_drive ? path_ : path + u'\\';
-        } else if (!IsSeparator(path[2])) {
-            wanted = path.substr(0, 2) + u'\\' + path.substr(2);
-        } else {
-            wanted = path;
-        }
-    } else if (IsSeparator(path[0])) {
-        wanted = path_.substr(0, 2) + path;
-    } else {
-        wanted = Join(path_, path);
-    }
-    ChangeTo(fs_.ResolveDirectory(wanted));
+    const paths::PathKind kind = paths::KindOf(path);
+    if (kind == paths::PathKind::kEmpty || kind == paths::PathKind::kNetwork) Raise(errc::kPathNotFound);
+    ChangeTo(fs_.ResolveDirectory(paths::AgainstFolder(path, path_)));
 }
 
 void MemoryDirList::UserOpen(const std::u16string& path_or_subdir) {
-    if (IsAbsolute(path_or_subdir)) {
+    if (paths::KindOf(path_or_subdir) == paths::PathKind::kDriveRooted) {
         ChangeTo(fs_.ResolveDirectory(path_or_subdir));
         return;
     }
     for (const std::u16string& name : fs_.Subdirectories(path_)) {
         if (SameName(name, path_or_subdir)) {
-            ChangeTo(fs_.ResolveDirectory(Join(path_, name)));
+            ChangeTo(fs_.ResolveDirectory(paths::Join(path_, name)));
             return;
         }
     }

@@ -8,6 +8,7 @@
 #include "host/error.h"
 #include "host/memory/memory_collation.h"
 #include "host/memory/memory_locale.h"
+#include "paths/path_text.h"
 
 namespace selvane::memory {
 namespace {
@@ -18,8 +19,6 @@ char16_t DriveKey(char16_t letter) {
     if (letter >= u'a' && letter <= u'z') return letter;
     return 0;
 }
-
-bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 // A bare DOS device name, with or without its colon ("nul", "COM1:"): the system finds the
 // device under that name in every folder.
@@ -69,41 +68,33 @@ bool MatchesPattern(const std::u16string& pattern, const std::u16string& name) {
 
 // "x:\..." with "." and ".." and repeated separators resolved; false when it isn't absolute.
 bool MemoryFileSystem::ParseAbsolute(const std::u16string& path, ParsedPath& parsed) {
-    if (path.size() < 3 || DriveKey(path[0]) == 0 || path[1] != u':' || !IsSeparator(path[2])) return false;
+    if (paths::KindOf(path) != paths::PathKind::kDriveRooted || DriveKey(path[0]) == 0) return false;
     parsed.letter = DriveKey(path[0]);
     parsed.components.clear();
-    std::size_t start = 3;
-    while (start <= path.size()) {
-        std::size_t end = path.find_first_of(u"\\/", start);
-        if (end == std::u16string::npos) end = path.size();
-        std::u16string component = path.substr(start, end - start);
+    for (std::u16string& component : paths::Components(path, 3)) {
         if (component == u"..") {
             // Above the root is the root, as Windows has it.
             if (!parsed.components.empty()) parsed.components.pop_back();
-        } else if (!component.empty() && component != u".") {
+        } else if (component != u".") {
             parsed.components.push_back(std::move(component));
         }
-        start = end + 1;
     }
     return true;
 }
 
+// A drive is a letter here: anything else before a colon is read as a name under the folder.
 bool MemoryFileSystem::Parse(const std::u16string& path, ParsedPath& parsed) const {
-    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return false;
+    if (paths::KindOf(path) == paths::PathKind::kNetwork) return false;
     const std::u16string current = CurrentFolder();
     std::u16string full;
-    if (path.size() >= 2 && path[1] == u':' && DriveKey(path[0]) != 0) {
-        // "d:docs" is under the current folder when that is on d:, else under d:'s root.
-        const bool here = !current.empty() && DriveKey(current[0]) == DriveKey(path[0]);
-        full = path.size() >= 3 && IsSeparator(path[2]) ? path
-               : here                                   ? current + u'\\' + path.substr(2)
-                                                        : path.substr(0, 2) + u'\\' + path.substr(2);
+    if (paths::HasDrive(path) && DriveKey(path[0]) != 0) {
+        full = paths::AgainstFolder(path, current, paths::Reading::kSystem);
     } else if (current.empty()) {
         return false;
-    } else if (!path.empty() && IsSeparator(path[0])) {
-        full = current.substr(0, 2) + path;
+    } else if (paths::HasDrive(path)) {
+        full = paths::Join(current, path);
     } else {
-        full = current + u'\\' + path;
+        full = paths::AgainstFolder(path, current, paths::Reading::kSystem);
     }
     return ParseAbsolute(full, parsed);
 }
@@ -415,15 +406,7 @@ void MemoryFileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
     ++enumerations_;
     if (!CanName(path)) return;
     // The folder and the pattern; "d:*.txt" and "*.txt" are in the current folders.
-    std::u16string directory;
-    std::u16string pattern = path;
-    if (const std::size_t slash = path.find_last_of(u"\\/"); slash != std::u16string::npos) {
-        directory = path.substr(0, slash + 1);
-        pattern = path.substr(slash + 1);
-    } else if (path.size() >= 2 && path[1] == u':') {
-        directory = path.substr(0, 2);
-        pattern = path.substr(2);
-    }
+    const auto [directory, pattern] = paths::SplitName(path);
     ParsedPath parsed;
     if (HasWildcard(directory) || !Parse(directory, parsed)) Raise(errc::kBadFileName);
     if (FindDrive(parsed.letter) == nullptr) return;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "appearance/layout.h"
+
 namespace selvane::win32 {
 
 // Resolutions and pixel counts are small enough to be exact as floats.
@@ -57,10 +59,8 @@ void ChildWindow::Place(float left, float top, float width, float height) {
 }
 
 void ChildWindow::SetFont(float points, bool bold) {
-    if (!std::isfinite(points) || points < 0) Raise(errc::kInvalidPropertyValue);
     LOGFONTW wanted = context_.base_font;
-    // A height of 0 would mean "the default size", so the smallest font is one pixel high.
-    wanted.lfHeight = -std::max(1L, std::lround(points * static_cast<float>(context_.dpi_y) / 72.0f));
+    wanted.lfHeight = -FontPixels(points, context_.dpi_y);
     wanted.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     // The font is made again only when its pixels change: most steps of a resize leave them.
     if (font_ && wanted.lfHeight == font_height_ && bold == bold_) {

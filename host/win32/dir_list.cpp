@@ -10,49 +10,18 @@
 #include "host/win32/message_hooks.h"
 #include "host/win32/shell_icons.h"
 #include "navigation/list_view.h"
+#include "paths/path_text.h"
 
 namespace selvane::win32 {
 namespace {
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool SameText(const std::wstring& a, const std::wstring& b) {
     return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
            CSTR_EQUAL;
 }
 
-// Where a path's root ends: after "c:\" or after "\\server\share".
-std::size_t RootLength(const std::wstring& path) {
-    if (path.size() >= 2 && path[1] == L':') return std::min<std::size_t>(3, path.size());
-    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
-        std::size_t server_end = path.find_first_of(L"\\/", 2);
-        if (server_end == std::wstring::npos) return path.size();
-        std::size_t share_end = path.find_first_of(L"\\/", server_end + 1);
-        return share_end == std::wstring::npos ? path.size() : share_end;
-    }
-    return 0;
-}
-
 std::wstring Join(const std::wstring& directory, const std::wstring& name) {
-    if (!directory.empty() && IsSeparator(directory.back())) return directory + name;
-    return directory + L'\\' + name;
-}
-
-// The names below the root, in order.
-std::vector<std::wstring> Components(const std::wstring& path, std::size_t root) {
-    std::vector<std::wstring> names;
-    std::size_t start = root;
-    while (start < path.size()) {
-        if (IsSeparator(path[start])) {
-            ++start;
-            continue;
-        }
-        std::size_t end = path.find_first_of(L"\\/", start);
-        if (end == std::wstring::npos) end = path.size();
-        names.push_back(path.substr(start, end - start));
-        start = end;
-    }
-    return names;
+    return Wide(paths::Join(Utf16View(directory), Utf16View(name)));
 }
 
 // Why a path names no directory the list can show, as the list reports it: 76 for a name that
@@ -126,36 +95,23 @@ void Win32DirList::SetPath(const std::u16string& path) { ChangeTo(Resolve(Wide(p
 
 std::wstring Win32DirList::Resolve(const std::wstring& path) const {
     if (path.empty()) Raise(errc::kPathNotFound);
-    std::wstring wanted;
-    const std::size_t current_root = RootLength(path_);
-    if (path.size() >= 2 && path[1] == L':') {
-        if (path.size() == 2) {
-            // A bare drive names the current directory when it is on that drive.
-            wanted = SameText(path_.substr(0, 2), path) ? path_ : path + L'\\';
-        } else {
-            wanted = IsSeparator(path[2]) ? path : path.substr(0, 2) + L'\\' + path.substr(2);
-        }
-    } else if (RootLength(path) > 0) {
-        wanted = path;
-    } else if (IsSeparator(path[0])) {
-        wanted = path_.substr(0, current_root) + path;
-    } else {
-        wanted = Join(path_, path);
-    }
+    // A bare drive names the current directory when it is on that drive.
+    const std::wstring wanted = Wide(paths::AgainstFolder(Utf16View(path), Utf16View(path_)));
     // Makes "..", "." and "/" plain; drive letters are shown in capitals, as Windows shows them.
     std::wstring full = FullPath(wanted);
     if (full.empty()) RaiseNoDirectory(::GetLastError());
-    if (full.size() >= 2 && full[1] == L':') full[0] = static_cast<wchar_t>(::towupper(full[0]));
-    const std::size_t root = RootLength(full);
-    while (full.size() > root && IsSeparator(full.back())) full.pop_back();
-    if (root == 3 && full.size() == 2) full += L'\\';
+    if (paths::HasDrive(Utf16View(full))) full[0] = static_cast<wchar_t>(::towupper(full[0]));
+    const std::size_t root = paths::RootLength(Utf16View(full));
+    while (full.size() > root && paths::IsSeparator(full.back())) full.pop_back();
 
     const DWORD attributes = FileAttributes(full.size() == root && root != 3 ? full + L'\\' : full);
     if (attributes == INVALID_FILE_ATTRIBUTES) RaiseNoDirectory(::GetLastError());
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) Raise(errc::kPathNotFound);
 
     std::wstring resolved = full.substr(0, root);
-    for (const std::wstring& name : Components(full, root)) resolved = Join(resolved, StoredName(resolved, name));
+    for (const std::u16string& name : paths::Components(Utf16View(full), root)) {
+        resolved = Join(resolved, StoredName(resolved, Wide(name)));
+    }
     return resolved;
 }
 
@@ -173,13 +129,13 @@ void Win32DirList::Rebuild() {
 
 void Win32DirList::Fill(std::vector<std::wstring> subfolders) {
     entries_.clear();
-    const std::size_t root = RootLength(path_);
+    const std::size_t root = paths::RootLength(Utf16View(path_));
     std::wstring walked = path_.substr(0, root);
     entries_.push_back({walked, walked, 0, true});
     int depth = 0;
-    for (std::wstring& name : Components(path_, root)) {
-        walked = Join(walked, name);
-        entries_.push_back({std::move(name), walked, ++depth, true});
+    for (const std::u16string& name : paths::Components(Utf16View(path_), root)) {
+        walked = Join(walked, Wide(name));
+        entries_.push_back({Wide(name), walked, ++depth, true});
     }
     const std::size_t current = entries_.size() - 1;
     for (std::wstring& name : subfolders) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "host/file_system.h"
+#include "paths/path_text.h"
 
 namespace selvane::win32 {
 namespace {
@@ -12,8 +13,7 @@ namespace {
 constexpr std::size_t kPlainLimit = MAX_PATH - 12;
 
 bool FitsSystemName(const std::wstring& full_path) {
-    return host::FitsSystemName(std::u16string_view(reinterpret_cast<const char16_t*>(full_path.data()),
-                                                    full_path.size()));
+    return host::FitsSystemName(Utf16View(full_path));
 }
 
 std::nullopt_t Refuse() {
@@ -33,7 +33,7 @@ std::optional<std::wstring> SystemPath(const std::wstring& path) {
     if (full.empty()) return std::nullopt;
     if (!FitsSystemName(full)) return Refuse();
     if (full.size() < kPlainLimit) return full;
-    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    if (paths::KindOf(Utf16View(full)) == paths::PathKind::kNetwork) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }
 

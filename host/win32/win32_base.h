@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "appearance/colors.h"
@@ -22,6 +23,10 @@ inline std::u16string Utf16(const wchar_t* text, std::size_t length) {
 }
 inline std::u16string Utf16(const std::wstring& text) { return Utf16(text.data(), text.size()); }
 inline std::u16string Utf16(const wchar_t* text) { return Utf16(text, wcslen(text)); }
+// The same text, read in place: for the rules that read UTF-16 text, such as paths/.
+inline std::u16string_view Utf16View(const std::wstring& text) {
+    return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
 
 // The run-time error that a failed system call stands for (53 for a missing file, 71 for a drive
 // without a medium, and so on).

@@ -2,6 +2,7 @@
 
 #include "host/win32/file_access.h"
 #include "host/win32/win32_base.h"
+#include "paths/path_text.h"
 
 namespace selvane::win32 {
 namespace {
@@ -18,7 +19,7 @@ void Win32FileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
                                 const std::function<bool(const std::u16string& name)>& on_match) {
     std::wstring query = Wide(path);
     // A bare directory matches everything in it.
-    if (query.empty() || query.back() == L'\\' || query.back() == L'/') query += L'*';
+    if (query.empty() || paths::IsSeparator(query.back())) query += L'*';
 
     QuietDriveErrors quiet;  // for the whole enumeration: a medium may go midway
     WIN32_FIND_DATAW data;

@@ -2,8 +2,10 @@
 #include "control_fixture.h"
 
 #include <cmath>
+#include <limits>
 
 #include "appearance/colors.h"
+#include "appearance/layout.h"
 
 namespace selvane::testing {
 namespace {
@@ -149,6 +151,55 @@ TEST_F(LayoutTest, AZeroDesignSizeLeavesNoChildAtAnInfinitePosition) {
         const Placed placed = PlacedOf(surface->Control(i));
         for (float value : {placed.font, placed.left, placed.top, placed.width, placed.height})
             EXPECT_TRUE(std::isfinite(value));
+    }
+}
+
+// A child's place and font at each scale: lengths across follow x, lengths down y, the font the
+// smaller of the two.
+TEST(LayoutArithmetic, LengthsFollowTheirAxisAndTheFontTheSmallerScale) {
+    const ControlLayout design{nullptr, 100, 200, 300, 400, 8};
+    const struct {
+        float x, y;
+        Placement placed;
+    } cases[] = {
+        {1, 1, {100, 200, 300, 400, 8}},
+        {2, 0.5f, {200, 100, 600, 200, 4}},
+        {0.5f, 3, {50, 600, 150, 1200, 4}},
+        {0, 1, {0, 200, 0, 400, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "x " << c.x << ", y " << c.y);
+        const Placement placed = selvane::Placed(design, c.x, c.y);
+        EXPECT_FLOAT_EQ(placed.left, c.placed.left);
+        EXPECT_FLOAT_EQ(placed.top, c.placed.top);
+        EXPECT_FLOAT_EQ(placed.width, c.placed.width);
+        EXPECT_FLOAT_EQ(placed.height, c.placed.height);
+        EXPECT_FLOAT_EQ(placed.font_size, c.placed.font_size);
+    }
+    EXPECT_FLOAT_EQ(ScaleFactor(3000, 1500), 2);
+    EXPECT_THROW(ScaleFactor(3000, 0), RuntimeError);
+}
+
+// Points become pixels at the screen's resolution, never fewer than one; a size that is no
+// finite, non-negative number is refused.
+TEST(LayoutArithmetic, FontPointsBecomePixelsAtTheResolution) {
+    const struct {
+        float points;
+        int dpi;
+        long pixels;
+    } cases[] = {
+        {8, 96, 11}, {12, 96, 16}, {8, 144, 16}, {7.5f, 96, 10}, {0, 96, 1}, {0.3f, 96, 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FontPixels(c.points, c.dpi), c.pixels) << c.points << " points at " << c.dpi << " dpi";
+    }
+    for (float refused : {-1.0f, std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
+        try {
+            FontPixels(refused, 96);
+            ADD_FAILURE() << refused << " points were taken";
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.code(), errc::kInvalidPropertyValue);
+        }
     }
 }
 

@@ -302,6 +302,29 @@ TEST(ListingText, CountsAndExtentLimits) {
     EXPECT_EQ(listing::HorizontalExtent(32742), 32767);
     EXPECT_EQ(listing::HorizontalExtent(32743), 32743);
     EXPECT_EQ(listing::HorizontalExtent(50000), 32767);
+    EXPECT_EQ(listing::FileListTip(0), u"");
+    EXPECT_EQ(listing::FileListTip(1), u" Select File ");
+}
+
+// The names several patterns list, each file once by its exact name; one pattern's names pass
+// as the file system gives them.
+TEST(ListingText, AFileSeveralPatternsListIsListedOnceByItsExactName) {
+    using Parts = std::vector<std::u16string>;
+    const struct {
+        std::size_t patterns;
+        Parts reported;
+        Parts listed;
+    } cases[] = {
+        {1, {u"a", u"a", u"b"}, {u"a", u"a", u"b"}},
+        {2, {u"a", u"b", u"a", u"c"}, {u"a", u"b", u"c"}},
+        {3, {u"README", u"readme", u"README"}, {u"README", u"readme"}},
+        {2, {}, {}},
+    };
+    for (const auto& c : cases) {
+        listing::ListedNames listed(c.patterns);
+        for (const auto& name : c.reported) listed.Add(name);
+        EXPECT_EQ(listed.Take(), c.listed) << c.patterns << " patterns";
+    }
 }
 
 // Old entries a to f, the view on one of them; "x" marks those the new list still holds.
@@ -331,6 +354,9 @@ TEST(ListingText, PatternTextsSplitAtSeparatorsOnly) {
     EXPECT_EQ(listing::PatternParts(u"*.txt;*.TXT;*.txt"), (Parts{u"*.txt", u"*.TXT"}));
     EXPECT_EQ(listing::PatternParts(u" ; ;"), Parts{u""});
     EXPECT_EQ(listing::PatternParts(u";"), Parts{u""});
+    EXPECT_EQ(listing::PatternParts(u"*.txt;..\\*.txt"), Parts{}) << "one part reaching out refuses the text";
+    EXPECT_EQ(listing::PatternParts(u"sub/*.txt"), Parts{});
+    EXPECT_EQ(listing::PatternParts(u"d:*.txt"), Parts{});
 }
 
 TEST_F(NavigationTest, ClickShowsTheFilesDetailsBeforeTellingTheHost) {

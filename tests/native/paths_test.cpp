@@ -1,7 +1,8 @@
 // The Path property, network paths and drive letters, and the path queries.
 #include "control_fixture.h"
 
-#include "paths/drive_entry_parsers.h"
+#include "paths/network_volumes.h"
+#include "paths/path_text.h"
 
 namespace selvane::testing {
 namespace {
@@ -193,7 +194,101 @@ TEST_F(PathTest, DirExistsAdmitsDirectoriesAndFilesButNotHiddenOnes) {
     }
 }
 
-TEST(DriveEntryParsers, ServerAndVolumeOfAConnection) {
+// Every reading of path text the lists and the file systems share, a row per kind of path.
+TEST(PathText, KindRootAndDriveOfEachKindOfPath) {
+    using paths::PathKind;
+    const struct {
+        std::u16string path;
+        PathKind kind;
+        std::size_t root;
+        std::u16string drive;
+    } cases[] = {
+        {u"", PathKind::kEmpty, 0, u""},
+        {u"c:\\data", PathKind::kDriveRooted, 3, u"c:"},
+        {u"C:/", PathKind::kDriveRooted, 3, u"C:"},
+        {u"d:docs", PathKind::kDriveRelative, 2, u"d:"},
+        {u"d:", PathKind::kBareDrive, 2, u"d:"},
+        {u"\\\\fs1\\pub\\docs", PathKind::kNetwork, 9, u"\\\\fs1\\pub"},
+        {u"//fs1/pub", PathKind::kNetwork, 9, u"//fs1/pub"},
+        {u"\\\\fs1", PathKind::kNetwork, 5, u"\\\\fs1"},
+        {u"\\data", PathKind::kRootRelative, 0, u""},
+        {u"/data", PathKind::kRootRelative, 0, u""},
+        {u"data\\sub", PathKind::kRelative, 0, u""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.path));
+        EXPECT_EQ(paths::KindOf(c.path), c.kind);
+        EXPECT_EQ(paths::RootLength(c.path), c.root);
+        EXPECT_EQ(paths::DriveOf(c.path), c.drive);
+    }
+    using Names = std::vector<std::u16string>;
+    EXPECT_EQ(paths::Components(u"C:\\a//b\\\\c\\", 3), (Names{u"a", u"b", u"c"}));
+    EXPECT_EQ(paths::Join(u"C:\\", u"a"), u"C:\\a");
+    EXPECT_EQ(paths::Join(u"C:\\data/", u"a"), u"C:\\data/a");
+    EXPECT_EQ(paths::DirectoryPrefix(u"C:\\data"), u"C:\\data\\");
+}
+
+// Where a path leads from a folder: as the directory list reads it, and as the system does,
+// which differ for a drive-relative path on the folder's own drive only.
+TEST(PathText, APathReadFromAFolder) {
+    const struct {
+        std::u16string path;
+        std::u16string folder;
+        std::u16string list_reads;
+        std::u16string system_reads;
+    } cases[] = {
+        {u"", u"C:\\data", u"C:\\data", u"C:\\data"},
+        {u"d:\\x", u"C:\\data", u"d:\\x", u"d:\\x"},
+        {u"\\\\fs1\\pub", u"C:\\data", u"\\\\fs1\\pub", u"\\\\fs1\\pub"},
+        {u"c:", u"C:\\data", u"C:\\data", u"C:\\data"},
+        {u"d:", u"C:\\data", u"d:\\", u"d:\\"},
+        {u"c:x", u"C:\\data", u"c:\\x", u"C:\\data\\x"},
+        {u"d:x", u"C:\\data", u"d:\\x", u"d:\\x"},
+        {u"\\x", u"C:\\data", u"C:\\x", u"C:\\x"},
+        {u"/x", u"\\\\fs1\\pub\\docs", u"\\\\fs1\\pub/x", u"\\\\fs1\\pub/x"},
+        {u"x\\y", u"C:\\", u"C:\\x\\y", u"C:\\x\\y"},
+        {u"x", u"C:\\data", u"C:\\data\\x", u"C:\\data\\x"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.path) + " from " + ::testing::PrintToString(c.folder));
+        EXPECT_EQ(paths::AgainstFolder(c.path, c.folder), c.list_reads);
+        EXPECT_EQ(paths::AgainstFolder(c.path, c.folder, paths::Reading::kSystem), c.system_reads);
+    }
+}
+
+// The folder part of a path in each of its uses: the parent of a shown folder, the folder and
+// pattern of an enumeration, a file's folder for the Path property, and PathOnly's cut.
+TEST(PathText, TheFolderAPathIsIn) {
+    const struct {
+        std::u16string path;
+        std::u16string parent;
+        std::u16string split_folder;
+        std::u16string split_name;
+        std::u16string folder_of_file;
+        std::u16string before_last_backslash;
+    } cases[] = {
+        {u"C:\\data\\sub", u"C:\\data", u"C:\\data\\", u"sub", u"C:\\data", u"C:\\data"},
+        {u"C:\\data", u"C:\\", u"C:\\", u"data", u"C:\\", u"C:"},
+        {u"C:\\data\\", u"C:\\", u"C:\\data\\", u"", u"C:\\data", u"C:\\data"},
+        {u"C:\\", u"", u"C:\\", u"", u"C:\\", u"C:"},
+        {u"c:/a/b.txt", u"c:/a", u"c:/a/", u"b.txt", u"c:/a/b.txt", u"c:/a/b.txt"},
+        {u"d:*.txt", u"", u"d:", u"*.txt", u"d:*.txt", u"d:*.txt"},
+        {u"x.", u"", u"", u"x.", u"x.\\", u"x."},
+        {u"\\\\fs1\\pub\\docs", u"\\\\fs1\\pub", u"\\\\fs1\\pub\\", u"docs", u"\\\\fs1\\pub", u"\\\\fs1\\pub"},
+        {u"\\\\fs1\\pub", u"", u"\\\\fs1\\", u"pub", u"\\\\fs1", u"\\\\fs1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.path));
+        EXPECT_EQ(paths::ParentFolder(c.path), c.parent);
+        const paths::FolderAndName split = paths::SplitName(c.path);
+        EXPECT_EQ(split.folder, c.split_folder);
+        EXPECT_EQ(split.name, c.split_name);
+        EXPECT_EQ(paths::FolderOfFile(c.path), c.folder_of_file);
+        EXPECT_EQ(paths::BeforeLastBackslash(c.path), c.before_last_backslash);
+    }
+}
+
+TEST(NetworkVolumes, ServerAndVolumeOfAConnectionBothWays) {
     const auto team = paths::SplitServerVolume(u"\\\\ FS1 \\PUB\\TEAM ");
     EXPECT_EQ(team.server, u"FS1");
     EXPECT_EQ(team.volume, u"PUB\\TEAM");
@@ -201,9 +296,13 @@ TEST(DriveEntryParsers, ServerAndVolumeOfAConnection) {
     EXPECT_EQ(bare.server, u"FS1");
     EXPECT_EQ(bare.volume, u"");
     EXPECT_EQ(paths::SplitServerVolume(u"SYSTEM").server, u"");
+    EXPECT_EQ(paths::SplitServerVolume(u"//FS1/PUB").server, u"") << "only backslashes give the server form";
+    EXPECT_EQ(paths::InServerForm(team, u"X:\\docs"), u"\\\\FS1\\PUB\\TEAM\\docs");
+    EXPECT_EQ(paths::InServerForm(team, u"X:\\"), u"\\\\FS1\\PUB\\TEAM\\");
+    EXPECT_EQ(paths::InServerForm(bare, u"X:"), u"\\\\FS1\\");
 }
 
-TEST(DriveEntryParsers, NetworkPathMapping) {
+TEST(NetworkVolumes, NetworkPathMapping) {
     const std::vector<paths::Connection> connections = {
         {u'w', u""}, {u'x', u"\\\\fs1\\pub"}, {u'y', u"\\\\fs1\\pub\\team"}};
     EXPECT_EQ(paths::MapNetworkPath(u"\\\\fs1\\pub\\docs", connections), u"x:\\docs");

@@ -2,7 +2,6 @@
 // changes listed again when the surface's loop gets its turn, and nothing told to the host.
 #include "control_fixture.h"
 
-#include "paths/path_text.h"
 
 namespace selvane::testing {
 namespace {
@@ -183,15 +182,6 @@ TEST_F(WatchingTest, ADriveWithoutChangeNotificationIsNotWatchedAndCostsNothing)
     EXPECT_EQ(Files(), (Names{u"report.txt"}));
     control->RefreshFiles();
     EXPECT_EQ(Files(), (Names{u"more.txt", u"report.txt"})) << "RefreshFiles still lists it";
-}
-
-TEST_F(WatchingTest, ParentFolderOfEachKindOfPath) {
-    EXPECT_EQ(paths::ParentFolder(u"C:\\data\\sub"), u"C:\\data");
-    EXPECT_EQ(paths::ParentFolder(u"C:\\data"), u"C:\\");
-    EXPECT_EQ(paths::ParentFolder(u"C:\\"), u"");
-    EXPECT_EQ(paths::ParentFolder(u"C:\\data\\"), u"C:\\");
-    EXPECT_EQ(paths::ParentFolder(u"\\\\fs1\\pub\\docs"), u"\\\\fs1\\pub");
-    EXPECT_EQ(paths::ParentFolder(u"\\\\fs1\\pub"), u"");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "paths/drive_entry_parsers.h"
+#include "paths/network_volumes.h"
 
 namespace selvane::paths {
 namespace {
@@ -11,13 +11,13 @@ std::u16string Trim(const std::u16string& text) {
     return text.substr(first, text.find_last_not_of(u' ') - first + 1);
 }
 
-bool StartsUnc(const std::u16string& text) { return text.compare(0, kUncStart.size(), kUncStart) == 0; }
-
 }  // namespace
+
+bool IsServerForm(std::u16string_view text) { return text.substr(0, kUncStart.size()) == kUncStart; }
 
 ServerVolume SplitServerVolume(const std::u16string& volume) {
     ServerVolume result;
-    if (!StartsUnc(volume)) return result;
+    if (!IsServerForm(volume)) return result;
     const auto server_start = kUncStart.size();
     const auto slash = volume.find(u'\\', server_start);
     if (slash == std::u16string::npos) {
@@ -29,11 +29,15 @@ ServerVolume SplitServerVolume(const std::u16string& volume) {
     return result;
 }
 
+std::u16string InServerForm(const ServerVolume& names, const std::u16string& directory) {
+    return std::u16string(kUncStart) + names.server + u'\\' + names.volume + (directory.size() > 2 ? directory.substr(2) : u"");
+}
+
 std::optional<std::u16string> MapNetworkPath(const std::u16string& lowered_path,
                                               const std::vector<Connection>& lowered_connections) {
     for (const Connection& connection : lowered_connections) {
         const std::u16string& share = connection.volume;
-        if (!StartsUnc(share)) continue;
+        if (!IsServerForm(share)) continue;
         if (lowered_path.compare(0, share.size(), share) != 0) continue;
         if (lowered_path.size() > share.size() && lowered_path[share.size()] != u'\\') continue;
         // The volume itself is the drive's root; a bare "x:" would name the drive's current folder.

@@ -1,12 +1,17 @@
-// Network paths and the drives they are connected under, in both directions: a network path to
-// the drive that reaches it, and a drive's volume to its server and share.
+// Network volumes and the drives they are connected under, in both directions: a network path
+// to the drive that reaches it, and a drive's volume to its server and share.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace selvane::paths {
+
+// Whether the text is in server-and-volume form: two backslashes first, as the Path property
+// takes a network path and a network drive's entry names its volume.
+bool IsServerForm(std::u16string_view text);
 
 // A network drive as the drive list shows it: its letter and the volume it is connected to
 // ("\\fs1\pub").
@@ -16,12 +21,16 @@ struct Connection {
 };
 
 // Server and volume of a connected volume: "\\FS1\PUB\TEAM" gives FS1 and PUB\TEAM, each with
-// blanks trimmed. Empty for a text that doesn't start with "\\".
+// blanks trimmed. Empty for a text not in server-and-volume form.
 struct ServerVolume {
     std::u16string server;
     std::u16string volume;
 };
 ServerVolume SplitServerVolume(const std::u16string& volume);
+
+// A directory on a network drive in server-and-volume form: the drive letter and colon give way
+// to the volume, so x:\docs on \\FS1\PUB gives \\FS1\PUB\docs.
+std::u16string InServerForm(const ServerVolume& names, const std::u16string& directory);
 
 // Maps a lower-cased network path onto the first connection, in list order, whose lower-cased
 // volume it starts with, the match ending at a "\" or at the end of the path: with x: on

@@ -1,0 +1,122 @@
+#include "paths/path_text.h"
+
+namespace selvane::paths {
+namespace {
+
+constexpr std::u16string_view kSeparators = u"\\/";
+
+char16_t FoldLetter(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+
+// Whether the path's drive is the folder's: the same letter, whatever its case.
+bool OnDriveOf(std::u16string_view path, std::u16string_view folder) {
+    return HasDrive(folder) && FoldLetter(folder[0]) == FoldLetter(path[0]);
+}
+
+}  // namespace
+
+PathKind KindOf(std::u16string_view path) {
+    if (path.empty()) return PathKind::kEmpty;
+    if (HasDrive(path)) {
+        if (path.size() == 2) return PathKind::kBareDrive;
+        return IsSeparator(path[2]) ? PathKind::kDriveRooted : PathKind::kDriveRelative;
+    }
+    if (!IsSeparator(path[0])) return PathKind::kRelative;
+    return path.size() >= 2 && IsSeparator(path[1]) ? PathKind::kNetwork : PathKind::kRootRelative;
+}
+
+bool HasDrive(std::u16string_view path) { return path.size() >= 2 && path[1] == u':'; }
+
+std::size_t RootLength(std::u16string_view path) {
+    switch (KindOf(path)) {
+    case PathKind::kDriveRooted: return 3;
+    case PathKind::kDriveRelative:
+    case PathKind::kBareDrive: return 2;
+    case PathKind::kNetwork: {
+        const std::size_t server_end = path.find_first_of(kSeparators, 2);
+        if (server_end == std::u16string_view::npos) return path.size();
+        const std::size_t share_end = path.find_first_of(kSeparators, server_end + 1);
+        return share_end == std::u16string_view::npos ? path.size() : share_end;
+    }
+    default: return 0;
+    }
+}
+
+std::u16string DriveOf(std::u16string_view path) {
+    std::u16string_view root = path.substr(0, RootLength(path));
+    if (KindOf(path) == PathKind::kDriveRooted) root.remove_suffix(1);
+    return std::u16string(root);
+}
+
+std::vector<std::u16string> Components(std::u16string_view path, std::size_t root) {
+    std::vector<std::u16string> names;
+    std::size_t start = root;
+    while (start < path.size()) {
+        if (IsSeparator(path[start])) {
+            ++start;
+            continue;
+        }
+        std::size_t end = path.find_first_of(kSeparators, start);
+        if (end == std::u16string_view::npos) end = path.size();
+        names.emplace_back(path.substr(start, end - start));
+        start = end;
+    }
+    return names;
+}
+
+std::u16string DirectoryPrefix(std::u16string_view directory) {
+    std::u16string prefix(directory);
+    if (prefix.empty() || !IsSeparator(prefix.back())) prefix += u'\\';
+    return prefix;
+}
+
+std::u16string Join(std::u16string_view directory, std::u16string_view name) {
+    return DirectoryPrefix(directory).append(name);
+}
+
+std::u16string AgainstFolder(std::u16string_view path, std::u16string_view folder, Reading reading) {
+    switch (KindOf(path)) {
+    case PathKind::kEmpty: return std::u16string(folder);
+    case PathKind::kDriveRooted:
+    case PathKind::kNetwork: return std::u16string(path);
+    case PathKind::kBareDrive: return OnDriveOf(path, folder) ? std::u16string(folder) : std::u16string(path) + u'\\';
+    case PathKind::kDriveRelative:
+        if (reading == Reading::kSystem && OnDriveOf(path, folder)) return Join(folder, path.substr(2));
+        return std::u16string(path.substr(0, 2)) + u'\\' + std::u16string(path.substr(2));
+    case PathKind::kRootRelative: return DriveOf(folder) + std::u16string(path);
+    case PathKind::kRelative: break;
+    }
+    return Join(folder, path);
+}
+
+FolderAndName SplitName(std::u16string_view path) {
+    if (const std::size_t slash = path.find_last_of(kSeparators); slash != std::u16string_view::npos) {
+        return {std::u16string(path.substr(0, slash + 1)), std::u16string(path.substr(slash + 1))};
+    }
+    if (HasDrive(path)) return {std::u16string(path.substr(0, 2)), std::u16string(path.substr(2))};
+    return {u"", std::u16string(path)};
+}
+
+std::u16string ParentFolder(std::u16string_view directory) {
+    while (directory.size() > 3 && IsSeparator(directory.back())) directory.remove_suffix(1);
+    const std::size_t last = directory.find_last_of(kSeparators);
+    if (last == std::u16string_view::npos || last + 1 == directory.size()) return u"";
+    if (last == 2 && HasDrive(directory)) return std::u16string(directory.substr(0, 3));
+    const std::u16string_view parent = directory.substr(0, last);
+    // "\\server" alone holds no folder.
+    if (KindOf(parent) == PathKind::kNetwork && parent.find_first_of(kSeparators, 2) == std::u16string_view::npos) {
+        return u"";
+    }
+    return std::u16string(parent);
+}
+
+std::u16string BeforeLastBackslash(std::u16string_view text) {
+    return std::u16string(text.substr(0, text.rfind(u'\\')));
+}
+
+std::u16string FolderOfFile(std::u16string_view path) {
+    std::u16string folder = BeforeLastBackslash(path);
+    if (folder.size() == 2) folder += u'\\';
+    return folder;
+}
+
+}  // namespace selvane::paths
