@@ -1,7 +1,7 @@
 #include "control/selvane.h"
 
 #include "about/about_box.h"
-#include "control/attempt.h"
+#include "host/attempt.h"
 #include "control/members.h"
 
 namespace selvane {

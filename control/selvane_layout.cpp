@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "appearance/layout.h"
-#include "control/attempt.h"
+#include "host/attempt.h"
 #include "control/selvane.h"
 
 namespace selvane {

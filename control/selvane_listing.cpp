@@ -5,7 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "control/attempt.h"
+#include "host/attempt.h"
 #include "control/selvane.h"
 #include "host/design.h"
 #include "navigation/file_info.h"

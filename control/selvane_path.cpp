@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "control/attempt.h"
+#include "host/attempt.h"
 #include "control/members.h"
 #include "control/selvane.h"
 #include "paths/drive_entry_parsers.h"

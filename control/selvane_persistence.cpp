@@ -2,7 +2,7 @@
 #include <string>
 #include <utility>
 
-#include "control/attempt.h"
+#include "host/attempt.h"
 #include "control/members.h"
 #include "control/selvane.h"
 
