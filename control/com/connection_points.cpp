@@ -25,7 +25,9 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override {
         if (!object) return E_POINTER;
         *object = nullptr;
-        if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, kIid)) return E_NOINTERFACE;
+        if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, kIid)) {
+            return UnknownIdentifier(u"enumerator's QueryInterface: unknown interface", iid);
+        }
         *object = static_cast<Enum*>(this);
         AddRef();
         return S_OK;
@@ -86,7 +88,9 @@ using PointEnumerator = Enumerator<IEnumConnectionPoints, IConnectionPoint*, IID
 STDMETHODIMP ConnectionPoint::QueryInterface(REFIID iid, void** object) noexcept {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, IID_IConnectionPoint)) return E_NOINTERFACE;
+    if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, IID_IConnectionPoint)) {
+        return UnknownIdentifier(u"connection point's QueryInterface: unknown interface", iid);
+    }
     *object = static_cast<IConnectionPoint*>(this);
     AddRef();
     return S_OK;

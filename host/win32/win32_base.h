@@ -63,8 +63,13 @@ Owner* WindowOwner(HWND window, UINT message, LPARAM lparam) {
     return reinterpret_cast<Owner*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-// Registers a window class of this module once; later calls find it registered.
+// Registers a window class of this module once; later calls find it registered. The name must
+// outlive the registration (a constant).
 void RegisterWindowClass(const wchar_t* name, WNDPROC window_proc, HBRUSH background = nullptr, int extra_bytes = 0);
+// Unregisters every class RegisterWindowClass registered, as a library does when it is
+// unloaded: its classes would otherwise outlive its window procedures. No window of them may
+// be left.
+void UnregisterWindowClasses() noexcept;
 
 // The face of the system's message font, which children and forms start from.
 LOGFONTW MessageFont();
