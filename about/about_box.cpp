@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "about/product_page.h"
+#include "host/attempt.h"
 
 namespace selvane::about {
 namespace {
@@ -45,13 +46,12 @@ host::form::Design AboutBoxDesign() {
     };
 }
 
+// Nothing reaches the host from the About dialog, but for a trace line when it fails.
 void AboutBox(host::Forms& forms, host::Shell& shell) noexcept {
-    try {
+    Contain([&] {
         AboutDialog dialog(forms, shell);
         dialog.ShowModal();
-    } catch (...) {
-        // Nothing reaches the host from the About dialog.
-    }
+    });
 }
 
 }  // namespace selvane::about

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "control/attempt.h"
+#include "host/attempt.h"
 
 namespace selvane::about {
 namespace {

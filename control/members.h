@@ -4,9 +4,11 @@
 //
 // The list is an X-macro, X(Name, dispatch identifier, Color|Truth|Text, default), so that
 // the COM class can declare and define its get_ and put_ methods from it. The logic provides
-// Name() and SetName(), and says in selvane_persistence.cpp what loading and saving mean for it.
+// Name() and SetName(), and says in selvane_persistence.cpp what a new instance, loading and
+// saving mean for it, in switches over Member that don't compile while one is missing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -54,6 +56,18 @@ SELVANE_PROPERTIES(SELVANE_PROPERTY_CONSTANT)
 #define SELVANE_PROPERTY_ENTRY(name, id, kind, value) k##name,
 inline constexpr Property kProperties[] = {SELVANE_PROPERTIES(SELVANE_PROPERTY_ENTRY)};
 #undef SELVANE_PROPERTY_ENTRY
+
+// Every property by name, in saving order. The logic's switches over it name every property
+// and have no default, so that one left out is a compile error (-Wswitch-enum).
+#define SELVANE_PROPERTY_ENUMERATOR(name, id, kind, value) name,
+enum class Member { SELVANE_PROPERTIES(SELVANE_PROPERTY_ENUMERATOR) };
+#undef SELVANE_PROPERTY_ENUMERATOR
+
+// Every member, in saving order, and the property each one is.
+#define SELVANE_PROPERTY_MEMBER(name, id, kind, value) Member::name,
+inline constexpr Member kMembers[] = {SELVANE_PROPERTIES(SELVANE_PROPERTY_MEMBER)};
+#undef SELVANE_PROPERTY_MEMBER
+constexpr const Property& PropertyOf(Member member) { return kProperties[static_cast<std::size_t>(member)]; }
 
 // The property with that dispatch identifier, or nullptr.
 constexpr const Property* Find(std::int32_t dispatch_id) {

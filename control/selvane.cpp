@@ -1,8 +1,8 @@
 #include "control/selvane.h"
 
 #include "about/about_box.h"
-#include "control/attempt.h"
 #include "control/members.h"
+#include "host/attempt.h"
 
 namespace selvane {
 
@@ -24,15 +24,6 @@ void Selvane::Initialize() {
     attempt([&] { surface_.Drive1().SetDrive(std::u16string(members::kPath.default_text.substr(0, 2))); });
     if (listings_ == listings_before) FillFileList();
     WatchShownFolder();
-}
-
-// The children start with their designed values; the flags the control holds itself start
-// with their defaults.
-void Selvane::InitProperties() {
-    m_DirOnly = members::DefaultTruth(members::kDirOnly);
-    m_Server = members::DefaultTruth(members::kServer);
-    m_Tips = members::DefaultTruth(members::kTips);
-    m_ShowHidden = members::DefaultTruth(members::kShowHidden);
 }
 
 void Selvane::AboutBox() { about::AboutBox(forms_, shell_); }

@@ -2,10 +2,11 @@
 // a file-count label, a sorted file list and a file-details label, kept in step.
 //
 // One class, its members in a file for each family:
-//   selvane.cpp              creation, Initialize, InitProperties, AboutBox, the flags DirOnly,
-//                            Server and ShowHidden, FileType
-//   selvane_persistence.cpp  ReadProperties, WriteProperties: what loading and saving do to
-//                            each property of the member table (members.h)
+//   selvane.cpp              creation, Initialize, AboutBox, the flags DirOnly, Server and
+//                            ShowHidden, FileType
+//   selvane_persistence.cpp  InitProperties, ReadProperties, WriteProperties: what a new
+//                            instance, loading and saving do to each property of the member
+//                            table (members.h)
 //   selvane_listing.cpp      the children's events, FillFileList, Refresh, RefreshFiles
 //   selvane_watching.cpp     the shown folder watched, and the lists following it on disk
 //   selvane_path.cpp         the Path property
@@ -116,8 +117,8 @@ private:
     int FileListExtent(const std::vector<std::u16string>& names);
     std::u16string ServerPath();
     // What loading a saved value does to the property, and the value it saves.
-    void Load(const host::Property& property, const members::Value& value);
-    members::Value Saved(const host::Property& property);
+    void Load(members::Member member, const members::Value& value);
+    members::Value Saved(members::Member member);
     void LoadPath(const std::u16string& path);
     void CaptureLayout();
 

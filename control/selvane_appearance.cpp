@@ -1,7 +1,7 @@
 // Colours, bold flags and tool tips. All but Tips live in the surface and labels themselves.
 #include <string>
 
-#include "control/attempt.h"
+#include "host/attempt.h"
 #include "control/members.h"
 #include "control/selvane.h"
 #include "host/design.h"

@@ -1,7 +1,7 @@
 // Proportional layout. Every size is derived from the design values recorded at creation,
 // never from the current ones, so resizing never drifts.
 #include "appearance/layout.h"
-#include "control/attempt.h"
+#include "host/attempt.h"
 #include "control/selvane.h"
 
 namespace selvane {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "control/attempt.h"
+#include "host/attempt.h"
 #include "control/selvane.h"
 #include "host/design.h"
 #include "navigation/file_info.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "control/attempt.h"
+#include "host/attempt.h"
 #include "control/members.h"
 #include "control/selvane.h"
 #include "paths/network_volumes.h"

@@ -1,13 +1,15 @@
-// Saving and loading the properties, always in the order of the member table.
+// A new instance's properties, and saving and loading them, always in the order of the member
+// table.
 #include <string>
 #include <utility>
 
-#include "control/attempt.h"
 #include "control/members.h"
 #include "control/selvane.h"
+#include "host/attempt.h"
 
 namespace selvane {
 
+using members::Member;
 using members::Value;
 
 namespace {
@@ -38,56 +40,83 @@ Value Text(std::u16string text) { return {0, std::move(text)}; }
 
 }  // namespace
 
+// Every property is named in each switch below, which has no default: a property added to the
+// member table and left out of one is a compile error, with or without SELVANE_WERROR.
+#pragma GCC diagnostic error "-Wswitch"
+#pragma GCC diagnostic error "-Wswitch-enum"
+
+// The children start with their designed values; the flags the control holds itself start
+// with their defaults.
+void Selvane::InitProperties() {
+    for (const Member member : members::kMembers) {
+        const TruthValue truth = members::DefaultTruth(members::PropertyOf(member));
+        switch (member) {
+        case Member::BackColor:
+        case Member::Label1Color:
+        case Member::Label2Color:
+        case Member::Label1Bold:
+        case Member::Label2Bold:
+        case Member::Path:
+        case Member::FileType: break;
+        case Member::DirOnly: m_DirOnly = truth; break;
+        case Member::Server: m_Server = truth; break;
+        case Member::Tips: m_Tips = truth; break;
+        case Member::ShowHidden: m_ShowHidden = truth; break;
+        }
+    }
+}
+
 // Values go straight onto the children: no change notifications, no repaint, and the path
 // does not pass through the Path property's mapping. A setting that can't be read or applied
 // is reported to the host and skipped, so one stale value (a folder since deleted) costs only
 // itself and the others still load; the control keeps what it had for the skipped one.
 void Selvane::ReadProperties(host::PropertyBag& bag) {
-    for (const host::Property& property : members::kProperties) {
-        attempt([&] { Load(property, Read(bag, property)); },
+    for (const Member member : members::kMembers) {
+        const host::Property& property = members::PropertyOf(member);
+        attempt([&] { Load(member, Read(bag, property)); },
                 [&](const RuntimeError& error) { site_.ReportLoadError(std::u16string(property.name), error); });
     }
 }
 
 // A failure ends the save and reaches the host; the keys after it are not written.
 void Selvane::WriteProperties(host::PropertyBag& bag) {
-    for (const host::Property& property : members::kProperties) Write(bag, property, Saved(property));
+    for (const Member member : members::kMembers) Write(bag, members::PropertyOf(member), Saved(member));
 }
 
 // What loading a saved value does to each property.
-void Selvane::Load(const host::Property& property, const Value& value) {
+void Selvane::Load(Member member, const Value& value) {
     const auto color = static_cast<Color>(value.number);
     const auto truth = static_cast<TruthValue>(value.number);
-    switch (property.dispatch_id) {
-    case members::kBackColor.dispatch_id: surface_.SetBackColor(color); break;
-    case members::kLabel1Color.dispatch_id: surface_.Label1().SetForeColor(color); break;
-    case members::kLabel2Color.dispatch_id: surface_.Label2().SetForeColor(color); break;
-    case members::kLabel1Bold.dispatch_id: surface_.Label1().SetFontBold(truth); break;
-    case members::kLabel2Bold.dispatch_id: surface_.Label2().SetFontBold(truth); break;
-    case members::kPath.dispatch_id: LoadPath(value.text); break;
-    case members::kDirOnly.dispatch_id: m_DirOnly = truth; break;
-    case members::kServer.dispatch_id: m_Server = truth; break;
+    switch (member) {
+    case Member::BackColor: surface_.SetBackColor(color); break;
+    case Member::Label1Color: surface_.Label1().SetForeColor(color); break;
+    case Member::Label2Color: surface_.Label2().SetForeColor(color); break;
+    case Member::Label1Bold: surface_.Label1().SetFontBold(truth); break;
+    case Member::Label2Bold: surface_.Label2().SetFontBold(truth); break;
+    case Member::Path: LoadPath(value.text); break;
+    case Member::DirOnly: m_DirOnly = truth; break;
+    case Member::Server: m_Server = truth; break;
     // Only the flag: the tool tips stay as they are until Tips is next assigned.
-    case members::kTips.dispatch_id: m_Tips = truth; break;
-    case members::kFileType.dispatch_id: surface_.Text1().SetText(value.text); break;
-    case members::kShowHidden.dispatch_id: m_ShowHidden = truth; break;
+    case Member::Tips: m_Tips = truth; break;
+    case Member::FileType: surface_.Text1().SetText(value.text); break;
+    case Member::ShowHidden: m_ShowHidden = truth; break;
     }
 }
 
 // The value each property saves.
-Value Selvane::Saved(const host::Property& property) {
-    switch (property.dispatch_id) {
-    case members::kBackColor.dispatch_id: return Number(static_cast<std::int32_t>(surface_.BackColor()));
-    case members::kLabel1Color.dispatch_id: return Number(static_cast<std::int32_t>(surface_.Label1().ForeColor()));
-    case members::kLabel2Color.dispatch_id: return Number(static_cast<std::int32_t>(surface_.Label2().ForeColor()));
-    case members::kLabel1Bold.dispatch_id: return Number(surface_.Label1().FontBold());
-    case members::kLabel2Bold.dispatch_id: return Number(surface_.Label2().FontBold());
-    case members::kPath.dispatch_id: return Text(surface_.Dir1().Path());
-    case members::kDirOnly.dispatch_id: return Number(m_DirOnly);
-    case members::kServer.dispatch_id: return Number(m_Server);
-    case members::kTips.dispatch_id: return Number(m_Tips);
-    case members::kFileType.dispatch_id: return Text(surface_.Text1().Text());
-    case members::kShowHidden.dispatch_id: return Number(m_ShowHidden);
+Value Selvane::Saved(Member member) {
+    switch (member) {
+    case Member::BackColor: return Number(static_cast<std::int32_t>(surface_.BackColor()));
+    case Member::Label1Color: return Number(static_cast<std::int32_t>(surface_.Label1().ForeColor()));
+    case Member::Label2Color: return Number(static_cast<std::int32_t>(surface_.Label2().ForeColor()));
+    case Member::Label1Bold: return Number(surface_.Label1().FontBold());
+    case Member::Label2Bold: return Number(surface_.Label2().FontBold());
+    case Member::Path: return Text(surface_.Dir1().Path());
+    case Member::DirOnly: return Number(m_DirOnly);
+    case Member::Server: return Number(m_Server);
+    case Member::Tips: return Number(m_Tips);
+    case Member::FileType: return Text(surface_.Text1().Text());
+    case Member::ShowHidden: return Number(m_ShowHidden);
     }
     return {};
 }

@@ -1,8 +1,8 @@
 // What the user chose, and simple questions about paths, for the host.
 #include <string>
 
-#include "control/attempt.h"
 #include "control/selvane.h"
+#include "host/attempt.h"
 #include "paths/path_text.h"
 
 namespace selvane {

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "control/attempt.h"
 #include "control/selvane.h"
+#include "host/attempt.h"
 #include "navigation/list_view.h"
 #include "paths/path_text.h"
 

@@ -89,11 +89,23 @@ void Tell(TraceListener listener, const std::string& head, const RuntimeError& e
 
 }  // namespace
 
+// A trace that fails (no memory for its line) has nowhere to be told: the tracing functions
+// drop it rather than fail the call they trace.
 void TraceSkipped(const char* file, int line, const RuntimeError& error) noexcept {
     const TraceListener listener = g_trace_listener.load();
     if (listener == nullptr) return;
     try {
         Tell(listener, "selvane: skipped at " + ShortFileName(file) + ":" + std::to_string(line), error);
+    } catch (...) {
+    }
+}
+
+void TraceWarning(const char* file, int line, std::u16string_view what) noexcept {
+    const TraceListener listener = g_trace_listener.load();
+    if (listener == nullptr) return;
+    try {
+        listener(Widen("selvane: warning at " + ShortFileName(file) + ":" + std::to_string(line) + ": ") +
+                 std::u16string(what));
     } catch (...) {
     }
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <string_view>
 
 namespace selvane {
 
@@ -72,5 +73,9 @@ void TraceSkipped(const char* file, int line, const RuntimeError& error) noexcep
 // failed with the error and answered its caller with the code returned (an HRESULT).
 void TraceReturned(const char* function, const char* file, int line, const RuntimeError& error,
                    std::uint32_t returned) noexcept;
+// Tells the listener, if any, of a failure at file:line that is no run-time error of the
+// control's and is passed on or over: a code a system call or a container's object returned,
+// an interface asked for that the library doesn't have. what says which, in a few words.
+void TraceWarning(const char* file, int line, std::u16string_view what) noexcept;
 
 }  // namespace selvane

@@ -12,7 +12,9 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override {
         if (!object) return E_POINTER;
         *object = nullptr;
-        if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
+        if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, IID_IClassFactory)) {
+            return UnknownIdentifier(u"class factory's QueryInterface: unknown interface", iid);
+        }
         *object = static_cast<IClassFactory*>(this);
         AddRef();
         return S_OK;

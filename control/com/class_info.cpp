@@ -4,7 +4,7 @@
 
 namespace selvane::com {
 
-STDMETHODIMP SelvaneControl::GetClassInfo(ITypeInfo** info) noexcept { return LoadTypeInfo(CLSID_Selvane, info); }
+STDMETHODIMP SelvaneControl::GetClassInfo(ITypeInfo** info) noexcept { return LoadTypeInfo(LibraryType::kSelvaneClass, info); }
 
 STDMETHODIMP SelvaneControl::GetGUID(DWORD kind, GUID* guid) noexcept {
     if (!guid) return E_POINTER;

@@ -10,6 +10,39 @@ BSTR ToBstr(const std::u16string& text) {
     return result;
 }
 
+namespace {
+
+// " returned 0x80004002".
+std::u16string Returned(HRESULT hr) {
+    wchar_t code[24] = {};
+    ::wsprintfW(code, L" returned 0x%08X", static_cast<unsigned>(hr));
+    return win32::Utf16(code);
+}
+
+}  // namespace
+
+HRESULT Traced(HRESULT hr, std::u16string_view what, const char* file, int line) noexcept {
+    if (FAILED(hr)) {
+        try {
+            TraceWarning(file, line, std::u16string(what) + Returned(hr));
+        } catch (...) {
+            // No memory for the line: the trace has nowhere to go.
+        }
+    }
+    return hr;
+}
+
+HRESULT UnknownIdentifier(std::u16string_view asked, REFGUID guid, HRESULT answer, const char* file, int line) noexcept {
+    try {
+        wchar_t text[40] = {};
+        ::StringFromGUID2(guid, text, 40);
+        TraceWarning(file, line, std::u16string(asked) + u" " + win32::Utf16(text) + Returned(answer));
+    } catch (...) {
+        // No memory for the line: the trace has nowhere to go.
+    }
+    return answer;
+}
+
 HRESULT ReportError(HRESULT hr, const std::u16string& description, REFIID iid) noexcept {
     ComPtr<ICreateErrorInfo> create;
     if (FAILED(::CreateErrorInfo(create.put()))) return hr;
@@ -37,7 +70,7 @@ HRESULT AnswerFailure(REFIID iid, const std::exception* e, const char* function,
         TraceReturned(function, file, line, error, static_cast<std::uint32_t>(hr));
         return e ? ReportError(hr, error.description(), iid) : hr;
     } catch (...) {
-        return E_OUTOFMEMORY;
+        return Traced(E_OUTOFMEMORY, u"answering a failure", file, line);
     }
 }
 

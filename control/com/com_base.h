@@ -9,6 +9,7 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "host/error.h"
@@ -16,10 +17,12 @@
 #include "host/types.h"
 #include "host/win32/handles.h"
 
-#define RETURN_IF_FAILED(expr)              \
-    do {                                    \
-        const HRESULT returned_hr_ = (expr); \
-        if (FAILED(returned_hr_)) return returned_hr_; \
+// Returns a failed HRESULT to the caller, and leaves a trace line naming the call that failed
+// and where.
+#define RETURN_IF_FAILED(expr)                                                          \
+    do {                                                                                \
+        const HRESULT returned_hr_ = (expr);                                            \
+        if (FAILED(returned_hr_)) return ::selvane::com::Traced(returned_hr_, u"" #expr); \
     } while (0)
 
 namespace selvane::com {
@@ -65,6 +68,17 @@ inline HRESULT HResultOf(std::int32_t code) {
 inline std::int32_t ConversionError(HRESULT hr) {
     return hr == DISP_E_OVERFLOW ? errc::kOverflow : hr == E_OUTOFMEMORY ? errc::kOutOfMemory : errc::kTypeMismatch;
 }
+
+// hr; a failure also leaves a trace line at file:line, "<what> returned <hr>", for a code that
+// is passed on or over without going through Guard.
+HRESULT Traced(HRESULT hr, std::u16string_view what, const char* file = __builtin_FILE(),
+               int line = __builtin_LINE()) noexcept;
+
+// answer, and a trace line at file:line, "<asked> <guid> returned <answer>", as Wine's WARN
+// leaves one for an unsupported interface: an identifier asked of the library (an interface of
+// QueryInterface or FindConnectionPoint, a class of DllGetClassObject) that it doesn't know.
+HRESULT UnknownIdentifier(std::u16string_view asked, REFGUID guid, HRESULT answer = E_NOINTERFACE,
+                          const char* file = __builtin_FILE(), int line = __builtin_LINE()) noexcept;
 
 // Gives the thread's error information the description, for the interface that failed. Returns hr.
 HRESULT ReportError(HRESULT hr, const std::u16string& description, REFIID iid) noexcept;

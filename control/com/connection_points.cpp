@@ -25,7 +25,9 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override {
         if (!object) return E_POINTER;
         *object = nullptr;
-        if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, kIid)) return E_NOINTERFACE;
+        if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, kIid)) {
+            return UnknownIdentifier(u"enumerator's QueryInterface: unknown interface", iid);
+        }
         *object = static_cast<Enum*>(this);
         AddRef();
         return S_OK;
@@ -63,7 +65,7 @@ public:
             *clone = new Enumerator(items_, position_);
             return S_OK;
         } catch (...) {
-            return E_OUTOFMEMORY;
+            return Traced(E_OUTOFMEMORY, u"cloning an enumerator");
         }
     }
 
@@ -86,7 +88,9 @@ using PointEnumerator = Enumerator<IEnumConnectionPoints, IConnectionPoint*, IID
 STDMETHODIMP ConnectionPoint::QueryInterface(REFIID iid, void** object) noexcept {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, IID_IConnectionPoint)) return E_NOINTERFACE;
+    if (!::IsEqualIID(iid, IID_IUnknown) && !::IsEqualIID(iid, IID_IConnectionPoint)) {
+        return UnknownIdentifier(u"connection point's QueryInterface: unknown interface", iid);
+    }
     *object = static_cast<IConnectionPoint*>(this);
     AddRef();
     return S_OK;
@@ -118,7 +122,7 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) noexcept {
     try {
         connections_.push_back(Connection{next_cookie_, queried});
     } catch (...) {
-        return E_OUTOFMEMORY;
+        return Traced(E_OUTOFMEMORY, u"connecting a sink");
     }
     *cookie = next_cookie_++;
     return S_OK;
@@ -145,7 +149,7 @@ STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** connections) no
         *connections = new ConnectionEnumerator(std::move(data));
         return S_OK;
     } catch (...) {
-        return E_OUTOFMEMORY;
+        return Traced(E_OUTOFMEMORY, u"enumerating connections");
     }
 }
 
@@ -156,7 +160,7 @@ HRESULT EnumerateConnectionPoints(const std::vector<IConnectionPoint*>& points, 
         *result = new PointEnumerator(points);
         return S_OK;
     } catch (...) {
-        return E_OUTOFMEMORY;
+        return Traced(E_OUTOFMEMORY, u"enumerating connection points");
     }
 }
 

@@ -20,7 +20,7 @@ STDMETHODIMP SelvaneControl::FindConnectionPoint(REFIID iid, IConnectionPoint** 
     } else if (::IsEqualIID(iid, IID_IPropertyNotifySink)) {
         *point = &notifications_;
     } else {
-        return CONNECT_E_NOCONNECTION;
+        return UnknownIdentifier(u"FindConnectionPoint: unknown interface", iid, CONNECT_E_NOCONNECTION);
     }
     (*point)->AddRef();
     return S_OK;
@@ -30,21 +30,22 @@ void SelvaneControl::RaiseClick() { RaiseEvent(kClickEvent); }
 
 void SelvaneControl::RaiseDblClick() { RaiseEvent(kDblClickEvent); }
 
-// Every connected sink hears the event, even when one of them fails; a handler may call back
-// into the control, connect, disconnect or release it.
+// Every connected sink hears the event, even when one of them fails (its failure leaves a trace
+// line); a handler may call back into the control, connect, disconnect or release it.
 void SelvaneControl::RaiseEvent(DISPID id) {
     if (frozen_events_ > 0) return;
     Call call(*this);
     DISPPARAMS none{};
     for (const ComPtr<IDispatch>& sink : events_.Sinks<IDispatch>()) {
-        sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+        Traced(sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+               id == kClickEvent ? u"an event sink's Invoke of Click" : u"an event sink's Invoke of DblClick");
     }
 }
 
 void SelvaneControl::PropertyChanged(const host::Property& property) {
     SetDirty(true);
     for (const ComPtr<IPropertyNotifySink>& sink : notifications_.Sinks<IPropertyNotifySink>()) {
-        sink->OnChanged(property.dispatch_id);
+        Traced(sink->OnChanged(property.dispatch_id), u"a property notify sink's OnChanged");
     }
     NotifyViewChanged();
 }
@@ -58,7 +59,7 @@ void SelvaneControl::ReportLoadError(const std::u16string& key, const RuntimeErr
     info.bstrSource = source.get();
     info.bstrDescription = description.get();
     const std::wstring wide = win32::Wide(key);
-    load_log_->AddError(wide.c_str(), &info);
+    Traced(load_log_->AddError(wide.c_str(), &info), u"the container's error log's AddError");
 }
 
 }  // namespace selvane::com

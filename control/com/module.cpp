@@ -4,6 +4,8 @@
 
 #include <olectl.h>
 
+#include <iterator>
+
 #include "control/com/class_factory.h"
 #include "control/com/registration.h"
 #include "control/com/selvane_h.h"
@@ -15,25 +17,45 @@ namespace {
 // Apartment-threaded, but a container may create instances on several threads.
 LONG g_locks = 0;
 
-// The embedded type library, once loaded; it holds one reference.
+// What is read once per process and held until the library is unloaded: the embedded type
+// library, and the information of each type the control hands out. Each holds one reference.
 ITypeLib* g_library = nullptr;
+ITypeInfo* g_type_infos[2] = {};
+const GUID* const kTypeGuids[] = {&IID__Selvane, &CLSID_Selvane};
+static_assert(std::size(kTypeGuids) == std::size(g_type_infos));
+
+// What slot holds, filled by load at the first call; when two threads race, the first one's
+// stays. The caller gets a reference of its own.
+template <class Interface, class Load>
+HRESULT Cached(Interface*& slot, Load&& load, Interface** out) {
+    auto** shared = reinterpret_cast<void**>(&slot);
+    auto* held = static_cast<Interface*>(::InterlockedCompareExchangePointer(shared, nullptr, nullptr));
+    if (!held) {
+        Interface* loaded = nullptr;
+        RETURN_IF_FAILED(load(&loaded));
+        held = static_cast<Interface*>(::InterlockedCompareExchangePointer(shared, loaded, nullptr));
+        if (held) {
+            loaded->Release();
+        } else {
+            held = loaded;
+        }
+    }
+    held->AddRef();
+    *out = held;
+    return S_OK;
+}
+
+template <class Interface>
+void ReleaseCached(Interface*& slot) {
+    if (auto* held = static_cast<Interface*>(::InterlockedExchangePointer(reinterpret_cast<void**>(&slot), nullptr))) {
+        held->Release();
+    }
+}
 
 HRESULT TypeLibrary(ITypeLib** library) {
-    *library = static_cast<ITypeLib*>(::InterlockedCompareExchangePointer(reinterpret_cast<void**>(&g_library), nullptr, nullptr));
-    if (!*library) {
-        ITypeLib* loaded = nullptr;
-        RETURN_IF_FAILED(::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &loaded));
-        // Another thread may have been first: keep its copy and let go of this one.
-        ITypeLib* first = static_cast<ITypeLib*>(
-            ::InterlockedCompareExchangePointer(reinterpret_cast<void**>(&g_library), loaded, nullptr));
-        if (first) {
-            loaded->Release();
-            loaded = first;
-        }
-        *library = loaded;
-    }
-    (*library)->AddRef();
-    return S_OK;
+    return Cached(g_library, [](ITypeLib** loaded) {
+        return ::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, loaded);
+    }, library);
 }
 
 }  // namespace
@@ -55,15 +77,18 @@ std::wstring ModulePath() {
     }
 }
 
-HRESULT LoadTypeInfo(REFGUID guid, ITypeInfo** info) noexcept {
+HRESULT LoadTypeInfo(LibraryType type, ITypeInfo** info) noexcept {
     if (!info) return E_POINTER;
     *info = nullptr;
+    const auto index = static_cast<std::size_t>(type);
     try {
-        ComPtr<ITypeLib> library;
-        RETURN_IF_FAILED(TypeLibrary(library.put()));
-        return library->GetTypeInfoOfGuid(guid, info);
+        return Cached(g_type_infos[index], [&](ITypeInfo** loaded) {
+            ComPtr<ITypeLib> library;
+            RETURN_IF_FAILED(TypeLibrary(library.put()));
+            return library->GetTypeInfoOfGuid(*kTypeGuids[index], loaded);
+        }, info);
     } catch (...) {
-        return E_OUTOFMEMORY;
+        return Traced(E_OUTOFMEMORY, u"loading type information");
     }
 }
 
@@ -71,14 +96,14 @@ HRESULT LoadTypeInfo(REFGUID guid, ITypeInfo** info) noexcept {
 
 using namespace selvane::com;
 
-// Unloaded by FreeLibrary (reserved is null), the library lets go of its type library. At
-// process exit the system's own libraries may be gone already, so it leaves it.
+// Unloaded by FreeLibrary (reserved is null), the library lets go of its type information and
+// unregisters its window classes. At process exit the system's own libraries may be gone
+// already, so it leaves them.
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
-        if (ITypeLib* library = static_cast<ITypeLib*>(
-                ::InterlockedExchangePointer(reinterpret_cast<void**>(&g_library), nullptr))) {
-            library->Release();
-        }
+        for (ITypeInfo*& info : g_type_infos) ReleaseCached(info);
+        ReleaseCached(g_library);
+        selvane::win32::UnregisterWindowClasses();
     }
     return TRUE;
 }
@@ -86,18 +111,28 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (!::IsEqualCLSID(clsid, CLSID_Selvane)) return CLASS_E_CLASSNOTAVAILABLE;
+    selvane::win32::ListenToTracesWhenAsked();
+    if (!::IsEqualCLSID(clsid, CLSID_Selvane)) {
+        return UnknownIdentifier(u"DllGetClassObject: unknown class", clsid, CLASS_E_CLASSNOTAVAILABLE);
+    }
     return SelvaneClassFactory().QueryInterface(iid, object);
 }
 
 STDAPI DllCanUnloadNow() { return ModuleInUse() ? S_FALSE : S_OK; }
 
-STDAPI DllRegisterServer() { return RegisterServer(); }
+STDAPI DllRegisterServer() {
+    selvane::win32::ListenToTracesWhenAsked();
+    return RegisterServer();
+}
 
-STDAPI DllUnregisterServer() { return UnregisterServer(); }
+STDAPI DllUnregisterServer() {
+    selvane::win32::ListenToTracesWhenAsked();
+    return UnregisterServer();
+}
 
 // regsvr32 /n /i:user registers for the current user alone, and /u /n /i:user takes that back.
 STDAPI DllInstall(BOOL install, LPCWSTR command_line) {
+    selvane::win32::ListenToTracesWhenAsked();
     Scope scope = Scope::kMachine;
     if (!ParseScope(command_line, scope)) return E_INVALIDARG;
     return install ? RegisterServer(scope) : UnregisterServer(scope);

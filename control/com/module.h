@@ -30,9 +30,13 @@ void LockModule() noexcept;
 void UnlockModule() noexcept;
 bool ModuleInUse() noexcept;
 
-// The type information of one type in the library's embedded type library. The type library is
-// read once per process, at the first call, and let go when the library is unloaded.
-HRESULT LoadTypeInfo(REFGUID guid, ITypeInfo** info) noexcept;
+// The types of the embedded type library whose information the control hands out.
+enum class LibraryType { kSelvaneInterface, kSelvaneClass };
+
+// The type information of one type in the library's embedded type library, with a reference for
+// the caller. The type library and each type's information are read once per process, at the
+// first call, and let go when the library is unloaded.
+HRESULT LoadTypeInfo(LibraryType type, ITypeInfo** info) noexcept;
 
 // The full path of this library, for registration.
 std::wstring ModulePath();

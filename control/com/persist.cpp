@@ -92,7 +92,7 @@ HRESULT SelvaneControl::LoadRecord(IStream* stream) {
                                                  std::u16string(error.what(), error.what() + strlen(error.what())),
                            IID_IPersistStreamInit);
     } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+        return Traced(E_OUTOFMEMORY, u"reading saved settings");
     }
 }
 

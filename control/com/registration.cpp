@@ -9,6 +9,7 @@
 
 #include "control/com/module.h"
 #include "control/com/selvane_h.h"
+#include "host/win32/win32_base.h"
 
 namespace selvane::com {
 namespace {
@@ -60,22 +61,25 @@ std::vector<std::wstring> OwnTrees() {
     return {L"CLSID\\" + GuidText(CLSID_Selvane), kProgId, kVersionedProgId};
 }
 
+// "<call> <key>", for a trace line.
+std::u16string Naming(const char16_t* call, const std::wstring& key) { return call + (u" " + win32::Utf16(key)); }
+
 HRESULT WriteEntry(const Entry& entry) {
-    HKEY created = nullptr;
+    win32::UniqueKey key;
     LONG status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, entry.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                    KEY_SET_VALUE, nullptr, &created, nullptr);
-    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
-    const win32::UniqueKey key(created);
+                                    KEY_SET_VALUE, nullptr, key.put(), nullptr);
+    if (status != ERROR_SUCCESS) return Traced(HRESULT_FROM_WIN32(status), Naming(u"RegCreateKeyExW", entry.key));
     if (!entry.value) return S_OK;
     const auto bytes = static_cast<DWORD>((entry.value->size() + 1) * sizeof(wchar_t));
     status = ::RegSetValueExW(key.get(), entry.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(entry.value->c_str()),
                               bytes);
-    return HRESULT_FROM_WIN32(status);
+    return Traced(HRESULT_FROM_WIN32(status), Naming(u"RegSetValueExW", entry.key));
 }
 
 HRESULT RemoveTree(const std::wstring& key) {
     const LONG status = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(status);
+    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return S_OK;
+    return Traced(HRESULT_FROM_WIN32(status), Naming(u"RegDeleteTreeW", key));
 }
 
 // The type library's platform: where its path is registered, and which one unregistering takes back.
@@ -113,7 +117,7 @@ std::vector<Entry> LibraryEntries(ITypeLib* library, const std::wstring& path) {
     }
     win32::Bstr name;
     win32::Bstr help;
-    library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr);
+    Traced(library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr), u"the library's GetDocumentation");
     const std::wstring title = !help.str().empty() ? help.str() : name.str();
     const std::wstring version = std::to_wstring(kLibraryMajor) + L"." + std::to_wstring(kLibraryMinor);
     std::vector<Entry> entries = {
@@ -124,9 +128,12 @@ std::vector<Entry> LibraryEntries(ITypeLib* library, const std::wstring& path) {
     };
     for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
         ComPtr<ITypeInfo> info;
-        if (FAILED(library->GetTypeInfo(i, info.put()))) continue;
+        if (FAILED(Traced(library->GetTypeInfo(i, info.put()), u"the library's GetTypeInfo"))) continue;
         const win32::TypeAttributes type(info.get());
-        if (!type) continue;
+        if (!type) {
+            TraceWarning(__FILE__, __LINE__, u"a type's GetTypeAttr failed: its interface is not registered");
+            continue;
+        }
         const bool dispatch = type->typekind == TKIND_DISPATCH;
         const bool automation = type->typekind == TKIND_INTERFACE && (type->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
         const bool dual = (type->wTypeFlags & TYPEFLAG_FDUAL) != 0;
@@ -148,16 +155,17 @@ HRESULT RegisterLibrary(Scope scope) {
     const std::wstring path = ModulePath();
     ComPtr<ITypeLib> library;
     RETURN_IF_FAILED(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put()));
-    if (scope == Scope::kMachine) return ::RegisterTypeLib(library.get(), const_cast<LPOLESTR>(path.c_str()), nullptr);
+    if (scope == Scope::kMachine) {
+        RETURN_IF_FAILED(::RegisterTypeLib(library.get(), const_cast<LPOLESTR>(path.c_str()), nullptr));
+        return S_OK;
+    }
     for (const Entry& entry : LibraryEntries(library.get(), path)) RETURN_IF_FAILED(WriteEntry(entry));
     return S_OK;
 }
 
 bool KeyExists(const std::wstring& key, HKEY root = HKEY_CLASSES_ROOT, REGSAM view = 0) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return false;
-    const win32::UniqueKey closed_on_return(opened);
-    return true;
+    win32::UniqueKey opened;
+    return ::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, opened.put()) == ERROR_SUCCESS;
 }
 
 // Whether this library's own platform is registered, in either of the locale forms.
@@ -181,16 +189,18 @@ class ClassesRoot {
 public:
     explicit ClassesRoot(Scope scope) {
         if (scope == Scope::kMachine) return;
-        HKEY created = nullptr;
         status_ = ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                    KEY_ALL_ACCESS, nullptr, &created, nullptr);
-        if (status_ != ERROR_SUCCESS) return;
-        user_classes_.reset(created);
+                                    KEY_ALL_ACCESS, nullptr, user_classes_.put(), nullptr);
+        if (status_ != ERROR_SUCCESS) {
+            Traced(HRESULT_FROM_WIN32(status_), u"RegCreateKeyExW Software\\Classes of the current user");
+            return;
+        }
         status_ = ::RegOverridePredefKey(HKEY_CLASSES_ROOT, user_classes_.get());
-        overridden_ = status_ == ERROR_SUCCESS;
+        overridden_ = SUCCEEDED(Traced(HRESULT_FROM_WIN32(status_), u"RegOverridePredefKey"));
     }
     ~ClassesRoot() {
-        if (overridden_) ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+        if (!overridden_) return;
+        Traced(HRESULT_FROM_WIN32(::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr)), u"RegOverridePredefKey back");
     }
     ClassesRoot(const ClassesRoot&) = delete;
     ClassesRoot& operator=(const ClassesRoot&) = delete;
@@ -203,6 +213,7 @@ private:
     bool overridden_ = false;
 };
 
+// WriteEntry and RegisterLibrary trace the codes of the calls that failed.
 HRESULT RegisterInRoot(Scope scope) {
     for (const Entry& entry : Entries()) {
         if (FAILED(WriteEntry(entry))) return SELFREG_E_CLASS;
@@ -215,7 +226,8 @@ HRESULT UnregisterLibrary(Scope scope, bool other_build) {
         // Only a library that is registered can be taken back; one already gone counts as done.
         // The system keeps the version key while the other platform is registered under it.
         if (!LibraryRegistered()) return S_OK;
-        return ::UnRegisterTypeLib(LIBID_Selvane_OCX, kLibraryMajor, kLibraryMinor, kLibraryLocale, kOwnSysKind);
+        RETURN_IF_FAILED(::UnRegisterTypeLib(LIBID_Selvane_OCX, kLibraryMajor, kLibraryMinor, kLibraryLocale, kOwnSysKind));
+        return S_OK;
     }
     if (other_build) return RemoveTree(LibraryKey() + L"\\" + LocaleKey() + L"\\" + kOwnPlatform);
     HRESULT result = RemoveTree(L"TypeLib\\" + GuidText(LIBID_Selvane_OCX));
@@ -227,17 +239,16 @@ HRESULT UnregisterLibrary(Scope scope, bool other_build) {
 
 // Deletes a key that holds neither keys nor values: the containers a user's registration made.
 void RemoveIfEmpty(HKEY root, const wchar_t* key) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
     DWORD keys = 0;
     DWORD values = 0;
-    LONG status = ERROR_SUCCESS;
     {
-        const win32::UniqueKey closed(opened);
-        status = ::RegQueryInfoKeyW(closed.get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr,
-                                    nullptr, nullptr, nullptr);
+        win32::UniqueKey opened;
+        if (::RegOpenKeyExW(root, key, 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return;
+        const LONG status = ::RegQueryInfoKeyW(opened.get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values,
+                                              nullptr, nullptr, nullptr, nullptr);
+        if (FAILED(Traced(HRESULT_FROM_WIN32(status), Naming(u"RegQueryInfoKeyW", key)))) return;
     }
-    if (status == ERROR_SUCCESS && keys == 0 && values == 0) ::RegDeleteKeyW(root, key);
+    if (keys == 0 && values == 0) Traced(HRESULT_FROM_WIN32(::RegDeleteKeyW(root, key)), Naming(u"RegDeleteKeyW", key));
 }
 
 HRESULT UnregisterInRoot(Scope scope) {
@@ -277,10 +288,11 @@ HRESULT RegisterServer(Scope scope) noexcept {
         const ClassesRoot root(scope);
         if (FAILED(root.status())) return root.status();
         const HRESULT result = RegisterInRoot(scope);
+        // What was written is taken back; its own failures are traced where they happen.
         if (FAILED(result)) UnregisterInRoot(scope);
-        return result;
+        return Traced(result, u"registering");
     } catch (...) {
-        return E_OUTOFMEMORY;
+        return Traced(E_OUTOFMEMORY, u"registering");
     }
 }
 
@@ -293,9 +305,9 @@ HRESULT UnregisterServer(Scope scope) noexcept {
             result = UnregisterInRoot(scope);
         }
         if (scope == Scope::kUser) RemoveIfEmpty(HKEY_CURRENT_USER, L"Software\\Classes");
-        return result;
+        return Traced(result, u"unregistering");
     } catch (...) {
-        return E_OUTOFMEMORY;
+        return Traced(E_OUTOFMEMORY, u"unregistering");
     }
 }
 

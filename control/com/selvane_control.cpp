@@ -31,7 +31,7 @@ SelvaneControl::SelvaneControl()
       logic_(win32_.Bind(*this)),
       events_(*this, DIID___Selvane, ConnectionPoint::Kind::kDispinterface),
       notifications_(*this, IID_IPropertyNotifySink) {
-    const HRESULT loaded = LoadTypeInfo(IID__Selvane, type_info_.put());
+    const HRESULT loaded = LoadTypeInfo(LibraryType::kSelvaneInterface, type_info_.put());
     if (FAILED(loaded)) throw RuntimeError(errc::kIllegalFunctionCall, u"The control's type library can't be loaded");
     // The children exist from now on, hidden until a container shows the control, so a host
     // that never shows it still gets every member's full behaviour.
@@ -102,7 +102,7 @@ STDMETHODIMP SelvaneControl::QueryInterface(REFIID iid, void** object) noexcept 
             return S_OK;
         }
     }
-    return E_NOINTERFACE;
+    return UnknownIdentifier(u"QueryInterface: unknown interface", iid);
 }
 
 STDMETHODIMP_(ULONG) SelvaneControl::AddRef() noexcept { return static_cast<ULONG>(++refs_); }

@@ -35,6 +35,14 @@ public:
         if (handle_ != Traits::Invalid()) Traits::Close(handle_);
         handle_ = handle;
     }
+    // For the out-parameter of the call that creates the handle, so that it is owned from the
+    // moment it exists: closes what is held first.
+    Type* put() {
+        reset();
+        return &handle_;
+    }
+    // Hands the handle to the caller, who closes it.
+    Type release() { return std::exchange(handle_, Traits::Invalid()); }
 
 private:
     Type handle_ = Traits::Invalid();
@@ -74,6 +82,41 @@ using UniqueFont = Unique<GdiTraits<HFONT>>;
 using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
 using UniqueIcon = Unique<IconTraits>;
 using UniqueWindow = Unique<WindowTraits>;
+
+// A window's painting, from BeginPaint to EndPaint when this goes. get() is null when BeginPaint
+// failed.
+class Painting {
+public:
+    explicit Painting(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+    ~Painting() {
+        if (dc_ != nullptr) ::EndPaint(window_, &paint_);
+    }
+    Painting(const Painting&) = delete;
+    Painting& operator=(const Painting&) = delete;
+    HDC get() const { return dc_; }
+    const PAINTSTRUCT& paint() const { return paint_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
+// A window that draws nothing while it is changed (WM_SETREDRAW), and is drawn whole once
+// after, however the change ends.
+class RedrawStopped {
+public:
+    explicit RedrawStopped(HWND window) : window_(window) { ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0); }
+    ~RedrawStopped() {
+        ::SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(window_, nullptr, TRUE);
+    }
+    RedrawStopped(const RedrawStopped&) = delete;
+    RedrawStopped& operator=(const RedrawStopped&) = delete;
+
+private:
+    HWND window_;
+};
 
 // A window's DC for measuring, released when it goes.
 class WindowDC {

@@ -19,22 +19,6 @@ std::vector<std::size_t> SortedListOrder(const std::vector<std::u16string>& name
 // when the extent is wider than the list.
 void SetListBoxExtent(HWND list, int pixels);
 
-// A list that draws nothing while it is changed, and is drawn whole once after, however the
-// change ends.
-class RedrawStopped {
-public:
-    explicit RedrawStopped(HWND list) : list_(list) { ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0); }
-    ~RedrawStopped() {
-        ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(list_, nullptr, TRUE);
-    }
-    RedrawStopped(const RedrawStopped&) = delete;
-    RedrawStopped& operator=(const RedrawStopped&) = delete;
-
-private:
-    HWND list_;
-};
-
 // The width in pixels of text in a font. Latin text is summed from a table of advance widths
 // read once per font; anything else is measured by the system.
 class TextMeter {

@@ -100,7 +100,25 @@ bool RedrawOnColorChange(HWND window, UINT message, WPARAM wparam) {
     return true;
 }
 
+namespace {
+
+// The classes registered by this module, for UnregisterWindowClasses. Controls may be made on
+// several threads.
+SRWLOCK g_classes_lock = SRWLOCK_INIT;
+const wchar_t* g_classes[8] = {};
+
+class ClassesLocked {
+public:
+    ClassesLocked() { ::AcquireSRWLockExclusive(&g_classes_lock); }
+    ~ClassesLocked() { ::ReleaseSRWLockExclusive(&g_classes_lock); }
+    ClassesLocked(const ClassesLocked&) = delete;
+    ClassesLocked& operator=(const ClassesLocked&) = delete;
+};
+
+}  // namespace
+
 void RegisterWindowClass(const wchar_t* name, WNDPROC window_proc, HBRUSH background, int extra_bytes) {
+    const ClassesLocked locked;
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);
     if (::GetClassInfoExW(ThisModule(), name, &existing)) return;
@@ -113,6 +131,23 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC window_proc, HBRUSH backgr
     window_class.hbrBackground = background;
     window_class.lpszClassName = name;
     if (!::RegisterClassExW(&window_class)) RaiseLastError();
+    for (const wchar_t*& kept : g_classes) {
+        if (kept == nullptr) {
+            kept = name;
+            return;
+        }
+    }
+    TraceWarning(__FILE__, __LINE__, u"more window classes than UnregisterWindowClasses keeps: one stays registered");
+}
+
+void UnregisterWindowClasses() noexcept {
+    const ClassesLocked locked;
+    for (const wchar_t*& name : g_classes) {
+        if (name != nullptr && !::UnregisterClassW(name, ThisModule())) {
+            TraceWarning(__FILE__, __LINE__, u"UnregisterClassW failed for a window class");
+        }
+        name = nullptr;
+    }
 }
 
 LOGFONTW MessageFont() {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "appearance/colors.h"
+#include "host/attempt.h"
 #include "host/error.h"
 #include "host/win32/handles.h"
 
@@ -67,25 +68,16 @@ Owner* WindowOwner(HWND window, UINT message, LPARAM lparam) {
     return reinterpret_cast<Owner*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-// Registers a window class of this module once; later calls find it registered.
+// Registers a window class of this module once; later calls find it registered. The name must
+// outlive the registration (a constant).
 void RegisterWindowClass(const wchar_t* name, WNDPROC window_proc, HBRUSH background = nullptr, int extra_bytes = 0);
+// Unregisters every class RegisterWindowClass registered, as a library does when it is
+// unloaded: its classes would otherwise outlive its window procedures. No window of them may
+// be left.
+void UnregisterWindowClasses() noexcept;
 
 // The face of the system's message font, which children and forms start from.
 LOGFONTW MessageFont();
-
-// Runs a window's reaction to a message. Nothing may unwind through the system's window
-// procedures, so a failure ends here: a user's action that fails simply has no effect, but for
-// a trace line naming the place.
-template <typename Action>
-void Contain(Action&& action, const char* file = __builtin_FILE(), int line = __builtin_LINE()) noexcept {
-    try {
-        action();
-    } catch (const std::exception& e) {
-        TraceSkipped(file, line, AsRuntimeError(e));
-    } catch (...) {
-        TraceSkipped(file, line, RuntimeError(errc::kIllegalFunctionCall));
-    }
-}
 
 // Skipped failures go to the debugger's output (OutputDebugStringW; Wine 8 shows it with
 // WINEDEBUG=warn+seh) when the environment variable SELVANE_TRACE is set to anything but 0,

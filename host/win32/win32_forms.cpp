@@ -23,12 +23,9 @@ HBRUSH FaceBrush() { return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_
 LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        HDC dc = ::BeginPaint(window, &paint);
-        if (auto* picture = reinterpret_cast<const Picture*>(::GetWindowLongPtrW(window, 0))) {
-            Contain([&] { picture->Draw(dc, 0, 0); });
-        }
-        ::EndPaint(window, &paint);
+        const Painting painting(window);
+        const auto* picture = reinterpret_cast<const Picture*>(::GetWindowLongPtrW(window, 0));
+        if (picture && painting.get()) Contain([&] { picture->Draw(painting.get(), 0, 0); });
         return 0;
     }
     case WM_LBUTTONDOWN:

@@ -83,8 +83,13 @@ TEST_F(AboutTest, EachCallShowsAFreshDialogThatOkOrTheCloseBoxUnloads) {
     EXPECT_TRUE(site.notifications.empty());
 }
 
-TEST_F(AboutTest, ADialogThatCannotBeMadeOrShownEndsQuietly) {
+std::vector<std::u16string> g_traced;
+void Capture(const std::u16string& line) { g_traced.push_back(line); }
+
+TEST_F(AboutTest, ADialogThatCannotBeMadeOrShownEndsQuietlyButForATraceLine) {
     CreateNew();
+    g_traced.clear();
+    SetTraceListener(&Capture);
     forms.fail_create = true;
     EXPECT_NO_THROW(control->AboutBox());
     EXPECT_EQ(forms.created, 0);
@@ -92,8 +97,14 @@ TEST_F(AboutTest, ADialogThatCannotBeMadeOrShownEndsQuietly) {
     forms.fail_create = false;
     forms.fail_show = true;
     EXPECT_NO_THROW(control->AboutBox());
+    SetTraceListener(nullptr);
     EXPECT_EQ(forms.created, 1);
     EXPECT_EQ(forms.alive, 0);
+    ASSERT_EQ(g_traced.size(), 2u) << "one line for each dialog that failed";
+    for (const std::u16string& line : g_traced) {
+        EXPECT_EQ(line.rfind(u"selvane: skipped at about/about_box.cpp:", 0), 0u);
+        EXPECT_NE(line.find(u": error 7 (Out of memory)"), std::u16string::npos);
+    }
 }
 
 // Shows the dialog, clicks the logo, and closes it again.

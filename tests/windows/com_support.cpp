@@ -24,7 +24,7 @@ void* EventSink::Extra(REFIID iid) {
 
 STDMETHODIMP NotifySink::OnChanged(DISPID id) {
     changes.push_back(id);
-    return S_OK;
+    return answer;
 }
 
 void RecordingBag::Put(const std::wstring& key, const VARIANT& value) {

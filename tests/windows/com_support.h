@@ -79,6 +79,7 @@ private:
 class NotifySink final : public TestObject<IPropertyNotifySink> {
 public:
     std::vector<DISPID> changes;
+    HRESULT answer = S_OK;  // what OnChanged returns
     STDMETHODIMP OnChanged(DISPID id) override;
     STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
 };

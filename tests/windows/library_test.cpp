@@ -582,5 +582,136 @@ TEST_F(LibraryTest, RegistrationForOneUserWritesOnlyThatUsersClassesAndTakesThem
     EXPECT_EQ(Listed(Difference(Snapshot(HKEY_CURRENT_USER, kClasses), user)), "");
 }
 
+// The lines the library writes to the debugger's output, caught on their way: OutputDebugString
+// raises an exception that a vectored handler sees first.
+class DebuggerOutput {
+public:
+    DebuggerOutput() : handler_(::AddVectoredExceptionHandler(1, &Catch)) { lines().clear(); }
+    ~DebuggerOutput() { ::RemoveVectoredExceptionHandler(handler_); }
+    DebuggerOutput(const DebuggerOutput&) = delete;
+    DebuggerOutput& operator=(const DebuggerOutput&) = delete;
+
+    // Whether a line caught holds both texts.
+    static bool Holds(const std::string& first, const std::string& second) {
+        for (const std::string& line : lines()) {
+            if (line.find(first) != std::string::npos && line.find(second) != std::string::npos) return true;
+        }
+        return false;
+    }
+    static std::vector<std::string>& lines() {
+        static std::vector<std::string> caught;
+        return caught;
+    }
+
+private:
+    static LONG CALLBACK Catch(EXCEPTION_POINTERS* pointers) {
+        constexpr DWORD kPrint = 0x40010006;      // DBG_PRINTEXCEPTION_C
+        constexpr DWORD kPrintWide = 0x4001000A;  // DBG_PRINTEXCEPTION_WIDE_C
+        const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
+        if (record.ExceptionCode == kPrint && record.NumberParameters >= 2) {
+            lines().emplace_back(reinterpret_cast<const char*>(record.ExceptionInformation[1]));
+        } else if (record.ExceptionCode == kPrintWide && record.NumberParameters >= 2) {
+            const std::wstring wide(reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]));
+            lines().emplace_back(wide.begin(), wide.end());
+        }
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    void* handler_;
+};
+
+// A control made through the library's own factory, as COM makes it.
+ComPtr<IUnknown> CreateFrom(HMODULE library, ComPtr<IClassFactory>& factory) {
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    const auto get_class_object = Export<GetClassObject>(library, "DllGetClassObject");
+    ComPtr<IUnknown> control;
+    if (get_class_object &&
+        SUCCEEDED(get_class_object(CLSID_Selvane, IID_IClassFactory, reinterpret_cast<void**>(factory.put())))) {
+        factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(control.put()));
+    }
+    return control;
+}
+
+// Whether the control's surface window class is registered for that module.
+bool SurfaceClassOf(HMODULE module) {
+    WNDCLASSEXW found{};
+    found.cbSize = sizeof(found);
+    return ::GetClassInfoExW(module, L"SelvaneSurface", &found) != FALSE;
+}
+
+// Unloaded, the library leaves no window class behind, whose procedure would be gone with it;
+// loaded again, it makes controls as before. Asked to trace, it names every interface
+// identifier it doesn't know, and every failure a container's sink answers it with.
+TEST_F(LibraryTest, TheLibraryUnloadsWithItsWindowClassesAndLoadsAgainTracingWhatItCantAnswer) {
+    ::CoFreeUnusedLibrariesEx(0, 0);
+    ASSERT_EQ(::GetModuleHandleW(path.c_str()), nullptr) << "nothing else in this process holds the library";
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"SELVANE_TRACE", L"1"));
+    const DebuggerOutput output;
+    const GUID kUnknown = {0x5e1c0de5, 0x1234, 0x4321, {0x80, 0x00, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55}};
+    const std::string unknown = "{5E1C0DE5-1234-4321-8000-001122334455}";
+    HMODULE first = nullptr;
+    {
+        const win32::UniqueModule loaded(::LoadLibraryW(path.c_str()));
+        ASSERT_TRUE(loaded);
+        first = loaded.get();
+        ComPtr<IClassFactory> factory;
+        ComPtr<IUnknown> control = CreateFrom(loaded.get(), factory);
+        ASSERT_TRUE(control);
+        EXPECT_TRUE(SurfaceClassOf(first));
+
+        const auto container = As<IConnectionPointContainer>(control);
+        ASSERT_TRUE(container);
+        ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, point.put()), S_OK);
+        ComPtr<IUnknown> queried;
+        ComPtr<IConnectionPoint> no_point;
+        const struct {
+            const char* asked;
+            HRESULT answer;
+            HRESULT expected;
+        } kAsked[] = {
+            {"selvane_control.cpp", control->QueryInterface(kUnknown, reinterpret_cast<void**>(queried.put())),
+             E_NOINTERFACE},
+            {"class_factory.cpp", factory->QueryInterface(kUnknown, reinterpret_cast<void**>(queried.put())),
+             E_NOINTERFACE},
+            {"connection_points.cpp", point->QueryInterface(kUnknown, reinterpret_cast<void**>(queried.put())),
+             E_NOINTERFACE},
+            {"events.cpp", container->FindConnectionPoint(kUnknown, no_point.put()), CONNECT_E_NOCONNECTION},
+        };
+        for (const auto& asked : kAsked) {
+            SCOPED_TRACE(asked.asked);
+            EXPECT_EQ(asked.answer, asked.expected);
+            EXPECT_TRUE(DebuggerOutput::Holds(std::string("selvane: warning at com/") + asked.asked, unknown));
+        }
+
+        const auto sink = Make<NotifySink>();
+        sink->answer = E_FAIL;
+        Connect(control, IID_IPropertyNotifySink, sink.get());
+        const auto selvane = As<_Selvane>(control);
+        ASSERT_TRUE(selvane);
+        EXPECT_EQ(selvane->put_DirOnly(VARIANT_TRUE), S_OK) << "a sink's failure is the sink's";
+        EXPECT_EQ(sink->changes.size(), 1u);
+        EXPECT_TRUE(DebuggerOutput::Holds("OnChanged returned 0x80004005", "com/events.cpp"));
+    }
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"SELVANE_TRACE", nullptr));
+    ASSERT_EQ(::GetModuleHandleW(path.c_str()), nullptr) << "unloaded";
+    EXPECT_FALSE(SurfaceClassOf(first)) << "the surface's class went with the library";
+
+    const win32::UniqueModule again(::LoadLibraryW(path.c_str()));
+    ASSERT_TRUE(again);
+    ComPtr<IClassFactory> factory;
+    ComPtr<IUnknown> control = CreateFrom(again.get(), factory);
+    ASSERT_TRUE(control);
+    auto selvane = As<_Selvane>(control);
+    ASSERT_TRUE(selvane);
+    const win32::Bstr pattern(L"*.txt");
+    win32::Bstr shown;
+    EXPECT_EQ(selvane->put_FileType(pattern.get()), S_OK);
+    EXPECT_EQ(selvane->get_FileType(shown.put()), S_OK);
+    EXPECT_EQ(shown.str(), L"*.txt") << "the pattern box, a window of the new load, holds it";
+    selvane.reset();
+    factory.reset();
+    EXPECT_EQ(ReleaseLast(control), 0u);
+}
+
 }  // namespace
 }  // namespace selvane::testing

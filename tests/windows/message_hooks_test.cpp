@@ -1,4 +1,5 @@
-// Hooks on a system control's messages: their order, answers, and the end of the window.
+// Hooks on a system control's messages: their order, answers, and the end of the window; and
+// what the kit's redraw owner sends a list through them.
 #include <windows.h>
 
 #include <memory>
@@ -79,6 +80,28 @@ TEST(MessageHooks, TheChainGoesWithTheWindowAfterItsLastMessage) {
     ::DestroyWindow(edit);
     EXPECT_TRUE(saw_last);
     EXPECT_TRUE(watch.expired());
+}
+
+// A change that ends early, by an exception, still turns the list's drawing back on and has it
+// drawn whole: a list left with redraw off shows nothing of what it holds.
+TEST(MessageHooks, RedrawComesBackWhenAChangeEndsEarly) {
+    const UniqueWindow list(::CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                              nullptr, nullptr, nullptr));
+    ASSERT_TRUE(list);
+    ::UpdateWindow(list.get());
+    std::vector<WPARAM> redraw;
+    HookMessages(list.get(), [&](HWND, UINT message, WPARAM wparam, LPARAM, const PassOn& pass_on) {
+        if (message == WM_SETREDRAW) redraw.push_back(wparam);
+        return pass_on();
+    });
+    try {
+        const RedrawStopped stopped(list.get());
+        ::SendMessageW(list.get(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"first"));
+        Raise(errc::kPathNotFound);
+    } catch (const RuntimeError&) {
+    }
+    EXPECT_EQ(redraw, (std::vector<WPARAM>{FALSE, TRUE})) << "off, then on again";
+    EXPECT_TRUE(::GetUpdateRect(list.get(), nullptr, FALSE)) << "drawn whole once after";
 }
 
 }  // namespace
