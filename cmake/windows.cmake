@@ -51,6 +51,18 @@ find_program(SELVANE_WIDL NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-widl widl 
 set(SELVANE_WINE_IDL_DIR /usr/include/wine/wine/windows CACHE PATH "Wine's .idl files (oaidl.idl), for widl")
 set(SELVANE_WINE_TLB_DIR ${selvane_wine_dlls} CACHE PATH "Where stdole2.tlb lies, for widl")
 
+# The time the type library is stamped with: SOURCE_DATE_EPOCH when set, or else the time of the
+# checkout's last commit, so that the same commit gives the same library.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(SELVANE_SOURCE_TIME $ENV{SOURCE_DATE_EPOCH})
+else()
+  execute_process(COMMAND git -C ${PROJECT_SOURCE_DIR} log -1 --format=%ct
+                  OUTPUT_VARIABLE SELVANE_SOURCE_TIME OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(NOT SELVANE_SOURCE_TIME MATCHES "^[0-9]+$")
+    set(SELVANE_SOURCE_TIME 946684800)
+  endif()
+endif()
+
 # The type library and the C++ declarations, both from the one IDL.
 set(SELVANE_GENERATED ${CMAKE_BINARY_DIR}/generated)
 set(SELVANE_TLB ${SELVANE_GENERATED}/selvane.tlb)
@@ -60,7 +72,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E make_directory ${SELVANE_GENERATED}/control/com
   COMMAND ${SELVANE_WIDL} ${selvane_widl_arch} -I ${SELVANE_WINE_IDL_DIR} -L ${SELVANE_WINE_TLB_DIR}
           -t -o ${SELVANE_TLB} ${PROJECT_SOURCE_DIR}/control/com/selvane.idl
-  COMMAND ${PROJECT_SOURCE_DIR}/scripts/patch-typelib.sh ${SELVANE_TLB}
+  COMMAND ${PROJECT_SOURCE_DIR}/scripts/patch-typelib.sh ${SELVANE_TLB} ${SELVANE_SOURCE_TIME}
   COMMAND ${SELVANE_WIDL} ${selvane_widl_arch} -I ${SELVANE_WINE_IDL_DIR} -L ${SELVANE_WINE_TLB_DIR}
           -h -H ${SELVANE_IDL_HEADER} ${PROJECT_SOURCE_DIR}/control/com/selvane.idl
   DEPENDS ${PROJECT_SOURCE_DIR}/control/com/selvane.idl ${PROJECT_SOURCE_DIR}/scripts/patch-typelib.sh

@@ -13,8 +13,15 @@
 # the word at +0x14, and it ends with 12 bytes a parameter, the name's offset in the name table
 # (the directory's eighth entry) at +4 of those, or -1 for none. A name there has its length in
 # the byte at +8 and its characters from +12.
+#
+# widl also stamps the library with the time it ran, as a text ("Created by WIDL version 7.0 at
+# Tue Dec  8 13:42:00 2026" and a line feed) and, just after it at the next 4-byte boundary, as a
+# number (VT_UI4, then the seconds). Both are set to SECONDS (the checkout's last commit), so that
+# the same commit gives the same library, and so the same selvane.ocx.
+# Usage: patch-typelib.sh LIBRARY.tlb SECONDS
 set -eu
 tlb=$1
+stamp=$2
 
 u32() { od -An -t u4 -j "$1" -N 4 "$tlb" | tr -d ' '; }
 u16() { od -An -t u2 -j "$1" -N 2 "$tlb" | tr -d ' '; }
@@ -80,3 +87,14 @@ while [ $i -lt "$count" ]; do
     i=$((i + 1))
 done
 [ $unnamed -gt 0 ] || { echo "$tlb: no parameter named a: has widl changed?" >&2; exit 1; }
+
+# The time stamp.
+at=$(grep -obUa "Created by WIDL version [^ ]* at " "$tlb" | head -1)
+[ -n "$at" ] || { echo "$tlb: no time stamp of widl: has widl changed?" >&2; exit 1; }
+matched=${at#*:}
+text=$((${at%%:*} + ${#matched}))
+LC_ALL=C TZ=UTC date -d "@$stamp" "+%a %b %e %H:%M:%S %Y" | tr -d '\n' | dd of="$tlb" bs=1 seek=$text conv=notrunc status=none
+number=$(( (text + 25 + 3) / 4 * 4 ))
+VT_UI4=19
+[ "$(u16 $number)" = $VT_UI4 ] || { echo "$tlb: no VT_UI4 after widl's time stamp" >&2; exit 1; }
+put_u32 $((number + 2)) "$stamp"

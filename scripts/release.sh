@@ -12,6 +12,8 @@ cd "$root"
 dist=$root/dist
 stage=$root/build/release-stage
 
+# From scratch: nothing of an earlier build (an older commit's time stamp) comes along.
+rm -rf build/release-x86 build/release-x64
 for preset in release-x86 release-x64; do
     cmake --preset $preset >/dev/null
     cmake --build --preset $preset --target selvane_ocx selvane_assembly_manifest selvane_installer_sources
