@@ -99,7 +99,7 @@ struct ToText {
         auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
         return Widen(buffer, result.ptr);
     }
-    std::u16string operator()(bool value) const { return value ? u"True" : u"False"; }
+    std::u16string operator()(bool value) const { return value ? u"-1" : u"0"; }
     std::u16string operator()(const std::u16string& value) const { return value; }
 };
 

@@ -24,7 +24,7 @@ enum class TextConversion { kOrdinary, kNone };
 //   is -1; text must be a decimal number, else 13 (type mismatch);
 // - truth: any non-zero number is True; text is "True", "False" (in any case) or a number,
 //   else 13;
-// - text: numbers in their shortest decimal form, truth values as "True" and "False".
+// - text: numbers in their shortest decimal form, truth values as the numbers -1 and 0.
 // Without text conversion, text read as a number or a truth value, and any other value read as
 // text, fail with 13.
 std::int32_t StoredInt32(const StoredValue& value, TextConversion text = TextConversion::kOrdinary);
