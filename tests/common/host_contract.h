@@ -402,8 +402,8 @@ TYPED_TEST_P(ChildrenContract, AWatchedFolderTellsOfABurstOfChangesOnceAndAStopp
         std::function<void()> act;
         long told;
     };
-    int made = 0;
-    const auto make_file = [&] { this->world.MakeFile(folder + u"\\f" + std::u16string(1, static_cast<char16_t>(u'0' + made++)) + u".txt"); };
+    char16_t next = u'a';
+    const auto make_file = [&] { this->world.MakeFile(folder + u"\\" + next++ + u".txt"); };
     const Step steps[] = {
         {"watched while hidden", [&] { surface.WatchFolder(folder); make_file(); }, 0},
         {"shown: a burst of two files", [&] { this->world.ShowSurface(true); make_file(); make_file(); }, 1},
