@@ -97,6 +97,7 @@ private:
         std::u16string text;  // a string
     };
 
+    // The entry's value, as the stored value its reads convert.
     static host::StoredValue Stored(const Entry& entry);
     // The entry's bytes in the payload.
     static std::size_t EntrySize(const Entry& entry);
