@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "host/error.h"
+#include "host/stored_value.h"
 
 namespace selvane {
 namespace {
@@ -208,25 +209,30 @@ const SettingsRecord::Entry* SettingsRecord::Find(const std::u16string& key) con
     return index == entries_.size() ? nullptr : &entries_[index];
 }
 
+// The record's values are typed: the ordinary conversion between int32 and truth values, and
+// no text conversion either way.
+host::StoredValue SettingsRecord::Stored(const Entry& entry) {
+    switch (entry.type) {
+    case SettingsValueType::kInt32: break;
+    case SettingsValueType::kTruth: return entry.number != 0;
+    case SettingsValueType::kString: return entry.text;
+    }
+    return entry.number;
+}
+
 std::int32_t SettingsRecord::ReadInt32(const std::u16string& key, std::int32_t default_value) {
     const Entry* entry = Find(key);
-    if (entry == nullptr) return default_value;
-    if (entry->type == SettingsValueType::kString) Raise(errc::kTypeMismatch);
-    return entry->number;  // a truth value is already -1 or 0
+    return entry == nullptr ? default_value : host::StoredInt32(Stored(*entry), host::TextConversion::kNone);
 }
 
 TruthValue SettingsRecord::ReadBool(const std::u16string& key, TruthValue default_value) {
     const Entry* entry = Find(key);
-    if (entry == nullptr) return default_value;
-    if (entry->type == SettingsValueType::kString) Raise(errc::kTypeMismatch);
-    return ToTruth(entry->number != 0);
+    return entry == nullptr ? default_value : host::StoredTruth(Stored(*entry), host::TextConversion::kNone);
 }
 
 std::u16string SettingsRecord::ReadString(const std::u16string& key, const std::u16string& default_value) {
     const Entry* entry = Find(key);
-    if (entry == nullptr) return default_value;
-    if (entry->type != SettingsValueType::kString) Raise(errc::kTypeMismatch);
-    return entry->text;
+    return entry == nullptr ? default_value : host::StoredText(Stored(*entry), host::TextConversion::kNone);
 }
 
 // Checked before anything changes, so that a refused write leaves the record as it was and

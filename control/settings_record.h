@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/property_bag.h"
+#include "host/stored_value.h"
 #include "host/types.h"
 
 namespace selvane {
@@ -96,6 +97,8 @@ private:
         std::u16string text;  // a string
     };
 
+    // The entry's value, as the stored value its reads convert.
+    static host::StoredValue Stored(const Entry& entry);
     // The entry's bytes in the payload.
     static std::size_t EntrySize(const Entry& entry);
     // The entry's position, or size() when the key is absent.

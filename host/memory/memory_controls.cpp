@@ -11,6 +11,12 @@
 
 namespace selvane::memory {
 
+void CheckColor(Color color) {
+    const Color kind = color >> 24;
+    const bool named = kind <= 0x02 || (kind == 0x80 && (color & 0xFF) <= 30);
+    if (!named) Raise(errc::kInvalidPropertyValue);
+}
+
 const design::Child& DesignChild(std::u16string_view name) {
     for (const design::Child& child : design::kChildren) {
         if (child.name == name) return child;
@@ -318,7 +324,10 @@ void MemoryLabel::SetCaption(const std::u16string& caption) { Put(u"Caption", ca
 
 Color MemoryLabel::ForeColor() const { return Get(u"ForeColor", fore_color_); }
 
-void MemoryLabel::SetForeColor(Color color) { Put(u"ForeColor", fore_color_, color); }
+void MemoryLabel::SetForeColor(Color color) {
+    CheckColor(color);
+    Put(u"ForeColor", fore_color_, color);
+}
 
 TruthValue MemoryLabel::FontBold() const { return Get(u"FontBold", bold_); }
 

@@ -15,6 +15,11 @@
 
 namespace selvane::memory {
 
+// Refuses, with 380, a colour that names nothing, as the system's colour translation does: only
+// a plain, palette or palette-relative colour (high byte 0, 1 or 2) or one of the system colours
+// 0 to 30 (high byte 0x80) names one.
+void CheckColor(Color color);
+
 // The designed record of the named child; throws std::out_of_range for an unknown name.
 const design::Child& DesignChild(std::u16string_view name);
 

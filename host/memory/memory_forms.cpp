@@ -19,9 +19,12 @@ void MemoryForm::ShowModal() {
     if (loaded_) ++forms_.shown_open;
 }
 
+// A label takes no clicks: Windows' static control tells its parent of none.
 void MemoryForm::Click(std::u16string_view control) {
     for (const auto& designed : design_.controls) {
-        if (designed.name == control) return events_.OnClick(control);
+        if (designed.name != control) continue;
+        if (designed.kind != host::form::Kind::kLabel) events_.OnClick(control);
+        return;
     }
     Raise(errc::kMemberNotSupported);
 }

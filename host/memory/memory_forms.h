@@ -22,7 +22,8 @@ public:
     void ShowModal() override;
     void Unload() override { loaded_ = false; }
 
-    // What the user does to a shown form: click a control (by name), or its close box.
+    // What the user does to a shown form: click a control (by name; a label reports nothing), or
+    // its close box.
     void Click(std::u16string_view control);
     void Close() { Unload(); }
 

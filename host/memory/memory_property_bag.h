@@ -1,21 +1,21 @@
 // The host's store of saved settings, in memory. Values keep the type they were written with
-// and are converted on reading, as the host's ordinary value conversion does.
+// and are converted on reading by the host's ordinary value conversion (host/stored_value.h).
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "host/property_bag.h"
+#include "host/stored_value.h"
 
 namespace selvane::memory {
 
 class MemoryPropertyBag : public host::PropertyBag {
 public:
-    using Value = std::variant<std::int32_t, double, bool, std::u16string>;
+    using Value = host::StoredValue;
 
     // Keys compare without regard to case.
     void Set(const std::u16string& key, Value value);
@@ -24,10 +24,7 @@ public:
     const Value& Get(const std::u16string& key) const;
     std::size_t size() const { return values_.size(); }
 
-    // Int32: a double or a numeric string is rounded half to even; out of range fails with 6,
-    // text that isn't a number with 13; True is -1.
     std::int32_t ReadInt32(const std::u16string& key, std::int32_t default_value) override;
-    // Bool: any non-zero number is True; text is "True", "False" or a number, otherwise 13.
     TruthValue ReadBool(const std::u16string& key, TruthValue default_value) override;
     std::u16string ReadString(const std::u16string& key, const std::u16string& default_value) override;
 

@@ -1,5 +1,7 @@
 #include "host/memory/memory_shell.h"
 
+#include <string>
+
 #include "host/error.h"
 
 namespace selvane::memory {
@@ -16,7 +18,9 @@ std::u16string Lower(std::u16string text) {
 
 std::u16string MemoryShell::CreateTemporaryFile(const std::u16string& type, const std::string& text) {
     if (!temporary_folder_writable) Raise(errc::kPermissionDenied);
-    const std::u16string path = u"c:\\temp\\probe" + std::u16string(1, static_cast<char16_t>(u'0' + ++made_ % 10)) + type;
+    // Every file a name never given before, as the system's unique names are.
+    const std::string number = std::to_string(++made_);
+    const std::u16string path = u"c:\\temp\\probe" + std::u16string(number.begin(), number.end()) + type;
     if (!temporary_files.emplace(path, text).second) Raise(errc::kPermissionDenied);
     return path;
 }

@@ -75,6 +75,7 @@ bool MemorySurface::Pump() {
 }
 
 void MemorySurface::SetBackColor(Color color) {
+    CheckColor(color);
     back_color_ = color;
     ++background_paints_;
 }

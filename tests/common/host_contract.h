@@ -1,27 +1,49 @@
-// What the logic may count on from any host: one typed suite over the file system and the
-// children, run natively on the in-memory host and under Wine on the Win32 host, so that the
+// What the logic may count on from any host: one typed suite over the file system, the
+// children and their folder watch, the locale, the store of saved settings, the forms and the
+// shell, run natively on the in-memory host and under Wine on the Win32 host, so that the
 // native tests' host answers as Windows does wherever the logic could tell the difference.
 //
 // A host takes part through a World, made fresh for each test:
 //   host::FileSystem& files();           the file system, holding kContractLayout
-//   host::Surface& surface();            a surface whose lists show D:\docs
+//   host::Surface& surface();            a surface whose lists show D:\docs, not yet shown
 //   void SetCurrentFolder(path);         the process's current folder, for relative paths
 //   void SelectListEntry(int index);     the user selects a file-list entry
-// (the last two may fail an assertion; the tests call them under ASSERT_NO_FATAL_FAILURE, so
-// that a failure names the test's line too)
+//   void ShowSurface(bool shown);        the container shows or hides the surface
+//   std::u16string NewFolder();          an empty folder of the test's own, gone after it
+//   void MakeFile(path);                 another program makes a file
+//   void PumpUntil(done);                the surface's message loop runs until done() or a few
+//                                        seconds have passed, then a little longer
+//   const host::Locale& locale();        the user's locale, English (United States)
+//   Reloaded Reload(store, key, value);  see ServicesContract below
+//   host::Forms& forms();
+//   void ClickWhileShown(form, design, names);  shows the form modally while the user clicks
+//                                        the named controls in turn
+//   host::Shell& shell();                a shell that associates web pages with a program
+// (the calls that may fail an assertion are made under ASSERT_NO_FATAL_FAILURE, so that a
+// failure names the test's line too)
 //   static bool UnderWine();             where Wine is known to answer unlike Windows
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "control/members.h"
+#include "control/settings_record.h"
 #include "host/controls.h"
 #include "host/error.h"
 #include "host/file_system.h"
+#include "host/forms.h"
+#include "host/locale.h"
+#include "host/shell.h"
+#include "host/stored_value.h"
 #include "host/surface.h"
 #include "tests/common/host_checks.h"
 
@@ -367,12 +389,247 @@ TYPED_TEST_P(ChildrenContract, SurfaceHoldsTheChildrenInItsOwnOrder) {
     EXPECT_EQ(ErrorOf([&] { surface.Control(7); }), errc::kInvalidPropertyArrayIndex);
 }
 
+TYPED_TEST_P(ChildrenContract, AWatchedFolderTellsOfABurstOfChangesOnceAndAStoppedWatchTellsNothing) {
+    host::Surface& surface = this->world.surface();
+    std::u16string folder;
+    ASSERT_NO_FATAL_FAILURE(folder = this->world.NewFolder());
+    const auto changes = [&] {
+        return std::count(this->events.seen.begin(), this->events.seen.end(), "FolderChanged");
+    };
+    // Each step: what the container and the other program do, then how many changes were told.
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        long told;
+    };
+    char16_t next = u'a';
+    const auto make_file = [&] { this->world.MakeFile(folder + u"\\" + next++ + u".txt"); };
+    const Step steps[] = {
+        {"watched while hidden", [&] { surface.WatchFolder(folder); make_file(); }, 0},
+        {"shown: a burst of two files", [&] { this->world.ShowSurface(true); make_file(); make_file(); }, 1},
+        {"nothing new", [] {}, 1},
+        {"hidden again", [&] { this->world.ShowSurface(false); make_file(); }, 1},
+        {"shown: what came while hidden is not told", [&] { this->world.ShowSurface(true); }, 1},
+        {"a change", [&] { make_file(); }, 2},
+        {"the watch stopped", [&] { surface.WatchFolder(u""); make_file(); }, 2},
+        {"a folder that isn't there", [&] { surface.WatchFolder(folder + u"\\gone"); make_file(); }, 2},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_NO_FATAL_FAILURE(step.act());
+        const long wanted = step.told;
+        ASSERT_NO_FATAL_FAILURE(this->world.PumpUntil([&] { return changes() > wanted; }));
+        EXPECT_EQ(changes(), wanted);
+    }
+    EXPECT_EQ(this->events.seen, std::vector<std::string>(2, "FolderChanged")) << "and nothing else";
+}
+
 REGISTER_TYPED_TEST_SUITE_P(ChildrenContract, DirListShowsTheDriveInCapitalsAndEachNameAsStored,
                             DirListMovesOnlyToAnotherReachableFolder,
                             DriveListShowsEveryDriveAndSelectsByTheFirstLetter, FileListSortsAsTheSystemsSortedListBox,
                             FileListSelectionAndReplace, FileListSelectedByTheProgramRaisesNoClick,
                             FileListFindsNamesAndKeepsTopAndCaret,
                             PatternBoxHoldsTextUpToANulAndKeepsLongTextWhole,
-                            SurfaceHoldsTheChildrenInItsOwnOrder);
+                            SurfaceHoldsTheChildrenInItsOwnOrder,
+                            AWatchedFolderTellsOfABurstOfChangesOnceAndAStoppedWatchTellsNothing);
+
+// Which store a control saves into and loads from.
+enum class Store {
+    kHostBag,         // the host's property bag: a container's through the COM bag, or the in-memory one
+    kSettingsRecord,  // the settings record, as a stream carries it
+};
+
+// What a new control did with a store of the kind holding one value under a key: the error
+// reading it failed with (0 for none; none known where the store gives no way to tell, as a
+// stream comes without an error log), and what the control then saved under the key into a new
+// store of the same kind.
+struct Reloaded {
+    std::optional<std::int32_t> error;
+    std::optional<host::StoredValue> saved;
+};
+
+// The value written into a typed store by its own kind (a double has none).
+inline void PutStored(host::PropertyBag& bag, const std::u16string& key, const host::StoredValue& value) {
+    if (const auto* number = std::get_if<std::int32_t>(&value)) return bag.WriteInt32(key, *number, 0);
+    if (const auto* truth = std::get_if<bool>(&value)) return bag.WriteBool(key, ToTruth(*truth), kFalse);
+    if (const auto* text = std::get_if<std::u16string>(&value)) return bag.WriteString(key, *text, u"");
+    ADD_FAILURE() << "the settings record holds no floating-point numbers";
+}
+
+// What the record holds under the key, read as the type it was written with.
+inline std::optional<host::StoredValue> SavedIn(SettingsRecord& record, const std::u16string& key) {
+    const std::optional<SettingsValueType> type = record.TypeOf(key);
+    if (!type) return std::nullopt;
+    switch (*type) {
+    case SettingsValueType::kInt32: return host::StoredValue(record.ReadInt32(key, 0));
+    case SettingsValueType::kTruth: return host::StoredValue(IsTrue(record.ReadBool(key, kFalse)));
+    case SettingsValueType::kString: return host::StoredValue(record.ReadString(key, u""));
+    }
+    return std::nullopt;
+}
+
+// Records a form's clicks; a click on the named control unloads the form.
+class FormClicks : public host::FormEvents {
+public:
+    explicit FormClicks(std::u16string_view unloads) : unloads_(unloads) {}
+    void OnClick(std::u16string_view control) override {
+        seen.emplace_back(control);
+        if (control == unloads_ && form != nullptr) form->Unload();
+    }
+    host::Form* form = nullptr;
+    std::vector<std::u16string> seen;
+
+private:
+    std::u16string_view unloads_;
+};
+
+template <class World>
+class ServicesContract : public ::testing::Test {
+protected:
+    World world;
+};
+TYPED_TEST_SUITE_P(ServicesContract);
+
+TYPED_TEST_P(ServicesContract, TheLocaleWritesDatesTimesNumbersAndCaseAsTheUnitedStatesDo) {
+    const host::Locale& locale = this->world.locale();
+    const struct {
+        LocalTime time;
+        const char16_t* date;
+        const char16_t* time_text;
+    } moments[] = {
+        {kLayoutTime, u"2/3/2001", u"4:05:06 AM"},
+        {{1999, 12, 31, 23, 59, 59}, u"12/31/1999", u"11:59:59 PM"},
+        {{2024, 10, 17, 0, 5, 9}, u"10/17/2024", u"12:05:09 AM"},
+        {{2024, 3, 7, 12, 0, 0}, u"3/7/2024", u"12:00:00 PM"},
+    };
+    for (const auto& moment : moments) {
+        EXPECT_EQ(locale.ShortDate(moment.time), moment.date);
+        EXPECT_EQ(locale.LongTime(moment.time), moment.time_text);
+    }
+    EXPECT_EQ(locale.ThousandsSeparator(), u",");
+    // Paths, Latin-1, Greek and Cyrillic; the sharp s and the final sigma have no capitals.
+    EXPECT_EQ(locale.ToLower(u"C:\\DATEN\\\u00c4RGER \u00de\u00d7 \u0391\u03a9 \u0416\u042f\u0401"),
+              u"c:\\daten\\\u00e4rger \u00fe\u00d7 \u03b1\u03c9 \u0436\u044f\u0451");
+    EXPECT_EQ(locale.ToUpper(u"x: [\\\\fs1\\pub] \u00e9\u00f7\u00df \u03b1\u03c2 \u0436\u0450"),
+              u"X: [\\\\FS1\\PUB] \u00c9\u00f7\u00df \u0391\u03c2 \u0416\u0400");
+}
+
+// Each store answers a read of the key's own type with the value written, and converts
+// between int32 and truth values; the host's bag also reads numbers from text and writes them
+// as text, as automation converts values, where the settings record refuses any text
+// conversion. A refused value leaves the control as it was, which for these keys is their default.
+TYPED_TEST_P(ServicesContract, TheStoresReadBackTheSameValuesAndRefuseTheSameOnes) {
+    struct Expected {
+        std::int32_t error;  // 0: the value below is read
+        host::StoredValue value;
+    };
+    const auto read = [](host::StoredValue value) { return Expected{0, std::move(value)}; };
+    const auto refused = [](std::int32_t error) { return Expected{error, {}}; };
+    using Text = std::u16string;
+    const host::Property& color = members::kLabel1Color;  // int32, default 0
+    const host::Property& flag = members::kDirOnly;       // truth, default False
+    const host::Property& pattern = members::kFileType;   // text, default "*.*"
+    const struct {
+        const host::Property& key;
+        host::StoredValue stored;
+        Expected bag;
+        std::optional<Expected> record;  // none: the record can't hold the value
+    } cases[] = {
+        {color, 0x00336699, read(0x00336699), read(0x00336699)},
+        {color, static_cast<std::int32_t>(0x80000012), read(static_cast<std::int32_t>(0x80000012)),
+         read(static_cast<std::int32_t>(0x80000012))},
+        {flag, true, read(true), read(true)},
+        {pattern, Text(u"caf\u00e9 *.txt"), read(Text(u"caf\u00e9 *.txt")), read(Text(u"caf\u00e9 *.txt"))},
+        {pattern, Text(u""), read(Text(u"")), read(Text(u""))},
+        {flag, 7, read(true), read(true)},
+        // True reads as -1, which names no colour: the label refuses it.
+        {color, true, refused(errc::kInvalidPropertyValue), refused(errc::kInvalidPropertyValue)},
+        {color, Text(u" 12 "), read(12), refused(errc::kTypeMismatch)},
+        {color, Text(u"1.5e1"), read(15), refused(errc::kTypeMismatch)},
+        {flag, Text(u"tRUE"), read(true), refused(errc::kTypeMismatch)},
+        {flag, Text(u"2"), read(true), refused(errc::kTypeMismatch)},
+        {pattern, 42, read(Text(u"42")), refused(errc::kTypeMismatch)},
+        {pattern, true, read(Text(u"-1")), refused(errc::kTypeMismatch)},
+        {pattern, false, read(Text(u"0")), refused(errc::kTypeMismatch)},
+        {color, Text(u"2147483648"), refused(errc::kOverflow), refused(errc::kTypeMismatch)},
+        {color, Text(u"banana"), refused(errc::kTypeMismatch), refused(errc::kTypeMismatch)},
+        {flag, Text(u"banana"), refused(errc::kTypeMismatch), refused(errc::kTypeMismatch)},
+        {color, 2.5, read(2), std::nullopt},
+        {color, 3.5, read(4), std::nullopt},
+        {color, 3e9, refused(errc::kOverflow), std::nullopt},
+        {flag, 0.5, read(true), std::nullopt},
+        {pattern, 1.5, read(Text(u"1.5")), std::nullopt},
+    };
+    for (const auto& each : cases) {
+        const std::pair<Store, std::optional<Expected>> stores[] = {{Store::kHostBag, each.bag},
+                                                                    {Store::kSettingsRecord, each.record}};
+        for (const auto& [store, expected] : stores) {
+            if (!expected) continue;
+            SCOPED_TRACE(::testing::Message() << (store == Store::kHostBag ? "bag, " : "record, ")
+                                              << ::testing::PrintToString(std::u16string(each.key.name)) << " from "
+                                              << ::testing::PrintToString(each.stored));
+            Reloaded reloaded;
+            ASSERT_NO_FATAL_FAILURE(reloaded = this->world.Reload(store, each.key, each.stored));
+            if (reloaded.error) {
+                EXPECT_EQ(*reloaded.error, expected->error);
+            }
+            host::StoredValue saved = expected->value;
+            if (expected->error != 0) {
+                switch (each.key.kind) {
+                case host::ValueKind::kColor: saved = each.key.default_number; break;
+                case host::ValueKind::kTruth: saved = each.key.default_number != 0; break;
+                case host::ValueKind::kText: saved = Text(each.key.default_text); break;
+                }
+            }
+            EXPECT_EQ(reloaded.saved, std::optional<host::StoredValue>(saved));
+        }
+    }
+}
+
+// A form reports its handle before it shows, and only its buttons' clicks: a label takes none.
+TYPED_TEST_P(ServicesContract, AFormReportsItsButtonsClicksUntilItIsUnloaded) {
+    using host::form::Kind;
+    const host::form::Design design{u"Contract",
+                                    3000,
+                                    1500,
+                                    {{u"Label1", Kind::kLabel, 120, 120, 2000, 300, 0, u"A label", {}, {}},
+                                     {u"Command1", Kind::kCommandButton, 120, 600, 1200, 400, 1, u"One", {}, {}},
+                                     {u"Command2", Kind::kCommandButton, 1500, 600, 1200, 400, 2, u"Two", {}, {}}}};
+    FormClicks clicks(u"Command2");
+    std::unique_ptr<host::Form> form = this->world.forms().Create(design, clicks);
+    std::unique_ptr<host::Form> other = this->world.forms().Create(design, clicks);
+    ASSERT_NE(form, nullptr);
+    EXPECT_NE(form->Handle(), 0u);
+    EXPECT_NE(form->Handle(), other->Handle());
+    other.reset();
+    clicks.form = form.get();
+    ASSERT_NO_FATAL_FAILURE(this->world.ClickWhileShown(*form, design, {u"Label1", u"Command1", u"Command2"}));
+    EXPECT_EQ(clicks.seen, (Names{u"Command1", u"Command2"}));
+}
+
+// The shell makes each probe page under a name of its own, names the program for a page that
+// exists and none for one that is gone.
+TYPED_TEST_P(ServicesContract, TheShellMakesPagesOfTheirOwnAndFindsTheirProgramWhileTheyExist) {
+    host::Shell& shell = this->world.shell();
+    Names pages;
+    for (int i = 0; i < 12; ++i) pages.push_back(shell.CreateTemporaryFile(u".HTM", "<html></html>"));
+    Names distinct = pages;
+    std::sort(distinct.begin(), distinct.end());
+    EXPECT_EQ(std::unique(distinct.begin(), distinct.end()), distinct.end()) << "no name given twice";
+    const std::u16string& page = pages.front();
+    EXPECT_EQ(page.substr(1, 2), u":\\") << "a full path";
+    EXPECT_EQ(page.substr(page.size() - 4), u".HTM");
+    const std::u16string program = shell.FindAssociatedProgram(page);
+    ASSERT_GT(program.size(), 4u);
+    EXPECT_EQ(this->world.locale().ToLower(program.substr(program.size() - 4)), u".exe");
+    for (const std::u16string& each : pages) shell.DeleteTemporaryFile(each);
+    EXPECT_EQ(shell.FindAssociatedProgram(page), u"");
+    EXPECT_EQ(ErrorOf([&] { shell.DeleteTemporaryFile(page); }), errc::kFileNotFound);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(ServicesContract, TheLocaleWritesDatesTimesNumbersAndCaseAsTheUnitedStatesDo,
+                            TheStoresReadBackTheSameValuesAndRefuseTheSameOnes,
+                            AFormReportsItsButtonsClicksUntilItIsUnloaded,
+                            TheShellMakesPagesOfTheirOwnAndFindsTheirProgramWhileTheyExist);
 
 }  // namespace selvane::testing

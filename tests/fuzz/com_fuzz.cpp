@@ -42,6 +42,7 @@ namespace selvane::fuzz {
 namespace {
 
 using testing::As;
+using testing::BytesOf;
 using testing::ComPtr;
 using testing::Make;
 using testing::TestObject;
@@ -717,18 +718,6 @@ void DispatchCase(Random& random, std::uint64_t, volatile std::uint64_t& units) 
 // ---- persistence -----------------------------------------------------------------------------
 
 const std::vector<std::u16string> kKeys = testing::PropertyNames();
-
-std::vector<std::uint8_t> BytesOf(IStream* stream) {
-    STATSTG stat{};
-    stream->Stat(&stat, STATFLAG_NONAME);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stat.cbSize.QuadPart));
-    LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    ULONG read = 0;
-    stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
-    bytes.resize(read);
-    return bytes;
-}
 
 ComPtr<IStream> NewStream() {
     ComPtr<IStream> stream;

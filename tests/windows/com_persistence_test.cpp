@@ -76,26 +76,6 @@ ComPtr<IStream> NewStream() {
     return stream;
 }
 
-std::vector<BYTE> BytesOf(IStream* stream) {
-    STATSTG stat{};
-    stream->Stat(&stat, STATFLAG_NONAME);
-    std::vector<BYTE> bytes(static_cast<std::size_t>(stat.cbSize.QuadPart));
-    LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    ULONG read = 0;
-    stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
-    return bytes;
-}
-
-ComPtr<IStream> StreamOf(const std::vector<BYTE>& bytes) {
-    ComPtr<IStream> stream = NewStream();
-    ULONG written = 0;
-    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-    LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    return stream;
-}
-
 TEST(Persistence, ThePropertyBagHoldsExactlyTheElevenKeysAndLoadsThemBack) {
     Control saved;
     ASSERT_EQ(As<IPersistPropertyBag>(saved.object)->InitNew(), S_OK);

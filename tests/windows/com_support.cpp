@@ -176,4 +176,26 @@ ExceptionStrings::ExceptionStrings(EXCEPINFO& info) {
     help_file = Bstr::Adopt(std::exchange(info.bstrHelpFile, nullptr));
 }
 
+ComPtr<IStream> StreamOf(const std::vector<std::uint8_t>& bytes) {
+    ComPtr<IStream> stream;
+    ::CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
+    ULONG written = 0;
+    if (!bytes.empty()) stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
+    LARGE_INTEGER start{};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    return stream;
+}
+
+std::vector<std::uint8_t> BytesOf(IStream* stream) {
+    STATSTG stat{};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stat.cbSize.QuadPart));
+    LARGE_INTEGER start{};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    ULONG read = 0;
+    stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
+    bytes.resize(read);
+    return bytes;
+}
+
 }  // namespace selvane::testing

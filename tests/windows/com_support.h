@@ -7,6 +7,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -175,6 +176,10 @@ HWND ChildOf(HWND surface, const wchar_t* window_class, bool owner_drawn = false
 
 // Dispatches what is queued, giving the active object the keyboard first, as a container does.
 void PumpThrough(IOleInPlaceActiveObject* active);
+
+// A stream in memory holding the bytes, to be read from the start; and all the bytes a stream holds.
+ComPtr<IStream> StreamOf(const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> BytesOf(IStream* stream);
 
 // The description the thread's error information holds, or empty.
 std::wstring LastErrorDescription();
