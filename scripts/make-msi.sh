@@ -5,7 +5,9 @@
 #   - the library's file version is recorded, which wixl leaves out;
 #   - the keys with no value ("Control", the category) are added;
 #   - the package code is derived from the package's contents, so that the same inputs give the
-#     same code and different ones a different code.
+#     same code and different ones a different code;
+#   - the summary's times and the packed files' times are those of the checkout's last commit,
+#     not of the build, so that the same inputs give the same package, byte for byte.
 # Usage: scripts/make-msi.sh BUILD_DIR OUT.msi [SELVANE_OCX]
 #   SELVANE_OCX: the library to package instead of BUILD_DIR/selvane.ocx (a signed copy).
 set -euo pipefail
@@ -24,6 +26,10 @@ trap 'rm -rf "$stage"' EXIT
 cp "$ocx" "$stage/selvane.ocx"
 cp "$build/Selvane.Control.manifest" "$build/installer/selvane.ico" "$stage/"
 cp "$root/docs/members.md" "$stage/"
+# The cabinet keeps each file's time: the time of the checkout's last commit (SOURCE_DATE_EPOCH
+# when set), as the zip's entries.
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 946684800)}
+touch -d "@$epoch" "$stage"/*
 
 mkdir -p "$(dirname "$out")"
 rm -f "$out"
@@ -47,4 +53,25 @@ bitness=32-bit
 template="Intel;1033"
 [ "$arch" = x64 ] && template="x64;1033"
 msibuild "$out" -s "Selvane file-selection control $version ($bitness)" "Selvane developers" "$template" "{$package_code}"
+
+# The summary information holds its two times (made, last saved) as VT_FILETIME (64) values:
+# 4 bytes of type, then 100-nanosecond steps since 1601. libmsi writes the time it ran into
+# both; they become the commit's time too.
+/usr/bin/python3 - "$out" "$epoch" <<'PYTHON'
+import struct, sys, time
+path, epoch = sys.argv[1], int(sys.argv[2])
+data = bytearray(open(path, 'rb').read())
+def steps(seconds):
+    return (seconds + 11644473600) * 10**7
+now, day, fixed = steps(int(time.time())), 86400 * 10**7, struct.pack('<Q', steps(epoch))
+found, at = 0, data.find(b'\x40\x00\x00\x00')
+while 0 <= at <= len(data) - 12:
+    if abs(struct.unpack_from('<Q', data, at + 4)[0] - now) < day:
+        data[at + 4:at + 12] = fixed
+        found += 1
+    at = data.find(b'\x40\x00\x00\x00', at + 1)
+if found != 2:
+    sys.exit("make-msi: expected the summary's two times, found %d" % found)
+open(path, 'wb').write(data)
+PYTHON
 echo "make-msi: $out ($arch, version $version)"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What makes a release reproducible, checked on this build's files: selvane.ocx carries no link
-# time and no folder of the machine that built it, and the zip made twice, a second apart, is
-# the same bytes.
+# time and no folder of the machine that built it, and the zip and the installers made twice,
+# a second apart, are the same bytes.
 # Usage: reproducible.sh BUILD_DIR_64 BUILD_DIR_32   (no Wine needed)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -24,5 +24,11 @@ done
 sleep 1
 "$root/scripts/make-zip.sh" "$build32" "$build64" "$work/b.zip" >/dev/null
 cmp -s "$work/a.zip" "$work/b.zip" || { echo "FAIL: the zip differs from one run to the next"; failed=1; }
-[ $failed = 0 ] && echo "reproducible: no link time, no build folder, the same zip"
+for build in "$build32" "$build64"; do
+    "$root/scripts/make-msi.sh" "$build" "$work/a.msi" >/dev/null
+    sleep 1
+    "$root/scripts/make-msi.sh" "$build" "$work/b.msi" >/dev/null
+    cmp -s "$work/a.msi" "$work/b.msi" || { echo "FAIL: the installer of $build differs from one run to the next"; failed=1; }
+done
+[ $failed = 0 ] && echo "reproducible: no link time, no build folder, the same zip and installers"
 exit $failed
