@@ -213,8 +213,11 @@ private:
     bool overridden_ = false;
 };
 
-// WriteEntry and RegisterLibrary trace the codes of the calls that failed.
+// WriteEntry and RegisterLibrary trace the codes of the calls that failed. The class's own tree
+// (this bitness's view) is written afresh, so that nothing of an earlier version's registration
+// stays in it; the ProgIDs, which both bitnesses share, are only written over.
 HRESULT RegisterInRoot(Scope scope) {
+    if (FAILED(RemoveTree(L"CLSID\\" + GuidText(CLSID_Selvane)))) return SELFREG_E_CLASS;
     for (const Entry& entry : Entries()) {
         if (FAILED(WriteEntry(entry))) return SELFREG_E_CLASS;
     }

@@ -492,7 +492,11 @@ TEST_F(LibraryTest, RegistrationWritesTheClassAndUnregistrationTakesBackExactlyT
     EXPECT_TRUE(Difference(Snapshot(), registered).empty());
     ASSERT_EQ(do_unregister(), S_OK);
     EXPECT_TRUE(Difference(Snapshot(), unregistered).empty());
+    // What an earlier version wrote into the class's key goes when this one registers over it.
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, (clsid + L"\\Control").c_str(), nullptr, REG_SZ, L"", sizeof(wchar_t)),
+              ERROR_SUCCESS);
     ASSERT_EQ(do_register(), S_OK);
+    EXPECT_EQ(Listed(Difference(Snapshot(), registered)), "");
 }
 
 TEST_F(LibraryTest, TheFactoryMakesOnlyTheControlAndTheLibraryKnowsWhenItIsFree) {
