@@ -12,7 +12,8 @@ Linked into the tests' Wine prefix as H: (its root) and I: (its folder list), it
                  SLOW_DELAY seconds, always: a folder that answers slowly but surely
 
 The drive starts answering. Looking up the name ".hang" in the root makes it hang; looking up
-".answer" answers every call that hangs and lets the drive answer again. Each hanging path
+".answer" answers every call that hangs and lets the drive answer again. No call hangs longer
+than HANG_LIMIT seconds. Each hanging path
 lies in a folder of its own: libfuse 2 serializes the lookups of one folder.
 """
 
@@ -26,6 +27,7 @@ from fusepy import FUSE, FuseOSError, Operations
 
 SLOW_COUNT = 1000
 SLOW_DELAY = 0.0015
+HANG_LIMIT = 60
 STAMP = 981173106  # 2001-02-03 04:05:06 UTC, the fixture's time
 
 FOLDERS = {"/", "/healthy", "/healthy/sub", "/list", "/attr", "/slow"}
@@ -40,10 +42,13 @@ class HangFS(Operations):
         self.hanging = False
         self.changed = threading.Condition()
 
+    # A call waits until the drive answers, or HANG_LIMIT has passed: a control that waits for
+    # it after all then makes its test slow and failed, not the whole run hung.
     def wait_while_hanging(self):
+        end = time.monotonic() + HANG_LIMIT
         with self.changed:
-            while self.hanging:
-                self.changed.wait()
+            while self.hanging and time.monotonic() < end:
+                self.changed.wait(end - time.monotonic())
 
     def set_hanging(self, hanging):
         with self.changed:
