@@ -30,10 +30,12 @@ SLOW_DELAY = 0.0015
 HANG_LIMIT = 60
 STAMP = 981173106  # 2001-02-03 04:05:06 UTC, the fixture's time
 
-FOLDERS = {"/", "/healthy", "/healthy/sub", "/list", "/attr", "/slow"}
+TREE = {"/": ["attr", "healthy", "list", "slow"], "/healthy": ["a.txt", "b.txt", "sub"], "/healthy/sub": [],
+        "/list": ["x.txt"], "/attr": ["file.txt"]}
 FILES = {"/healthy/a.txt": b"aaaa\n", "/healthy/b.txt": b"bbbb\n", "/list/x.txt": b"xx\n",
          "/attr/file.txt": b"fff\n"}
 SLOW_NAMES = ["s%04d.txt" % i for i in range(SLOW_COUNT)]
+FOLDERS = set(TREE) | {"/slow"}
 SLOW_PATHS = {"/slow/" + name for name in SLOW_NAMES}
 
 
@@ -79,11 +81,9 @@ class HangFS(Operations):
             self.wait_while_hanging()
         if path == "/slow":
             return [".", ".."] + SLOW_NAMES
-        if path not in FOLDERS:
+        if path not in TREE:
             raise FuseOSError(errno.ENOENT)
-        prefix = path.rstrip("/") + "/"
-        names = {p[len(prefix):].split("/")[0] for p in FOLDERS | set(FILES) if p.startswith(prefix) and p != path}
-        return [".", ".."] + sorted(names)
+        return [".", ".."] + TREE[path]
 
     def read(self, path, size, offset, fh):
         if path in SLOW_PATHS:
