@@ -5,6 +5,7 @@ add_library(selvane_win32_host STATIC
   host/win32/win32_base.cpp
   host/win32/message_hooks.cpp
   host/win32/accessible_name.cpp
+  host/win32/deadline.cpp
   host/win32/file_access.cpp
   host/win32/win32_file_system.cpp
   host/win32/win32_locale.cpp

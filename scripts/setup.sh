@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix
           wine wine32:i386 wine64 libwine-dev mingw-w64-tools
           xvfb xauth x11-apps imagemagick python3-pil
-          wixl msitools osslsigncode openssl unzip)
+          wixl msitools osslsigncode openssl unzip
+          fuse3 python3-fusepy)
 
 missing=()
 for p in "${packages[@]}"; do

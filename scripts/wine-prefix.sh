@@ -19,6 +19,8 @@
 #       wide\   one folder of a 121-character name, wider than the directory list
 #   E:  fixture/e, fixed, no label: first.txt (10 bytes), café.txt (20 bytes)
 #   N:  network drive \\fakesrv\share, served from fixture/share: pub\ and readme.txt (7 bytes)
+#   H:  hang/mnt, where the tests' file system that doesn't answer is mounted while they run
+#       (tests/windows/hang_fs.sh); I: its folder hang/mnt/list, whose list doesn't answer
 #   Windows are unmanaged (HKCU\Software\Wine\X11 Driver, Managed=N): there is no window manager.
 #   Every file and folder on D:, E: and N: is dated 2001-02-03 04:05:06 UTC (the tests run
 #   with TZ=UTC, so that is also the local time they see).
@@ -88,6 +90,7 @@ drive_link_ok() { [ "$(readlink "$WINEPREFIX/dosdevices/$1" 2>/dev/null)" = "$2"
 settings_ok() {
     drive_link_ok d: "$fixture/d" && drive_link_ok e: "$fixture/e" &&
         drive_link_ok n: unc/fakesrv/share && drive_link_ok unc/fakesrv/share "$fixture/share" &&
+        drive_link_ok h: "$selvane_build/hang/mnt" && drive_link_ok i: "$selvane_build/hang/mnt/list" &&
         sed -n '/^\[Software\\\\Wine\\\\Drives\]/,/^$/p' "$WINEPREFIX/system.reg" | grep -qs '^"n:"="network"' &&
         grep -qs '^"Managed"="N"' "$WINEPREFIX/user.reg"
 }
@@ -151,16 +154,18 @@ if [ ! -f "$WINEPREFIX/.update-timestamp" ]; then
 fi
 
 if ! settings_ok; then
-    say "mapping D:, E: and the network drive N:, and leaving windows unmanaged"
+    say "mapping D:, E:, the network drive N: and the hanging drives H: and I:, and leaving windows unmanaged"
     # Wine reads the drive links when the server starts; none may run while they change.
     stop_server
     dev=$WINEPREFIX/dosdevices
-    rm -f "$dev/d:" "$dev/e:" "$dev/n:" "$dev/unc/fakesrv/share"
-    mkdir -p "$dev/unc/fakesrv"
+    rm -f "$dev/d:" "$dev/e:" "$dev/n:" "$dev/unc/fakesrv/share" "$dev/h:" "$dev/i:"
+    mkdir -p "$dev/unc/fakesrv" "$selvane_build/hang/mnt"
     ln -s "$fixture/d" "$dev/d:"
     ln -s "$fixture/e" "$dev/e:"
     ln -s "$fixture/share" "$dev/unc/fakesrv/share"
     ln -s unc/fakesrv/share "$dev/n:"
+    ln -s "$selvane_build/hang/mnt" "$dev/h:"
+    ln -s "$selvane_build/hang/mnt/list" "$dev/i:"
     start_server
     # Into the registry view of the prefix's own bitness, where its mount manager reads it.
     view=

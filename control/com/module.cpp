@@ -9,6 +9,7 @@
 #include "control/com/class_factory.h"
 #include "control/com/registration.h"
 #include "control/com/selvane_h.h"
+#include "host/win32/deadline.h"
 #include "host/win32/win32_base.h"
 
 namespace selvane::com {
@@ -118,7 +119,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
     return SelvaneClassFactory().QueryInterface(iid, object);
 }
 
-STDAPI DllCanUnloadNow() { return ModuleInUse() ? S_FALSE : S_OK; }
+// A file-system call that missed its deadline still runs code of the library until the system
+// gives it back.
+STDAPI DllCanUnloadNow() { return ModuleInUse() || selvane::win32::CallsOut() != 0 ? S_FALSE : S_OK; }
 
 STDAPI DllRegisterServer() {
     selvane::win32::ListenToTracesWhenAsked();

@@ -41,26 +41,23 @@ constexpr int kTextPadding = 4;
 
 // The name the file system itself gives the entry, or the name as asked when it can't say.
 std::wstring StoredName(const std::wstring& parent, const std::wstring& name) {
-    WIN32_FIND_DATAW data;
-    UniqueFind find = FindFirst(Join(parent, name), data, FindExSearchNameMatch, 0);
-    return find ? std::wstring(data.cFileName) : name;
+    std::vector<FoundEntry> found;
+    return ListEntries(Join(parent, name), FindExSearchNameMatch, found, 1) && !found.empty() ? found.front().name
+                                                                                              : name;
 }
 
 }  // namespace
 
 std::vector<std::wstring> VisibleSubdirectories(const std::wstring& directory) {
     std::vector<std::wstring> names;
-    QuietDriveErrors quiet;  // for the whole enumeration: a medium may go midway
-    WIN32_FIND_DATAW data;
-    UniqueFind find = FindFirst(Join(directory, L"*"), data, FindExSearchLimitToDirectories, FIND_FIRST_EX_LARGE_FETCH);
-    if (!find) return names;
-    do {
-        const std::wstring name = data.cFileName;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
-        if (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-        if (name == L"." || name == L"..") continue;
-        names.push_back(name);
-    } while (::FindNextFileW(find.get(), &data));
+    std::vector<FoundEntry> found;
+    if (!ListEntries(Join(directory, L"*"), FindExSearchLimitToDirectories, found)) return names;
+    for (FoundEntry& entry : found) {
+        if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
+        if (entry.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+        if (entry.name == L"." || entry.name == L"..") continue;
+        names.push_back(std::move(entry.name));
+    }
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
         return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_LESS_THAN;
     });

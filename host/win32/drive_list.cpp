@@ -2,6 +2,7 @@
 
 #include <winnetwk.h>
 
+#include "host/win32/deadline.h"
 #include "host/win32/file_access.h"
 #include "host/win32/shell_icons.h"
 
@@ -13,22 +14,40 @@ constexpr int kDropDownHeight = 200;
 
 char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
 
-std::u16string LabelOf(const wchar_t* root) {
-    wchar_t label[MAX_PATH + 1] = {};
-    QuietDriveErrors quiet;
-    if (!::GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) return u"";
-    return Utf16(label);
-}
+// What the list shows of one drive: its type, and the label of a fixed or RAM drive or the
+// connection of a network drive. Under the deadline: a drive that doesn't answer shows its
+// letter alone.
+class DriveCall final : public Errand {
+public:
+    explicit DriveCall(wchar_t letter) : Errand(L"GetVolumeInformationW", Root(letter)), letter_(letter) {}
 
-std::u16string ConnectionOf(wchar_t letter) {
-    const wchar_t local[] = {letter, L':', L'\0'};
-    wchar_t remote[MAX_PATH + 1] = {};
-    DWORD length = MAX_PATH + 1;
-    const DWORD result = ::WNetGetConnectionW(local, remote, &length);
-    // A remembered connection that is not up now still names its volume.
-    if (result != NO_ERROR && result != ERROR_CONNECTION_UNAVAIL) return u"";
-    return Utf16(remote);
-}
+    void Run() noexcept override {
+        const std::wstring root = Root(letter_);
+        QuietDriveErrors quiet;
+        type = ::GetDriveTypeW(root.c_str());
+        wchar_t text[MAX_PATH + 1] = {};
+        if ((type == DRIVE_FIXED || type == DRIVE_RAMDISK) &&
+            ::GetVolumeInformationW(root.c_str(), text, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) {
+            shown = text;
+        }
+        if (type == DRIVE_REMOTE) {
+            const wchar_t local[] = {letter_, L':', L'\0'};
+            DWORD length = MAX_PATH + 1;
+            const DWORD result = ::WNetGetConnectionW(local, text, &length);
+            // A remembered connection that is not up now still names its volume.
+            if (result == NO_ERROR || result == ERROR_CONNECTION_UNAVAIL) shown = text;
+        }
+        answered_ = true;
+    }
+
+    UINT type = DRIVE_UNKNOWN;
+    std::wstring shown;
+
+private:
+    static std::wstring Root(wchar_t letter) { return {letter, L':', L'\\'}; }
+
+    const wchar_t letter_;
+};
 
 }  // namespace
 
@@ -49,11 +68,14 @@ std::vector<SystemDrive> ReadDrives() {
     for (int i = 0; i < 26; ++i) {
         if ((present & (1u << i)) == 0) continue;
         const wchar_t letter = static_cast<wchar_t>(L'A' + i);
-        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-        const UINT type = ::GetDriveTypeW(root);
+        UINT type = DRIVE_UNKNOWN;
         std::u16string shown;
-        if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) shown = LabelOf(root);
-        if (type == DRIVE_REMOTE) shown = ConnectionOf(letter);
+        AskInTime<DriveCall>(
+            [&](DriveCall& call) {
+                type = call.type;
+                shown = Utf16(call.shown);
+            },
+            letter);
         drives.push_back({{Lower(static_cast<char16_t>(letter)), KindOf(type), std::move(shown)}, type});
     }
     return drives;

@@ -15,9 +15,10 @@ struct SystemDrive {
     UINT type;  // as GetDriveType gives it
 };
 
-// The drives as the system knows them now, in letter order. Reading them never waits on a
-// device: only fixed and RAM drives are asked for their label, and a network drive's name is
-// the connection the system remembers, not an answer from the server.
+// The drives as the system knows them now, in letter order. Reading them waits on no device
+// longer than the deadline (deadline.h), and a drive that doesn't answer shows its letter alone:
+// only fixed and RAM drives are asked for their label, and a network drive's name is the
+// connection the system remembers, not an answer from the server.
 std::vector<SystemDrive> ReadDrives();
 
 class Win32DriveList final : public Win32Child<host::DriveList> {

@@ -1,9 +1,12 @@
 #include "host/win32/file_access.h"
 
+#include <exception>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "host/file_system.h"
+#include "host/win32/deadline.h"
 #include "paths/path_text.h"
 
 namespace selvane::win32 {
@@ -61,32 +64,106 @@ QuietDriveErrors::~QuietDriveErrors() {
     if (restore_) ::SetThreadErrorMode(previous_, nullptr);
 }
 
+namespace {
+
+class AttributesCall final : public Errand {
+public:
+    explicit AttributesCall(std::wstring system_path)
+        : Errand(L"GetFileAttributesExW", system_path), path_(std::move(system_path)) {}
+
+    void Run() noexcept override {
+        QuietDriveErrors quiet;
+        answered_ = ::GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data) != FALSE;
+        if (!answered_) error_ = ::GetLastError();
+    }
+
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+
+private:
+    const std::wstring path_;
+};
+
+class ListingCall final : public Errand {
+public:
+    ListingCall(std::wstring system_path, FINDEX_SEARCH_OPS search, std::size_t limit)
+        : Errand(L"FindFirstFileExW", system_path), path_(std::move(system_path)), search_(search), limit_(limit) {}
+
+    // Without the large fetch: a folder that answers slowly then gives its names in batches of
+    // tens, each well within the deadline, where a large fetch gathers hundreds in silence.
+    void Run() noexcept override {
+        QuietDriveErrors quiet;  // for the whole listing: a medium may go midway
+        WIN32_FIND_DATAW data;
+        const UniqueFind find(::FindFirstFileExW(path_.c_str(), FindExInfoBasic, &data, search_, nullptr, 0));
+        if (!find) {
+            error_ = ::GetLastError();
+            return;
+        }
+        answered_ = true;
+        try {
+            do {
+                Answering();
+                entries.push_back({data.cFileName, data.dwFileAttributes});
+            } while ((limit_ == 0 || entries.size() < limit_) && ::FindNextFileW(find.get(), &data));
+        } catch (const std::exception&) {
+            // Out of memory: the names read so far stand, as when a listing breaks off.
+        }
+    }
+
+    std::vector<FoundEntry> entries;
+
+private:
+    const std::wstring path_;
+    const FINDEX_SEARCH_OPS search_;
+    const std::size_t limit_;
+};
+
+class WatchCall final : public Errand {
+public:
+    WatchCall(std::wstring system_path, DWORD filter)
+        : Errand(L"FindFirstChangeNotificationW", system_path), path_(std::move(system_path)), filter_(filter) {}
+
+    void Run() noexcept override {
+        QuietDriveErrors quiet;
+        change.reset(::FindFirstChangeNotificationW(path_.c_str(), FALSE, filter_));
+        answered_ = static_cast<bool>(change);
+        if (!answered_) error_ = ::GetLastError();
+    }
+
+    // Closed with the errand when nobody takes it: a watch armed after its deadline.
+    UniqueChangeNotification change;
+
+private:
+    const std::wstring path_;
+    const DWORD filter_;
+};
+
+}  // namespace
+
 DWORD FileAttributes(const std::wstring& path) {
-    const std::optional<std::wstring> system = SystemPath(path);
-    if (!system) return INVALID_FILE_ATTRIBUTES;
-    QuietDriveErrors quiet;
-    return ::GetFileAttributesW(system->c_str());
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return FileAttributeData(path, data) ? data.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
 }
 
 bool FileAttributeData(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
-    const std::optional<std::wstring> system = SystemPath(path);
+    std::optional<std::wstring> system = SystemPath(path);
     if (!system) return false;
-    QuietDriveErrors quiet;
-    return ::GetFileAttributesExW(system->c_str(), GetFileExInfoStandard, &data) != FALSE;
+    return AskInTime<AttributesCall>([&](AttributesCall& call) { data = call.data; }, std::move(*system));
 }
 
-UniqueFind FindFirst(const std::wstring& path, WIN32_FIND_DATAW& data, FINDEX_SEARCH_OPS search, DWORD flags) {
-    const std::optional<std::wstring> system = SystemPath(path);
-    if (!system) return UniqueFind();
-    QuietDriveErrors quiet;
-    return UniqueFind(::FindFirstFileExW(system->c_str(), FindExInfoBasic, &data, search, nullptr, flags));
+bool ListEntries(const std::wstring& path, FINDEX_SEARCH_OPS search, std::vector<FoundEntry>& entries,
+                 std::size_t limit) {
+    std::optional<std::wstring> system = SystemPath(path);
+    if (!system) return false;
+    return AskInTime<ListingCall>([&](ListingCall& call) { entries = std::move(call.entries); }, std::move(*system),
+                                  search, limit);
 }
 
 UniqueChangeNotification WatchFolderNames(const std::wstring& folder, DWORD filter) {
-    const std::optional<std::wstring> system = SystemPath(folder);
-    if (!system) return UniqueChangeNotification();
-    QuietDriveErrors quiet;
-    return UniqueChangeNotification(::FindFirstChangeNotificationW(system->c_str(), FALSE, filter));
+    UniqueChangeNotification change;
+    std::optional<std::wstring> system = SystemPath(folder);
+    if (!system) return change;
+    AskInTime<WatchCall>([&](WatchCall& call) { change = std::move(call.change); }, std::move(*system), filter);
+    return change;
 }
 
 }  // namespace selvane::win32

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "host/win32/win32_base.h"
 
@@ -34,6 +35,9 @@ private:
 // layer. A path whose full form can't name anything (host::FitsSystemName) is not handed over:
 // the call fails as the system fails it on Windows, with ERROR_FILENAME_EXCED_RANGE. Wine 8
 // overruns its heap on such a path instead.
+//
+// Each runs under the deadline of deadline.h: when the drive doesn't answer, or has a call out
+// that hasn't come back, it fails with ERROR_TIMEOUT ("Device unavailable" to the control).
 
 // Attributes of a path, or INVALID_FILE_ATTRIBUTES with the reason in GetLastError.
 DWORD FileAttributes(const std::wstring& path);
@@ -41,9 +45,18 @@ DWORD FileAttributes(const std::wstring& path);
 // Attributes, size and times of a path; false with the reason in GetLastError.
 bool FileAttributeData(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& data);
 
-// FindFirstFileExW with the basic information level (no short names); an invalid handle with
-// the reason in GetLastError when nothing can be found.
-UniqueFind FindFirst(const std::wstring& path, WIN32_FIND_DATAW& data, FINDEX_SEARCH_OPS search, DWORD flags);
+// An entry of a folder as a listing reads it.
+struct FoundEntry {
+    std::wstring name;
+    DWORD attributes;
+};
+
+// The entries FindFirstFileExW (basic information level, no short names) and FindNextFileW give
+// for the path, at most limit of them (0: all). False, with the reason in GetLastError, when
+// nothing can be found; entries read before a listing broke off stand. The deadline is on
+// silence: a listing that keeps reading names is not cut off.
+bool ListEntries(const std::wstring& path, FINDEX_SEARCH_OPS search, std::vector<FoundEntry>& entries,
+                 std::size_t limit = 0);
 
 // FindFirstChangeNotificationW on the folder alone (no sub-tree); an invalid handle with the
 // reason in GetLastError when the system can't watch it.

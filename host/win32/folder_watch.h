@@ -21,8 +21,8 @@ public:
     FolderWatch& operator=(const FolderWatch&) = delete;
 
     // Watches the folder in place of any other. False when the system can't watch it (the folder
-    // is missing, or its drive, a network server say, gives no change notification); nothing is
-    // retried then, and nothing runs.
+    // is missing, or its drive, a network server say, gives no change notification, or doesn't
+    // answer within the deadline of deadline.h); nothing is retried then, and nothing runs.
     bool Start(const std::wstring& folder);
     void Stop();
     bool active() const { return static_cast<bool>(change_); }

@@ -33,6 +33,7 @@ std::int32_t ControlErrorOf(DWORD code) {
     case ERROR_NO_NET_OR_BAD_PATH:
     case ERROR_CONNECTION_UNAVAIL:
     case ERROR_NOT_CONNECTED:
+    case ERROR_TIMEOUT:  // the drive gave no answer within the deadline (deadline.h)
         return errc::kDeviceUnavailable;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:

@@ -1,5 +1,7 @@
 #include "host/win32/win32_file_system.h"
 
+#include <vector>
+
 #include "host/win32/file_access.h"
 #include "host/win32/win32_base.h"
 #include "paths/path_text.h"
@@ -21,10 +23,8 @@ void Win32FileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
     // A bare directory matches everything in it.
     if (query.empty() || paths::IsSeparator(query.back())) query += L'*';
 
-    QuietDriveErrors quiet;  // for the whole enumeration: a medium may go midway
-    WIN32_FIND_DATAW data;
-    UniqueFind find = FindFirst(query, data, FindExSearchNameMatch, FIND_FIRST_EX_LARGE_FETCH);
-    if (!find) {
+    std::vector<FoundEntry> entries;
+    if (!ListEntries(query, FindExSearchNameMatch, entries)) {
         const DWORD error = ::GetLastError();
         // A name longer than any the system takes names nothing.
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
@@ -33,9 +33,9 @@ void Win32FileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
         }
         RaiseWin32(error);
     }
-    do {
-        if (host::QualifiesForMask(data.dwFileAttributes, mask) && !on_match(Utf16(data.cFileName))) return;
-    } while (::FindNextFileW(find.get(), &data));
+    for (const FoundEntry& entry : entries) {
+        if (host::QualifiesForMask(entry.attributes, mask) && !on_match(Utf16(entry.name))) return;
+    }
 }
 
 host::FileStat Win32FileSystem::Stat(const std::u16string& path) {

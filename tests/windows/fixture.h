@@ -10,6 +10,9 @@
 //       wide\          one folder whose 121-character name is wider than the directory list
 //   E:  no label       first.txt 10 B, café.txt 20 B
 //   N:  \\fakesrv\share, network: pub\, readme.txt 7 B
+//   H:  the tests' file system that doesn't answer (tests/windows/hang_fs.py), while it is mounted:
+//       healthy\ a.txt b.txt sub\, list\ (its list hangs), attr\file.txt (its attributes hang),
+//       slow\ (1,000 files that answer slowly); I: is H:\list
 // Everything is dated kFixtureTime; the tests run with TZ=UTC, so that is the local time too.
 // The host contract (tests/common/host_contract.h, kContractLayout) reads part of this layout and
 // builds the same part in memory for the native run: change both together.
@@ -93,5 +96,20 @@ inline constexpr wchar_t kNetworkPub[] = L"N:\\pub";
 inline constexpr wchar_t kNetworkReadme[] = L"N:\\readme.txt";
 inline constexpr wchar_t kNetworkReadmeUnc[] = L"\\\\fakesrv\\share\\readme.txt";
 inline constexpr std::uint64_t kNetworkReadmeSize = 7;
+
+// H: a drive that hangs when asked to (tests/windows/hang_fs.py): looking up kHangNow makes the
+// calls below hang, looking up kAnswerNow answers them all and lets the drive answer again.
+inline constexpr wchar_t kHangNow[] = L"H:\\.hang";
+inline constexpr wchar_t kAnswerNow[] = L"H:\\.answer";
+inline constexpr wchar_t kHangHealthy[] = L"H:\\healthy";
+inline constexpr wchar_t kHangList[] = L"H:\\list";  // reading its names hangs
+inline constexpr wchar_t kHangListFile[] = L"x.txt";
+inline constexpr wchar_t kHangAttributes[] = L"H:\\attr";
+inline constexpr wchar_t kHangFileName[] = L"file.txt";  // in kHangAttributes; reading its attributes hangs
+inline constexpr wchar_t kHangFile[] = L"H:\\attr\\file.txt";
+inline constexpr wchar_t kHangSlow[] = L"H:\\slow";  // each name answers after a few milliseconds
+inline constexpr int kHangSlowCount = 1000;
+// I: H:\list as a drive of its own: its root's list hangs.
+inline constexpr wchar_t kHangListDrive[] = L"i:";
 
 }  // namespace selvane::testing::fixture

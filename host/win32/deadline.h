@@ -1,0 +1,93 @@
+// A deadline on the disk: every call the control makes to the file system runs on a worker of the
+// system's thread pool, and the calling thread waits for it while it stays silent, two seconds at
+// most. A call that misses the deadline is left to its worker and fails as ERROR_TIMEOUT, which
+// the control reports as "Device unavailable" (68). It owns everything it reads and writes, and
+// is freed, its result with it, when the system gives the worker back. Until then its drive
+// fails every further call at once, so that a drive that hangs parks one worker, not one per call.
+//
+// Only the system's own primitives serve here (the thread pool, an SRW lock, a condition
+// variable, interlocked counts): the C++ runtime's threading leaks at every unload of the library.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+namespace selvane::win32 {
+
+// How long a call may stay silent. A listing that keeps answering name after name is not cut off.
+inline constexpr DWORD kSilenceMilliseconds = 2000;
+
+// One call to the system, with what it needs and what it answers, on whatever thread runs it.
+class Errand {
+public:
+    Errand(const Errand&) = delete;
+    Errand& operator=(const Errand&) = delete;
+
+    // On the worker: the system calls, reading and writing the errand's own members only. Sets
+    // answered_ and error_ (the system's reason when the call failed).
+    virtual void Run() noexcept = 0;
+
+    bool answered() const { return answered_; }
+    DWORD error() const { return error_; }
+
+protected:
+    // call names the system call for the traces; path is what it is asked about, and names the
+    // drive that is known to hang when it misses the deadline.
+    Errand(const wchar_t* call, const std::wstring& path);
+    virtual ~Errand() = default;
+
+    // A call that answers in parts (a listing) tells so at each part: the deadline is on silence.
+    void Answering() noexcept;
+
+    bool answered_ = false;
+    DWORD error_ = 0;
+
+private:
+    friend bool Await(Errand* errand) noexcept;
+    friend void ReleaseErrand(Errand* errand) noexcept;
+    static void CALLBACK Work(PTP_CALLBACK_INSTANCE instance, void* context) noexcept;
+    void Finish() noexcept;
+
+    enum class State { kRunning, kDone, kAbandoned };
+
+    const wchar_t* call_;
+    std::wstring path_;
+    std::wstring drive_;
+    LONG refs_ = 1;
+    State state_ = State::kRunning;   // under the module's lock
+    volatile LONG last_answer_ = 0;  // GetTickCount's low word at the start or the last part
+    HMODULE module_ = nullptr;       // the library, held while the worker runs in it
+};
+
+// Runs the errand on a worker and waits while it is silent at most kSilenceMilliseconds. True
+// when it has run to its end: its results are there to read. False when it missed the deadline,
+// or its drive has a call out that hasn't come back: the errand then belongs to its worker.
+bool Await(Errand* errand) noexcept;
+void ReleaseErrand(Errand* errand) noexcept;
+
+// Asks the system under the deadline: makes the errand of type E from the arguments, runs it,
+// and answers whether it answered, with GetLastError set to its error; or false with
+// ERROR_TIMEOUT when the drive didn't answer in time. read takes the results from the errand
+// before it is let go.
+template <class E, class Read, class... Args>
+bool AskInTime(Read&& read, Args&&... args) {
+    E* errand = new E(std::forward<Args>(args)...);
+    if (!Await(errand)) {
+        ::SetLastError(ERROR_TIMEOUT);
+        return false;
+    }
+    const bool answered = errand->answered();
+    const DWORD error = errand->error();
+    std::forward<Read>(read)(*errand);
+    ReleaseErrand(errand);
+    ::SetLastError(error);
+    return answered;
+}
+
+// How many calls are out: running, or missed and not yet back. The library can't be unloaded
+// while one is.
+LONG CallsOut() noexcept;
+
+}  // namespace selvane::win32

@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""A file system that doesn't answer, for the Windows tests of the control's deadline.
+
+    hang_fs.py MOUNTPOINT      (runs in the foreground until unmounted; tests/windows/hang_fs.sh)
+
+Linked into the tests' Wine prefix as H: (its root) and I: (its folder list), it holds:
+
+    healthy/     a.txt (5 bytes), b.txt (5 bytes), sub/
+    list/        x.txt; reading the folder's names doesn't answer while the drive hangs
+    attr/        file.txt (4 bytes); its attributes don't answer while the drive hangs
+    slow/        1,000 files s0000.txt .. s0999.txt (1 byte each); each one's attributes take
+                 SLOW_DELAY seconds, always: a folder that answers slowly but surely
+
+The drive starts answering. Looking up the name ".hang" in the root makes it hang; looking up
+".answer" answers every call that hangs and lets the drive answer again. No call hangs longer
+than HANG_LIMIT seconds. Each hanging path
+lies in a folder of its own: libfuse 2 serializes the lookups of one folder.
+"""
+
+import errno
+import stat
+import sys
+import threading
+import time
+
+from fusepy import FUSE, FuseOSError, Operations
+
+SLOW_COUNT = 1000
+SLOW_DELAY = 0.0015
+HANG_LIMIT = 60
+STAMP = 981173106  # 2001-02-03 04:05:06 UTC, the fixture's time
+
+TREE = {"/": ["attr", "healthy", "list", "slow"], "/healthy": ["a.txt", "b.txt", "sub"], "/healthy/sub": [],
+        "/list": ["x.txt"], "/attr": ["file.txt"]}
+FILES = {"/healthy/a.txt": b"aaaa\n", "/healthy/b.txt": b"bbbb\n", "/list/x.txt": b"xx\n",
+         "/attr/file.txt": b"fff\n"}
+SLOW_NAMES = ["s%04d.txt" % i for i in range(SLOW_COUNT)]
+FOLDERS = set(TREE) | {"/slow"}
+SLOW_PATHS = {"/slow/" + name for name in SLOW_NAMES}
+
+
+class HangFS(Operations):
+    def __init__(self):
+        self.hanging = False
+        self.changed = threading.Condition()
+
+    # A call waits until the drive answers, or HANG_LIMIT has passed: a control that waits for
+    # it after all then makes its test slow and failed, not the whole run hung.
+    def wait_while_hanging(self):
+        end = time.monotonic() + HANG_LIMIT
+        with self.changed:
+            while self.hanging and time.monotonic() < end:
+                self.changed.wait(end - time.monotonic())
+
+    def set_hanging(self, hanging):
+        with self.changed:
+            self.hanging = hanging
+            self.changed.notify_all()
+
+    def getattr(self, path, fh=None):
+        if path == "/.hang":
+            self.set_hanging(True)
+            raise FuseOSError(errno.ENOENT)
+        if path == "/.answer":
+            self.set_hanging(False)
+            raise FuseOSError(errno.ENOENT)
+        times = {"st_atime": STAMP, "st_mtime": STAMP, "st_ctime": STAMP}
+        if path in FOLDERS:
+            return dict(st_mode=stat.S_IFDIR | 0o755, st_nlink=2, st_size=0, **times)
+        if path == "/attr/file.txt":
+            self.wait_while_hanging()
+        if path in SLOW_PATHS:
+            time.sleep(SLOW_DELAY)
+            return dict(st_mode=stat.S_IFREG | 0o644, st_nlink=1, st_size=1, **times)
+        if path in FILES:
+            return dict(st_mode=stat.S_IFREG | 0o644, st_nlink=1, st_size=len(FILES[path]), **times)
+        raise FuseOSError(errno.ENOENT)
+
+    def readdir(self, path, fh):
+        if path == "/list":
+            self.wait_while_hanging()
+        if path == "/slow":
+            return [".", ".."] + SLOW_NAMES
+        if path not in TREE:
+            raise FuseOSError(errno.ENOENT)
+        return [".", ".."] + TREE[path]
+
+    def read(self, path, size, offset, fh):
+        if path in SLOW_PATHS:
+            return b"s"[offset:offset + size]
+        if path not in FILES:
+            raise FuseOSError(errno.ENOENT)
+        return FILES[path][offset:offset + size]
+
+    def statfs(self, path):
+        return dict(f_bsize=4096, f_frsize=4096, f_blocks=1024, f_bfree=512, f_bavail=512, f_files=2048,
+                    f_ffree=1024, f_favail=1024, f_namemax=255)
+
+
+if __name__ == "__main__":
+    # Nothing is cached, so that every call the tests make reaches the file system.
+    FUSE(HangFS(), sys.argv[1], foreground=True, nothreads=False, fsname="selvane-hang", attr_timeout=0,
+         entry_timeout=0, negative_timeout=0)

@@ -1,0 +1,240 @@
+// A drive that doesn't answer holds the host's thread no longer than the deadline: the tests' own
+// file system (tests/windows/hang_fs.py, mounted as H: and I: while these tests run) hangs on
+// chosen paths, and each case measures how long the control keeps the thread.
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/win32/deadline.h"
+#include "tests/windows/com_support.h"
+#include "tests/windows/control_window.h"
+#include "tests/windows/fixture.h"
+#include "tests/windows/user_input.h"
+
+namespace selvane {
+namespace {
+
+namespace fx = testing::fixture;
+using testing::ComboItems;
+using testing::IndexOf;
+using testing::ListItems;
+using testing::TextOf;
+using win32::Utf16;
+
+// What the host may wait at most for anything on a drive that doesn't answer.
+constexpr double kMostSeconds = 3.0;
+constexpr double kDeadlineSeconds = win32::kSilenceMilliseconds / 1000.0;
+
+template <class Action>
+double SecondsTaken(Action&& action) {
+    const ULONGLONG start = ::GetTickCount64();
+    action();
+    return static_cast<double>(::GetTickCount64() - start) / 1000.0;
+}
+
+// The trace lines the control leaves while a test listens.
+std::vector<std::wstring> g_traced;
+void Capture(const std::u16string& line) { g_traced.push_back(win32::Wide(line)); }
+
+bool AnyTraced(const std::wstring& part) {
+    return std::any_of(g_traced.begin(), g_traced.end(),
+                       [&](const std::wstring& line) { return line.find(part) != std::wstring::npos; });
+}
+
+// Every call that hangs is answered, and has come back.
+bool AnswerAll() {
+    ::GetFileAttributesW(fx::kAnswerNow);
+    for (int i = 0; i < 100 && win32::CallsOut() != 0; ++i) ::Sleep(50);
+    return win32::CallsOut() == 0;
+}
+
+class HangingDrive : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(::GetFileAttributesW(fx::kHangHealthy), INVALID_FILE_ATTRIBUTES)
+            << "H: is not the tests' file system: tests/windows/hang_fs.sh mounts it";
+        ASSERT_TRUE(AnswerAll());
+    }
+    void TearDown() override { EXPECT_TRUE(AnswerAll()) << "a call is still out after its drive answered"; }
+
+    HWND Drive1() const { return window.child(u"Drive1"); }
+    HWND Dir1() const { return window.child(u"Dir1"); }
+    HWND List1() const { return window.child(u"List1"); }
+    std::vector<std::wstring> Files() const { return ListItems(List1()); }
+
+    testing::ControlWindow window;
+};
+
+// Each member and user action that reaches the disk, on a path that hangs from the start: back
+// within the deadline's reach, with what the published behaviour shows for a folder or a file
+// that can't be read.
+TEST_F(HangingDrive, EveryMemberAndUserActionOnAPathThatHangsReturnsInTime) {
+    struct Case {
+        const char* what;
+        std::function<void()> before;  // on a drive that answers
+        std::function<void()> act;     // timed, once the drive hangs
+        std::function<void()> check;
+    };
+    const Case cases[] = {
+        {"Path set to a folder whose list hangs", [] {},
+         [&] { window.control().SetPath(Utf16(fx::kHangList)); },
+         [&] {
+             EXPECT_EQ(window.control().Path(), Utf16(fx::kHangList));
+             EXPECT_EQ(ListItems(Dir1()), (std::vector<std::wstring>{L"H:\\", L"list"})) << "no subfolders read";
+             EXPECT_TRUE(Files().empty());
+             EXPECT_EQ(TextOf(window.child(u"Label1")), L"");
+         }},
+        {"the user picks a drive whose root's list hangs",
+         [&] {
+             window.control().SetPath(Utf16(fx::kHangHealthy));
+             window.control().SetPath(u"H:\\");
+             ASSERT_EQ(IndexOf(ComboItems(Drive1()), L"i:"), IndexOf(ComboItems(Drive1()), L"h:") + 1);
+         },
+         [&] { window.PressKey(Drive1(), VK_DOWN); },
+         [&] {
+             EXPECT_EQ(window.surface().Drive1().Drive(), Utf16(fx::kHangListDrive));
+             EXPECT_EQ(window.control().Path(), u"I:\\");
+             EXPECT_EQ(ListItems(Dir1()), std::vector<std::wstring>{L"I:\\"});
+             EXPECT_TRUE(Files().empty());
+         }},
+        {"a click on a file whose attributes hang",
+         [&] {
+             window.control().SetPath(Utf16(fx::kHangAttributes));
+             ASSERT_EQ(Files(), std::vector<std::wstring>{fx::kHangFileName});
+             window.site().events.clear();
+         },
+         [&] { window.ClickItem(List1(), 0); },
+         [&] {
+             EXPECT_EQ(TextOf(window.child(u"Label2")), L"") << "no details";
+             EXPECT_EQ(window.site().events, std::vector<std::u16string>{u"Click"});
+         }},
+        {"FileExists on a file whose attributes hang", [] {},
+         [&] { EXPECT_EQ(window.control().FileExists(Utf16(fx::kHangFile)), kFalse); }, [] {}},
+        {"DirExists on a file whose attributes hang", [] {},
+         [&] {
+             try {
+                 window.control().DirExists(Utf16(fx::kHangFile));
+                 ADD_FAILURE() << "answered";
+             } catch (const RuntimeError& e) {
+                 EXPECT_EQ(e.code(), errc::kDeviceUnavailable);
+             }
+         },
+         [] {}},
+        {"RefreshFiles in a folder whose list hangs",
+         [&] { window.control().SetPath(Utf16(fx::kHangList)); },
+         [&] { window.control().RefreshFiles(); },
+         [&] { EXPECT_TRUE(Files().empty()); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(AnswerAll());
+        c.before();
+        ::GetFileAttributesW(fx::kHangNow);
+        const double seconds = SecondsTaken(c.act);
+        EXPECT_LE(seconds, kMostSeconds);
+        EXPECT_GE(seconds, kDeadlineSeconds - 0.1) << "the drive was asked, and waited for";
+        c.check();
+        EXPECT_EQ(win32::CallsOut(), 1) << "one call left out";
+    }
+}
+
+// One call that hangs parks one worker: the drive's next calls fail at once, other drives answer
+// as ever, and once the drive answers, everything works again.
+TEST_F(HangingDrive, ADriveThatHangsParksOneCallAndAnswersAgainWhenItComesBack) {
+    g_traced.clear();
+    SetTraceListener(&Capture);
+    struct StopListening {
+        ~StopListening() { SetTraceListener(nullptr); }
+    } stop_listening;
+    ::GetFileAttributesW(fx::kHangNow);
+    for (int i = 0; i < 10; ++i) {
+        TruthValue exists = kTrue;
+        const double seconds = SecondsTaken([&] { exists = window.control().FileExists(Utf16(fx::kHangFile)); });
+        EXPECT_EQ(exists, kFalse) << "call " << i;
+        if (i == 0) {
+            EXPECT_GE(seconds, kDeadlineSeconds - 0.1);
+            EXPECT_LE(seconds, kMostSeconds);
+        } else {
+            EXPECT_LE(seconds, 0.2) << "call " << i << " waited on a drive known to hang";
+        }
+    }
+    EXPECT_EQ(win32::CallsOut(), 1);
+    EXPECT_EQ(window.control().FileExists(Utf16(fx::kNineFile)), kTrue) << "another drive answers";
+    window.control().SetPath(Utf16(fx::kHangList));
+    EXPECT_TRUE(Files().empty()) << "the whole drive fails at once";
+    EXPECT_EQ(win32::CallsOut(), 1);
+    EXPECT_TRUE(AnyTraced(L"GetFileAttributesExW on \"H:\\attr\\file.txt\" missed its deadline"));
+    EXPECT_TRUE(AnyTraced(L"GetFileAttributesExW on \"H:\\attr\\file.txt\" failed at once: h: has a call out"));
+    EXPECT_FALSE(AnyTraced(L"came back"));
+
+    ASSERT_TRUE(AnswerAll());
+    EXPECT_TRUE(AnyTraced(L"GetFileAttributesExW on \"H:\\attr\\file.txt\" came back after"));
+    EXPECT_EQ(window.control().FileExists(Utf16(fx::kHangFile)), kTrue);
+    EXPECT_EQ(window.control().DirExists(Utf16(fx::kHangFile)), kTrue);
+    window.control().SetPath(Utf16(fx::kHangList));
+    EXPECT_EQ(Files(), std::vector<std::wstring>{fx::kHangListFile});
+    window.control().SetPath(Utf16(fx::kHangAttributes));
+    window.ClickItem(List1(), 0);
+    EXPECT_EQ(TextOf(window.child(u"Label2")), L"2/3/2001 4:05:06 AM  4");
+}
+
+// The deadline is on silence: a folder that keeps answering, if slowly, is listed whole.
+TEST_F(HangingDrive, AFolderThatAnswersSlowlyIsListedWhole) {
+    const double seconds = SecondsTaken([&] { window.control().SetPath(Utf16(fx::kHangSlow)); });
+    EXPECT_GT(seconds, kDeadlineSeconds) << "longer than the deadline in all";
+    EXPECT_EQ(Files().size(), static_cast<std::size_t>(fx::kHangSlowCount));
+    EXPECT_EQ(TextOf(window.child(u"Label1")), std::to_wstring(fx::kHangSlowCount) + L" files");
+    EXPECT_EQ(win32::CallsOut(), 0);
+}
+
+// While a call of its own is out, the library stays loaded however its objects have gone; yet a
+// program with such a call ends when it is done, without waiting for it: selvane-window opens
+// H:\\list, whose list hangs, and closes after a second. (Under Wine the Unix process lingers
+// until the drive answers; the program, as Windows programs see it, has ended.)
+TEST_F(HangingDrive, ACallThatIsOutKeepsTheLibraryLoadedButNoProgramWaitsForIt) {
+    testing::ComPtr<IUnknown> control = testing::CreateSelvane();
+    ASSERT_TRUE(control);
+    using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
+    const auto can_unload = testing::Export<CanUnloadNow>(::GetModuleHandleW(L"selvane.ocx"), "DllCanUnloadNow");
+    ASSERT_TRUE(can_unload);
+
+    ::GetFileAttributesW(fx::kHangNow);
+    VARIANT_BOOL exists = VARIANT_TRUE;
+    const double seconds = SecondsTaken([&] {
+        EXPECT_EQ(testing::As<_Selvane>(control)->FileExists(win32::Bstr(fx::kHangFile).get(), &exists), S_OK);
+    });
+    EXPECT_LE(seconds, kMostSeconds);
+    EXPECT_EQ(exists, VARIANT_FALSE);
+    EXPECT_EQ(testing::ReleaseLast(control), 0u);
+    EXPECT_EQ(can_unload(), S_FALSE) << "a call is out";
+
+    wchar_t own[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, own, MAX_PATH);
+    std::wstring command = own;
+    command.resize(command.rfind(L'\\') + 1);
+    command = L"\"" + command + L"..\\..\\selvane-window.exe\" --path " + fx::kHangList + L" --close-after 1";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started));
+    const win32::UniqueKernelHandle process(started.hProcess);
+    const win32::UniqueKernelHandle thread(started.hThread);
+    const DWORD ended = ::WaitForSingleObject(process.get(), 15000);
+    DWORD code = 1;
+    ::GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(ended, WAIT_OBJECT_0) << "the program waited for its call";
+    EXPECT_EQ(code, 0u);
+
+    ::GetFileAttributesW(fx::kAnswerNow);
+    HRESULT unloadable = S_FALSE;
+    for (int i = 0; i < 100 && (unloadable = can_unload()) != S_OK; ++i) ::Sleep(50);
+    EXPECT_EQ(unloadable, S_OK) << "the call came back";
+}
+
+}  // namespace
+}  // namespace selvane
