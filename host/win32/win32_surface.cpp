@@ -45,7 +45,7 @@ const design::Child& Record(std::u16string_view name) {
 }  // namespace
 
 Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
-    RegisterWindowClass(kClassName, &WindowProc);
+    RegisterWindowClass(kClassName, &WindowProc, nullptr, kOwnerBytes);
     {
         WindowDC screen(nullptr);
         context_.dpi_x = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
@@ -95,7 +95,7 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
 Win32Surface::~Win32Surface() {
     context_.sink = nullptr;
     watch_.reset();
-    if (window_) ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+    if (window_) ForgetWindowOwner(window_.get());
     // The children's windows go with the surface's.
     label2_.reset();
     label1_.reset();

@@ -339,6 +339,74 @@ TEST_F(Watching, ABurstOfFilesListsAHandfulOfTimes) {
     ExpectNothingRaised();
 }
 
+// What a host writes into the user data of every window of its form, the control's included.
+enum class Meddling { kNone, kClassicSubclass, kHostData, kZero };
+
+// The classic subclassing module: the old window procedure kept in the window's user data.
+int g_subclass_messages = 0;
+LRESULT CALLBACK ClassicSubclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    ++g_subclass_messages;
+    const auto old = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    const LRESULT result = ::CallWindowProcW(old, window, message, wparam, lparam);
+    if (message == WM_NCDESTROY) ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    return result;
+}
+
+// A host's own data, which is no code: jumping into it crashes.
+LONG_PTR g_host_data[16] = {0x0BADF00D, 0x0BADF00D, 0x0BADF00D, 0x0BADF00D};
+
+BOOL CALLBACK Meddle(HWND window, LPARAM kind) {
+    switch (static_cast<Meddling>(kind)) {
+    case Meddling::kNone:
+        break;
+    case Meddling::kClassicSubclass:
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, ::GetWindowLongPtrW(window, GWLP_WNDPROC));
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ClassicSubclass));
+        break;
+    case Meddling::kHostData:
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(g_host_data));
+        break;
+    case Meddling::kZero:
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        break;
+    }
+    return TRUE;
+}
+
+class HostUserData : public Watching, public ::testing::WithParamInterface<Meddling> {};
+
+// Whatever the host keeps in the user data of the control's windows, a listing, a click, Tab
+// and a change on disk come out as they do untouched, and the host's own subclass goes on
+// seeing the messages.
+TEST_P(HostUserData, LeavesTheControlAsItIs) {
+    g_subclass_messages = 0;
+    ::EnumChildWindows(frame, &Meddle, static_cast<LPARAM>(GetParam()));
+
+    EXPECT_EQ(selvane->RefreshFiles(), S_OK);
+    EXPECT_EQ(ListItems(files), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
+    EXPECT_EQ(Labels().front(), L"2 files");
+
+    SendClickItem(files, 1);
+    Pump();
+    EXPECT_EQ(events->events, std::vector<DISPID>{com::kClickEvent});
+    EXPECT_NE(Labels().back(), L"") << "the chosen file's details";
+
+    ::SetFocus(folders);
+    PostKey(folders, VK_TAB);
+    Pump();
+    EXPECT_EQ(::GetFocus(), ChildOf(surface, L"Edit")) << "Tab goes on from the folders to the pattern";
+
+    ASSERT_TRUE(ScratchFolder::MakeFile(scratch / L"c.txt"));
+    EXPECT_TRUE(FilesShow({L"a.txt", L"b.txt", L"c.txt"}));
+    if (GetParam() == Meddling::kClassicSubclass) {
+        EXPECT_GT(g_subclass_messages, 0) << "the host's subclass sees the messages";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, HostUserData,
+                         ::testing::Values(Meddling::kNone, Meddling::kClassicSubclass, Meddling::kHostData,
+                                           Meddling::kZero));
+
 // The logic on the Win32 host alone, to see the surface's own state as it is placed and withdrawn.
 TEST(WatchingSurface, WatchesOnlyWhileShown) {
     ScratchFolder scratch;
