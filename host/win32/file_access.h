@@ -49,4 +49,8 @@ UniqueFind FindFirst(const std::wstring& path, WIN32_FIND_DATAW& data, FINDEX_SE
 // reason in GetLastError when the system can't watch it.
 UniqueChangeNotification WatchFolderNames(const std::wstring& folder, DWORD filter);
 
+// Which folder the path names now: its volume and its index there, the same for as long as
+// that folder lives, whatever its name; false with the reason in GetLastError.
+bool FolderIdentity(const std::wstring& folder, BY_HANDLE_FILE_INFORMATION& identity);
+
 }  // namespace selvane::win32

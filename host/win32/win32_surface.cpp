@@ -16,6 +16,10 @@ constexpr UINT kFolderChanged = WM_APP + 1;
 // times, not thousands.
 constexpr UINT_PTR kFolderTimer = 1;
 constexpr UINT kFolderDelayMs = 200;
+// While a folder is wanted and the surface shown, the logic checks its watch this often
+// (OnWatchCheck): a watch lost, or never armed, is armed again.
+constexpr UINT_PTR kWatchCheckTimer = 2;
+constexpr UINT kWatchCheckMs = 1000;
 
 std::u16string CurrentDirectory() {
     const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
@@ -150,24 +154,29 @@ void Win32Surface::Refresh() {
     }
 }
 
-void Win32Surface::WatchFolder(const std::u16string& folder) {
+host::WatchState Win32Surface::WatchFolder(const std::u16string& folder) {
     const std::wstring wanted = Wide(folder);
-    if (wanted == watched_folder_ && (watching() || !shown_)) return;
-    watched_folder_ = wanted;
-    watch_->Stop();
-    UpdateWatch();
+    if (wanted != watched_folder_) {
+        watched_folder_ = wanted;
+        watch_->Stop();
+    }
+    return UpdateWatch();
 }
 
-void Win32Surface::UpdateWatch() {
+host::WatchState Win32Surface::UpdateWatch() {
     // Window messages come while the window is made, before there is a watch.
-    if (!watch_) return;
+    if (!watch_) return host::WatchState::kNone;
     if (shown_ && !watched_folder_.empty()) {
-        if (!watching()) watch_->Start(watched_folder_);
-        return;
+        if (!checking_) checking_ = ::SetTimer(hwnd(), kWatchCheckTimer, kWatchCheckMs, nullptr) != 0;
+        if (watch_->Holds()) return host::WatchState::kLive;
+        return watch_->Start(watched_folder_) ? host::WatchState::kArmedAnew : host::WatchState::kNone;
     }
     watch_->Stop();
     if (change_pending_) ::KillTimer(hwnd(), kFolderTimer);
     change_pending_ = false;
+    if (checking_) ::KillTimer(hwnd(), kWatchCheckTimer);
+    checking_ = false;
+    return host::WatchState::kNone;
 }
 
 // The first change of a burst starts the timer; the watch posts nothing more until it is re-armed.
@@ -327,7 +336,8 @@ LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wpar
 
 LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     const bool reaches_logic =
-        message == WM_COMMAND || message == WM_VKEYTOITEM || (message == WM_TIMER && wparam == kFolderTimer);
+        message == WM_COMMAND || message == WM_VKEYTOITEM ||
+        (message == WM_TIMER && (wparam == kFolderTimer || wparam == kWatchCheckTimer));
     if (!reaches_logic) return HandleScoped(window, message, wparam, lparam);
     // These reach the logic, and through it the host, which may let the surface go: nothing
     // here touches the surface after LeaveMessage.
@@ -348,6 +358,10 @@ LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPA
         OnFolderMessage(wparam);
         return 0;
     case WM_TIMER:
+        if (wparam == kWatchCheckTimer) {
+            if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
+            return 0;
+        }
         if (wparam != kFolderTimer) break;
         Contain([&] { OnFolderTimer(); });
         return 0;

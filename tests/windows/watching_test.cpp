@@ -7,6 +7,7 @@
 #include <ocidl.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -337,6 +338,109 @@ TEST_F(Watching, ABurstOfFilesListsAHandfulOfTimes) {
     EXPECT_GE(fills, 1);
     EXPECT_LE(fills, 5) << "a burst is gathered into a few listings, not one per file";
     ExpectNothingRaised();
+}
+
+// The folder on this machine that drive E: leads to, reached through Z:, beside the test
+// program in the build folder (scripts/wine-prefix.sh makes it).
+std::wstring PlainDriveTarget() {
+    wchar_t program[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring folder = program;
+    for (int up = 0; up < 3; ++up) folder.resize(folder.find_last_of(L'\\'));  // tests\windows\x.exe
+    return folder + L"\\fixture\\e";
+}
+
+// Drive E: gone while this lives: the folder its link leads to is moved aside, and back after.
+class PlainDriveGone {
+public:
+    PlainDriveGone() : target_(PlainDriveTarget()) { moved_ = ::MoveFileW(target_.c_str(), (target_ + L"-away").c_str()); }
+    ~PlainDriveGone() { Restore(); }
+    PlainDriveGone(const PlainDriveGone&) = delete;
+    PlainDriveGone& operator=(const PlainDriveGone&) = delete;
+    bool moved() const { return moved_; }
+    void Restore() {
+        if (moved_) ::MoveFileW((target_ + L"-away").c_str(), target_.c_str());
+        moved_ = false;
+    }
+
+private:
+    std::wstring target_;
+    bool moved_ = false;
+};
+
+// However the watch on the shown folder is lost without a word, it is armed again: at the end
+// the lists equal the disk, and a file made then shows within two seconds.
+TEST_F(Watching, ALostWatchIsArmedAgainAndTheListsEqualTheDisk) {
+    const std::wstring on_e = L"E:\\watching-" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring up = scratch / L"up";
+    const std::wstring shown = up + L"\\mid\\shown";
+    auto make_tree = [](const std::wstring& folder, const std::vector<std::wstring>& names, const wchar_t* sub) {
+        for (std::size_t at = folder.find(L'\\', 3); ; at = folder.find(L'\\', at + 1)) {
+            ::CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
+            if (at == std::wstring::npos) break;
+        }
+        for (const std::wstring& name : names) ScratchFolder::MakeFile(folder + L"\\" + name);
+        if (sub != nullptr) ::CreateDirectoryW((folder + L"\\" + sub).c_str(), nullptr);
+    };
+    const struct {
+        const char* what;
+        std::wstring folder;
+        std::function<void()> lose;
+        std::vector<std::wstring> files;
+        std::vector<std::wstring> folders;
+    } kCases[] = {
+        {"the shown folder renamed away and a new one of the same name made", scratch.path(),
+         [&] {
+             ASSERT_TRUE(::MoveFileW(scratch.path().c_str(), (scratch.path() + L"-old").c_str()));
+             make_tree(scratch.path(), {L"c.txt"}, nullptr);
+         },
+         {L"c.txt"}, {}},
+        {"the drive's link gone and back while the host lists", on_e,
+         [&] {
+             PlainDriveGone gone;
+             ASSERT_TRUE(gone.moved()) << "E: leads to " << ::testing::PrintToString(PlainDriveTarget());
+             EXPECT_EQ(selvane->RefreshFiles(), S_OK);
+             EXPECT_EQ(ListItems(files), std::vector<std::wstring>{});
+             PumpUntil([] { return false; }, 1500);
+         },
+         {L"1.txt", L"2.txt", L"3.txt"}, {}},
+        {"the folders above deleted, made again and renamed while the host sets Path", shown,
+         [&] {
+             ScratchFolder::RemoveTree(up);
+             PumpUntil([] { return false; }, 600);
+             make_tree(shown, {}, nullptr);
+             SetPath(shown.c_str());
+             ASSERT_TRUE(::MoveFileW(up.c_str(), (up + L"-old").c_str()));
+             make_tree(shown, {L"x.txt", L"y.txt"}, L"inner");
+         },
+         {L"x.txt", L"y.txt"}, {L"inner"}},
+    };
+    make_tree(on_e, {L"1.txt", L"2.txt", L"3.txt"}, nullptr);
+    make_tree(shown, {L"x.txt"}, nullptr);
+    for (const auto& lost : kCases) {
+        SCOPED_TRACE(lost.what);
+        SetPath(lost.folder.c_str());
+        PumpUntil([] { return false; }, 300);
+        lost.lose();
+        const bool equal = PumpUntil([&] {
+            std::vector<std::wstring> shown_folders = ListItems(folders);
+            std::vector<std::wstring> below;
+            for (const std::wstring& name : shown_folders) {
+                if (std::find(lost.folders.begin(), lost.folders.end(), name) != lost.folders.end()) below.push_back(name);
+            }
+            return ListItems(files) == lost.files && below == lost.folders;
+        });
+        EXPECT_TRUE(equal) << "the lists equal the disk";
+        const DWORD made_at = ::GetTickCount();
+        ASSERT_TRUE(ScratchFolder::MakeFile(lost.folder + L"\\zz.txt"));
+        std::vector<std::wstring> later = lost.files;
+        later.push_back(L"zz.txt");
+        EXPECT_TRUE(PumpUntil([&] { return ListItems(files) == later; }, 2000)) << "a new file shows within 2 s";
+        RecordProperty(std::string("shown_after_ms_") + std::to_string(&lost - kCases), static_cast<int>(::GetTickCount() - made_at));
+    }
+    ScratchFolder::RemoveTree(on_e);
+    ScratchFolder::RemoveTree(scratch.path() + L"-old");
+    ScratchFolder::RemoveTree(up + L"-old");
 }
 
 // What a host writes into the user data of every window of its form, the control's included.
