@@ -105,7 +105,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
         for (ITypeInfo*& info : g_type_infos) ReleaseCached(info);
         ReleaseCached(g_library);
         selvane::win32::UnregisterWindowClasses();
-        ReleaseThreadRuntime();
+        ReleaseRuntime();
     }
     return TRUE;
 }

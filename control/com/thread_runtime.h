@@ -4,8 +4,8 @@
 
 namespace selvane::com {
 
-// Lets go of what the runtime's per-thread storage holds on every thread, as the library is
-// unloaded: nothing the runtime does after it may throw.
-void ReleaseThreadRuntime() noexcept;
+// Lets go of what the static runtime holds, as the library is unloaded: the per-thread storage
+// of every thread, and the emergency pool for exceptions. Nothing may throw after it.
+void ReleaseRuntime() noexcept;
 
 }  // namespace selvane::com
