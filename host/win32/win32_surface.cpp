@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "host/win32/accessible_name.h"
 
 namespace selvane::win32 {
@@ -16,6 +18,21 @@ constexpr UINT kFolderChanged = WM_APP + 1;
 // times, not thousands.
 constexpr UINT_PTR kFolderTimer = 1;
 constexpr UINT kFolderDelayMs = 200;
+// The host's thread is the controls' to share, not to take: after a listing for a change that
+// took d, no listing for a change starts again on the thread before kQuietFactor * d have
+// passed, whichever control it is for. Together they take no more than about a quarter of the
+// thread however the disk storms, and what changes meanwhile is gathered into the next listing.
+constexpr DWORD kQuietFactor = 3;
+// When listings for changes may start again (GetTickCount), for every surface of the process:
+// a host's controls share its thread.
+volatile LONG g_quiet_until = 0;
+
+// How long listings for changes must still wait, in milliseconds.
+DWORD QuietLeft() {
+    const auto until = static_cast<DWORD>(::InterlockedCompareExchange(&g_quiet_until, 0, 0));
+    const auto left = static_cast<LONG>(until - ::GetTickCount());
+    return left > 0 ? static_cast<DWORD>(left) : 0;
+}
 // While a folder is wanted and the surface shown, the logic checks its watch this often
 // (OnWatchCheck): a watch lost, or never armed, is armed again.
 constexpr UINT_PTR kWatchCheckTimer = 2;
@@ -182,16 +199,31 @@ host::WatchState Win32Surface::UpdateWatch() {
 // The first change of a burst starts the timer; the watch posts nothing more until it is re-armed.
 void Win32Surface::OnFolderMessage(WPARAM generation) {
     if (!watch_->Posted(generation) || change_pending_) return;
-    change_pending_ = ::SetTimer(hwnd(), kFolderTimer, kFolderDelayMs, nullptr) != 0;
+    const DWORD wait = std::max<DWORD>(kFolderDelayMs, QuietLeft());
+    change_pending_ = ::SetTimer(hwnd(), kFolderTimer, wait, nullptr) != 0;
 }
 
 void Win32Surface::OnFolderTimer() {
+    if (!change_pending_) {
+        ::KillTimer(hwnd(), kFolderTimer);
+        return;
+    }
+    // Another control's listing came first: this one waits its turn.
+    if (const DWORD left = QuietLeft()) {
+        ::SetTimer(hwnd(), kFolderTimer, left, nullptr);
+        return;
+    }
     ::KillTimer(hwnd(), kFolderTimer);
-    if (!change_pending_) return;
     change_pending_ = false;
     // Re-armed before the listing, so that what changes while it runs is seen too.
     watch_->Rearm();
-    if (host::ChildEvents* sink = context_.sink) sink->OnFolderChanged();
+    host::ChildEvents* sink = context_.sink;
+    if (sink == nullptr) return;
+    const DWORD started = ::GetTickCount();
+    sink->OnFolderChanged();
+    // Nothing of the surface is touched from here on: the listing reached the logic.
+    const DWORD took = ::GetTickCount() - started;
+    ::InterlockedExchange(&g_quiet_until, static_cast<LONG>(::GetTickCount() + kQuietFactor * took));
 }
 
 HWND Win32Surface::ChildWindowOf(std::u16string_view name) const {

@@ -7,8 +7,11 @@
 #include <ocidl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -510,6 +513,83 @@ TEST_P(HostUserData, LeavesTheControlAsItIs) {
 INSTANTIATE_TEST_SUITE_P(Kinds, HostUserData,
                          ::testing::Values(Meddling::kNone, Meddling::kClassicSubclass, Meddling::kHostData,
                                            Meddling::kZero));
+
+// A storm of changes in a big folder that several controls show: the host's thread goes idle
+// again and again (the longest stretch its queue stays non-empty is printed and bounded), and
+// within a few seconds of the storm's end every list equals the disk.
+TEST(WatchingStorm, SeveralControlsOnABigFolderLeaveTheHostsThreadIdleAtIntervals) {
+    // Enough files that a listing here takes about as long as the controls' 200 ms gathering of
+    // a burst: unthrottled, five of them keep the thread busy for the whole storm.
+    constexpr int kFiles = 10000;
+    constexpr int kControls = 5;
+    constexpr DWORD kStormMs = 6000;
+    ScratchFolder scratch;
+    for (int i = 0; i < kFiles; ++i) ASSERT_TRUE(ScratchFolder::MakeFile(scratch / (L"f" + std::to_wstring(i) + L".txt")));
+    std::vector<std::unique_ptr<ControlWindow>> windows;
+    for (int i = 0; i < kControls; ++i) {
+        windows.push_back(std::make_unique<ControlWindow>());
+        windows.back()->control().SetPath(win32::Utf16(scratch.path()));
+        ASSERT_EQ(ListItems(windows.back()->child(u"List1")).size(), std::size_t{kFiles});
+    }
+
+    // Another program renames files back and forth as fast as it can, for a while.
+    const DWORD storm_start = ::GetTickCount();
+    std::thread storm([&] {
+        for (int round = 0; ::GetTickCount() - storm_start < kStormMs; ++round) {
+            const std::wstring from = round % 2 == 0 ? L"f" : L"g";
+            const std::wstring to = round % 2 == 0 ? L"g" : L"f";
+            for (int i = 0; i < kFiles; i += 7) {
+                ::MoveFileW((scratch / (from + std::to_wstring(i) + L".txt")).c_str(),
+                            (scratch / (to + std::to_wstring(i) + L".txt")).c_str());
+            }
+        }
+    });
+    // The host's loop: how long its queue stays non-empty at most. A queue that never empties
+    // is given up on a minute after the storm.
+    DWORD longest = 0;
+    auto loop_for = [&](DWORD ms) {
+        const DWORD start = ::GetTickCount();
+        DWORD last_empty = start;
+        while (::GetTickCount() - start < ms) {
+            MSG message;
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && ::GetTickCount() - start < ms + 60000) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+            const DWORD now = ::GetTickCount();
+            longest = std::max(longest, now - last_empty);
+            last_empty = now;
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+    };
+    loop_for(kStormMs);
+    storm.join();
+    std::printf("storm: the host's queue stayed non-empty for %lu ms at most\n", static_cast<unsigned long>(longest));
+    RecordProperty("longest_busy_ms", static_cast<int>(longest));
+    EXPECT_LE(longest, 1500u) << "the controls leave the host's thread idle at intervals";
+
+    std::vector<std::wstring> on_disk;
+    WIN32_FIND_DATAW data;
+    win32::UniqueFind find(::FindFirstFileW((scratch / L"*.txt").c_str(), &data));
+    if (find) {
+        do on_disk.push_back(data.cFileName);
+        while (::FindNextFileW(find.get(), &data));
+    }
+    std::sort(on_disk.begin(), on_disk.end());
+    auto lists_equal_disk = [&] {
+        for (const auto& window : windows) {
+            std::vector<std::wstring> listed = ListItems(window->child(u"List1"));
+            std::sort(listed.begin(), listed.end());
+            if (listed != on_disk) return false;
+        }
+        return true;
+    };
+    const DWORD calm = ::GetTickCount();
+    while (!lists_equal_disk() && ::GetTickCount() - calm < 10000) loop_for(100);
+    EXPECT_TRUE(lists_equal_disk()) << "every list equals the disk a few seconds after the storm";
+    std::printf("storm: the lists equal the disk %lu ms after its end\n",
+                static_cast<unsigned long>(::GetTickCount() - calm));
+}
 
 // The logic on the Win32 host alone, to see the surface's own state as it is placed and withdrawn.
 TEST(WatchingSurface, WatchesOnlyWhileShown) {
