@@ -109,7 +109,7 @@ target_link_libraries(selvane_com PUBLIC selvane_win32_host comctl32 ole32 oleau
 file(CONFIGURE OUTPUT ${SELVANE_GENERATED}/selvane_version.h CONTENT
   "#define SELVANE_BINARY_VERSION ${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, ${PROJECT_VERSION_PATCH}, 0\n")
 
-add_library(selvane_ocx SHARED control/com/selvane.rc control/com/selvane.def)
+add_library(selvane_ocx SHARED control/com/selvane.rc control/com/selvane.def control/com/thread_runtime.cpp)
 set_target_properties(selvane_ocx PROPERTIES OUTPUT_NAME selvane PREFIX "" SUFFIX ".ocx")
 target_include_directories(selvane_ocx PRIVATE ${SELVANE_GENERATED} ${PROJECT_SOURCE_DIR}/control/com)
 set_source_files_properties(control/com/selvane.rc PROPERTIES

@@ -23,7 +23,6 @@ void Selvane::Initialize() {
     const auto listings_before = listings_;
     attempt([&] { surface_.Drive1().SetDrive(std::u16string(members::kPath.default_text.substr(0, 2))); });
     if (listings_ == listings_before) FillFileList();
-    WatchShownFolder();
 }
 
 void Selvane::AboutBox() { about::AboutBox(forms_, shell_); }

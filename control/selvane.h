@@ -92,6 +92,7 @@ private:
     void OnList1Click() override;
     void OnList1DblClick() override;
     void OnFolderChanged() override;
+    void OnWatchCheck() override;
 
     // Who a listing is for: the user or the host, who get the list they asked for from its
     // start, or the disk, which changed under the user and must not move what they look at.
@@ -109,8 +110,8 @@ private:
     static void RestoreView(host::ListBox& list, const KeptView& kept);
     // Label2 shows the selected file's details, or nothing when they can't be read.
     void ShowSelectedDetails();
-    // The surface watches the folder Dir1 shows.
-    void WatchShownFolder();
+    // The surface watches the folder Dir1 shows, armed anew if its watch isn't live.
+    host::WatchState WatchShownFolder();
     // Dir1 goes to the nearest folder above a shown one that has gone.
     void ShowNearestParent(const std::u16string& gone);
     // The file list's scroll extent that fits the widest of the names in the list's font now.

@@ -23,10 +23,7 @@ void Selvane::OnDrive1Change() {
     if (failed) attempt([&] { surface_.Drive1().SetDrive(u"c:"); });
 }
 
-void Selvane::OnDir1Change() {
-    WatchShownFolder();
-    FillFileList();
-}
+void Selvane::OnDir1Change() { FillFileList(); }
 
 void Selvane::OnText1Change() { FillFileList(); }
 
@@ -53,6 +50,8 @@ int Selvane::FileListExtent(const std::vector<std::u16string>& names) {
 // holds these very names as it is, and otherwise keeps the user's view of it (KeepView).
 void Selvane::FillFileList(Listing listing) {
     ++listings_;
+    // Every listing, the user's, the host's or the disk's, re-arms a watch that isn't live.
+    WatchShownFolder();
     host::ListBox& list = surface_.List1();
 
     std::u16string prefix;

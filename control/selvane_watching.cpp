@@ -12,8 +12,17 @@
 
 namespace selvane {
 
-void Selvane::WatchShownFolder() {
-    attempt([&] { surface_.WatchFolder(surface_.Dir1().Path()); });
+host::WatchState Selvane::WatchShownFolder() {
+    host::WatchState state = host::WatchState::kNone;
+    attempt([&] { state = surface_.WatchFolder(surface_.Dir1().Path()); });
+    return state;
+}
+
+// Watching never stops while a folder is shown: a watch that was lost, never armed (the folder
+// or its drive out of reach), or whose folder was replaced by another of the same name, is armed
+// again here, and what it missed meanwhile is listed as a change would be.
+void Selvane::OnWatchCheck() {
+    if (WatchShownFolder() == host::WatchState::kArmedAnew) OnFolderChanged();
 }
 
 // Neither the user nor the host changed anything, so the host hears nothing: no Click, no
@@ -70,10 +79,9 @@ void Selvane::ShowNearestParent(const std::u16string& gone) {
         if (files_.IsDirectory(parent) && !attempt([&] { surface_.Dir1().SetPath(parent); })) return;
     }
     // Nothing above it is left either (the drive has gone): the lists show that nothing is there,
-    // and the watch lets go of the folder.
+    // and the checks of the watch go on trying the folder, which lists it once it is back.
     attempt([&] { surface_.Dir1().Reread(); });
     FillFileList();
-    attempt([&] { surface_.WatchFolder(u""); });
 }
 
 }  // namespace selvane

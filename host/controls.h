@@ -150,6 +150,9 @@ public:
     // removed or renamed, or the folder itself went. Unlike the others it comes by itself, from
     // the surface's own message loop, once for a burst of changes.
     virtual void OnFolderChanged() = 0;
+    // Comes every second or so while a folder is watched and the surface shown (see
+    // Surface::WatchFolder), so that a watch lost or never armed is armed again.
+    virtual void OnWatchCheck() = 0;
 
 protected:
     ~ChildEvents() = default;

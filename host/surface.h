@@ -8,6 +8,13 @@
 
 namespace selvane::host {
 
+// How the watch stands once Surface::WatchFolder has looked at it.
+enum class WatchState {
+    kLive,       // it runs on the folder now at the path, as it did
+    kArmedAnew,  // armed just now: what changed before is in no notification
+    kNone,       // none runs: no folder, the surface hidden, or the folder can't be watched now
+};
+
 class Surface {
 public:
     virtual ~Surface() = default;
@@ -40,9 +47,13 @@ public:
 
     // The folder whose names the surface watches from now on, replacing the one before; empty
     // watches none. The watch runs only while the surface is shown, and reports through the
-    // sink's OnFolderChanged. A folder the system can't watch (a network server without change
-    // notification, a drive without its medium) is simply not watched: no error, no retry.
-    virtual void WatchFolder(const std::u16string& folder) = 0;
+    // sink's OnFolderChanged. Asked again for the same folder, the surface arms the watch anew
+    // when it isn't running, or when the folder at the path is no longer the one it watches
+    // (renamed away and another made in its place, its drive gone and back). A folder the
+    // system can't watch now (gone, a drive without its medium, a server without change
+    // notification) is not watched: no error. While a folder is wanted and the surface shown,
+    // the sink's OnWatchCheck comes every second or so, whether a watch runs or not.
+    virtual WatchState WatchFolder(const std::u16string& folder) = 0;
 };
 
 }  // namespace selvane::host

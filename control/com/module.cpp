@@ -9,6 +9,7 @@
 #include "control/com/class_factory.h"
 #include "control/com/registration.h"
 #include "control/com/selvane_h.h"
+#include "control/com/thread_runtime.h"
 #include "host/win32/deadline.h"
 #include "host/win32/win32_base.h"
 
@@ -97,14 +98,15 @@ HRESULT LoadTypeInfo(LibraryType type, ITypeInfo** info) noexcept {
 
 using namespace selvane::com;
 
-// Unloaded by FreeLibrary (reserved is null), the library lets go of its type information and
-// unregisters its window classes. At process exit the system's own libraries may be gone
-// already, so it leaves them.
+// Unloaded by FreeLibrary (reserved is null), the library lets go of its type information,
+// unregisters its window classes and lets go of the runtime's per-thread storage. At process exit
+// the system's own libraries may be gone already, so it leaves them.
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         for (ITypeInfo*& info : g_type_infos) ReleaseCached(info);
         ReleaseCached(g_library);
         selvane::win32::UnregisterWindowClasses();
+        ReleaseRuntime();
     }
     return TRUE;
 }

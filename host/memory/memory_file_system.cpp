@@ -323,8 +323,23 @@ int MemoryFileSystem::StartWatch(const std::u16string& folder) {
     if (drive == nullptr || !drive->ready || !drive->notifies) return 0;
     const Node* node = Find(parsed);
     if (node == nullptr || !node->IsDirectory()) return 0;
-    watches_[++last_watch_] = Watch{WatchKey(parsed), false};
+    watches_[++last_watch_] = Watch{WatchKey(parsed), false, folder, node->serial};
     return last_watch_;
+}
+
+bool MemoryFileSystem::WatchHolds(int id) const {
+    const auto found = watches_.find(id);
+    ParsedPath parsed;
+    if (found == watches_.end() || !Parse(found->second.folder, parsed)) return false;
+    const Drive* drive = FindDrive(parsed.letter);
+    if (drive == nullptr || !drive->ready) return false;
+    const Node* node = Find(parsed);
+    return node != nullptr && node->IsDirectory() && node->serial == found->second.serial;
+}
+
+std::uint64_t MemoryFileSystem::NewSerial() {
+    static std::uint64_t last = 0;
+    return ++last;
 }
 
 void MemoryFileSystem::StopWatch(int id) { watches_.erase(id); }

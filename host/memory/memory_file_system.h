@@ -55,6 +55,9 @@ public:
     // can't be read, or on one whose server gives no change notification (SetNotifies).
     int StartWatch(const std::u16string& folder);
     void StopWatch(int id);
+    // Whether the watch's path still names the folder it was started on (not one renamed away
+    // and another of the same name made, nor one whose drive has gone).
+    bool WatchHolds(int id) const;
     // Whether the watch was signalled since it started or since the last call, which re-arms it.
     bool TakeChange(int id);
     // Whether the drive's server tells of changes; every drive does until a test says otherwise.
@@ -90,7 +93,10 @@ public:
     bool IsDirectory(const std::u16string& path) override;
 
 private:
+    // Each node made gets a number of its own, which it keeps when renamed or moved.
+    static std::uint64_t NewSerial();
     struct Node {
+        std::uint64_t serial = NewSerial();
         std::u16string name;
         std::uint32_t attributes = attr::kDirectory;
         std::uint64_t size = 0;
@@ -142,6 +148,8 @@ private:
     struct Watch {
         std::u16string key;
         bool signalled = false;
+        std::u16string folder;
+        std::uint64_t serial = 0;  // the folder's, as the watch was started
     };
     std::map<int, Watch> watches_;
     int last_watch_ = 0;

@@ -45,12 +45,13 @@ MemorySurface::MemorySurface(MemoryFileSystem& fs, char16_t start_drive, std::u1
 
 MemorySurface::~MemorySurface() { fs_.StopWatch(watch_); }
 
-void MemorySurface::WatchFolder(const std::u16string& folder) {
-    if (folder == watched_folder_ && (watch_ != 0 || !shown_)) return;
-    watched_folder_ = folder;
-    fs_.StopWatch(watch_);
-    watch_ = 0;
-    UpdateWatch();
+host::WatchState MemorySurface::WatchFolder(const std::u16string& folder) {
+    if (folder != watched_folder_) {
+        watched_folder_ = folder;
+        fs_.StopWatch(watch_);
+        watch_ = 0;
+    }
+    return UpdateWatch();
 }
 
 void MemorySurface::SetShown(bool shown) {
@@ -58,13 +59,22 @@ void MemorySurface::SetShown(bool shown) {
     UpdateWatch();
 }
 
-void MemorySurface::UpdateWatch() {
+host::WatchState MemorySurface::UpdateWatch() {
     if (!shown_ || watched_folder_.empty()) {
         fs_.StopWatch(watch_);
         watch_ = 0;
-    } else if (watch_ == 0) {
-        watch_ = fs_.StartWatch(watched_folder_);
+        return host::WatchState::kNone;
     }
+    if (watch_ != 0 && fs_.WatchHolds(watch_)) return host::WatchState::kLive;
+    fs_.StopWatch(watch_);
+    watch_ = fs_.StartWatch(watched_folder_);
+    return watch_ != 0 ? host::WatchState::kArmedAnew : host::WatchState::kNone;
+}
+
+bool MemorySurface::CheckWatch() {
+    if (!shown_ || watched_folder_.empty() || sink_ == nullptr) return false;
+    sink_->OnWatchCheck();
+    return true;
 }
 
 bool MemorySurface::Pump() {

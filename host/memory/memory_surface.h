@@ -41,7 +41,7 @@ public:
 
     void Refresh() override { ++refresh_count_; }
     void Connect(host::ChildEvents* sink) override { sink_ = sink; }
-    void WatchFolder(const std::u16string& folder) override;
+    host::WatchState WatchFolder(const std::u16string& folder) override;
 
     // Shown in its container, or hidden (withdrawn, deactivated). A surface starts shown; the
     // folder is watched only while it is.
@@ -50,6 +50,9 @@ public:
     // surface's short timer: changes to the watched folder since the last pump reach the sink
     // as one OnFolderChanged. Whether they did.
     bool Pump();
+    // What the real surface's one-second check does: the sink's OnWatchCheck, while a folder is
+    // wanted and the surface shown. Whether it came.
+    bool CheckWatch();
     bool watching() const { return watch_ != 0; }
     int folder_changes() const { return folder_changes_; }
 
@@ -58,7 +61,7 @@ public:
 
 private:
     // Starts or stops the file system's watch to match the folder and whether it is shown.
-    void UpdateWatch();
+    host::WatchState UpdateWatch();
 
     MemoryFileSystem& fs_;
     std::u16string watched_folder_;

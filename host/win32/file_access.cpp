@@ -166,4 +166,14 @@ UniqueChangeNotification WatchFolderNames(const std::wstring& folder, DWORD filt
     return change;
 }
 
+bool FolderIdentity(const std::wstring& folder, BY_HANDLE_FILE_INFORMATION& identity) {
+    const std::optional<std::wstring> system = SystemPath(folder);
+    if (!system) return false;
+    QuietDriveErrors quiet;
+    const UniqueFile opened(::CreateFileW(system->c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return opened && ::GetFileInformationByHandle(opened.get(), &identity) != FALSE;
+}
+
 }  // namespace selvane::win32

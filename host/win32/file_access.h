@@ -62,4 +62,8 @@ bool ListEntries(const std::wstring& path, FINDEX_SEARCH_OPS search, std::vector
 // reason in GetLastError when the system can't watch it.
 UniqueChangeNotification WatchFolderNames(const std::wstring& folder, DWORD filter);
 
+// Which folder the path names now: its volume and its index there, the same for as long as
+// that folder lives, whatever its name; false with the reason in GetLastError.
+bool FolderIdentity(const std::wstring& folder, BY_HANDLE_FILE_INFORMATION& identity);
+
 }  // namespace selvane::win32

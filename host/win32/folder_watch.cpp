@@ -12,6 +12,7 @@ bool FolderWatch::Start(const std::wstring& folder) {
     folder_ = folder;
     change_ = WatchFolderNames(folder, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
     if (!change_) return false;
+    identified_ = FolderIdentity(folder, identity_);
     if (Wait()) return true;
     Stop();
     return false;
@@ -31,6 +32,14 @@ void FolderWatch::Rearm() {
     if (!active()) return;
     const std::wstring folder = folder_;
     Start(folder);
+}
+
+bool FolderWatch::Holds() const {
+    if (!active()) return false;
+    if (!identified_) return true;
+    BY_HANDLE_FILE_INFORMATION now{};
+    return FolderIdentity(folder_, now) && now.dwVolumeSerialNumber == identity_.dwVolumeSerialNumber &&
+           now.nFileIndexHigh == identity_.nFileIndexHigh && now.nFileIndexLow == identity_.nFileIndexLow;
 }
 
 // Once only: the handle stays signalled until Rearm, and a repeating wait would call back

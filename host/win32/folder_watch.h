@@ -31,6 +31,10 @@ public:
     // After a change, one message comes and then nothing until this asks for the next change:
     // the folder is watched anew. A folder that has gone meanwhile is watched no more.
     void Rearm();
+    // Whether the folder at the watched path is still the one the watch was started on: not
+    // renamed away with another made in its place, not out of reach (its drive gone). A watch
+    // on a folder whose identity the system doesn't give is taken as holding.
+    bool Holds() const;
 
 private:
     static void CALLBACK Signalled(void* self, BOOLEAN timed_out);
@@ -42,6 +46,8 @@ private:
     UniqueChangeNotification change_;
     UniqueWait wait_;
     WPARAM generation_ = 0;
+    bool identified_ = false;
+    BY_HANDLE_FILE_INFORMATION identity_{};
 };
 
 }  // namespace selvane::win32

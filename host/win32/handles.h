@@ -199,6 +199,34 @@ using UniqueChangeNotification = Unique<ChangeNotificationTraits>;
 // A wait from RegisterWaitForSingleObject.
 using UniqueWait = Unique<WaitTraits>;
 
+// A slim reader/writer lock held, exclusively or shared, until this goes. The system's own lock:
+// the library starts nothing of the C++ runtime's threading, which would stay behind when the
+// library is unloaded.
+class SrwLocked {
+public:
+    enum Mode { kExclusive, kShared };
+    explicit SrwLocked(SRWLOCK& lock, Mode mode = kExclusive) : lock_(lock), mode_(mode) {
+        if (mode_ == kExclusive) {
+            ::AcquireSRWLockExclusive(&lock_);
+        } else {
+            ::AcquireSRWLockShared(&lock_);
+        }
+    }
+    ~SrwLocked() {
+        if (mode_ == kExclusive) {
+            ::ReleaseSRWLockExclusive(&lock_);
+        } else {
+            ::ReleaseSRWLockShared(&lock_);
+        }
+    }
+    SrwLocked(const SrwLocked&) = delete;
+    SrwLocked& operator=(const SrwLocked&) = delete;
+
+private:
+    SRWLOCK& lock_;
+    Mode mode_;
+};
+
 // An object selected into a DC, and the one it replaced put back when this goes.
 class SelectedObject {
 public:

@@ -5,8 +5,9 @@
 // window gets, whatever it is; under Wine each lookup is a trip to the window server, tens of
 // microseconds, three of them a message. A list box gets a message for every question the
 // control asks it, and a child's parent one for every notification: a keystroke in the pattern
-// box cost a millisecond and more in lookups alone. Hooks keep their chain in the window's user
-// data instead, which the system's control classes leave to the program.
+// box cost a millisecond and more in lookups alone. Hooks keep their chains in a table of this
+// module's own, by window, instead: the window's user data, extra bytes and properties stay the
+// program's, whatever it writes there.
 #pragma once
 
 #include <windows.h>
@@ -43,8 +44,9 @@ private:
 using MessageHook =
     std::function<LRESULT(HWND window, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on)>;
 
-// Adds the hook to the window's chain; the chain goes with the window. The window's user data
-// must be free, as it is for every window of a system class until a program takes it.
+// Adds the hook to the window's chain; the chain goes with the window. A program's subclass on
+// top of the chain (its old procedure kept in the user data, in a global or by SetWindowSubclass)
+// passes messages on to the chain as to any window procedure.
 void HookMessages(HWND window, MessageHook hook);
 
 }  // namespace selvane::win32

@@ -108,18 +108,10 @@ namespace {
 SRWLOCK g_classes_lock = SRWLOCK_INIT;
 const wchar_t* g_classes[8] = {};
 
-class ClassesLocked {
-public:
-    ClassesLocked() { ::AcquireSRWLockExclusive(&g_classes_lock); }
-    ~ClassesLocked() { ::ReleaseSRWLockExclusive(&g_classes_lock); }
-    ClassesLocked(const ClassesLocked&) = delete;
-    ClassesLocked& operator=(const ClassesLocked&) = delete;
-};
-
 }  // namespace
 
 void RegisterWindowClass(const wchar_t* name, WNDPROC window_proc, HBRUSH background, int extra_bytes) {
-    const ClassesLocked locked;
+    const SrwLocked locked(g_classes_lock);
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);
     if (::GetClassInfoExW(ThisModule(), name, &existing)) return;
@@ -142,7 +134,7 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC window_proc, HBRUSH backgr
 }
 
 void UnregisterWindowClasses() noexcept {
-    const ClassesLocked locked;
+    const SrwLocked locked(g_classes_lock);
     for (const wchar_t*& name : g_classes) {
         if (name != nullptr && !::UnregisterClassW(name, ThisModule())) {
             TraceWarning(__FILE__, __LINE__, u"UnregisterClassW failed for a window class");

@@ -58,15 +58,19 @@ COLORREF DrawnRgb(ColorRole role, Color set, bool high_contrast);
 bool RedrawOnColorChange(HWND window, UINT message, WPARAM wparam);
 
 // The object behind a window of one of this module's classes: handed to CreateWindowEx as its
-// last argument, kept in the window's user data from WM_NCCREATE on. Null before that.
+// last argument, kept from WM_NCCREATE on in the window's extra bytes (the class registers
+// kOwnerBytes of them), never in its user data, which a host that walks its form's windows may
+// take for its own. Null before that, and after ForgetWindowOwner.
+inline constexpr int kOwnerBytes = sizeof(LONG_PTR);
 template <class Owner>
 Owner* WindowOwner(HWND window, UINT message, LPARAM lparam) {
     if (message == WM_NCCREATE) {
         const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+        ::SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
     }
-    return reinterpret_cast<Owner*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    return reinterpret_cast<Owner*>(::GetWindowLongPtrW(window, 0));
 }
+inline void ForgetWindowOwner(HWND window) { ::SetWindowLongPtrW(window, 0, 0); }
 
 // Registers a window class of this module once; later calls find it registered. The name must
 // outlive the registration (a constant).

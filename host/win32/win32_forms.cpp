@@ -70,7 +70,7 @@ std::vector<HWND> DisableOtherWindows(HWND form) {
 }  // namespace
 
 Win32Form::Win32Form(const host::form::Design& design, host::FormEvents& events) : events_(events) {
-    RegisterWindowClass(kFormClass, &WindowProc, FaceBrush());
+    RegisterWindowClass(kFormClass, &WindowProc, FaceBrush(), kOwnerBytes);
     RegisterWindowClass(kPictureBoxClass, &PictureBoxProc, FaceBrush(), sizeof(LONG_PTR));
     {
         WindowDC screen(nullptr);
@@ -106,7 +106,7 @@ Win32Form::Win32Form(const host::form::Design& design, host::FormEvents& events)
 }
 
 Win32Form::~Win32Form() {
-    if (window_) ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+    if (window_) ForgetWindowOwner(window_.get());
     // The controls' windows go with the form's; the pictures outlive them.
     tips_.reset();
     window_.reset();

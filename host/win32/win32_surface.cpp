@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "host/win32/accessible_name.h"
 
 namespace selvane::win32 {
@@ -16,6 +18,25 @@ constexpr UINT kFolderChanged = WM_APP + 1;
 // times, not thousands.
 constexpr UINT_PTR kFolderTimer = 1;
 constexpr UINT kFolderDelayMs = 200;
+// The host's thread is the controls' to share, not to take: after a listing for a change that
+// took d, no listing for a change starts again on the thread before kQuietFactor * d have
+// passed, whichever control it is for. Together they take no more than about a quarter of the
+// thread however the disk storms, and what changes meanwhile is gathered into the next listing.
+constexpr DWORD kQuietFactor = 3;
+// When listings for changes may start again (GetTickCount), for every surface of the process:
+// a host's controls share its thread.
+volatile LONG g_quiet_until = 0;
+
+// How long listings for changes must still wait, in milliseconds.
+DWORD QuietLeft() {
+    const auto until = static_cast<DWORD>(::InterlockedCompareExchange(&g_quiet_until, 0, 0));
+    const auto left = static_cast<LONG>(until - ::GetTickCount());
+    return left > 0 ? static_cast<DWORD>(left) : 0;
+}
+// While a folder is wanted and the surface shown, the logic checks its watch this often
+// (OnWatchCheck): a watch lost, or never armed, is armed again.
+constexpr UINT_PTR kWatchCheckTimer = 2;
+constexpr UINT kWatchCheckMs = 1000;
 
 std::u16string CurrentDirectory() {
     const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
@@ -45,7 +66,7 @@ const design::Child& Record(std::u16string_view name) {
 }  // namespace
 
 Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
-    RegisterWindowClass(kClassName, &WindowProc);
+    RegisterWindowClass(kClassName, &WindowProc, nullptr, kOwnerBytes);
     {
         WindowDC screen(nullptr);
         context_.dpi_x = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
@@ -95,7 +116,7 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
 Win32Surface::~Win32Surface() {
     context_.sink = nullptr;
     watch_.reset();
-    if (window_) ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+    if (window_) ForgetWindowOwner(window_.get());
     // The children's windows go with the surface's.
     label2_.reset();
     label1_.reset();
@@ -150,39 +171,59 @@ void Win32Surface::Refresh() {
     }
 }
 
-void Win32Surface::WatchFolder(const std::u16string& folder) {
+host::WatchState Win32Surface::WatchFolder(const std::u16string& folder) {
     const std::wstring wanted = Wide(folder);
-    if (wanted == watched_folder_ && (watching() || !shown_)) return;
-    watched_folder_ = wanted;
-    watch_->Stop();
-    UpdateWatch();
+    if (wanted != watched_folder_) {
+        watched_folder_ = wanted;
+        watch_->Stop();
+    }
+    return UpdateWatch();
 }
 
-void Win32Surface::UpdateWatch() {
+host::WatchState Win32Surface::UpdateWatch() {
     // Window messages come while the window is made, before there is a watch.
-    if (!watch_) return;
+    if (!watch_) return host::WatchState::kNone;
     if (shown_ && !watched_folder_.empty()) {
-        if (!watching()) watch_->Start(watched_folder_);
-        return;
+        if (!checking_) checking_ = ::SetTimer(hwnd(), kWatchCheckTimer, kWatchCheckMs, nullptr) != 0;
+        if (watch_->Holds()) return host::WatchState::kLive;
+        return watch_->Start(watched_folder_) ? host::WatchState::kArmedAnew : host::WatchState::kNone;
     }
     watch_->Stop();
     if (change_pending_) ::KillTimer(hwnd(), kFolderTimer);
     change_pending_ = false;
+    if (checking_) ::KillTimer(hwnd(), kWatchCheckTimer);
+    checking_ = false;
+    return host::WatchState::kNone;
 }
 
 // The first change of a burst starts the timer; the watch posts nothing more until it is re-armed.
 void Win32Surface::OnFolderMessage(WPARAM generation) {
     if (!watch_->Posted(generation) || change_pending_) return;
-    change_pending_ = ::SetTimer(hwnd(), kFolderTimer, kFolderDelayMs, nullptr) != 0;
+    const DWORD wait = std::max<DWORD>(kFolderDelayMs, QuietLeft());
+    change_pending_ = ::SetTimer(hwnd(), kFolderTimer, wait, nullptr) != 0;
 }
 
 void Win32Surface::OnFolderTimer() {
+    if (!change_pending_) {
+        ::KillTimer(hwnd(), kFolderTimer);
+        return;
+    }
+    // Another control's listing came first: this one waits its turn.
+    if (const DWORD left = QuietLeft()) {
+        ::SetTimer(hwnd(), kFolderTimer, left, nullptr);
+        return;
+    }
     ::KillTimer(hwnd(), kFolderTimer);
-    if (!change_pending_) return;
     change_pending_ = false;
     // Re-armed before the listing, so that what changes while it runs is seen too.
     watch_->Rearm();
-    if (host::ChildEvents* sink = context_.sink) sink->OnFolderChanged();
+    host::ChildEvents* sink = context_.sink;
+    if (sink == nullptr) return;
+    const DWORD started = ::GetTickCount();
+    sink->OnFolderChanged();
+    // Nothing of the surface is touched from here on: the listing reached the logic.
+    const DWORD took = ::GetTickCount() - started;
+    ::InterlockedExchange(&g_quiet_until, static_cast<LONG>(::GetTickCount() + kQuietFactor * took));
 }
 
 HWND Win32Surface::ChildWindowOf(std::u16string_view name) const {
@@ -327,7 +368,8 @@ LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wpar
 
 LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     const bool reaches_logic =
-        message == WM_COMMAND || message == WM_VKEYTOITEM || (message == WM_TIMER && wparam == kFolderTimer);
+        message == WM_COMMAND || message == WM_VKEYTOITEM ||
+        (message == WM_TIMER && (wparam == kFolderTimer || wparam == kWatchCheckTimer));
     if (!reaches_logic) return HandleScoped(window, message, wparam, lparam);
     // These reach the logic, and through it the host, which may let the surface go: nothing
     // here touches the surface after LeaveMessage.
@@ -348,6 +390,10 @@ LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPA
         OnFolderMessage(wparam);
         return 0;
     case WM_TIMER:
+        if (wparam == kWatchCheckTimer) {
+            if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
+            return 0;
+        }
         if (wparam != kFolderTimer) break;
         Contain([&] { OnFolderTimer(); });
         return 0;

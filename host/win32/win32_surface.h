@@ -57,7 +57,7 @@ public:
     void Refresh() override;
     void Connect(host::ChildEvents* sink) override { context_.sink = sink; }
     // Watched while the window is shown: Place starts the watch, Withdraw and hiding stop it.
-    void WatchFolder(const std::u16string& folder) override;
+    host::WatchState WatchFolder(const std::u16string& folder) override;
     bool watching() const { return watch_ && watch_->active(); }
 
     HWND hwnd() const { return window_.get(); }
@@ -94,7 +94,7 @@ private:
     // The brush of the background as drawn now.
     HBRUSH BackBrush(bool high_contrast) const;
     // Starts or stops the watch to match the folder and whether the window is shown.
-    void UpdateWatch();
+    host::WatchState UpdateWatch();
     void OnFolderMessage(WPARAM generation);
     void OnFolderTimer();
 
@@ -124,6 +124,8 @@ private:
     bool shown_ = false;
     // A change has come and the short timer that gathers a burst of them is running.
     bool change_pending_ = false;
+    // The timer of the watch's check runs.
+    bool checking_ = false;
 };
 
 }  // namespace selvane::win32

@@ -46,6 +46,7 @@ public:
     void OnList1Click() override { seen.push_back("List1Click"); }
     void OnList1DblClick() override { seen.push_back("List1DblClick"); }
     void OnFolderChanged() override { seen.push_back("FolderChanged"); }
+    void OnWatchCheck() override { seen.push_back("WatchCheck"); }
     std::vector<std::string> seen;
 };
 

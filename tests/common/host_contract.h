@@ -426,7 +426,11 @@ TYPED_TEST_P(ChildrenContract, AWatchedFolderTellsOfABurstOfChangesOnceAndAStopp
         ASSERT_NO_FATAL_FAILURE(this->world.PumpUntil([&] { return changes() > wanted; }));
         EXPECT_EQ(changes(), wanted);
     }
-    EXPECT_EQ(this->events.seen, std::vector<std::string>(2, "FolderChanged")) << "and nothing else";
+    // The checks of the watch come by the clock on Windows and when a test asks in memory: they
+    // aside, nothing else was told.
+    std::vector<std::string> told = this->events.seen;
+    told.erase(std::remove(told.begin(), told.end(), "WatchCheck"), told.end());
+    EXPECT_EQ(told, std::vector<std::string>(2, "FolderChanged")) << "and nothing else";
 }
 
 REGISTER_TYPED_TEST_SUITE_P(ChildrenContract, DirListShowsTheDriveInCapitalsAndEachNameAsStored,

@@ -52,6 +52,7 @@ struct Totals {
     std::uint64_t units = 0;
     std::uint64_t crashes = 0;
     std::uint64_t hangs = 0;
+    std::uint64_t system_crashes = 0;  // in the system's text shaping, not the control's
 };
 
 int Supervise(const Target& target, const Options& options, const std::string& program, WorkerProcess& worker) {
@@ -101,18 +102,24 @@ int Supervise(const Target& target, const Options& options, const std::string& p
         // The case it was running is the one that broke it.
         const std::uint64_t broken = progress.current;
         ++totals.cases;
+        const bool system = !hung && worker.CrashedInSystemTextShaping();
         if (hung) ++totals.hangs;
+        else if (system) ++totals.system_crashes;
         else ++totals.crashes;
-        std::printf("%s: %s seed %llu case %llu (replay: %s)\n", hung ? "hang" : "crash", target.name.c_str(),
+        std::printf("%s: %s seed %llu case %llu (replay: %s)\n",
+                    hung ? "hang" : system ? "crash in the system's text shaping (gdi32), not the control's" : "crash",
+                    target.name.c_str(),
                     static_cast<unsigned long long>(options.seed), static_cast<unsigned long long>(broken),
                     ReplayCommand(program, options, broken).c_str());
         std::fflush(stdout);
         next = broken + 1;
     }
-    std::printf("fuzz %s: seed %llu, %llu cases, %llu %s, %llu crashes, %llu hangs, %.1f s\n", target.name.c_str(),
-                static_cast<unsigned long long>(options.seed), static_cast<unsigned long long>(totals.cases),
-                static_cast<unsigned long long>(totals.units), target.unit.c_str(),
-                static_cast<unsigned long long>(totals.crashes), static_cast<unsigned long long>(totals.hangs),
+    std::printf("fuzz %s: seed %llu, %llu cases, %llu %s, %llu crashes, %llu hangs, %llu crashes in the system's "
+                "text shaping, %.1f s\n",
+                target.name.c_str(), static_cast<unsigned long long>(options.seed),
+                static_cast<unsigned long long>(totals.cases), static_cast<unsigned long long>(totals.units),
+                target.unit.c_str(), static_cast<unsigned long long>(totals.crashes),
+                static_cast<unsigned long long>(totals.hangs), static_cast<unsigned long long>(totals.system_crashes),
                 Since(start));
     std::fflush(stdout);
     return totals.crashes + totals.hangs == 0 ? 0 : 1;

@@ -78,6 +78,10 @@ public:
     virtual Progress& progress() = 0;
     // Whether it still runs; when it doesn't, whether it ended cleanly.
     virtual bool Running(bool& clean) = 0;
+    // Whether the worker, ended, crashed inside the system's text shaping rather than in the
+    // control: Wine 8's 64-bit gdi32 faults in its OpenType positioning (GPOS_apply_MarkToMark,
+    // GPOS_apply_MarkToLigature) on some random text, a plain EDIT with no control as well.
+    virtual bool CrashedInSystemTextShaping() const { return false; }
     virtual void Kill() = 0;
 };
 

@@ -38,10 +38,12 @@ LONG WINAPI EndAtOnce(EXCEPTION_POINTERS* pointers) {
     line.AddHex(reinterpret_cast<ULONG_PTR>(record.ExceptionAddress));
     HMODULE module = nullptr;
     char name[MAX_PATH] = {};
+    bool in_text_shaping = false;
     if (::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                              static_cast<LPCSTR>(record.ExceptionAddress), &module) &&
         ::GetModuleFileNameA(module, name, MAX_PATH)) {
         const char* base = std::strrchr(name, '\\');
+        in_text_shaping = ::lstrcmpiA(base ? base + 1 : name, "gdi32.dll") == 0;
         line.Add(" (");
         line.Add(base ? base + 1 : name);
         line.Add("+");
@@ -52,10 +54,11 @@ LONG WINAPI EndAtOnce(EXCEPTION_POINTERS* pointers) {
         line.Add(record.ExceptionInformation[0] == 0 ? ", reading " : ", writing ");
         line.AddHex(record.ExceptionInformation[1]);
     }
+    if (in_text_shaping) line.Add(", in the system's text shaping");
     line.Add("\n");
     DWORD written = 0;
     ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), line.text, static_cast<DWORD>(line.size), &written, nullptr);
-    ::TerminateProcess(::GetCurrentProcess(), record.ExceptionCode);
+    ::TerminateProcess(::GetCurrentProcess(), in_text_shaping ? kSystemTextShapingCrash : record.ExceptionCode);
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
@@ -137,6 +140,7 @@ bool ChildProcessWorker::Running(bool& clean) {
     if (::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) return true;
     DWORD code = 1;
     clean = ::GetExitCodeProcess(process_.get(), &code) && code == 0;
+    exit_code_ = code;
     process_.reset();
     return false;
 }

@@ -14,7 +14,10 @@ namespace selvane::fuzz {
 // ends the process at once, with the exception code as exit code: Wine's debugger and crash
 // dialog, which would wait for a click nobody makes, never start. A debugger the process runs
 // under still sees the exception first.
+// A crash inside gdi32.dll ends the process with kSystemTextShapingCrash instead: the system's
+// text shaping, not the control (see WorkerProcess::CrashedInSystemTextShaping).
 void EndAtOnceOnCrash();
+inline constexpr DWORD kSystemTextShapingCrash = 0xE0005E1A;
 
 class ChildProcessWorker final : public WorkerProcess {
 public:
@@ -26,6 +29,7 @@ public:
     bool Start(const Options& options, std::uint64_t first) override;
     Progress& progress() override { return *static_cast<Progress*>(progress_.get()); }
     bool Running(bool& clean) override;
+    bool CrashedInSystemTextShaping() const override { return exit_code_ == kSystemTextShapingCrash; }
     void Kill() override;
 
 private:
@@ -34,6 +38,7 @@ private:
     win32::UniqueKernelHandle process_;
     // Workers are killed with the supervisor, should it be stopped before they end.
     win32::UniqueKernelHandle job_;
+    DWORD exit_code_ = 0;  // the last worker's, once it has ended
 };
 
 }  // namespace selvane::fuzz

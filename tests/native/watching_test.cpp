@@ -2,6 +2,8 @@
 // changes listed again when the surface's loop gets its turn, and nothing told to the host.
 #include "control_fixture.h"
 
+#include <functional>
+
 
 namespace selvane::testing {
 namespace {
@@ -44,6 +46,59 @@ TEST_F(WatchingTest, AFileAddedRemovedOrRenamedIsListedAtTheNextPump) {
     EXPECT_EQ(Files(), (Names{u"A.TXT", u"renamed.txt", u"report.txt"}));
     EXPECT_EQ(FilesLabel(), u"3 files");
     ExpectNothingRaised();
+}
+
+// A watch lost without a word (its folder renamed away and another made in its place, its drive
+// gone and back, the folders above it deleted and made again) is armed again at the surface's
+// next check, which lists what it missed; later changes come as before. A listing meanwhile,
+// while nothing can be watched, shows what is there.
+TEST_F(WatchingTest, ALostWatchIsArmedAgainAtTheNextCheck) {
+    fs.AddFile(u"c:\\deep\\a\\b\\one.txt", 1);
+    const struct {
+        const char* what;
+        std::u16string folder;
+        std::function<void()> lose;
+        Names then;
+    } kCases[] = {
+        {"renamed away and replaced", u"c:\\data",
+         [&] {
+             fs.Rename(u"c:\\data", u"c:\\old");
+             fs.AddFile(u"c:\\data\\kept.txt", 1);
+         },
+         {u"kept.txt"}},
+        {"its drive gone and back", u"x:\\docs",
+         [&] {
+             fs.SetReady(u'x', false);
+             control->RefreshFiles();
+             EXPECT_EQ(Files(), Names{});
+             EXPECT_TRUE(surface->CheckWatch());
+             fs.SetReady(u'x', true);
+         },
+         {u"report.txt"}},
+        {"the folders above deleted and made again", u"c:\\deep\\a\\b",
+         [&] {
+             fs.Remove(u"c:\\deep");
+             control->RefreshFiles();
+             EXPECT_EQ(Files(), Names{});
+             fs.AddFile(u"c:\\deep\\a\\b\\one.txt", 1);
+             fs.AddFile(u"c:\\deep\\a\\b\\two.txt", 1);
+         },
+         {u"one.txt", u"two.txt"}},
+    };
+    for (const auto& lost : kCases) {
+        SCOPED_TRACE(lost.what);
+        CreateNew();
+        control->SetPath(lost.folder);
+        ASSERT_FALSE(Files().empty());
+        lost.lose();
+        EXPECT_TRUE(surface->CheckWatch());
+        EXPECT_EQ(Files(), lost.then);
+        fs.AddFile(lost.folder + u"\\zz.txt", 1);
+        EXPECT_TRUE(surface->Pump());
+        Names later = lost.then;
+        later.push_back(u"zz.txt");
+        EXPECT_EQ(Files(), later);
+    }
 }
 
 TEST_F(WatchingTest, AListingFromTheDiskMatchesWhatRefreshFilesGivesButKeepsTheChoice) {

@@ -50,7 +50,8 @@ void ControlWindow::SizeSurface(int width, int height) {
 void ControlWindow::Pump() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (surface().TranslateKeyboard(message)) continue;
+        // Once the host has gone (the window is being torn down), what is left is only dispatched.
+        if (host_ && surface().TranslateKeyboard(message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }

@@ -44,24 +44,25 @@ TEST(MessageHooks, TheNewestHookSeesFirstAndPassesOnDownToTheWindow) {
     wchar_t text[16] = {};
     ::GetWindowTextW(edit.get(), text, 16);
     EXPECT_STREQ(text, L"typed");
-    // The hooks use the user data, which a system control leaves to its program.
-    EXPECT_NE(::GetWindowLongPtrW(edit.get(), GWLP_USERDATA), 0);
+    // The user data stays the program's.
+    EXPECT_EQ(::GetWindowLongPtrW(edit.get(), GWLP_USERDATA), 0);
     EXPECT_NE(::GetWindowLongPtrW(edit.get(), GWLP_WNDPROC), original);
 }
 
-TEST(MessageHooks, AWindowWhoseUserDataIsTakenIsRefused) {
+TEST(MessageHooks, AWindowWhoseUserDataIsTakenIsHookedAndKeepsIt) {
     const UniqueWindow edit(::CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr,
                                               nullptr));
     ASSERT_TRUE(edit);
     ::SetWindowLongPtrW(edit.get(), GWLP_USERDATA, 1234);
-    bool raised = false;
-    try {
-        HookMessages(edit.get(), [](HWND, UINT, WPARAM, LPARAM, const PassOn& pass_on) { return pass_on(); });
-    } catch (const RuntimeError&) {
-        raised = true;
-    }
-    EXPECT_TRUE(raised);
-    EXPECT_EQ(::GetWindowLongPtrW(edit.get(), GWLP_USERDATA), 1234);
+    int seen = 0;
+    HookMessages(edit.get(), [&](HWND, UINT message, WPARAM, LPARAM, const PassOn& pass_on) {
+        if (message == kProbe) ++seen;
+        return pass_on();
+    });
+    ::SetWindowLongPtrW(edit.get(), GWLP_USERDATA, 5678);
+    ::SendMessageW(edit.get(), kProbe, 0, 0);
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(::GetWindowLongPtrW(edit.get(), GWLP_USERDATA), 5678);
 }
 
 // A hook's captures live as long as the window: they go when it is destroyed, after the hook

@@ -7,7 +7,11 @@
 #include <ocidl.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -337,6 +341,254 @@ TEST_F(Watching, ABurstOfFilesListsAHandfulOfTimes) {
     EXPECT_GE(fills, 1);
     EXPECT_LE(fills, 5) << "a burst is gathered into a few listings, not one per file";
     ExpectNothingRaised();
+}
+
+// The folder on this machine that drive E: leads to, reached through Z:, beside the test
+// program in the build folder (scripts/wine-prefix.sh makes it).
+std::wstring PlainDriveTarget() {
+    wchar_t program[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring folder = program;
+    for (int up = 0; up < 3; ++up) folder.resize(folder.find_last_of(L'\\'));  // tests\windows\x.exe
+    return folder + L"\\fixture\\e";
+}
+
+// Drive E: gone while this lives: the folder its link leads to is moved aside, and back after.
+class PlainDriveGone {
+public:
+    PlainDriveGone() : target_(PlainDriveTarget()) { moved_ = ::MoveFileW(target_.c_str(), (target_ + L"-away").c_str()); }
+    ~PlainDriveGone() { Restore(); }
+    PlainDriveGone(const PlainDriveGone&) = delete;
+    PlainDriveGone& operator=(const PlainDriveGone&) = delete;
+    bool moved() const { return moved_; }
+    void Restore() {
+        if (moved_) ::MoveFileW((target_ + L"-away").c_str(), target_.c_str());
+        moved_ = false;
+    }
+
+private:
+    std::wstring target_;
+    bool moved_ = false;
+};
+
+// However the watch on the shown folder is lost without a word, it is armed again: at the end
+// the lists equal the disk, and a file made then shows within two seconds.
+TEST_F(Watching, ALostWatchIsArmedAgainAndTheListsEqualTheDisk) {
+    const std::wstring on_e = L"E:\\watching-" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring up = scratch / L"up";
+    const std::wstring shown = up + L"\\mid\\shown";
+    auto make_tree = [](const std::wstring& folder, const std::vector<std::wstring>& names, const wchar_t* sub) {
+        for (std::size_t at = folder.find(L'\\', 3); ; at = folder.find(L'\\', at + 1)) {
+            ::CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
+            if (at == std::wstring::npos) break;
+        }
+        for (const std::wstring& name : names) ScratchFolder::MakeFile(folder + L"\\" + name);
+        if (sub != nullptr) ::CreateDirectoryW((folder + L"\\" + sub).c_str(), nullptr);
+    };
+    const struct {
+        const char* what;
+        std::wstring folder;
+        std::function<void()> lose;
+        std::vector<std::wstring> files;
+        std::vector<std::wstring> folders;
+    } kCases[] = {
+        {"the shown folder renamed away and a new one of the same name made", scratch.path(),
+         [&] {
+             ASSERT_TRUE(::MoveFileW(scratch.path().c_str(), (scratch.path() + L"-old").c_str()));
+             make_tree(scratch.path(), {L"c.txt"}, nullptr);
+         },
+         {L"c.txt"}, {}},
+        {"the drive's link gone and back while the host lists", on_e,
+         [&] {
+             PlainDriveGone gone;
+             ASSERT_TRUE(gone.moved()) << "E: leads to " << ::testing::PrintToString(PlainDriveTarget());
+             EXPECT_EQ(selvane->RefreshFiles(), S_OK);
+             EXPECT_EQ(ListItems(files), std::vector<std::wstring>{});
+             PumpUntil([] { return false; }, 1500);
+         },
+         {L"1.txt", L"2.txt", L"3.txt"}, {}},
+        {"the folders above deleted, made again and renamed while the host sets Path", shown,
+         [&] {
+             ScratchFolder::RemoveTree(up);
+             PumpUntil([] { return false; }, 600);
+             make_tree(shown, {}, nullptr);
+             SetPath(shown.c_str());
+             ASSERT_TRUE(::MoveFileW(up.c_str(), (up + L"-old").c_str()));
+             make_tree(shown, {L"x.txt", L"y.txt"}, L"inner");
+         },
+         {L"x.txt", L"y.txt"}, {L"inner"}},
+    };
+    make_tree(on_e, {L"1.txt", L"2.txt", L"3.txt"}, nullptr);
+    make_tree(shown, {L"x.txt"}, nullptr);
+    for (const auto& lost : kCases) {
+        SCOPED_TRACE(lost.what);
+        SetPath(lost.folder.c_str());
+        PumpUntil([] { return false; }, 300);
+        lost.lose();
+        const bool equal = PumpUntil([&] {
+            std::vector<std::wstring> shown_folders = ListItems(folders);
+            std::vector<std::wstring> below;
+            for (const std::wstring& name : shown_folders) {
+                if (std::find(lost.folders.begin(), lost.folders.end(), name) != lost.folders.end()) below.push_back(name);
+            }
+            return ListItems(files) == lost.files && below == lost.folders;
+        });
+        EXPECT_TRUE(equal) << "the lists equal the disk";
+        const DWORD made_at = ::GetTickCount();
+        ASSERT_TRUE(ScratchFolder::MakeFile(lost.folder + L"\\zz.txt"));
+        std::vector<std::wstring> later = lost.files;
+        later.push_back(L"zz.txt");
+        EXPECT_TRUE(PumpUntil([&] { return ListItems(files) == later; }, 2000)) << "a new file shows within 2 s";
+        RecordProperty(std::string("shown_after_ms_") + std::to_string(&lost - kCases), static_cast<int>(::GetTickCount() - made_at));
+    }
+    ScratchFolder::RemoveTree(on_e);
+    ScratchFolder::RemoveTree(scratch.path() + L"-old");
+    ScratchFolder::RemoveTree(up + L"-old");
+}
+
+// What a host writes into the user data of every window of its form, the control's included.
+enum class Meddling { kNone, kClassicSubclass, kHostData, kZero };
+
+// The classic subclassing module: the old window procedure kept in the window's user data.
+int g_subclass_messages = 0;
+LRESULT CALLBACK ClassicSubclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    ++g_subclass_messages;
+    const auto old = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    const LRESULT result = ::CallWindowProcW(old, window, message, wparam, lparam);
+    if (message == WM_NCDESTROY) ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    return result;
+}
+
+// A host's own data, which is no code: jumping into it crashes.
+LONG_PTR g_host_data[16] = {0x0BADF00D, 0x0BADF00D, 0x0BADF00D, 0x0BADF00D};
+
+BOOL CALLBACK Meddle(HWND window, LPARAM kind) {
+    switch (static_cast<Meddling>(kind)) {
+    case Meddling::kNone:
+        break;
+    case Meddling::kClassicSubclass:
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, ::GetWindowLongPtrW(window, GWLP_WNDPROC));
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ClassicSubclass));
+        break;
+    case Meddling::kHostData:
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(g_host_data));
+        break;
+    case Meddling::kZero:
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        break;
+    }
+    return TRUE;
+}
+
+class HostUserData : public Watching, public ::testing::WithParamInterface<Meddling> {};
+
+// Whatever the host keeps in the user data of the control's windows, a listing, a click, Tab
+// and a change on disk come out as they do untouched, and the host's own subclass goes on
+// seeing the messages.
+TEST_P(HostUserData, LeavesTheControlAsItIs) {
+    g_subclass_messages = 0;
+    ::EnumChildWindows(frame, &Meddle, static_cast<LPARAM>(GetParam()));
+
+    EXPECT_EQ(selvane->RefreshFiles(), S_OK);
+    EXPECT_EQ(ListItems(files), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
+    EXPECT_EQ(Labels().front(), L"2 files");
+
+    SendClickItem(files, 1);
+    Pump();
+    EXPECT_EQ(events->events, std::vector<DISPID>{com::kClickEvent});
+    EXPECT_NE(Labels().back(), L"") << "the chosen file's details";
+
+    ::SetFocus(folders);
+    PostKey(folders, VK_TAB);
+    Pump();
+    EXPECT_EQ(::GetFocus(), ChildOf(surface, L"Edit")) << "Tab goes on from the folders to the pattern";
+
+    ASSERT_TRUE(ScratchFolder::MakeFile(scratch / L"c.txt"));
+    EXPECT_TRUE(FilesShow({L"a.txt", L"b.txt", L"c.txt"}));
+    if (GetParam() == Meddling::kClassicSubclass) {
+        EXPECT_GT(g_subclass_messages, 0) << "the host's subclass sees the messages";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, HostUserData,
+                         ::testing::Values(Meddling::kNone, Meddling::kClassicSubclass, Meddling::kHostData,
+                                           Meddling::kZero));
+
+// A storm of changes in a big folder that several controls show: the host's thread goes idle
+// again and again (the longest stretch its queue stays non-empty is printed and bounded), and
+// within a few seconds of the storm's end every list equals the disk.
+TEST(WatchingStorm, SeveralControlsOnABigFolderLeaveTheHostsThreadIdleAtIntervals) {
+    // Enough files that a listing here takes about as long as the controls' 200 ms gathering of
+    // a burst: unthrottled, five of them keep the thread busy for the whole storm.
+    constexpr int kFiles = 10000;
+    constexpr int kControls = 5;
+    constexpr DWORD kStormMs = 6000;
+    ScratchFolder scratch;
+    for (int i = 0; i < kFiles; ++i) ASSERT_TRUE(ScratchFolder::MakeFile(scratch / (L"f" + std::to_wstring(i) + L".txt")));
+    std::vector<std::unique_ptr<ControlWindow>> windows;
+    for (int i = 0; i < kControls; ++i) {
+        windows.push_back(std::make_unique<ControlWindow>());
+        windows.back()->control().SetPath(win32::Utf16(scratch.path()));
+        ASSERT_EQ(ListItems(windows.back()->child(u"List1")).size(), std::size_t{kFiles});
+    }
+
+    // Another program renames files back and forth as fast as it can, for a while.
+    const DWORD storm_start = ::GetTickCount();
+    std::thread storm([&] {
+        for (int round = 0; ::GetTickCount() - storm_start < kStormMs; ++round) {
+            const std::wstring from = round % 2 == 0 ? L"f" : L"g";
+            const std::wstring to = round % 2 == 0 ? L"g" : L"f";
+            for (int i = 0; i < kFiles; i += 7) {
+                ::MoveFileW((scratch / (from + std::to_wstring(i) + L".txt")).c_str(),
+                            (scratch / (to + std::to_wstring(i) + L".txt")).c_str());
+            }
+        }
+    });
+    // The host's loop: how long its queue stays non-empty at most. A queue that never empties
+    // is given up on a minute after the storm.
+    DWORD longest = 0;
+    auto loop_for = [&](DWORD ms) {
+        const DWORD start = ::GetTickCount();
+        DWORD last_empty = start;
+        while (::GetTickCount() - start < ms) {
+            MSG message;
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && ::GetTickCount() - start < ms + 60000) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+            const DWORD now = ::GetTickCount();
+            longest = std::max(longest, now - last_empty);
+            last_empty = now;
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+    };
+    loop_for(kStormMs);
+    storm.join();
+    std::printf("storm: the host's queue stayed non-empty for %lu ms at most\n", static_cast<unsigned long>(longest));
+    RecordProperty("longest_busy_ms", static_cast<int>(longest));
+    EXPECT_LE(longest, 1500u) << "the controls leave the host's thread idle at intervals";
+
+    std::vector<std::wstring> on_disk;
+    WIN32_FIND_DATAW data;
+    win32::UniqueFind find(::FindFirstFileW((scratch / L"*.txt").c_str(), &data));
+    if (find) {
+        do on_disk.push_back(data.cFileName);
+        while (::FindNextFileW(find.get(), &data));
+    }
+    std::sort(on_disk.begin(), on_disk.end());
+    auto lists_equal_disk = [&] {
+        for (const auto& window : windows) {
+            std::vector<std::wstring> listed = ListItems(window->child(u"List1"));
+            std::sort(listed.begin(), listed.end());
+            if (listed != on_disk) return false;
+        }
+        return true;
+    };
+    const DWORD calm = ::GetTickCount();
+    while (!lists_equal_disk() && ::GetTickCount() - calm < 10000) loop_for(100);
+    EXPECT_TRUE(lists_equal_disk()) << "every list equals the disk a few seconds after the storm";
+    std::printf("storm: the lists equal the disk %lu ms after its end\n",
+                static_cast<unsigned long>(::GetTickCount() - calm));
 }
 
 // The logic on the Win32 host alone, to see the surface's own state as it is placed and withdrawn.
