@@ -137,6 +137,28 @@ private:
     const DWORD filter_;
 };
 
+// Which folder a path names now (volume and file index), for the watch to tell a folder from
+// another of the same name.
+class IdentityCall final : public Errand {
+public:
+    explicit IdentityCall(std::wstring system_path)
+        : Errand(L"GetFileInformationByHandle", system_path), path_(std::move(system_path)) {}
+
+    void Run() noexcept override {
+        QuietDriveErrors quiet;
+        const UniqueFile opened(::CreateFileW(path_.c_str(), FILE_READ_ATTRIBUTES,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        answered_ = opened && ::GetFileInformationByHandle(opened.get(), &identity) != FALSE;
+        if (!answered_) error_ = ::GetLastError();
+    }
+
+    BY_HANDLE_FILE_INFORMATION identity{};
+
+private:
+    const std::wstring path_;
+};
+
 }  // namespace
 
 DWORD FileAttributes(const std::wstring& path) {
@@ -167,13 +189,9 @@ UniqueChangeNotification WatchFolderNames(const std::wstring& folder, DWORD filt
 }
 
 bool FolderIdentity(const std::wstring& folder, BY_HANDLE_FILE_INFORMATION& identity) {
-    const std::optional<std::wstring> system = SystemPath(folder);
+    std::optional<std::wstring> system = SystemPath(folder);
     if (!system) return false;
-    QuietDriveErrors quiet;
-    const UniqueFile opened(::CreateFileW(system->c_str(), FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return opened && ::GetFileInformationByHandle(opened.get(), &identity) != FALSE;
+    return AskInTime<IdentityCall>([&](IdentityCall& call) { identity = call.identity; }, std::move(*system));
 }
 
 }  // namespace selvane::win32
