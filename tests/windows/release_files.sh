@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Signing as `make release SIGN_CERT=... SIGN_KEY=...` does it, with a throwaway authority,
-# signing certificate and time-stamping certificate made here by openssl: both selvane.ocx
-# files and both installers verify against the authority, carry a time stamp, and fail to
-# verify once one byte of them has changed.
-# Usage: signing.sh BUILD_DIR_64 BUILD_DIR_32   (no Wine needed)
+# The release's files as `make release` makes them, checked on this build's (no Wine needed):
+#   - reproducible: selvane.ocx carries no link time and no folder of the machine that built it,
+#     and the zip and the installers made twice, a second apart, are the same bytes;
+#   - signed with a throwaway authority, signing and time-stamping certificates made here by
+#     openssl: both selvane.ocx files and both installers verify against the authority with
+#     SHA-256 and a time stamp, and fail to verify once one byte of them has changed.
+# Usage: release_files.sh BUILD_DIR_64 BUILD_DIR_32
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build64=$(cd "$1" && pwd) build32=$(cd "$2" && pwd)
@@ -11,6 +13,28 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
+
+for ocx in "$build32/selvane.ocx" "$build64/selvane.ocx"; do
+    stamp=$(/usr/bin/python3 -c '
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+print(struct.unpack_from("<I", data, struct.unpack_from("<I", data, 0x3C)[0] + 8)[0])' "$ocx")
+    [ "$stamp" = 0 ] || fail "$ocx has the link time $stamp"
+    if grep -c -a -F -e "$root" -e "$(dirname "$build64")" "$ocx" >/dev/null; then
+        fail "$ocx names a folder of this machine: $(strings "$ocx" | grep -F -e "$root" | head -2)"
+    fi
+done
+"$root/scripts/make-zip.sh" "$build32" "$build64" "$work/a.zip" >/dev/null
+sleep 1
+"$root/scripts/make-zip.sh" "$build32" "$build64" "$work/b.zip" >/dev/null
+cmp -s "$work/a.zip" "$work/b.zip" || fail "the zip differs from one run to the next"
+for pair in "x86 $build32" "x64 $build64"; do
+    set -- $pair
+    "$root/scripts/make-msi.sh" "$2" "$work/$1.msi" >/dev/null && sleep 1 &&
+        "$root/scripts/make-msi.sh" "$2" "$work/$1-again.msi" >/dev/null || { echo "FAIL: building the packages"; exit 1; }
+    cmp -s "$work/$1.msi" "$work/$1-again.msi" || fail "the $1 installer differs from one run to the next"
+done
+[ $failed = 0 ] && echo "ok: no link time, no build folder, the same zip and installers"
 
 # An authority, and two certificates it issues: one for code signing, one for time stamps.
 cd "$work"
@@ -29,8 +53,6 @@ cat stamper.pem ca.pem >stamper-chain.pem
 
 cp "$build32/selvane.ocx" x86.ocx
 cp "$build64/selvane.ocx" x64.ocx
-"$root/scripts/make-msi.sh" "$build32" x86.msi >/dev/null && "$root/scripts/make-msi.sh" "$build64" x64.msi >/dev/null ||
-    { echo "FAIL: building the packages"; exit 1; }
 SIGN_CERT=signer-chain.pem SIGN_KEY=signer.key SIGN_TSA_CERT=stamper-chain.pem SIGN_TSA_KEY=stamper.key \
     "$root/scripts/sign.sh" x86.ocx x64.ocx x86.msi x64.msi >/dev/null || fail "scripts/sign.sh"
 
@@ -51,5 +73,5 @@ for file in x86.ocx x64.ocx x86.msi x64.msi; do
         echo "ok: $file fails to verify after a byte changed"
     fi
 done
-[ $failed = 0 ] && echo "signing: every step as expected"
+[ $failed = 0 ] && echo "release files: every step as expected"
 exit $failed
