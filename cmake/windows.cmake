@@ -2,26 +2,26 @@
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
 
 add_library(selvane_win32_host STATIC
-  host/win32/win32_base.cpp
-  host/win32/message_hooks.cpp
-  host/win32/accessible_name.cpp
-  host/win32/deadline.cpp
-  host/win32/file_access.cpp
-  host/win32/win32_file_system.cpp
-  host/win32/win32_locale.cpp
-  host/win32/tool_tips.cpp
-  host/win32/child_window.cpp
-  host/win32/shell_icons.cpp
-  host/win32/label.cpp
-  host/win32/text_box.cpp
-  host/win32/list_box.cpp
-  host/win32/drive_list.cpp
-  host/win32/dir_list.cpp
-  host/win32/folder_watch.cpp
-  host/win32/win32_surface.cpp
-  host/win32/picture.cpp
-  host/win32/win32_forms.cpp
-  host/win32/win32_shell.cpp
+  win32/win32_base.cpp
+  win32/message_hooks.cpp
+  win32/accessible_name.cpp
+  win32/deadline.cpp
+  win32/file_access.cpp
+  win32/win32_file_system.cpp
+  win32/win32_locale.cpp
+  win32/tool_tips.cpp
+  win32/child_window.cpp
+  win32/shell_icons.cpp
+  win32/label.cpp
+  win32/text_box.cpp
+  win32/list_box.cpp
+  win32/drive_list.cpp
+  win32/dir_list.cpp
+  win32/folder_watch.cpp
+  win32/win32_surface.cpp
+  win32/picture.cpp
+  win32/win32_forms.cpp
+  win32/win32_shell.cpp
 )
 target_link_libraries(selvane_win32_host PUBLIC selvane_logic comctl32 shell32 shlwapi mpr gdi32 user32 ole32 oleaut32 oleacc uuid)
 

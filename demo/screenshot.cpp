@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "host/win32/handles.h"
+#include "win32/handles.h"
 
 namespace selvane::screenshots {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "control/selvane.h"
 #include "host/design.h"
-#include "host/win32/win32_host.h"
+#include "win32/win32_host.h"
 
 namespace {
 

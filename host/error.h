@@ -64,7 +64,7 @@ RuntimeError AsRuntimeError(const std::exception& e);
 
 // Failures that are passed over on purpose (a skipped step) can be told to a listener, one
 // line each, for whoever looks into why something didn't happen. Nobody listens by default;
-// the Windows host listens when asked to (see host/win32/win32_base.h).
+// the Windows host listens when asked to (see win32/win32_base.h).
 using TraceListener = void (*)(const std::u16string& line);
 void SetTraceListener(TraceListener listener) noexcept;
 // Tells the listener, if any, that the step at file:line was skipped for the error.

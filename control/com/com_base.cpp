@@ -1,6 +1,6 @@
 #include "control/com/com_base.h"
 
-#include "host/win32/win32_base.h"
+#include "win32/win32_base.h"
 
 namespace selvane::com {
 

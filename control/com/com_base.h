@@ -15,7 +15,7 @@
 #include "host/error.h"
 #include "host/property.h"
 #include "host/types.h"
-#include "host/win32/handles.h"
+#include "win32/handles.h"
 
 // Returns a failed HRESULT to the caller, and leaves a trace line naming the call that failed
 // and where.

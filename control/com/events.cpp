@@ -4,7 +4,7 @@
 #include "control/com/selvane_control.h"
 
 #include "control/com/event_ids.h"
-#include "host/win32/win32_base.h"
+#include "win32/win32_base.h"
 
 namespace selvane::com {
 

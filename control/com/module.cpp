@@ -10,8 +10,8 @@
 #include "control/com/registration.h"
 #include "control/com/selvane_h.h"
 #include "control/com/thread_runtime.h"
-#include "host/win32/deadline.h"
-#include "host/win32/win32_base.h"
+#include "win32/deadline.h"
+#include "win32/win32_base.h"
 
 namespace selvane::com {
 namespace {

@@ -1,7 +1,7 @@
 #include "control/com/property_bag.h"
 
 #include "control/com/com_base.h"
-#include "host/win32/win32_base.h"
+#include "win32/win32_base.h"
 
 namespace selvane::com {
 namespace {

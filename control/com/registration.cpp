@@ -9,7 +9,7 @@
 
 #include "control/com/module.h"
 #include "control/com/selvane_h.h"
-#include "host/win32/win32_base.h"
+#include "win32/win32_base.h"
 
 namespace selvane::com {
 namespace {

@@ -14,7 +14,7 @@
 #include "control/com/selvane_h.h"
 #include "control/members.h"
 #include "control/selvane.h"
-#include "host/win32/win32_host.h"
+#include "win32/win32_host.h"
 
 namespace selvane::com {
 

@@ -18,8 +18,8 @@
 
 #include "control/selvane.h"
 #include "control/settings_record.h"
-#include "host/memory/memory_host.h"
-#include "host/memory/memory_property_bag.h"
+#include "memory/memory_host.h"
+#include "memory/memory_property_bag.h"
 #include "navigation/listing.h"
 #include "tests/common/property_names.h"
 #include "tests/fuzz/campaign.h"

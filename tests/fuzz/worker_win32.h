@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "host/win32/handles.h"
+#include "win32/handles.h"
 #include "tests/fuzz/campaign.h"
 
 namespace selvane::fuzz {

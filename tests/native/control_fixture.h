@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "control/selvane.h"
-#include "host/memory/memory_host.h"
-#include "host/memory/memory_property_bag.h"
+#include "memory/memory_host.h"
+#include "memory/memory_property_bag.h"
 
 namespace selvane::testing {
 

@@ -2,8 +2,8 @@
 #include <memory>
 
 #include "control/selvane.h"
-#include "host/memory/memory_host.h"
-#include "host/memory/memory_property_bag.h"
+#include "memory/memory_host.h"
+#include "memory/memory_property_bag.h"
 #include "tests/common/host_contract.h"
 
 namespace selvane::testing {

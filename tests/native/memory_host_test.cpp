@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "host/error.h"
-#include "host/memory/memory_controls.h"
-#include "host/memory/memory_file_system.h"
-#include "host/memory/memory_property_bag.h"
-#include "host/memory/memory_site.h"
-#include "host/memory/memory_surface.h"
+#include "memory/memory_controls.h"
+#include "memory/memory_file_system.h"
+#include "memory/memory_property_bag.h"
+#include "memory/memory_site.h"
+#include "memory/memory_surface.h"
 #include "tests/common/host_checks.h"
 
 namespace selvane::memory {

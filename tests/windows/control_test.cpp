@@ -12,7 +12,7 @@
 
 #include "host/controls.h"
 #include "host/design.h"
-#include "host/win32/handles.h"
+#include "win32/handles.h"
 #include "tests/windows/control_window.h"
 #include "tests/windows/fixture.h"
 #include "demo/screenshot.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "control/selvane.h"
-#include "host/memory/memory_site.h"
-#include "host/win32/win32_host.h"
+#include "memory/memory_site.h"
+#include "win32/win32_host.h"
 #include "tests/windows/user_input.h"
 
 namespace selvane::testing {

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/win32/deadline.h"
+#include "win32/deadline.h"
 #include "tests/windows/com_support.h"
 #include "tests/windows/control_window.h"
 #include "tests/windows/fixture.h"

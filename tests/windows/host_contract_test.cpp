@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <memory>
 
-#include "host/win32/win32_file_system.h"
-#include "host/win32/win32_forms.h"
-#include "host/win32/win32_locale.h"
-#include "host/win32/win32_shell.h"
-#include "host/win32/win32_surface.h"
+#include "win32/win32_file_system.h"
+#include "win32/win32_forms.h"
+#include "win32/win32_locale.h"
+#include "win32/win32_shell.h"
+#include "win32/win32_surface.h"
 #include "tests/windows/com_support.h"
 #include "tests/windows/modal_user.h"
 #include "tests/common/host_contract.h"

@@ -11,8 +11,8 @@
 
 #include "control/settings_record.h"
 #include "host/file_system.h"
-#include "host/win32/win32_base.h"
-#include "host/win32/win32_file_system.h"
+#include "win32/win32_base.h"
+#include "win32/win32_file_system.h"
 #include "tests/common/host_checks.h"
 #include "tests/windows/com_support.h"
 #include "tests/windows/hosted_control.h"

@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "host/win32/handles.h"
-#include "host/win32/message_hooks.h"
-#include "host/win32/win32_base.h"
+#include "win32/handles.h"
+#include "win32/message_hooks.h"
+#include "win32/win32_base.h"
 
 namespace selvane::win32 {
 namespace {

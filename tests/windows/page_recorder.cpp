@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/win32/handles.h"
+#include "win32/handles.h"
 
 int wmain() {
     wchar_t path[MAX_PATH] = {};

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "fixture.h"
-#include "host/win32/handles.h"
+#include "win32/handles.h"
 
 namespace selvane::testing {
 namespace {

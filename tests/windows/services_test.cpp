@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "host/win32/dir_list.h"
-#include "host/win32/drive_list.h"
-#include "host/win32/list_box.h"
-#include "host/win32/win32_file_system.h"
-#include "host/win32/win32_locale.h"
+#include "win32/dir_list.h"
+#include "win32/drive_list.h"
+#include "win32/list_box.h"
+#include "win32/win32_file_system.h"
+#include "win32/win32_locale.h"
 #include "tests/common/host_checks.h"
 #include "tests/windows/fixture.h"
 

@@ -1,0 +1,151 @@
+#include "win32/deadline.h"
+
+#include <algorithm>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "host/error.h"
+#include "win32/file_access.h"
+#include "win32/win32_base.h"
+#include "paths/path_text.h"
+
+namespace selvane::win32 {
+namespace {
+
+// Every errand's state and the drives known to hang are read and written under this lock.
+SRWLOCK g_lock = SRWLOCK_INIT;
+// Woken whenever an errand ends.
+CONDITION_VARIABLE g_ended = CONDITION_VARIABLE_INIT;
+// The drives with a call out that missed its deadline, once per such call. Constant-initialized,
+// so no guard of the runtime's runs for it.
+std::vector<std::wstring> g_hanging;
+volatile LONG g_out = 0;
+
+// The drive a call is on, as the system takes the path: "c:" or "\\server\share", lower case.
+std::wstring DriveOf(const std::wstring& path) {
+    std::wstring full = FullPath(path);
+    if (full.empty()) full = path;
+    // The extended-length prefix is no part of the drive's name.
+    if (full.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        full = L"\\\\" + full.substr(8);
+    } else if (full.rfind(L"\\\\?\\", 0) == 0) {
+        full = full.substr(4);
+    }
+    std::wstring drive = Wide(paths::DriveOf(Utf16View(full)));
+    if (!drive.empty()) ::CharLowerBuffW(drive.data(), static_cast<DWORD>(drive.size()));
+    return drive;
+}
+
+bool Hanging(const std::wstring& drive) {
+    return std::find(g_hanging.begin(), g_hanging.end(), drive) != g_hanging.end();
+}
+
+// "<call> on <path> <what>", for whoever looks into why a member answered 68.
+void Trace(const wchar_t* call, const std::wstring& path, const std::wstring& what) noexcept {
+    try {
+        TraceWarning(__FILE__, __LINE__, Utf16(std::wstring(call) + L" on \"" + path + L"\" " + what));
+    } catch (const std::exception&) {
+        // No room left for a trace line: the call's outcome stands without it.
+    }
+}
+
+}  // namespace
+
+Errand::Errand(const wchar_t* call, const std::wstring& path) : call_(call), path_(path), drive_(DriveOf(path)) {}
+
+void Errand::Answering() noexcept { ::InterlockedExchange(&last_answer_, static_cast<LONG>(::GetTickCount())); }
+
+bool Await(Errand* errand) noexcept {
+    ::AcquireSRWLockShared(&g_lock);
+    const bool hanging = Hanging(errand->drive_);
+    ::ReleaseSRWLockShared(&g_lock);
+    if (hanging) {
+        Trace(errand->call_, errand->path_, L"failed at once: " + errand->drive_ + L" has a call out that hasn't come back");
+        ReleaseErrand(errand);
+        return false;
+    }
+
+    const DWORD started = ::GetTickCount();
+    errand->last_answer_ = static_cast<LONG>(started);
+    errand->refs_ = 2;  // the caller's and the worker's
+    // The worker holds the library until its callback has returned, so that code of the library
+    // runs to its end even when the library is let go meanwhile.
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&Errand::Work),
+                              &errand->module_)) {
+        errand->module_ = nullptr;
+    }
+    ::InterlockedIncrement(&g_out);
+    if (!::TrySubmitThreadpoolCallback(&Errand::Work, errand, nullptr)) {
+        // No worker to be had: the call runs here, as it would without a deadline.
+        Errand::Work(nullptr, errand);
+        return true;
+    }
+
+    ::AcquireSRWLockExclusive(&g_lock);
+    while (errand->state_ != Errand::State::kDone) {
+        const DWORD silent = ::GetTickCount() - static_cast<DWORD>(::InterlockedCompareExchange(&errand->last_answer_, 0, 0));
+        if (silent < kSilenceMilliseconds) {
+            ::SleepConditionVariableSRW(&g_ended, &g_lock, kSilenceMilliseconds - silent, 0);
+            continue;
+        }
+        bool marked = true;
+        try {
+            g_hanging.push_back(errand->drive_);
+        } catch (const std::exception&) {
+            marked = false;  // the drive is asked again next time, that's all
+        }
+        errand->state_ = Errand::State::kAbandoned;
+        ::ReleaseSRWLockExclusive(&g_lock);
+        Trace(errand->call_, errand->path_,
+              L"missed its deadline after " + std::to_wstring(::GetTickCount() - started) + L" ms" +
+                  (marked ? L"; " + errand->drive_ + L" fails at once until it comes back" : L""));
+        ReleaseErrand(errand);
+        return false;
+    }
+    ::ReleaseSRWLockExclusive(&g_lock);
+    return true;
+}
+
+// On the worker. Its own reference goes last: the errand lives as long as either side holds it.
+void CALLBACK Errand::Work(PTP_CALLBACK_INSTANCE instance, void* context) noexcept {
+    auto* errand = static_cast<Errand*>(context);
+    const DWORD started = ::GetTickCount();
+    errand->Run();
+    errand->Finish();
+    const HMODULE module = errand->module_;
+    if (errand->state_ == State::kAbandoned) {
+        // Read after Finish, under no lock: once abandoned, nothing else writes the state.
+        Trace(errand->call_, errand->path_,
+              L"came back after " + std::to_wstring(::GetTickCount() - started) + L" ms; its result is dropped");
+    }
+    ReleaseErrand(errand);
+    ::InterlockedDecrement(&g_out);
+    if (module) {
+        if (instance) {
+            ::FreeLibraryWhenCallbackReturns(instance, module);
+        } else {
+            ::FreeLibrary(module);
+        }
+    }
+}
+
+void Errand::Finish() noexcept {
+    ::AcquireSRWLockExclusive(&g_lock);
+    if (state_ == State::kAbandoned) {
+        const auto found = std::find(g_hanging.begin(), g_hanging.end(), drive_);
+        if (found != g_hanging.end()) g_hanging.erase(found);
+    } else {
+        state_ = State::kDone;
+    }
+    ::ReleaseSRWLockExclusive(&g_lock);
+    ::WakeAllConditionVariable(&g_ended);
+}
+
+void ReleaseErrand(Errand* errand) noexcept {
+    if (::InterlockedDecrement(&errand->refs_) == 0) delete errand;
+}
+
+LONG CallsOut() noexcept { return ::InterlockedCompareExchange(&g_out, 0, 0); }
+
+}  // namespace selvane::win32

@@ -1,0 +1,55 @@
+// Dir1: the directory list. The drive's root and every directory down to the current one show as
+// open folders, each one step further in; the current directory's subdirectories follow as
+// closed folders one step deeper. Opening an entry (double click or Enter) makes it current;
+// Backspace goes up one level.
+#pragma once
+
+#include <vector>
+
+#include "win32/child_window.h"
+
+namespace selvane::win32 {
+
+// The subdirectories of a directory that the list shows: hidden and system ones left out,
+// sorted without regard to case.
+std::vector<std::wstring> VisibleSubdirectories(const std::wstring& directory);
+
+class Win32DirList final : public Win32Child<host::DirList> {
+public:
+    Win32DirList(const design::Child& record, WindowContext& context, int id, const std::u16string& start_path);
+
+    std::u16string Path() const override { return Utf16(path_); }
+    void SetPath(const std::u16string& path) override;
+    void Reread() override;
+
+    // Opens the entry that has the caret, as a double click or Enter does.
+    void OpenSelected();
+    // Makes the current directory's parent current, as Backspace does; at a root, nothing.
+    void OpenParent();
+    void DrawItem(const DRAWITEMSTRUCT& item) const;
+
+private:
+    struct Entry {
+        std::wstring name;
+        std::wstring path;
+        int depth;
+        bool open;
+    };
+
+    void FontChanged() override;
+    // Sets the sideways scroll extent to the widest entry's.
+    void FitExtent();
+    // The full, existing directory a path names, seen from the current one, in the case the
+    // file system gives its names; fails as the directory list does (76 for a missing one).
+    std::wstring Resolve(const std::wstring& path) const;
+    void ChangeTo(const std::wstring& path);
+    // Shows the current directory's entries anew, the highlight on the directory itself.
+    void Rebuild();
+    // The same with the sub-folders given, for a caller that stops drawing around it.
+    void Fill(std::vector<std::wstring> subfolders);
+
+    std::wstring path_;
+    std::vector<Entry> entries_;
+};
+
+}  // namespace selvane::win32

@@ -1,0 +1,177 @@
+#include "win32/drive_list.h"
+
+#include <winnetwk.h>
+
+#include "win32/deadline.h"
+#include "win32/file_access.h"
+#include "win32/shell_icons.h"
+
+namespace selvane::win32 {
+namespace {
+
+// The drop-down part of the list, below the field, in pixels.
+constexpr int kDropDownHeight = 200;
+
+char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+
+// What the list shows of one drive: its type, and the label of a fixed or RAM drive or the
+// connection of a network drive. Under the deadline: a drive that doesn't answer shows its
+// letter alone.
+class DriveCall final : public Errand {
+public:
+    explicit DriveCall(wchar_t letter) : Errand(L"GetVolumeInformationW", Root(letter)), letter_(letter) {}
+
+    void Run() noexcept override {
+        const std::wstring root = Root(letter_);
+        QuietDriveErrors quiet;
+        type = ::GetDriveTypeW(root.c_str());
+        wchar_t text[MAX_PATH + 1] = {};
+        if ((type == DRIVE_FIXED || type == DRIVE_RAMDISK) &&
+            ::GetVolumeInformationW(root.c_str(), text, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) {
+            shown = text;
+        }
+        if (type == DRIVE_REMOTE) {
+            const wchar_t local[] = {letter_, L':', L'\0'};
+            DWORD length = MAX_PATH + 1;
+            const DWORD result = ::WNetGetConnectionW(local, text, &length);
+            // A remembered connection that is not up now still names its volume.
+            if (result == NO_ERROR || result == ERROR_CONNECTION_UNAVAIL) shown = text;
+        }
+        answered_ = true;
+    }
+
+    UINT type = DRIVE_UNKNOWN;
+    std::wstring shown;
+
+private:
+    static std::wstring Root(wchar_t letter) { return {letter, L':', L'\\'}; }
+
+    const wchar_t letter_;
+};
+
+}  // namespace
+
+host::DriveKind KindOf(UINT type) {
+    switch (type) {
+    case DRIVE_FIXED:
+    case DRIVE_RAMDISK: return host::DriveKind::kFixed;
+    case DRIVE_REMOVABLE:
+    case DRIVE_CDROM: return host::DriveKind::kRemovable;
+    case DRIVE_REMOTE: return host::DriveKind::kNetwork;
+    default: return host::DriveKind::kOther;
+    }
+}
+
+std::vector<SystemDrive> ReadDrives() {
+    std::vector<SystemDrive> drives;
+    const DWORD present = ::GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if ((present & (1u << i)) == 0) continue;
+        const wchar_t letter = static_cast<wchar_t>(L'A' + i);
+        UINT type = DRIVE_UNKNOWN;
+        std::u16string shown;
+        AskInTime<DriveCall>(
+            [&](DriveCall& call) {
+                type = call.type;
+                shown = Utf16(call.shown);
+            },
+            letter);
+        drives.push_back({{Lower(static_cast<char16_t>(letter)), KindOf(type), std::move(shown)}, type});
+    }
+    return drives;
+}
+
+Win32DriveList::Win32DriveList(const design::Child& record, WindowContext& context, int id, char16_t start_letter)
+    : Win32Child(record, context, L"COMBOBOX",
+                 CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0, id) {
+    window().set_extra_height(kDropDownHeight);
+    FontChanged();
+    Reread();
+    const int index = IndexOf(Lower(start_letter));
+    if (index >= 0) {
+        selected_ = Lower(start_letter);
+        ::SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+}
+
+std::u16string Win32DriveList::Drive() const {
+    const int index = IndexOf(selected_);
+    return index < 0 ? u"" : drives_[static_cast<std::size_t>(index)].entry.Text();
+}
+
+void Win32DriveList::SetDrive(const std::u16string& drive) {
+    if (drive.empty()) Raise(errc::kDeviceUnavailable);
+    const char16_t letter = Lower(drive[0]);
+    if (IndexOf(letter) < 0) {
+        Reread();
+        if (IndexOf(letter) < 0) Raise(errc::kDeviceUnavailable);
+    }
+    Select(letter);
+}
+
+std::vector<host::DriveEntry> Win32DriveList::Entries() const {
+    Reread();
+    std::vector<host::DriveEntry> entries;
+    entries.reserve(drives_.size());
+    for (const SystemDrive& drive : drives_) entries.push_back(drive.entry);
+    return entries;
+}
+
+void Win32DriveList::OnSelectionChange() {
+    const LRESULT index = ::SendMessageW(hwnd(), CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR || index >= static_cast<LRESULT>(drives_.size())) return;
+    Select(drives_[static_cast<std::size_t>(index)].entry.letter);
+}
+
+void Win32DriveList::Select(char16_t letter) {
+    ::SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(IndexOf(letter)), 0);
+    if (letter == selected_) return;
+    selected_ = letter;
+    if (host::ChildEvents* sink = events()) sink->OnDrive1Change();
+}
+
+int Win32DriveList::IndexOf(char16_t letter) const {
+    for (std::size_t i = 0; i < drives_.size(); ++i) {
+        if (drives_[i].entry.letter == letter) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void Win32DriveList::Reread() const {
+    std::vector<SystemDrive> drives = ReadDrives();
+    const bool same = drives.size() == drives_.size() &&
+                      std::equal(drives.begin(), drives.end(), drives_.begin(), [](const auto& a, const auto& b) {
+                          return a.entry == b.entry && a.type == b.type;
+                      });
+    if (same) return;
+    drives_ = std::move(drives);
+    ::SendMessageW(hwnd(), CB_RESETCONTENT, 0, 0);
+    for (const SystemDrive& drive : drives_) {
+        ::SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.entry.Text().c_str()));
+    }
+    const int index = IndexOf(selected_);
+    if (index >= 0) ::SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void Win32DriveList::FontChanged() {
+    const int height = std::max(16, FontHeight(hwnd(), window().font()));
+    ::SendMessageW(hwnd(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
+    ::SendMessageW(hwnd(), CB_SETITEMHEIGHT, 0, height);
+}
+
+void Win32DriveList::DrawItem(const DRAWITEMSTRUCT& item) const {
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (item.itemID == static_cast<UINT>(-1) || item.itemID >= drives_.size()) return;
+    const SystemDrive& drive = drives_[item.itemID];
+    const std::u16string shown = drive.entry.Text();
+    RECT text = item.rcItem;
+    text.left = DrawItemIcon(item.hDC, item.rcItem, 0, DriveIcon(drive.type));
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    ::DrawTextW(item.hDC, reinterpret_cast<const wchar_t*>(shown.c_str()), static_cast<int>(shown.size()),
+                &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &item.rcItem);
+}
+
+}  // namespace selvane::win32

@@ -1,0 +1,48 @@
+// Drive1: a drop-down list of the machine's drives with their icons.
+#pragma once
+
+#include <vector>
+
+#include "host/drive_entry.h"
+#include "win32/child_window.h"
+
+namespace selvane::win32 {
+
+// One drive as the system reports it: the entry the logic sees, and the system's own drive type,
+// which picks its icon.
+struct SystemDrive {
+    host::DriveEntry entry;
+    UINT type;  // as GetDriveType gives it
+};
+
+// The drives as the system knows them now, in letter order. Reading them waits on no device
+// longer than the deadline (deadline.h), and a drive that doesn't answer shows its letter alone:
+// only fixed and RAM drives are asked for their label, and a network drive's name is the
+// connection the system remembers, not an answer from the server.
+std::vector<SystemDrive> ReadDrives();
+
+class Win32DriveList final : public Win32Child<host::DriveList> {
+public:
+    Win32DriveList(const design::Child& record, WindowContext& context, int id, char16_t start_letter);
+
+    std::u16string Drive() const override;
+    void SetDrive(const std::u16string& drive) override;
+    std::vector<host::DriveEntry> Entries() const override;
+
+    // The window's own notifications, passed on by the surface.
+    void OnSelectionChange();
+    void OnDropDown() { Reread(); }
+    void DrawItem(const DRAWITEMSTRUCT& item) const;
+
+private:
+    void FontChanged() override;
+    // Reads the drives again; the chosen drive stays chosen.
+    void Reread() const;
+    int IndexOf(char16_t letter) const;
+    void Select(char16_t letter);
+
+    mutable std::vector<SystemDrive> drives_;
+    char16_t selected_ = 0;
+};
+
+}  // namespace selvane::win32

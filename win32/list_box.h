@@ -1,0 +1,77 @@
+// List1: the sorted file list.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "win32/child_window.h"
+
+namespace selvane::win32 {
+
+// The order a sorted list box gives names added one by one, worked out for a whole batch at
+// once: an ordinal sort on lower-cased names first, then an insertion pass with the list's own
+// comparison, which only has work to do where the two orders differ.
+std::vector<std::size_t> SortedListOrder(const std::vector<std::u16string>& names);
+
+// Sets how far a list box scrolls sideways, in pixels, showing its horizontal scroll bar only
+// when the extent is wider than the list.
+void SetListBoxExtent(HWND list, int pixels);
+
+// The width in pixels of text in a font. Latin text is summed from a table of advance widths
+// read once per font; anything else is measured by the system.
+class TextMeter {
+public:
+    int Width(HWND window, HFONT font, const std::u16string& text);
+    // The font has changed: its table must be read again.
+    void Reset() { loaded_ = false; }
+
+private:
+    static constexpr char16_t kTableEnd = 0x250;
+    HFONT font_ = nullptr;
+    bool loaded_ = false;
+    std::array<int, kTableEnd> widths_{};
+};
+
+class Win32ListBox final : public Win32Child<host::ListBox> {
+public:
+    Win32ListBox(const design::Child& record, WindowContext& context, int id);
+
+    void Replace(std::vector<std::u16string> names, int extent) override;
+    bool Holds(const std::vector<std::u16string>& names, int extent) const override;
+    int Find(const std::u16string& name) const override;
+    int TopIndex() const override;
+    void SetTopIndex(int index) override;
+    int CaretIndex() const override;
+    void SetCaretIndex(int index) override;
+    int ListCount() const override;
+    std::u16string List(int index) const override;
+    std::u16string Text() const override;
+    int SelCount() const override;
+    void Select(int index) override;
+    int TextWidth(const std::u16string& text) const override;
+    void SetHorizontalExtent(int pixels) override;
+
+    // Whether the double click the list has just reported landed on an entry. A list box
+    // reports one anywhere in its window, also in the empty space below its last entry.
+    bool DoubleClickedEntry() const { return double_clicked_entry_; }
+
+private:
+    // Sees the list's messages before it does.
+    void Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    void FontChanged() override { meter_.Reset(); }
+    // Adds the names to the empty list.
+    void Fill(const std::vector<std::u16string>& names);
+
+    mutable TextMeter meter_;
+    bool double_clicked_entry_ = false;
+    // What the last Replace left in the list, for as long as nothing else has changed it.
+    struct Shown {
+        std::vector<std::u16string> names;
+        int extent = 0;
+    };
+    std::optional<Shown> shown_;
+};
+
+}  // namespace selvane::win32

@@ -1,0 +1,489 @@
+#include "win32/win32_surface.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "win32/accessible_name.h"
+
+namespace selvane::win32 {
+namespace {
+
+constexpr wchar_t kClassName[] = L"SelvaneSurface";
+// Child windows are numbered from here in the design's collection order.
+constexpr int kFirstId = 100;
+// Posted by the folder watch's callback.
+constexpr UINT kFolderChanged = WM_APP + 1;
+// Gathers a burst of changes into one listing: thousands of files created at once list a few
+// times, not thousands.
+constexpr UINT_PTR kFolderTimer = 1;
+constexpr UINT kFolderDelayMs = 200;
+// The host's thread is the controls' to share, not to take: after a listing for a change that
+// took d, no listing for a change starts again on the thread before kQuietFactor * d have
+// passed, whichever control it is for. Together they take no more than about a quarter of the
+// thread however the disk storms, and what changes meanwhile is gathered into the next listing.
+constexpr DWORD kQuietFactor = 3;
+// When listings for changes may start again (GetTickCount), for every surface of the process:
+// a host's controls share its thread.
+volatile LONG g_quiet_until = 0;
+
+// How long listings for changes must still wait, in milliseconds.
+DWORD QuietLeft() {
+    const auto until = static_cast<DWORD>(::InterlockedCompareExchange(&g_quiet_until, 0, 0));
+    const auto left = static_cast<LONG>(until - ::GetTickCount());
+    return left > 0 ? static_cast<DWORD>(left) : 0;
+}
+// While a folder is wanted and the surface shown, the logic checks its watch this often
+// (OnWatchCheck): a watch lost, or never armed, is armed again.
+constexpr UINT_PTR kWatchCheckTimer = 2;
+constexpr UINT kWatchCheckMs = 1000;
+
+std::u16string CurrentDirectory() {
+    const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+    std::wstring directory(needed, L'\0');
+    const DWORD length = ::GetCurrentDirectoryW(needed, directory.data());
+    directory.resize(length < needed ? length : 0);
+    return Utf16(directory);
+}
+
+wchar_t LowerKey(wchar_t key) {
+    wchar_t text[2] = {key, L'\0'};
+    ::CharLowerBuffW(text, 1);
+    return text[0];
+}
+
+int IdOf(std::u16string_view name) {
+    for (std::size_t i = 0; i < design::kChildren.size(); ++i) {
+        if (design::kChildren[i].name == name) return kFirstId + static_cast<int>(i);
+    }
+    return 0;
+}
+
+const design::Child& Record(std::u16string_view name) {
+    return design::kChildren[static_cast<std::size_t>(IdOf(name) - kFirstId)];
+}
+
+}  // namespace
+
+Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
+    RegisterWindowClass(kClassName, &WindowProc, nullptr, kOwnerBytes);
+    {
+        WindowDC screen(nullptr);
+        context_.dpi_x = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
+        context_.dpi_y = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+    }
+    context_.base_font = MessageFont();
+
+    const DWORD style = parent != nullptr ? WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN : WS_POPUP | WS_CLIPCHILDREN;
+    window_.reset(::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", style, 0, 0,
+                                    context_.PixelsX(design::kSurfaceWidth), context_.PixelsY(design::kSurfaceHeight),
+                                    parent, nullptr, ThisModule(), this));
+    if (!window_) RaiseLastError();
+    context_.surface = window_.get();
+    shown_ = (style & WS_VISIBLE) != 0;
+    watch_ = std::make_unique<FolderWatch>(window_.get(), kFolderChanged);
+    tips_ = std::make_unique<ToolTips>(window_.get());
+    context_.tips = tips_.get();
+
+    const std::u16string start = start_directory.empty() ? CurrentDirectory() : start_directory;
+    const char16_t start_letter = start.size() >= 2 && start[1] == u':' ? start[0] : u'c';
+    // Created in tab order, which is the order Tab walks them.
+    drive1_ = std::make_unique<Win32DriveList>(Record(u"Drive1"), context_, IdOf(u"Drive1"), start_letter);
+    dir1_ = std::make_unique<Win32DirList>(Record(u"Dir1"), context_, IdOf(u"Dir1"), start);
+    text1_ = std::make_unique<Win32TextBox>(Record(u"Text1"), context_, IdOf(u"Text1"));
+    command1_ = std::make_unique<Win32Button>(Record(u"Command1"), context_, IdOf(u"Command1"));
+    list1_ = std::make_unique<Win32ListBox>(Record(u"List1"), context_, IdOf(u"List1"));
+    label1_ = std::make_unique<Win32Label>(Record(u"Label1"), context_, IdOf(u"Label1"));
+    label2_ = std::make_unique<Win32Label>(Record(u"Label2"), context_, IdOf(u"Label2"));
+
+    in_order_ = {command1_.get(), text1_.get(), list1_.get(), dir1_.get(), drive1_.get(), label2_.get(), label1_.get()};
+    windows_ = {command1_->hwnd(), text1_->hwnd(), list1_->hwnd(), dir1_->hwnd(),
+                drive1_->hwnd(),   label2_->hwnd(), label1_->hwnd()};
+    for (std::size_t i = 0; i < design::kChildren.size(); ++i) {
+        tips_->Watch(windows_[i]);
+        tips_->Set(windows_[i], std::u16string(design::kChildren[i].tool_tip));
+    }
+    // What a screen reader says for each part. The button and the labels are read by their
+    // text, as the system reads them; the lists and the pattern box have no text that says
+    // what they are, and the drive list's text is the drive. The surface itself answers in
+    // its own window procedure.
+    NameForScreenReaders(drive1_->hwnd(), L"Drives");
+    NameForScreenReaders(dir1_->hwnd(), L"Folders");
+    NameForScreenReaders(text1_->hwnd(), L"File name pattern");
+    NameForScreenReaders(list1_->hwnd(), L"Files");
+}
+
+Win32Surface::~Win32Surface() {
+    context_.sink = nullptr;
+    watch_.reset();
+    if (window_) ForgetWindowOwner(window_.get());
+    // The children's windows go with the surface's.
+    label2_.reset();
+    label1_.reset();
+    list1_.reset();
+    command1_.reset();
+    text1_.reset();
+    dir1_.reset();
+    drive1_.reset();
+    tips_.reset();
+    window_.reset();
+}
+
+void Win32Surface::SetBackColor(Color color) {
+    TranslateColor(color);  // refuses a colour that names nothing, with 380
+    back_color_ = color;
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// Made again whenever the colour to draw changes: a system colour set as the background follows
+// the system's colours, and high contrast puts the button face in its place.
+HBRUSH Win32Surface::BackBrush(bool high_contrast) const {
+    const COLORREF rgb = DrawnRgb(ColorRole::kBackground, back_color_, high_contrast);
+    if (!back_brush_ || rgb != back_rgb_) {
+        if (UniqueBrush brush{::CreateSolidBrush(rgb)}) {
+            back_brush_ = std::move(brush);
+            back_rgb_ = rgb;
+        }
+    }
+    return back_brush_ ? back_brush_.get() : ::GetSysColorBrush(COLOR_BTNFACE);
+}
+
+float Win32Surface::ScaleWidth() const {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    return context_.TwipsX(client.right - client.left);
+}
+
+float Win32Surface::ScaleHeight() const {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    return context_.TwipsY(client.bottom - client.top);
+}
+
+host::ChildControl& Win32Surface::Control(int index) {
+    if (index < 0 || index >= ControlCount()) Raise(errc::kInvalidPropertyArrayIndex);
+    return *in_order_[static_cast<std::size_t>(index)];
+}
+
+void Win32Surface::Refresh() {
+    if (!::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW)) {
+        RaiseLastError();
+    }
+}
+
+host::WatchState Win32Surface::WatchFolder(const std::u16string& folder) {
+    const std::wstring wanted = Wide(folder);
+    if (wanted != watched_folder_) {
+        watched_folder_ = wanted;
+        watch_->Stop();
+    }
+    return UpdateWatch();
+}
+
+host::WatchState Win32Surface::UpdateWatch() {
+    // Window messages come while the window is made, before there is a watch.
+    if (!watch_) return host::WatchState::kNone;
+    if (shown_ && !watched_folder_.empty()) {
+        if (!checking_) checking_ = ::SetTimer(hwnd(), kWatchCheckTimer, kWatchCheckMs, nullptr) != 0;
+        if (watch_->Holds()) return host::WatchState::kLive;
+        return watch_->Start(watched_folder_) ? host::WatchState::kArmedAnew : host::WatchState::kNone;
+    }
+    watch_->Stop();
+    if (change_pending_) ::KillTimer(hwnd(), kFolderTimer);
+    change_pending_ = false;
+    if (checking_) ::KillTimer(hwnd(), kWatchCheckTimer);
+    checking_ = false;
+    return host::WatchState::kNone;
+}
+
+// The first change of a burst starts the timer; the watch posts nothing more until it is re-armed.
+void Win32Surface::OnFolderMessage(WPARAM generation) {
+    if (!watch_->Posted(generation) || change_pending_) return;
+    const DWORD wait = std::max<DWORD>(kFolderDelayMs, QuietLeft());
+    change_pending_ = ::SetTimer(hwnd(), kFolderTimer, wait, nullptr) != 0;
+}
+
+void Win32Surface::OnFolderTimer() {
+    if (!change_pending_) {
+        ::KillTimer(hwnd(), kFolderTimer);
+        return;
+    }
+    // Another control's listing came first: this one waits its turn.
+    if (const DWORD left = QuietLeft()) {
+        ::SetTimer(hwnd(), kFolderTimer, left, nullptr);
+        return;
+    }
+    ::KillTimer(hwnd(), kFolderTimer);
+    change_pending_ = false;
+    // Re-armed before the listing, so that what changes while it runs is seen too.
+    watch_->Rearm();
+    host::ChildEvents* sink = context_.sink;
+    if (sink == nullptr) return;
+    const DWORD started = ::GetTickCount();
+    sink->OnFolderChanged();
+    // Nothing of the surface is touched from here on: the listing reached the logic.
+    const DWORD took = ::GetTickCount() - started;
+    ::InterlockedExchange(&g_quiet_until, static_cast<LONG>(::GetTickCount() + kQuietFactor * took));
+}
+
+HWND Win32Surface::ChildWindowOf(std::u16string_view name) const {
+    const int id = IdOf(name);
+    return id == 0 ? nullptr : windows_[static_cast<std::size_t>(id - kFirstId)];
+}
+
+HWND Win32Surface::WindowAt(int id) const {
+    const int index = id - kFirstId;
+    return index >= 0 && index < static_cast<int>(windows_.size()) ? windows_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+bool Win32Surface::TranslateKeyboard(const MSG& message) {
+    if (message.hwnd == nullptr || (message.hwnd != hwnd() && !::IsChild(hwnd(), message.hwnd))) return false;
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && ::GetKeyState(VK_CONTROL) >= 0 &&
+        ::GetKeyState(VK_MENU) >= 0) {
+        // A drop-down list that is open closes first, as in a dialog.
+        const bool backwards = ::GetKeyState(VK_SHIFT) < 0;
+        HWND from = ::GetFocus();
+        while (from != nullptr && ::GetParent(from) != hwnd()) from = ::GetParent(from);
+        // Past the last child, or before the first, the key is the container's: it moves on
+        // to its own next or previous field.
+        if (from == EndChild(!backwards)) return false;
+        if (HWND next = ::GetNextDlgTabItem(hwnd(), from, backwards)) {
+            ::SetFocus(next);
+            // As the dialog manager does: an edit that Tab reaches has all its text selected, so
+            // that what is typed replaces it. A click leaves the caret where it was placed.
+            if (::SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(next, EM_SETSEL, 0, -1);
+        }
+        return true;
+    }
+    if (message.message == WM_SYSCHAR) {
+        // The buttons' captions give the access keys: "&All" answers to Alt+A.
+        wchar_t caption[64] = {};
+        ::GetWindowTextW(command1_->hwnd(), caption, 64);
+        const wchar_t* amp = wcschr(caption, L'&');
+        if (amp != nullptr && amp[1] != L'\0' && LowerKey(amp[1]) == LowerKey(static_cast<wchar_t>(message.wParam))) {
+            ::SendMessageW(command1_->hwnd(), BM_CLICK, 0, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+HWND Win32Surface::EndChild(bool last) const {
+    const HWND first = ::GetNextDlgTabItem(hwnd(), nullptr, FALSE);
+    return last ? ::GetNextDlgTabItem(hwnd(), first, TRUE) : first;
+}
+
+void Win32Surface::Place(HWND parent, const RECT& rect) {
+    const HWND window = hwnd();
+    if (::GetAncestor(window, GA_PARENT) != parent) {
+        // Styles are bit masks, worked on unsigned; the window keeps them in a signed LONG_PTR.
+        const auto style = static_cast<ULONG_PTR>(::GetWindowLongPtrW(window, GWL_STYLE));
+        ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>((style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS));
+        if (::SetParent(window, parent) == nullptr) RaiseLastError();
+    }
+    if (!::SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                        SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_FRAMECHANGED)) {
+        RaiseLastError();
+    }
+}
+
+void Win32Surface::Withdraw() {
+    const HWND window = hwnd();
+    ::ShowWindow(window, SW_HIDE);
+    const auto style = static_cast<ULONG_PTR>(::GetWindowLongPtrW(window, GWL_STYLE));
+    if ((style & WS_CHILD) == 0) return;
+    ::SetParent(window, nullptr);
+    ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>((style & ~ULONG_PTR{WS_CHILD | WS_CLIPSIBLINGS}) | WS_POPUP));
+}
+
+void Win32Surface::SetPixelSize(int width, int height) {
+    if (!::SetWindowPos(hwnd(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE)) {
+        RaiseLastError();
+    }
+}
+
+void Win32Surface::Print(HDC dc) const {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    ::FillRect(dc, &client, BackBrush(HighContrastOn()));
+    // From the bottom of the z-order up, so that what lies on top is drawn last. The surface
+    // may be hidden, so each child's own visibility decides.
+    const HWND top = ::GetWindow(hwnd(), GW_CHILD);
+    for (HWND child = top ? ::GetWindow(top, GW_HWNDLAST) : nullptr; child; child = ::GetWindow(child, GW_HWNDPREV)) {
+        if ((::GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) != 0) PrintChild(child, dc);
+    }
+}
+
+// The frame is drawn here, and the client area printed into a bitmap of its own at its own
+// origin: the system's controls clip in their own coordinates and would cut themselves short
+// on a shifted DC, and their non-client areas don't print.
+void Win32Surface::PrintChild(HWND child, HDC dc) const {
+    RECT frame{};
+    ::GetWindowRect(child, &frame);
+    ::MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&frame), 2);
+    if (::GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) {
+        ::DrawEdge(dc, &frame, EDGE_SUNKEN, BF_RECT);
+    } else if (::GetWindowLongPtrW(child, GWL_STYLE) & WS_BORDER) {
+        ::FrameRect(dc, &frame, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    }
+    RECT inside{};
+    ::GetClientRect(child, &inside);
+    POINT origin{0, 0};
+    ::MapWindowPoints(child, hwnd(), &origin, 1);
+    const UniqueMemoryDC child_memory(::CreateCompatibleDC(dc));
+    const UniqueBitmap bitmap(::CreateCompatibleBitmap(dc, inside.right, inside.bottom));
+    if (child_memory && bitmap) {
+        const HDC child_dc = child_memory.get();
+        const SelectedObject drawn_into(child_dc, bitmap.get());
+        ::SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(child_dc), PRF_CLIENT | PRF_ERASEBKGND);
+        // A hidden drop-down list leaves its selection box empty: it is drawn as it would show.
+        if (child == drive1_->hwnd()) {
+            COMBOBOXINFO box{};
+            box.cbSize = sizeof(box);
+            const LRESULT selected = ::SendMessageW(child, CB_GETCURSEL, 0, 0);
+            if (selected >= 0 && ::GetComboBoxInfo(child, &box)) {
+                DRAWITEMSTRUCT item{};
+                item.CtlType = ODT_COMBOBOX;
+                item.CtlID = static_cast<UINT>(::GetDlgCtrlID(child));
+                item.itemID = static_cast<UINT>(selected);
+                item.itemAction = ODA_DRAWENTIRE;
+                item.itemState = ODS_COMBOBOXEDIT;
+                item.hwndItem = child;
+                item.hDC = child_dc;
+                item.rcItem = box.rcItem;
+                const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(child, WM_GETFONT, 0, 0));
+                const SelectedObject in_font(child_dc, font);
+                drive1_->DrawItem(item);
+            }
+        }
+        ::BitBlt(dc, origin.x, origin.y, inside.right, inside.bottom, child_dc, 0, 0, SRCCOPY);
+    }
+}
+
+LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* surface = WindowOwner<Win32Surface>(window, message, lparam);
+    if (surface == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
+    return surface->Handle(window, message, wparam, lparam);
+}
+
+LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    const bool reaches_logic =
+        message == WM_COMMAND || message == WM_VKEYTOITEM ||
+        (message == WM_TIMER && (wparam == kFolderTimer || wparam == kWatchCheckTimer));
+    if (!reaches_logic) return HandleScoped(window, message, wparam, lparam);
+    // These reach the logic, and through it the host, which may let the surface go: nothing
+    // here touches the surface after LeaveMessage.
+    MessageScope* scope = scope_;
+    if (scope != nullptr) scope->EnterMessage();
+    LRESULT result = 0;
+    Contain([&] { result = HandleScoped(window, message, wparam, lparam); });
+    if (scope != nullptr) scope->LeaveMessage();
+    return result;
+}
+
+LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_COMMAND:
+        Contain([&] { OnCommand(LOWORD(wparam), HIWORD(wparam)); });
+        return 0;
+    case kFolderChanged:
+        OnFolderMessage(wparam);
+        return 0;
+    case WM_TIMER:
+        if (wparam == kWatchCheckTimer) {
+            if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
+            return 0;
+        }
+        if (wparam != kFolderTimer) break;
+        Contain([&] { OnFolderTimer(); });
+        return 0;
+    case WM_WINDOWPOSCHANGED: {
+        // Shown and hidden by ShowWindow and SetWindowPos alike: Place, Withdraw, a verb's hide.
+        const UINT flags = reinterpret_cast<const WINDOWPOS*>(lparam)->flags;
+        if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) {
+            shown_ = (flags & SWP_SHOWWINDOW) != 0;
+            UpdateWatch();
+        }
+        break;
+    }
+    case WM_VKEYTOITEM:
+        if (dir1_ && reinterpret_cast<HWND>(lparam) == dir1_->hwnd() && LOWORD(wparam) == VK_RETURN) {
+            Contain([&] { dir1_->OpenSelected(); });
+            return -2;
+        }
+        if (dir1_ && reinterpret_cast<HWND>(lparam) == dir1_->hwnd() && LOWORD(wparam) == VK_BACK) {
+            Contain([&] { dir1_->OpenParent(); });
+            return -2;
+        }
+        return -1;
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+        if (drive1_ && item.hwndItem == drive1_->hwnd()) drive1_->DrawItem(item);
+        if (dir1_ && item.hwndItem == dir1_->hwnd()) dir1_->DrawItem(item);
+        return TRUE;
+    }
+    case WM_MEASUREITEM:
+        // Asked while a list is being made; the list sets its real height once its font is in.
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lparam)->itemHeight = 16;
+        return TRUE;
+    case WM_CTLCOLORSTATIC: {
+        const HWND child = reinterpret_cast<HWND>(lparam);
+        const Win32Label* label = label1_ && child == label1_->hwnd()   ? label1_.get()
+                                  : label2_ && child == label2_->hwnd() ? label2_.get()
+                                                                        : nullptr;
+        if (label == nullptr) break;
+        const HDC dc = reinterpret_cast<HDC>(wparam);
+        const bool high_contrast = HighContrastOn();
+        const HBRUSH back = BackBrush(high_contrast);
+        ::SetTextColor(dc, DrawnRgb(ColorRole::kText, label->ForeColor(), high_contrast));
+        ::SetBkColor(dc, DrawnRgb(ColorRole::kBackground, back_color_, high_contrast));
+        return reinterpret_cast<LRESULT>(back);
+    }
+    case WM_CTLCOLORBTN:
+        return reinterpret_cast<LRESULT>(BackBrush(HighContrastOn()));
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // Heard only while the surface is a window of its own; inside a container, drawing
+        // asks the system each time.
+        if (RedrawOnColorChange(window, message, wparam)) return 0;
+        break;
+    case WM_SETFOCUS: {
+        if (HWND target = EndChild(::GetKeyState(VK_SHIFT) < 0)) ::SetFocus(target);
+        if (focus_entered_) focus_entered_();
+        return 0;
+    }
+    case WM_GETOBJECT:
+        if (const std::optional<LRESULT> answer = AnswerWithName(window, wparam, lparam, L"Selvane")) return *answer;
+        break;
+    case WM_ERASEBKGND: {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        ::FillRect(reinterpret_cast<HDC>(wparam), &client, BackBrush(HighContrastOn()));
+        return 1;
+    }
+    default:
+        break;
+    }
+    return ::DefWindowProcW(window, message, wparam, lparam);
+}
+
+void Win32Surface::OnCommand(int id, int code) {
+    host::ChildEvents* sink = context_.sink;
+    const HWND child = WindowAt(id);
+    if (child == nullptr) return;
+    if (child == drive1_->hwnd()) {
+        if (code == CBN_SELCHANGE) drive1_->OnSelectionChange();
+        if (code == CBN_DROPDOWN) drive1_->OnDropDown();
+    } else if (child == dir1_->hwnd()) {
+        if (code == LBN_DBLCLK) dir1_->OpenSelected();
+    } else if (child == text1_->hwnd()) {
+        if (code == EN_CHANGE && sink) sink->OnText1Change();
+    } else if (child == command1_->hwnd()) {
+        if (code == BN_CLICKED && sink) sink->OnCommand1Click();
+    } else if (child == list1_->hwnd()) {
+        if (code == LBN_SELCHANGE && sink) sink->OnList1Click();
+        if (code == LBN_DBLCLK && sink && list1_->DoubleClickedEntry()) sink->OnList1DblClick();
+    }
+}
+
+}  // namespace selvane::win32

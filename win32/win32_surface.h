@@ -1,0 +1,131 @@
+// The control's surface as a real window: the seven children at their designed places, the
+// background colour, the tool tips, and the routing of the children's notifications.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include "host/surface.h"
+#include "win32/child_window.h"
+#include "win32/dir_list.h"
+#include "win32/drive_list.h"
+#include "win32/folder_watch.h"
+#include "win32/label.h"
+#include "win32/list_box.h"
+#include "win32/text_box.h"
+
+namespace selvane::win32 {
+
+// Told when a message that may reach the control's logic (and through it the host) begins and
+// ends, so that an owner released from inside an event handler can put off its destruction
+// until the message is done with it.
+class MessageScope {
+public:
+    virtual void EnterMessage() = 0;
+    virtual void LeaveMessage() = 0;
+
+protected:
+    ~MessageScope() = default;
+};
+
+class Win32Surface final : public host::Surface {
+public:
+    // A child of the parent at the designed size, the drive and directory lists showing the
+    // start directory (the process's current one when empty). Without a parent the surface is
+    // a hidden window of its own, with every child in place.
+    explicit Win32Surface(HWND parent, const std::u16string& start_directory = u"");
+    ~Win32Surface() override;
+    Win32Surface(const Win32Surface&) = delete;
+    Win32Surface& operator=(const Win32Surface&) = delete;
+
+    Color BackColor() const override { return back_color_; }
+    void SetBackColor(Color color) override;
+    float ScaleWidth() const override;
+    float ScaleHeight() const override;
+    int ControlCount() const override { return static_cast<int>(in_order_.size()); }
+    host::ChildControl& Control(int index) override;
+
+    host::DriveList& Drive1() override { return *drive1_; }
+    host::DirList& Dir1() override { return *dir1_; }
+    host::TextBox& Text1() override { return *text1_; }
+    host::Button& Command1() override { return *command1_; }
+    host::ListBox& List1() override { return *list1_; }
+    host::Label& Label1() override { return *label1_; }
+    host::Label& Label2() override { return *label2_; }
+
+    void Refresh() override;
+    void Connect(host::ChildEvents* sink) override { context_.sink = sink; }
+    // Watched while the window is shown: Place starts the watch, Withdraw and hiding stop it.
+    host::WatchState WatchFolder(const std::u16string& folder) override;
+    bool watching() const { return watch_ && watch_->active(); }
+
+    HWND hwnd() const { return window_.get(); }
+    // The window of the named child ("List1"), or nullptr.
+    HWND ChildWindowOf(std::u16string_view name) const;
+    const ToolTips& tips() const { return *tips_; }
+
+    // Keyboard handling a host's message loop gives the surface first: Tab and Shift+Tab move
+    // between the children, Alt with an access key presses its button. True when it was used.
+    bool TranslateKeyboard(const MSG& message);
+    // The first child Tab reaches, or the last.
+    HWND EndChild(bool last) const;
+
+    // Becomes a visible child of the parent at the rectangle (in the parent's pixels).
+    void Place(HWND parent, const RECT& rect);
+    // Hidden again, a window of its own, keeping its size.
+    void Withdraw();
+    // A new size in pixels, wherever the surface is.
+    void SetPixelSize(int width, int height);
+    // Draws the surface and its children, as they would show, into the DC at its origin.
+    void Print(HDC dc) const;
+    void SetMessageScope(MessageScope* scope) { scope_ = scope; }
+    // Called when a container gives the surface window itself the focus, after the focus has
+    // gone on to the first child (the last one while Shift is down, as Shift+Tab does).
+    void SetFocusEntered(std::function<void()> entered) { focus_entered_ = std::move(entered); }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    void OnCommand(int id, int code);
+    HWND WindowAt(int index) const;
+    LRESULT HandleScoped(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    void PrintChild(HWND child, HDC dc) const;
+    // The brush of the background as drawn now.
+    HBRUSH BackBrush(bool high_contrast) const;
+    // Starts or stops the watch to match the folder and whether the window is shown.
+    host::WatchState UpdateWatch();
+    void OnFolderMessage(WPARAM generation);
+    void OnFolderTimer();
+
+    WindowContext context_;
+    UniqueWindow window_;
+    std::unique_ptr<ToolTips> tips_;
+    Color back_color_ = kButtonFaceColor;
+    // The brush of the background as drawn now, and its colour.
+    mutable UniqueBrush back_brush_;
+    mutable COLORREF back_rgb_ = 0;
+
+    std::unique_ptr<Win32DriveList> drive1_;
+    std::unique_ptr<Win32DirList> dir1_;
+    std::unique_ptr<Win32TextBox> text1_;
+    std::unique_ptr<Win32Button> command1_;
+    std::unique_ptr<Win32ListBox> list1_;
+    std::unique_ptr<Win32Label> label1_;
+    std::unique_ptr<Win32Label> label2_;
+    // The children in the collection's order, and their windows.
+    std::vector<host::ChildControl*> in_order_;
+    std::vector<HWND> windows_;
+    MessageScope* scope_ = nullptr;
+    std::function<void()> focus_entered_;
+
+    std::unique_ptr<FolderWatch> watch_;
+    std::wstring watched_folder_;
+    bool shown_ = false;
+    // A change has come and the short timer that gathers a burst of them is running.
+    bool change_pending_ = false;
+    // The timer of the watch's check runs.
+    bool checking_ = false;
+};
+
+}  // namespace selvane::win32
