@@ -29,6 +29,7 @@
 #include "host/host.h"
 #include "host/property_bag.h"
 #include "host/types.h"
+#include "navigation/list_view.h"
 
 namespace selvane {
 
@@ -98,16 +99,11 @@ private:
     // start, or the disk, which changed under the user and must not move what they look at.
     enum class Listing { kAnew, kFollowingDisk };
     void FillFileList(Listing listing = Listing::kAnew);
-    // What the user sees of the file list and where their keyboard is, by name: the entry shown
-    // first, the caret's and the chosen one, each as the new names keep it (empty: none).
-    struct KeptView {
-        std::u16string top;
-        std::u16string caret;
-        std::u16string selected;
-    };
-    static KeptView KeepView(const host::ListBox& list, const std::vector<std::u16string>& names);
+    // What the user sees of the file list and where their keyboard is, by name, as the new
+    // names keep it; raising nothing.
+    static list_view::KeptView KeepView(const host::ListBox& list, const std::vector<std::u16string>& names);
     // Puts the list's view back on those names, raising nothing.
-    static void RestoreView(host::ListBox& list, const KeptView& kept);
+    static void RestoreView(host::ListBox& list, const list_view::KeptView& kept);
     // Label2 shows the selected file's details, or nothing when they can't be read.
     void ShowSelectedDetails();
     // The surface watches the folder Dir1 shows, armed anew if its watch isn't live.

@@ -8,6 +8,7 @@
 #include "control/selvane.h"
 #include "host/design.h"
 #include "navigation/file_info.h"
+#include "navigation/list_view.h"
 #include "navigation/listing.h"
 #include "paths/path_text.h"
 
@@ -17,8 +18,7 @@ namespace selvane {
 // drive list already shows c:, raises no change, and the fallback ends.
 void Selvane::OnDrive1Change() {
     const bool failed = attempt([&] {
-        const std::u16string root = surface_.Drive1().Drive().substr(0, 2) + u'\\';
-        surface_.Dir1().SetPath(root);
+        surface_.Dir1().SetPath(paths::Parse(paths::RootOfDrive(surface_.Drive1().Drive())));
     });
     if (failed) attempt([&] { surface_.Drive1().SetDrive(u"c:"); });
 }
@@ -72,7 +72,7 @@ void Selvane::FillFileList(Listing listing) {
     std::vector<std::u16string> names = listed.Take();
 
     const int extent = FileListExtent(names);
-    std::optional<KeptView> kept;
+    std::optional<list_view::KeptView> kept;
     if (listing == Listing::kFollowingDisk) {
         bool held = false;
         attempt([&] { held = list.Holds(names, extent); });

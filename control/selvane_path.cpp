@@ -35,12 +35,13 @@ void Selvane::SetPath(const std::u16string& value) {
     // A relative path is looked up where the directory list will take it: under its folder.
     std::u16string shown;
     attempt([&] { shown = surface_.Dir1().Path(); });
-    if (p.find(u'.') != std::u16string::npos && !files_.IsDirectory(paths::AgainstFolder(p, shown))) {
+    if (p.find(u'.') != std::u16string::npos && !files_.IsDirectory(paths::AgainstFolder(paths::Parse(p), shown))) {
         p = paths::FolderOfFile(p);
     }
 
+    const paths::ParsedPath wanted = paths::Parse(p);
     attempt([&] { surface_.Drive1().SetDrive(p.substr(0, 1)); });
-    attempt([&] { surface_.Dir1().SetPath(p); });
+    attempt([&] { surface_.Dir1().SetPath(wanted); });
     site_.PropertyChanged(members::kPath);
 }
 

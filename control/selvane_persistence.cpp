@@ -6,6 +6,7 @@
 #include "control/members.h"
 #include "control/selvane.h"
 #include "host/attempt.h"
+#include "paths/path_text.h"
 
 namespace selvane {
 
@@ -125,19 +126,19 @@ Value Selvane::Saved(Member member) {
 // directory list to the path. When the directory can't be reached, both lists go back to
 // where they were and the failure travels on.
 void Selvane::LoadPath(const std::u16string& path) {
-    const bool names_drive = path.size() >= 2 && path[1] == u':';
-    if (!names_drive) {
-        surface_.Dir1().SetPath(path);
+    const paths::ParsedPath saved = paths::Parse(path);
+    if (!saved.HasDrive()) {
+        surface_.Dir1().SetPath(saved);
         return;
     }
     const std::u16string old_path = surface_.Dir1().Path();
     const std::u16string old_drive = surface_.Drive1().Drive();
     surface_.Drive1().SetDrive(path.substr(0, 1));
     try {
-        surface_.Dir1().SetPath(path);
+        surface_.Dir1().SetPath(saved);
     } catch (...) {
         attempt([&] { surface_.Drive1().SetDrive(old_drive.substr(0, 1)); });
-        attempt([&] { surface_.Dir1().SetPath(old_path); });
+        attempt([&] { surface_.Dir1().SetPath(paths::Parse(old_path)); });
         throw;
     }
 }

@@ -1,9 +1,8 @@
 // Following the disk: the surface watches the folder the lists show, and a change there lists
 // it again, as RefreshFiles would, but quietly and without moving the user's view.
-#include <optional>
+#include <algorithm>
 #include <string>
-#include <string_view>
-#include <unordered_set>
+#include <vector>
 
 #include "control/selvane.h"
 #include "host/attempt.h"
@@ -39,36 +38,38 @@ void Selvane::OnFolderChanged() {
     FillFileList(Listing::kFollowingDisk);
 }
 
-Selvane::KeptView Selvane::KeepView(const host::ListBox& list, const std::vector<std::u16string>& names) {
-    const std::unordered_set<std::u16string_view> staying(names.begin(), names.end());
-    auto stays = [&](const std::u16string& name) { return staying.count(name) != 0; };
-    KeptView kept;
+list_view::KeptView Selvane::KeepView(const host::ListBox& list, const std::vector<std::u16string>& names) {
+    list_view::KeptView kept;
     attempt([&] {
-        const int count = list.ListCount();
-        auto kept_at = [&](int index) -> std::u16string {
-            if (index < 0) return u"";
-            const std::optional<std::size_t> at = list_view::NearestStaying(
-                static_cast<std::size_t>(index), static_cast<std::size_t>(count),
-                [&](std::size_t i) { return stays(list.List(static_cast<int>(i))); });
-            return at ? list.List(static_cast<int>(*at)) : u"";
-        };
-        kept.top = kept_at(list.TopIndex());
-        kept.caret = kept_at(list.CaretIndex());
-        const std::u16string selected = list.Text();
-        if (stays(selected)) kept.selected = selected;
+        list_view::ShownView shown;
+        shown.count = static_cast<std::size_t>(std::max(0, list.ListCount()));
+        shown.entry = [&](std::size_t i) { return list.List(static_cast<int>(i)); };
+        shown.top = list.TopIndex();
+        shown.caret = list.CaretIndex();
+        shown.selected = list.Text();
+        kept = list_view::Keep(shown, names);
     });
     return kept;
 }
 
-// The chosen entry carries the caret with it; with none chosen, the caret goes alone. The top
-// entry comes last, as choosing an entry scrolls it into view.
-void Selvane::RestoreView(host::ListBox& list, const KeptView& kept) {
-    if (!kept.selected.empty()) {
-        attempt([&] { list.Select(list.Find(kept.selected)); });
-    } else if (!kept.caret.empty()) {
-        attempt([&] { list.SetCaretIndex(list.Find(kept.caret)); });
+// Each step on its own: a name the new list can't place leaves the others to go on.
+void Selvane::RestoreView(host::ListBox& list, const list_view::KeptView& kept) {
+    for (const list_view::RestoreStep& step : list_view::RestoreSteps(kept)) {
+        attempt([&] {
+            const int index = list.Find(step.name);
+            switch (step.part) {
+            case list_view::RestoreStep::Part::kSelected:
+                list.Select(index);
+                break;
+            case list_view::RestoreStep::Part::kCaret:
+                list.SetCaretIndex(index);
+                break;
+            case list_view::RestoreStep::Part::kTop:
+                list.SetTopIndex(index);
+                break;
+            }
+        });
     }
-    if (!kept.top.empty()) attempt([&] { list.SetTopIndex(list.Find(kept.top)); });
 }
 
 // Dir1's change lists the parent and moves the watch there. Path changes with it, yet the host
@@ -76,7 +77,7 @@ void Selvane::RestoreView(host::ListBox& list, const KeptView& kept) {
 // by wherever the disk left the lists.
 void Selvane::ShowNearestParent(const std::u16string& gone) {
     for (std::u16string parent = paths::ParentFolder(gone); !parent.empty(); parent = paths::ParentFolder(parent)) {
-        if (files_.IsDirectory(parent) && !attempt([&] { surface_.Dir1().SetPath(parent); })) return;
+        if (files_.IsDirectory(parent) && !attempt([&] { surface_.Dir1().SetPath(paths::Parse(parent)); })) return;
     }
     // Nothing above it is left either (the drive has gone): the lists show that nothing is there,
     // and the checks of the watch go on trying the folder, which lists it once it is back.

@@ -7,6 +7,7 @@
 
 #include "host/error.h"
 #include "host/stored_value.h"
+#include "paths/path_text.h"
 
 namespace selvane {
 namespace {
@@ -49,12 +50,7 @@ void PutUnits(std::vector<std::uint8_t>& out, const std::u16string& text) {
     for (char16_t unit : text) Put16(out, unit);
 }
 
-char16_t FoldCase(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
-bool SameKey(const std::u16string& a, const std::u16string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
-}
+bool SameKey(const std::u16string& a, const std::u16string& b) { return paths::SameFoldingAscii(a, b); }
 
 // Walks the payload's entries. The payload's length already agreed with the data, so an entry
 // that runs past its end means a damaged record, not a short read.

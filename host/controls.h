@@ -7,6 +7,7 @@
 
 #include "host/drive_entry.h"
 #include "host/types.h"
+#include "paths/path_text.h"
 
 namespace selvane::host {
 
@@ -63,7 +64,8 @@ public:
     virtual std::u16string Path() const = 0;
     // Makes the directory current (a relative path is taken from the current one) and raises
     // Change when the path changes. A directory that can't be reached fails and keeps the path.
-    virtual void SetPath(const std::u16string& path) = 0;
+    // The path comes parsed: the caller has read it already.
+    virtual void SetPath(const paths::ParsedPath& path) = 0;
     // Reads the current directory's sub-folders again, keeping the path; raises no Change.
     virtual void Reread() = 0;
 };

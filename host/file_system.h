@@ -6,7 +6,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "host/types.h"
 
@@ -20,22 +19,6 @@ inline constexpr bool QualifiesForMask(std::uint32_t attributes, std::uint32_t m
     return (attributes & kFiltered & ~mask) == 0;
 }
 
-// The most UTF-16 units the system takes as a file's name in its extended-length form
-// ("\\?\c:\..." or "\\?\UNC\server\share\..."), the closing NUL included. No file or folder
-// has a longer name.
-inline constexpr std::size_t kLongestSystemName = 32767;
-
-// Whether a full path (".", ".." and repeated separators resolved) is short enough to name
-// anything: its extended-length form fits kLongestSystemName. The longest drive path that does
-// is 32,762 units long.
-inline constexpr bool FitsSystemName(std::u16string_view full_path) {
-    const bool unc = full_path.size() >= 2 && (full_path[0] == u'\\' || full_path[0] == u'/') &&
-                     (full_path[1] == u'\\' || full_path[1] == u'/');
-    // "\\?\" before a drive path; "\\?\UNC" in place of a network path's own two backslashes.
-    const std::size_t prefix = unc ? 6 : 4;
-    return full_path.size() <= kLongestSystemName - 1 - prefix;
-}
-
 // What Stat reads of a file. modified is empty when the system can't show the file's time as a
 // local time (a time stamp beyond what the calendar functions take).
 struct FileStat {
@@ -44,8 +27,8 @@ struct FileStat {
 };
 
 // Every operation takes the path (directory, separator and pattern, as the control composes
-// it) as Windows does: text of kLongestSystemName units or more is refused as it stands, and
-// shorter text by its full form (FitsSystemName). A refused path is never handed to the system
+// it) as Windows does: text of paths::kLongestSystemName units or more is refused as it stands,
+// and shorter text by its full form (paths::FitsSystemName). A refused path is never handed to the system
 // and names nothing: it matches nothing, is no directory, and its length or time can't be read
 // (52, bad file name).
 class FileSystem {

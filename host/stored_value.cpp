@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "host/error.h"
+#include "paths/path_text.h"
 
 namespace selvane::host {
 namespace {
@@ -20,15 +21,7 @@ std::u16string Trim(const std::u16string& text) {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-char16_t FoldCase(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
-bool SameWord(const std::u16string& text, const std::u16string& word) {
-    if (text.size() != word.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (FoldCase(text[i]) != FoldCase(word[i])) return false;
-    }
-    return true;
-}
+bool SameWord(const std::u16string& text, const std::u16string& word) { return paths::SameFoldingAscii(text, word); }
 
 // A decimal number: sign, digits with an optional fraction, optional exponent. Checked here
 // rather than left to strtod, which would also take "inf", "nan" and hexadecimal.

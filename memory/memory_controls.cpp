@@ -96,11 +96,12 @@ std::u16string MemoryDirList::Path() const {
     return path_;
 }
 
-void MemoryDirList::SetPath(const std::u16string& path) {
+void MemoryDirList::SetPath(const paths::ParsedPath& path) {
     Check(u"Path");
-    // Network paths are not modelled here.
-    const paths::PathKind kind = paths::KindOf(path);
-    if (kind == paths::PathKind::kEmpty || kind == paths::PathKind::kNetwork) Raise(errc::kPathNotFound);
+    // Network and extended-length paths are not modelled here.
+    if (path.kind == paths::PathKind::kEmpty || path.kind == paths::PathKind::kNetwork || path.extended) {
+        Raise(errc::kPathNotFound);
+    }
     ChangeTo(fs_.ResolveDirectory(paths::AgainstFolder(path, path_)));
 }
 

@@ -120,7 +120,7 @@ public:
                   const design::Child& record = DesignChild(u"Dir1"));
 
     std::u16string Path() const override;
-    void SetPath(const std::u16string& path) override;
+    void SetPath(const paths::ParsedPath& path) override;
     void Reread() override;
 
     // The sub-folders the list shows: read when the path changes and at Reread, not before.

@@ -15,9 +15,8 @@ namespace {
 
 // The drive map's key: the lower-case letter, or 0 for anything that can't name a drive.
 char16_t DriveKey(char16_t letter) {
-    if (letter >= u'A' && letter <= u'Z') return static_cast<char16_t>(letter - u'A' + u'a');
-    if (letter >= u'a' && letter <= u'z') return letter;
-    return 0;
+    const char16_t folded = paths::FoldAscii(letter);
+    return folded >= u'a' && folded <= u'z' ? folded : 0;
 }
 
 // A bare DOS device name, with or without its colon ("nul", "COM1:"): the system finds the
@@ -66,50 +65,49 @@ bool MatchesPattern(const std::u16string& pattern, const std::u16string& name) {
 
 }  // namespace
 
-// "x:\..." with "." and ".." and repeated separators resolved; false when it isn't absolute.
-bool MemoryFileSystem::ParseAbsolute(const std::u16string& path, ParsedPath& parsed) {
-    if (paths::KindOf(path) != paths::PathKind::kDriveRooted || DriveKey(path[0]) == 0) return false;
-    parsed.letter = DriveKey(path[0]);
-    parsed.components.clear();
-    for (std::u16string& component : paths::Components(path, 3)) {
-        if (component == u"..") {
-            // Above the root is the root, as Windows has it.
-            if (!parsed.components.empty()) parsed.components.pop_back();
-        } else if (component != u".") {
-            parsed.components.push_back(std::move(component));
-        }
-    }
+// "x:\..." with "." and ".." and repeated separators resolved; nothing when it isn't absolute.
+std::optional<paths::ParsedPath> MemoryFileSystem::FullForm(const paths::ParsedPath& path) {
+    if (path.kind != paths::PathKind::kDriveRooted || DriveKey(path.DriveLetter()) == 0) return std::nullopt;
+    return path.Resolved();
+}
+
+bool MemoryFileSystem::ParseAbsolute(const std::u16string& path, Location& location) {
+    const std::optional<paths::ParsedPath> full = FullForm(paths::Parse(path));
+    if (!full) return false;
+    location = {DriveKey(full->DriveLetter()), full->components};
     return true;
 }
 
 // A drive is a letter here: anything else before a colon is read as a name under the folder.
-bool MemoryFileSystem::Parse(const std::u16string& path, ParsedPath& parsed) const {
-    if (paths::KindOf(path) == paths::PathKind::kNetwork) return false;
+std::optional<paths::ParsedPath> MemoryFileSystem::FullForm(const std::u16string& path) const {
+    const paths::ParsedPath given = paths::Parse(path);
+    if (given.kind == paths::PathKind::kNetwork || given.extended) return std::nullopt;
     const std::u16string current = CurrentFolder();
     std::u16string full;
-    if (paths::HasDrive(path) && DriveKey(path[0]) != 0) {
-        full = paths::AgainstFolder(path, current, paths::Reading::kSystem);
+    if (given.HasDrive() && DriveKey(given.DriveLetter()) != 0) {
+        full = paths::AgainstFolder(given, current, paths::Reading::kSystem);
     } else if (current.empty()) {
-        return false;
-    } else if (paths::HasDrive(path)) {
+        return std::nullopt;
+    } else if (given.HasDrive()) {
         full = paths::Join(current, path);
     } else {
-        full = paths::AgainstFolder(path, current, paths::Reading::kSystem);
+        full = paths::AgainstFolder(given, current, paths::Reading::kSystem);
     }
-    return ParseAbsolute(full, parsed);
+    return FullForm(paths::Parse(full));
+}
+
+bool MemoryFileSystem::Parse(const std::u16string& path, Location& location) const {
+    const std::optional<paths::ParsedPath> full = FullForm(path);
+    if (!full) return false;
+    location = {DriveKey(full->DriveLetter()), full->components};
+    return true;
 }
 
 bool MemoryFileSystem::CanName(const std::u16string& path) const {
-    if (path.size() >= host::kLongestSystemName) return false;
-    ParsedPath parsed;
+    if (path.size() >= paths::kLongestSystemName) return false;
+    const std::optional<paths::ParsedPath> full = FullForm(path);
     // A network path is refused by the rules of each call, not for its length.
-    if (!Parse(path, parsed)) return true;
-    std::u16string full{parsed.letter, u':', u'\\'};
-    for (std::size_t i = 0; i < parsed.components.size(); ++i) {
-        if (i > 0) full += u'\\';
-        full += parsed.components[i];
-    }
-    return host::FitsSystemName(full);
+    return !full || paths::FitsSystemName(*full);
 }
 
 MemoryFileSystem::Node* MemoryFileSystem::Node::Child(const std::u16string& child_name) const {
@@ -172,7 +170,7 @@ const MemoryFileSystem::Drive& MemoryFileSystem::ReadableDrive(char16_t letter) 
     return *drive;
 }
 
-const MemoryFileSystem::Node* MemoryFileSystem::Find(const ParsedPath& path) const {
+const MemoryFileSystem::Node* MemoryFileSystem::Find(const Location& path) const {
     const Drive* drive = FindDrive(path.letter);
     if (drive == nullptr) return nullptr;
     const Node* node = &drive->root;
@@ -185,7 +183,7 @@ const MemoryFileSystem::Node* MemoryFileSystem::Find(const ParsedPath& path) con
 }
 
 MemoryFileSystem::Node& MemoryFileSystem::SetupParent(const std::u16string& path, std::u16string& leaf) {
-    ParsedPath parsed;
+    Location parsed;
     if (!CanName(path)) throw std::invalid_argument("no file or folder can have so long a name");
     if (!ParseAbsolute(path, parsed) || parsed.components.empty()) {
         throw std::invalid_argument("expected an absolute path below a drive root");
@@ -195,7 +193,7 @@ MemoryFileSystem::Node& MemoryFileSystem::SetupParent(const std::u16string& path
     leaf = std::move(parsed.components.back());
     parsed.components.pop_back();
     Node* node = &drive->second.root;
-    ParsedPath walked{parsed.letter, {}};
+    Location walked{parsed.letter, {}};
     for (std::u16string& component : parsed.components) {
         Node* child = node->Child(component);
         if (child == nullptr) {
@@ -213,7 +211,7 @@ MemoryFileSystem::Node& MemoryFileSystem::SetupParent(const std::u16string& path
 }
 
 void MemoryFileSystem::AddDirectory(const std::u16string& path, std::uint32_t attributes) {
-    ParsedPath parsed;
+    Location parsed;
     if (ParseAbsolute(path, parsed) && parsed.components.empty()) {
         if (FindDrive(parsed.letter) == nullptr) throw std::invalid_argument("no drive with that letter");
         return;  // A root always exists.
@@ -252,8 +250,8 @@ void MemoryFileSystem::AddFile(const std::u16string& path, std::uint64_t size, L
     file->attributes = attributes & ~attr::kDirectory;
 }
 
-MemoryFileSystem::ParsedPath MemoryFileSystem::SplitLeaf(const std::u16string& path, std::u16string& leaf) {
-    ParsedPath parsed;
+MemoryFileSystem::Location MemoryFileSystem::SplitLeaf(const std::u16string& path, std::u16string& leaf) {
+    Location parsed;
     if (!ParseAbsolute(path, parsed) || parsed.components.empty()) {
         throw std::invalid_argument("expected an absolute path below a drive root");
     }
@@ -264,7 +262,7 @@ MemoryFileSystem::ParsedPath MemoryFileSystem::SplitLeaf(const std::u16string& p
 
 void MemoryFileSystem::Remove(const std::u16string& path) {
     std::u16string leaf;
-    ParsedPath folder = SplitLeaf(path, leaf);
+    Location folder = SplitLeaf(path, leaf);
     auto* parent = const_cast<Node*>(Find(folder));
     if (parent == nullptr || !parent->IsDirectory()) return;
     auto found = parent->children.find(LowerCase(leaf));
@@ -279,8 +277,8 @@ void MemoryFileSystem::Remove(const std::u16string& path) {
 void MemoryFileSystem::Rename(const std::u16string& from, const std::u16string& to) {
     std::u16string from_leaf;
     std::u16string to_leaf;
-    ParsedPath from_folder = SplitLeaf(from, from_leaf);
-    const ParsedPath to_folder = SplitLeaf(to, to_leaf);
+    Location from_folder = SplitLeaf(from, from_leaf);
+    const Location to_folder = SplitLeaf(to, to_leaf);
     if (from_folder.letter != to_folder.letter) throw std::invalid_argument("a rename stays on its drive");
     auto* source = const_cast<Node*>(Find(from_folder));
     auto* target = const_cast<Node*>(Find(to_folder));
@@ -302,13 +300,13 @@ void MemoryFileSystem::Rename(const std::u16string& from, const std::u16string& 
     Signal(from_folder, true);
 }
 
-std::u16string MemoryFileSystem::WatchKey(const ParsedPath& folder) {
+std::u16string MemoryFileSystem::WatchKey(const Location& folder) {
     std::u16string key{folder.letter, u':'};
     for (const std::u16string& name : folder.components) key += u'\\' + LowerCase(name);
     return key;
 }
 
-void MemoryFileSystem::Signal(const ParsedPath& folder, bool below) {
+void MemoryFileSystem::Signal(const Location& folder, bool below) {
     const std::u16string key = WatchKey(folder);
     const std::u16string under = key + u'\\';
     for (auto& [id, watch] : watches_) {
@@ -317,7 +315,7 @@ void MemoryFileSystem::Signal(const ParsedPath& folder, bool below) {
 }
 
 int MemoryFileSystem::StartWatch(const std::u16string& folder) {
-    ParsedPath parsed;
+    Location parsed;
     if (!CanName(folder) || HasWildcard(folder) || !Parse(folder, parsed)) return 0;
     const Drive* drive = FindDrive(parsed.letter);
     if (drive == nullptr || !drive->ready || !drive->notifies) return 0;
@@ -329,7 +327,7 @@ int MemoryFileSystem::StartWatch(const std::u16string& folder) {
 
 bool MemoryFileSystem::WatchHolds(int id) const {
     const auto found = watches_.find(id);
-    ParsedPath parsed;
+    Location parsed;
     if (found == watches_.end() || !Parse(found->second.folder, parsed)) return false;
     const Drive* drive = FindDrive(parsed.letter);
     if (drive == nullptr || !drive->ready) return false;
@@ -370,7 +368,7 @@ std::vector<host::DriveEntry> MemoryFileSystem::DriveEntries() const {
 bool MemoryFileSystem::HasDrive(char16_t letter) const { return FindDrive(letter) != nullptr; }
 
 void MemoryFileSystem::SetCurrentFolder(std::u16string absolute_path) {
-    ParsedPath parsed;
+    Location parsed;
     if (!ParseAbsolute(absolute_path, parsed)) throw std::invalid_argument("expected an absolute path");
     current_folder_ = std::move(absolute_path);
 }
@@ -384,7 +382,7 @@ std::u16string MemoryFileSystem::CurrentFolder() const {
 }
 
 std::u16string MemoryFileSystem::ResolveDirectory(const std::u16string& path) const {
-    ParsedPath parsed;
+    Location parsed;
     if (!CanName(path) || !Parse(path, parsed)) Raise(errc::kPathNotFound);
     if (HasWildcard(path)) Raise(errc::kBadFileName);
     // The system finds no path on a letter without a drive.
@@ -402,7 +400,7 @@ std::u16string MemoryFileSystem::ResolveDirectory(const std::u16string& path) co
 }
 
 std::vector<std::u16string> MemoryFileSystem::Subdirectories(const std::u16string& directory) const {
-    ParsedPath parsed;
+    Location parsed;
     ParseAbsolute(ResolveDirectory(directory), parsed);
     const Node* node = Find(parsed);
     std::vector<std::u16string> names;
@@ -422,7 +420,7 @@ void MemoryFileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
     if (!CanName(path)) return;
     // The folder and the pattern; "d:*.txt" and "*.txt" are in the current folders.
     const auto [directory, pattern] = paths::SplitName(path);
-    ParsedPath parsed;
+    Location parsed;
     if (HasWildcard(directory) || !Parse(directory, parsed)) Raise(errc::kBadFileName);
     if (FindDrive(parsed.letter) == nullptr) return;
     ReadableDrive(parsed.letter);
@@ -448,7 +446,7 @@ void MemoryFileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
 }
 
 const MemoryFileSystem::Node* MemoryFileSystem::FindEntry(const std::u16string& path) const {
-    ParsedPath parsed;
+    Location parsed;
     if (!CanName(path) || HasWildcard(path) || !Parse(path, parsed)) Raise(errc::kBadFileName);
     if (FindDrive(parsed.letter) == nullptr) Raise(errc::kPathNotFound);
     const Drive& drive = ReadableDrive(parsed.letter);
@@ -467,7 +465,7 @@ host::FileStat MemoryFileSystem::Stat(const std::u16string& path) {
 }
 
 bool MemoryFileSystem::IsDirectory(const std::u16string& path) {
-    ParsedPath parsed;
+    Location parsed;
     if (!CanName(path) || HasWildcard(path) || !Parse(path, parsed)) return false;
     const Drive* drive = FindDrive(parsed.letter);
     if (drive == nullptr || !drive->ready) return false;

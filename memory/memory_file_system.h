@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -15,6 +16,7 @@
 #include "host/drive_entry.h"
 #include "host/file_system.h"
 #include "host/types.h"
+#include "paths/path_text.h"
 
 namespace selvane::memory {
 
@@ -117,15 +119,19 @@ private:
         bool notifies = true;
         Node root;
     };
-    struct ParsedPath {
+    // Where a full path leads: its drive's key and its names, "." and ".." resolved.
+    struct Location {
         char16_t letter = 0;
         std::vector<std::u16string> components;
     };
 
-    static bool ParseAbsolute(const std::u16string& path, ParsedPath& parsed);
-    // A path of any form, taken from the current folder as the system takes it; false for a
-    // network path, which isn't modelled.
-    bool Parse(const std::u16string& path, ParsedPath& parsed) const;
+    // A drive-rooted path on a letter, resolved; nothing for any other.
+    static std::optional<paths::ParsedPath> FullForm(const paths::ParsedPath& path);
+    // A path of any form, taken from the current folder as the system takes it and resolved;
+    // nothing for a network path, which isn't modelled.
+    std::optional<paths::ParsedPath> FullForm(const std::u16string& path) const;
+    static bool ParseAbsolute(const std::u16string& path, Location& location);
+    bool Parse(const std::u16string& path, Location& location) const;
     // Whether the path is short enough to name anything, judged as Windows judges it.
     bool CanName(const std::u16string& path) const;
     // The node of an existing file or folder; 68, 71 or 76 (the folder it is in is missing)
@@ -136,13 +142,13 @@ private:
     // The drive, if it can be read; otherwise the error a read meets.
     const Drive& ReadableDrive(char16_t letter) const;
     Node& SetupParent(const std::u16string& path, std::u16string& leaf);
-    const Node* Find(const ParsedPath& path) const;
+    const Node* Find(const Location& path) const;
     // A watch's key for a folder: the drive and the lower-cased names.
-    static std::u16string WatchKey(const ParsedPath& folder);
+    static std::u16string WatchKey(const Location& folder);
     // Signals the watches on the folder, and with `below`, those on every folder under it.
-    void Signal(const ParsedPath& folder, bool below = false);
+    void Signal(const Location& folder, bool below = false);
     // The folder that holds the path, and its last name; std::invalid_argument for a root.
-    static ParsedPath SplitLeaf(const std::u16string& path, std::u16string& leaf);
+    static Location SplitLeaf(const std::u16string& path, std::u16string& leaf);
 
     std::map<char16_t, Drive> drives_;
     struct Watch {

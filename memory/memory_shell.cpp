@@ -3,18 +3,9 @@
 #include <string>
 
 #include "host/error.h"
+#include "paths/path_text.h"
 
 namespace selvane::memory {
-namespace {
-
-std::u16string Lower(std::u16string text) {
-    for (auto& c : text) {
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return text;
-}
-
-}  // namespace
 
 std::u16string MemoryShell::CreateTemporaryFile(const std::u16string& type, const std::string& text) {
     if (!temporary_folder_writable) Raise(errc::kPermissionDenied);
@@ -34,7 +25,7 @@ std::u16string MemoryShell::FindAssociatedProgram(const std::u16string& file) {
     looked_up.push_back(file);
     if (temporary_files.count(file) == 0) return {};
     const auto dot = file.rfind(u'.');
-    if (dot == std::u16string::npos || Lower(file.substr(dot)) != u".htm") return {};
+    if (dot == std::u16string::npos || paths::FoldAscii(file.substr(dot)) != u".htm") return {};
     return browser;
 }
 

@@ -1,5 +1,8 @@
 #include "navigation/list_view.h"
 
+#include <string_view>
+#include <unordered_set>
+
 namespace selvane::list_view {
 
 std::optional<std::size_t> NearestStaying(std::size_t index, std::size_t count,
@@ -12,6 +15,33 @@ std::optional<std::size_t> NearestStaying(std::size_t index, std::size_t count,
         if (stays(above)) return above;
     }
     return std::nullopt;
+}
+
+KeptView Keep(const ShownView& shown, const std::vector<std::u16string>& names) {
+    const std::unordered_set<std::u16string_view> staying(names.begin(), names.end());
+    auto stays = [&](const std::u16string& name) { return staying.count(name) != 0; };
+    auto kept_at = [&](int index) -> std::u16string {
+        if (index < 0) return u"";
+        const std::optional<std::size_t> at = NearestStaying(static_cast<std::size_t>(index), shown.count,
+                                                             [&](std::size_t i) { return stays(shown.entry(i)); });
+        return at ? shown.entry(*at) : u"";
+    };
+    KeptView kept;
+    kept.top = kept_at(shown.top);
+    kept.caret = kept_at(shown.caret);
+    if (stays(shown.selected)) kept.selected = shown.selected;
+    return kept;
+}
+
+std::vector<RestoreStep> RestoreSteps(const KeptView& kept) {
+    std::vector<RestoreStep> steps;
+    if (!kept.selected.empty()) {
+        steps.push_back({RestoreStep::Part::kSelected, kept.selected});
+    } else if (!kept.caret.empty()) {
+        steps.push_back({RestoreStep::Part::kCaret, kept.caret});
+    }
+    if (!kept.top.empty()) steps.push_back({RestoreStep::Part::kTop, kept.top});
+    return steps;
 }
 
 }  // namespace selvane::list_view

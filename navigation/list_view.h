@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace selvane::list_view {
 
@@ -13,5 +15,39 @@ namespace selvane::list_view {
 // Nothing when no entry stays, or `index` is outside the list.
 std::optional<std::size_t> NearestStaying(std::size_t index, std::size_t count,
                                           const std::function<bool(std::size_t)>& stays);
+
+// A list as the user sees it: how many entries it holds and the text of each in the order shown
+// (read only where the rule looks, which is near the top entry and the caret), the entry shown
+// first, the caret's and the chosen entry's text; -1 or empty for none.
+struct ShownView {
+    std::size_t count = 0;
+    std::function<std::u16string(std::size_t)> entry;
+    int top = -1;
+    int caret = -1;
+    std::u16string selected;
+};
+
+// The same view by name, each part where the new names keep it (empty: none).
+struct KeptView {
+    std::u16string top;
+    std::u16string caret;
+    std::u16string selected;
+};
+
+// The top entry and the caret stay on their entry or the nearest that stays (NearestStaying);
+// the chosen entry stays chosen only while the new names still hold it.
+KeptView Keep(const ShownView& shown, const std::vector<std::u16string>& names);
+
+// One step of putting a kept view back on the new list: the entry of that name gets the part.
+struct RestoreStep {
+    enum class Part { kSelected, kCaret, kTop };
+    Part part;
+    std::u16string name;
+};
+
+// The steps in the order they are taken. The chosen entry carries the caret with it; with none
+// chosen, the caret goes alone. The top entry comes last, as choosing an entry scrolls it into
+// view.
+std::vector<RestoreStep> RestoreSteps(const KeptView& kept);
 
 }  // namespace selvane::list_view

@@ -1,5 +1,7 @@
 #include "paths/network_volumes.h"
 
+#include "paths/path_text.h"
+
 namespace selvane::paths {
 namespace {
 
@@ -13,7 +15,9 @@ std::u16string Trim(const std::u16string& text) {
 
 }  // namespace
 
-bool IsServerForm(std::u16string_view text) { return text.substr(0, kUncStart.size()) == kUncStart; }
+bool IsServerForm(std::u16string_view text) {
+    return KindOf(text) == PathKind::kNetwork && text.substr(0, kUncStart.size()) == kUncStart;
+}
 
 ServerVolume SplitServerVolume(const std::u16string& volume) {
     ServerVolume result;

@@ -9,8 +9,8 @@
 
 namespace selvane::paths {
 
-// Whether the text is in server-and-volume form: two backslashes first, as the Path property
-// takes a network path and a network drive's entry names its volume.
+// Whether the text is a network path (paths::KindOf) in server-and-volume form: two backslashes
+// first, as the Path property takes a network path and a network drive's entry names its volume.
 bool IsServerForm(std::u16string_view text);
 
 // A network drive as the drive list shows it: its letter and the volume it is connected to

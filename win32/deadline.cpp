@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "host/error.h"
-#include "win32/file_access.h"
 #include "win32/win32_base.h"
-#include "paths/path_text.h"
 
 namespace selvane::win32 {
 namespace {
@@ -21,21 +19,6 @@ CONDITION_VARIABLE g_ended = CONDITION_VARIABLE_INIT;
 // so no guard of the runtime's runs for it.
 std::vector<std::wstring> g_hanging;
 volatile LONG g_out = 0;
-
-// The drive a call is on, as the system takes the path: "c:" or "\\server\share", lower case.
-std::wstring DriveOf(const std::wstring& path) {
-    std::wstring full = FullPath(path);
-    if (full.empty()) full = path;
-    // The extended-length prefix is no part of the drive's name.
-    if (full.rfind(L"\\\\?\\UNC\\", 0) == 0) {
-        full = L"\\\\" + full.substr(8);
-    } else if (full.rfind(L"\\\\?\\", 0) == 0) {
-        full = full.substr(4);
-    }
-    std::wstring drive = Wide(paths::DriveOf(Utf16View(full)));
-    if (!drive.empty()) ::CharLowerBuffW(drive.data(), static_cast<DWORD>(drive.size()));
-    return drive;
-}
 
 bool Hanging(const std::wstring& drive) {
     return std::find(g_hanging.begin(), g_hanging.end(), drive) != g_hanging.end();
@@ -52,7 +35,7 @@ void Trace(const wchar_t* call, const std::wstring& path, const std::wstring& wh
 
 }  // namespace
 
-Errand::Errand(const wchar_t* call, const std::wstring& path) : call_(call), path_(path), drive_(DriveOf(path)) {}
+Errand::Errand(const wchar_t* call, const CallTarget& target) : call_(call), path_(target.path), drive_(target.drive) {}
 
 void Errand::Answering() noexcept { ::InterlockedExchange(&last_answer_, static_cast<LONG>(::GetTickCount())); }
 

@@ -19,6 +19,14 @@ namespace selvane::win32 {
 // How long a call may stay silent. A listing that keeps answering name after name is not cut off.
 inline constexpr DWORD kSilenceMilliseconds = 2000;
 
+// What a call asks the system about: the path as the file APIs take it, and the drive that path
+// is on as the system takes it ("c:" or "\\server\share", lower case), by which a drive known to
+// hang is told.
+struct CallTarget {
+    std::wstring path;
+    std::wstring drive;
+};
+
 // One call to the system, with what it needs and what it answers, on whatever thread runs it.
 class Errand {
 public:
@@ -33,9 +41,9 @@ public:
     DWORD error() const { return error_; }
 
 protected:
-    // call names the system call for the traces; path is what it is asked about, and names the
-    // drive that is known to hang when it misses the deadline.
-    Errand(const wchar_t* call, const std::wstring& path);
+    // call names the system call for the traces; the target's drive is the one known to hang
+    // when it misses the deadline.
+    Errand(const wchar_t* call, const CallTarget& target);
     virtual ~Errand() = default;
 
     // A call that answers in parts (a listing) tells so at each part: the deadline is on silence.

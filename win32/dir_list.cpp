@@ -81,34 +81,34 @@ Win32DirList::Win32DirList(const design::Child& record, WindowContext& context, 
     });
     FontChanged();
     try {
-        path_ = Resolve(Wide(start_path));
+        path_ = Resolve(paths::Parse(start_path));
     } catch (const RuntimeError&) {
         path_ = L"C:\\";
     }
     Rebuild();
 }
 
-void Win32DirList::SetPath(const std::u16string& path) { ChangeTo(Resolve(Wide(path))); }
+void Win32DirList::SetPath(const paths::ParsedPath& path) { ChangeTo(Resolve(path)); }
 
-std::wstring Win32DirList::Resolve(const std::wstring& path) const {
-    if (path.empty()) Raise(errc::kPathNotFound);
+std::wstring Win32DirList::Resolve(const paths::ParsedPath& path) const {
+    if (path.kind == paths::PathKind::kEmpty) Raise(errc::kPathNotFound);
     // A bare drive names the current directory when it is on that drive.
-    const std::wstring wanted = Wide(paths::AgainstFolder(Utf16View(path), Utf16View(path_)));
+    const std::wstring wanted = Wide(paths::AgainstFolder(path, Utf16View(path_)));
     // Makes "..", "." and "/" plain; drive letters are shown in capitals, as Windows shows them.
-    std::wstring full = FullPath(wanted);
-    if (full.empty()) RaiseNoDirectory(::GetLastError());
-    if (paths::HasDrive(Utf16View(full))) full[0] = static_cast<wchar_t>(::towupper(full[0]));
-    const std::size_t root = paths::RootLength(Utf16View(full));
-    while (full.size() > root && paths::IsSeparator(full.back())) full.pop_back();
+    std::wstring made_full = FullPath(wanted);
+    if (made_full.empty()) RaiseNoDirectory(::GetLastError());
+    paths::ParsedPath full = paths::Parse(Utf16View(made_full));
+    if (full.HasDrive()) full.text[0] = static_cast<char16_t>(::towupper(full.text[0]));
+    while (full.text.size() > full.root_length && paths::IsSeparator(full.text.back())) full.text.pop_back();
 
-    const DWORD attributes = FileAttributes(full.size() == root && root != 3 ? full + L'\\' : full);
+    // A root without its separator ("\\server\share", a bare "d:") is asked about with one.
+    const bool bare_root = full.IsRoot() && !paths::IsSeparator(full.text.back());
+    const DWORD attributes = FileAttributes(Wide(bare_root ? full.text + u'\\' : full.text));
     if (attributes == INVALID_FILE_ATTRIBUTES) RaiseNoDirectory(::GetLastError());
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) Raise(errc::kPathNotFound);
 
-    std::wstring resolved = full.substr(0, root);
-    for (const std::u16string& name : paths::Components(Utf16View(full), root)) {
-        resolved = Join(resolved, StoredName(resolved, Wide(name)));
-    }
+    std::wstring resolved = Wide(std::u16string(full.Root()));
+    for (const std::u16string& name : full.components) resolved = Join(resolved, StoredName(resolved, Wide(name)));
     return resolved;
 }
 
@@ -126,11 +126,11 @@ void Win32DirList::Rebuild() {
 
 void Win32DirList::Fill(std::vector<std::wstring> subfolders) {
     entries_.clear();
-    const std::size_t root = paths::RootLength(Utf16View(path_));
-    std::wstring walked = path_.substr(0, root);
+    const paths::ParsedPath shown = paths::Parse(Utf16View(path_));
+    std::wstring walked = Wide(std::u16string(shown.Root()));
     entries_.push_back({walked, walked, 0, true});
     int depth = 0;
-    for (const std::u16string& name : paths::Components(Utf16View(path_), root)) {
+    for (const std::u16string& name : shown.components) {
         walked = Join(walked, Wide(name));
         entries_.push_back({Wide(name), walked, ++depth, true});
     }
@@ -177,7 +177,7 @@ void Win32DirList::Reread() {
 }
 
 void Win32DirList::OpenParent() {
-    const std::wstring parent = Resolve(L"..");
+    const std::wstring parent = Resolve(paths::Parse(u".."));
     if (parent != path_) ChangeTo(parent);
 }
 
@@ -188,7 +188,7 @@ void Win32DirList::OpenSelected() {
     if (index == LB_ERR || index < 0 || static_cast<std::size_t>(index) >= entries_.size()) return;
     const std::wstring target = entries_[static_cast<std::size_t>(index)].path;
     try {
-        ChangeTo(Resolve(target));
+        ChangeTo(Resolve(paths::Parse(Utf16View(target))));
     } catch (const RuntimeError&) {
         // The directory has gone since the list was drawn: show what is there now.
         Rebuild();

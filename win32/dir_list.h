@@ -19,7 +19,7 @@ public:
     Win32DirList(const design::Child& record, WindowContext& context, int id, const std::u16string& start_path);
 
     std::u16string Path() const override { return Utf16(path_); }
-    void SetPath(const std::u16string& path) override;
+    void SetPath(const paths::ParsedPath& path) override;
     void Reread() override;
 
     // Opens the entry that has the caret, as a double click or Enter does.
@@ -41,7 +41,7 @@ private:
     void FitExtent();
     // The full, existing directory a path names, seen from the current one, in the case the
     // file system gives its names; fails as the directory list does (76 for a missing one).
-    std::wstring Resolve(const std::wstring& path) const;
+    std::wstring Resolve(const paths::ParsedPath& path) const;
     void ChangeTo(const std::wstring& path);
     // Shows the current directory's entries anew, the highlight on the directory itself.
     void Rebuild();

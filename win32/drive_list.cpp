@@ -5,6 +5,7 @@
 #include "win32/deadline.h"
 #include "win32/file_access.h"
 #include "win32/shell_icons.h"
+#include "paths/path_text.h"
 
 namespace selvane::win32 {
 namespace {
@@ -12,14 +13,13 @@ namespace {
 // The drop-down part of the list, below the field, in pixels.
 constexpr int kDropDownHeight = 200;
 
-char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
 // What the list shows of one drive: its type, and the label of a fixed or RAM drive or the
 // connection of a network drive. Under the deadline: a drive that doesn't answer shows its
 // letter alone.
 class DriveCall final : public Errand {
 public:
-    explicit DriveCall(wchar_t letter) : Errand(L"GetVolumeInformationW", Root(letter)), letter_(letter) {}
+    explicit DriveCall(wchar_t letter)
+        : Errand(L"GetVolumeInformationW", {Root(letter), {wchar_t(paths::FoldAscii(letter)), L':'}}), letter_(letter) {}
 
     void Run() noexcept override {
         const std::wstring root = Root(letter_);
@@ -76,7 +76,7 @@ std::vector<SystemDrive> ReadDrives() {
                 shown = Utf16(call.shown);
             },
             letter);
-        drives.push_back({{Lower(static_cast<char16_t>(letter)), KindOf(type), std::move(shown)}, type});
+        drives.push_back({{paths::FoldAscii(static_cast<char16_t>(letter)), KindOf(type), std::move(shown)}, type});
     }
     return drives;
 }
@@ -87,9 +87,9 @@ Win32DriveList::Win32DriveList(const design::Child& record, WindowContext& conte
     window().set_extra_height(kDropDownHeight);
     FontChanged();
     Reread();
-    const int index = IndexOf(Lower(start_letter));
+    const int index = IndexOf(paths::FoldAscii(start_letter));
     if (index >= 0) {
-        selected_ = Lower(start_letter);
+        selected_ = paths::FoldAscii(start_letter);
         ::SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
 }
@@ -101,7 +101,7 @@ std::u16string Win32DriveList::Drive() const {
 
 void Win32DriveList::SetDrive(const std::u16string& drive) {
     if (drive.empty()) Raise(errc::kDeviceUnavailable);
-    const char16_t letter = Lower(drive[0]);
+    const char16_t letter = paths::FoldAscii(drive[0]);
     if (IndexOf(letter) < 0) {
         Reread();
         if (IndexOf(letter) < 0) Raise(errc::kDeviceUnavailable);

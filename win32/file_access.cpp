@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "host/file_system.h"
 #include "win32/deadline.h"
 #include "paths/path_text.h"
 
@@ -15,36 +14,43 @@ namespace {
 // Directories must leave room for an 8.3 name below them, so their limit is MAX_PATH less 12.
 constexpr std::size_t kPlainLimit = MAX_PATH - 12;
 
-bool FitsSystemName(const std::wstring& full_path) {
-    return host::FitsSystemName(Utf16View(full_path));
-}
-
 std::nullopt_t Refuse() {
     ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return std::nullopt;
 }
 
-// The form in which the file APIs take the path: short paths as they are, long ones full and
-// with the extended-length prefix. Nothing when no file can have the name.
-std::optional<std::wstring> SystemPath(const std::wstring& path) {
-    if (path.size() < kPlainLimit) return path;
-    if (path.compare(0, 4, L"\\\\?\\") == 0) {
-        if (!FitsSystemName(path)) return Refuse();
-        return path;
+std::wstring DriveKey(const paths::ParsedPath& full) {
+    std::wstring drive = Wide(full.Drive());
+    if (!drive.empty()) ::CharLowerBuffW(drive.data(), static_cast<DWORD>(drive.size()));
+    return drive;
+}
+
+// Where a call goes: short paths as they are, long ones full and with the extended-length prefix;
+// and the drive the full path is on. Nothing when no file can have the name.
+std::optional<CallTarget> TargetOf(const std::wstring& path) {
+    if (path.size() >= paths::kLongestSystemName) return Refuse();
+    const paths::ParsedPath given = paths::Parse(Utf16View(path));
+    paths::ParsedPath full = given;
+    if (!given.extended) {
+        const std::wstring made_full = FullPath(path);
+        if (!made_full.empty()) {
+            full = paths::Parse(Utf16View(made_full));
+        } else if (path.size() >= kPlainLimit) {
+            return std::nullopt;
+        }
     }
-    std::wstring full = FullPath(path);
-    if (full.empty()) return std::nullopt;
-    if (!FitsSystemName(full)) return Refuse();
-    if (full.size() < kPlainLimit) return full;
-    if (paths::KindOf(Utf16View(full)) == paths::PathKind::kNetwork) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
+    CallTarget target{path, DriveKey(full)};
+    if (path.size() < kPlainLimit) return target;
+    if (!paths::FitsSystemName(full)) return Refuse();
+    if (!given.extended) target.path = Wide(full.text.size() < kPlainLimit ? full.text : full.ExtendedForm());
+    return target;
 }
 
 }  // namespace
 
 std::wstring FullPath(const std::wstring& path) {
     // Text longer than any name the system takes is not handed to it, not even to be made full.
-    if (path.size() >= host::kLongestSystemName) {
+    if (path.size() >= paths::kLongestSystemName) {
         ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return L"";
     }
@@ -68,8 +74,7 @@ namespace {
 
 class AttributesCall final : public Errand {
 public:
-    explicit AttributesCall(std::wstring system_path)
-        : Errand(L"GetFileAttributesExW", system_path), path_(std::move(system_path)) {}
+    explicit AttributesCall(const CallTarget& target) : Errand(L"GetFileAttributesExW", target), path_(target.path) {}
 
     void Run() noexcept override {
         QuietDriveErrors quiet;
@@ -85,8 +90,8 @@ private:
 
 class ListingCall final : public Errand {
 public:
-    ListingCall(std::wstring system_path, FINDEX_SEARCH_OPS search, std::size_t limit)
-        : Errand(L"FindFirstFileExW", system_path), path_(std::move(system_path)), search_(search), limit_(limit) {}
+    ListingCall(const CallTarget& target, FINDEX_SEARCH_OPS search, std::size_t limit)
+        : Errand(L"FindFirstFileExW", target), path_(target.path), search_(search), limit_(limit) {}
 
     // Without the large fetch: a folder that answers slowly then gives its names in batches of
     // tens, each well within the deadline, where a large fetch gathers hundreds in silence.
@@ -119,8 +124,8 @@ private:
 
 class WatchCall final : public Errand {
 public:
-    WatchCall(std::wstring system_path, DWORD filter)
-        : Errand(L"FindFirstChangeNotificationW", system_path), path_(std::move(system_path)), filter_(filter) {}
+    WatchCall(const CallTarget& target, DWORD filter)
+        : Errand(L"FindFirstChangeNotificationW", target), path_(target.path), filter_(filter) {}
 
     void Run() noexcept override {
         QuietDriveErrors quiet;
@@ -141,8 +146,7 @@ private:
 // another of the same name.
 class IdentityCall final : public Errand {
 public:
-    explicit IdentityCall(std::wstring system_path)
-        : Errand(L"GetFileInformationByHandle", system_path), path_(std::move(system_path)) {}
+    explicit IdentityCall(const CallTarget& target) : Errand(L"GetFileInformationByHandle", target), path_(target.path) {}
 
     void Run() noexcept override {
         QuietDriveErrors quiet;
@@ -167,31 +171,31 @@ DWORD FileAttributes(const std::wstring& path) {
 }
 
 bool FileAttributeData(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
-    std::optional<std::wstring> system = SystemPath(path);
-    if (!system) return false;
-    return AskInTime<AttributesCall>([&](AttributesCall& call) { data = call.data; }, std::move(*system));
+    std::optional<CallTarget> target = TargetOf(path);
+    if (!target) return false;
+    return AskInTime<AttributesCall>([&](AttributesCall& call) { data = call.data; }, *target);
 }
 
 bool ListEntries(const std::wstring& path, FINDEX_SEARCH_OPS search, std::vector<FoundEntry>& entries,
                  std::size_t limit) {
-    std::optional<std::wstring> system = SystemPath(path);
-    if (!system) return false;
-    return AskInTime<ListingCall>([&](ListingCall& call) { entries = std::move(call.entries); }, std::move(*system),
+    std::optional<CallTarget> target = TargetOf(path);
+    if (!target) return false;
+    return AskInTime<ListingCall>([&](ListingCall& call) { entries = std::move(call.entries); }, *target,
                                   search, limit);
 }
 
 UniqueChangeNotification WatchFolderNames(const std::wstring& folder, DWORD filter) {
     UniqueChangeNotification change;
-    std::optional<std::wstring> system = SystemPath(folder);
-    if (!system) return change;
-    AskInTime<WatchCall>([&](WatchCall& call) { change = std::move(call.change); }, std::move(*system), filter);
+    std::optional<CallTarget> target = TargetOf(folder);
+    if (!target) return change;
+    AskInTime<WatchCall>([&](WatchCall& call) { change = std::move(call.change); }, *target, filter);
     return change;
 }
 
 bool FolderIdentity(const std::wstring& folder, BY_HANDLE_FILE_INFORMATION& identity) {
-    std::optional<std::wstring> system = SystemPath(folder);
-    if (!system) return false;
-    return AskInTime<IdentityCall>([&](IdentityCall& call) { identity = call.identity; }, std::move(*system));
+    std::optional<CallTarget> target = TargetOf(folder);
+    if (!target) return false;
+    return AskInTime<IdentityCall>([&](IdentityCall& call) { identity = call.identity; }, *target);
 }
 
 }  // namespace selvane::win32

@@ -32,7 +32,7 @@ private:
 
 // The calls below take a path at any length: a long one is made full and handed over with the
 // extended-length prefix ("\\?\c:\..." or "\\?\UNC\server\share\..."), which never leaves this
-// layer. A path whose full form can't name anything (host::FitsSystemName) is not handed over:
+// layer. A path whose full form can't name anything (paths::FitsSystemName) is not handed over:
 // the call fails as the system fails it on Windows, with ERROR_FILENAME_EXCED_RANGE. Wine 8
 // overruns its heap on such a path instead.
 //

@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "win32/accessible_name.h"
+#include "paths/path_text.h"
 
 namespace selvane::win32 {
 namespace {
@@ -86,7 +88,7 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
     context_.tips = tips_.get();
 
     const std::u16string start = start_directory.empty() ? CurrentDirectory() : start_directory;
-    const char16_t start_letter = start.size() >= 2 && start[1] == u':' ? start[0] : u'c';
+    const char16_t start_letter = paths::Parse(start).HasDrive() ? start[0] : u'c';
     // Created in tab order, which is the order Tab walks them.
     drive1_ = std::make_unique<Win32DriveList>(Record(u"Drive1"), context_, IdOf(u"Drive1"), start_letter);
     dir1_ = std::make_unique<Win32DirList>(Record(u"Dir1"), context_, IdOf(u"Dir1"), start);
@@ -382,6 +384,13 @@ LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lp
 }
 
 LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    const std::optional<LRESULT> answer = Dispatch(window, message, wparam, lparam);
+    return answer ? *answer : ::DefWindowProcW(window, message, wparam, lparam);
+}
+
+// One small handler a message, its parameters unpacked here as message crackers do. A message
+// that no handler answers is left to DefWindowProc.
+std::optional<LRESULT> Win32Surface::Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_COMMAND:
         Contain([&] { OnCommand(LOWORD(wparam), HIWORD(wparam)); });
@@ -390,81 +399,106 @@ LRESULT Win32Surface::HandleScoped(HWND window, UINT message, WPARAM wparam, LPA
         OnFolderMessage(wparam);
         return 0;
     case WM_TIMER:
-        if (wparam == kWatchCheckTimer) {
-            if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
-            return 0;
-        }
-        if (wparam != kFolderTimer) break;
-        Contain([&] { OnFolderTimer(); });
-        return 0;
-    case WM_WINDOWPOSCHANGED: {
-        // Shown and hidden by ShowWindow and SetWindowPos alike: Place, Withdraw, a verb's hide.
-        const UINT flags = reinterpret_cast<const WINDOWPOS*>(lparam)->flags;
-        if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) {
-            shown_ = (flags & SWP_SHOWWINDOW) != 0;
-            UpdateWatch();
-        }
-        break;
-    }
+        return OnTimer(wparam);
+    case WM_WINDOWPOSCHANGED:
+        OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lparam));
+        return std::nullopt;
     case WM_VKEYTOITEM:
-        if (dir1_ && reinterpret_cast<HWND>(lparam) == dir1_->hwnd() && LOWORD(wparam) == VK_RETURN) {
-            Contain([&] { dir1_->OpenSelected(); });
-            return -2;
-        }
-        if (dir1_ && reinterpret_cast<HWND>(lparam) == dir1_->hwnd() && LOWORD(wparam) == VK_BACK) {
-            Contain([&] { dir1_->OpenParent(); });
-            return -2;
-        }
-        return -1;
-    case WM_DRAWITEM: {
-        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-        if (drive1_ && item.hwndItem == drive1_->hwnd()) drive1_->DrawItem(item);
-        if (dir1_ && item.hwndItem == dir1_->hwnd()) dir1_->DrawItem(item);
-        return TRUE;
-    }
+        return OnVKeyToItem(LOWORD(wparam), reinterpret_cast<HWND>(lparam));
+    case WM_DRAWITEM:
+        return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
     case WM_MEASUREITEM:
-        // Asked while a list is being made; the list sets its real height once its font is in.
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lparam)->itemHeight = 16;
-        return TRUE;
-    case WM_CTLCOLORSTATIC: {
-        const HWND child = reinterpret_cast<HWND>(lparam);
-        const Win32Label* label = label1_ && child == label1_->hwnd()   ? label1_.get()
-                                  : label2_ && child == label2_->hwnd() ? label2_.get()
-                                                                        : nullptr;
-        if (label == nullptr) break;
-        const HDC dc = reinterpret_cast<HDC>(wparam);
-        const bool high_contrast = HighContrastOn();
-        const HBRUSH back = BackBrush(high_contrast);
-        ::SetTextColor(dc, DrawnRgb(ColorRole::kText, label->ForeColor(), high_contrast));
-        ::SetBkColor(dc, DrawnRgb(ColorRole::kBackground, back_color_, high_contrast));
-        return reinterpret_cast<LRESULT>(back);
-    }
+        return OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lparam));
+    case WM_CTLCOLORSTATIC:
+        return OnCtlColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_CTLCOLORBTN:
         return reinterpret_cast<LRESULT>(BackBrush(HighContrastOn()));
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
-        // Heard only while the surface is a window of its own; inside a container, drawing
-        // asks the system each time.
-        if (RedrawOnColorChange(window, message, wparam)) return 0;
-        break;
-    case WM_SETFOCUS: {
-        if (HWND target = EndChild(::GetKeyState(VK_SHIFT) < 0)) ::SetFocus(target);
-        if (focus_entered_) focus_entered_();
+        return OnColorChange(window, message, wparam);
+    case WM_SETFOCUS:
+        return OnSetFocus();
+    case WM_GETOBJECT:
+        return AnswerWithName(window, wparam, lparam, L"Selvane");
+    case WM_ERASEBKGND:
+        return OnEraseBackground(window, reinterpret_cast<HDC>(wparam));
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<LRESULT> Win32Surface::OnTimer(UINT_PTR timer) {
+    if (timer == kWatchCheckTimer) {
+        if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
         return 0;
     }
-    case WM_GETOBJECT:
-        if (const std::optional<LRESULT> answer = AnswerWithName(window, wparam, lparam, L"Selvane")) return *answer;
-        break;
-    case WM_ERASEBKGND: {
-        RECT client{};
-        ::GetClientRect(window, &client);
-        ::FillRect(reinterpret_cast<HDC>(wparam), &client, BackBrush(HighContrastOn()));
-        return 1;
+    if (timer != kFolderTimer) return std::nullopt;
+    Contain([&] { OnFolderTimer(); });
+    return 0;
+}
+
+// Shown and hidden by ShowWindow and SetWindowPos alike: Place, Withdraw, a verb's hide.
+void Win32Surface::OnWindowPosChanged(const WINDOWPOS& position) {
+    if (position.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) {
+        shown_ = (position.flags & SWP_SHOWWINDOW) != 0;
+        UpdateWatch();
     }
-    default:
-        break;
+}
+
+LRESULT Win32Surface::OnVKeyToItem(WORD key, HWND list) {
+    if (dir1_ && list == dir1_->hwnd() && key == VK_RETURN) {
+        Contain([&] { dir1_->OpenSelected(); });
+        return -2;
     }
-    return ::DefWindowProcW(window, message, wparam, lparam);
+    if (dir1_ && list == dir1_->hwnd() && key == VK_BACK) {
+        Contain([&] { dir1_->OpenParent(); });
+        return -2;
+    }
+    return -1;
+}
+
+LRESULT Win32Surface::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    if (drive1_ && item.hwndItem == drive1_->hwnd()) drive1_->DrawItem(item);
+    if (dir1_ && item.hwndItem == dir1_->hwnd()) dir1_->DrawItem(item);
+    return TRUE;
+}
+
+// Asked while a list is being made; the list sets its real height once its font is in.
+LRESULT Win32Surface::OnMeasureItem(MEASUREITEMSTRUCT& item) {
+    item.itemHeight = 16;
+    return TRUE;
+}
+
+std::optional<LRESULT> Win32Surface::OnCtlColorStatic(HDC dc, HWND child) {
+    const Win32Label* label = label1_ && child == label1_->hwnd()   ? label1_.get()
+                              : label2_ && child == label2_->hwnd() ? label2_.get()
+                                                                    : nullptr;
+    if (label == nullptr) return std::nullopt;
+    const bool high_contrast = HighContrastOn();
+    const HBRUSH back = BackBrush(high_contrast);
+    ::SetTextColor(dc, DrawnRgb(ColorRole::kText, label->ForeColor(), high_contrast));
+    ::SetBkColor(dc, DrawnRgb(ColorRole::kBackground, back_color_, high_contrast));
+    return reinterpret_cast<LRESULT>(back);
+}
+
+// Heard only while the surface is a window of its own; inside a container, drawing asks the
+// system each time.
+std::optional<LRESULT> Win32Surface::OnColorChange(HWND window, UINT message, WPARAM wparam) {
+    if (RedrawOnColorChange(window, message, wparam)) return 0;
+    return std::nullopt;
+}
+
+LRESULT Win32Surface::OnSetFocus() {
+    if (HWND target = EndChild(::GetKeyState(VK_SHIFT) < 0)) ::SetFocus(target);
+    if (focus_entered_) focus_entered_();
+    return 0;
+}
+
+LRESULT Win32Surface::OnEraseBackground(HWND window, HDC dc) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    ::FillRect(dc, &client, BackBrush(HighContrastOn()));
+    return 1;
 }
 
 void Win32Surface::OnCommand(int id, int code) {

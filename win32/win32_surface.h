@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "host/surface.h"
@@ -90,6 +91,17 @@ private:
     void OnCommand(int id, int code);
     HWND WindowAt(int index) const;
     LRESULT HandleScoped(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    // The answer of the message's handler, or nothing when DefWindowProc is to answer it.
+    std::optional<LRESULT> Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    std::optional<LRESULT> OnTimer(UINT_PTR timer);
+    void OnWindowPosChanged(const WINDOWPOS& position);
+    LRESULT OnVKeyToItem(WORD key, HWND list);
+    LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
+    LRESULT OnMeasureItem(MEASUREITEMSTRUCT& item);
+    std::optional<LRESULT> OnCtlColorStatic(HDC dc, HWND child);
+    std::optional<LRESULT> OnColorChange(HWND window, UINT message, WPARAM wparam);
+    LRESULT OnSetFocus();
+    LRESULT OnEraseBackground(HWND window, HDC dc);
     void PrintChild(HWND child, HDC dc) const;
     // The brush of the background as drawn now.
     HBRUSH BackBrush(bool high_contrast) const;

@@ -10,6 +10,7 @@
 #include "control/com/module.h"
 #include "control/com/selvane_h.h"
 #include "win32/win32_base.h"
+#include "paths/path_text.h"
 
 namespace selvane::com {
 namespace {
@@ -124,7 +125,7 @@ std::vector<Entry> LibraryEntries(ITypeLib* library, const std::wstring& path) {
         {LibraryKey(), nullptr, title},
         {LibraryKey() + L"\\" + LocaleKey() + L"\\" + kOwnPlatform, nullptr, path},
         {LibraryKey() + L"\\FLAGS", nullptr, std::to_wstring(flags)},
-        {LibraryKey() + L"\\HELPDIR", nullptr, path.substr(0, path.find_last_of(L'\\'))},
+        {LibraryKey() + L"\\HELPDIR", nullptr, win32::Wide(paths::BeforeLastBackslash(win32::Utf16View(path)))},
     };
     for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
         ComPtr<ITypeInfo> info;

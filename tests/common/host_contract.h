@@ -229,7 +229,7 @@ TYPED_TEST_P(ChildrenContract, DirListShowsTheDriveInCapitalsAndEachNameAsStored
     };
     for (const auto& [put, shown] : steps) {
         SCOPED_TRACE(::testing::PrintToString(put));
-        dir.SetPath(put);
+        dir.SetPath(paths::Parse(put));
         EXPECT_EQ(dir.Path(), shown);
     }
     EXPECT_EQ(this->events.seen, std::vector<std::string>(8, "Dir1"));
@@ -237,13 +237,13 @@ TYPED_TEST_P(ChildrenContract, DirListShowsTheDriveInCapitalsAndEachNameAsStored
 
 TYPED_TEST_P(ChildrenContract, DirListMovesOnlyToAnotherReachableFolder) {
     host::DirList& dir = this->dir();
-    dir.SetPath(u"d:\\DOCS\\");
+    dir.SetPath(paths::Parse(u"d:\\DOCS\\"));
     EXPECT_TRUE(this->events.seen.empty()) << "the same folder in other case is no change";
-    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"D:\\nowhere"); }), errc::kPathNotFound);
-    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"D:\\zero.txt"); }), errc::kPathNotFound);
-    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"Q:\\"); }), errc::kPathNotFound);
-    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u""); }), errc::kPathNotFound);
-    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"D:\\do*"); }), errc::kBadFileName);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(paths::Parse(u"D:\\nowhere")); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(paths::Parse(u"D:\\zero.txt")); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(paths::Parse(u"Q:\\")); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(paths::Parse(u"")); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(paths::Parse(u"D:\\do*")); }), errc::kBadFileName);
     EXPECT_EQ(dir.Path(), u"D:\\docs");
     EXPECT_TRUE(this->events.seen.empty());
 }

@@ -3,13 +3,14 @@
 #include "control_fixture.h"
 
 #include "host/file_system.h"
+#include "paths/path_text.h"
 #include "tests/common/host_checks.h"
 
 namespace selvane::testing {
 namespace {
 
-constexpr std::size_t kLongestText = host::kLongestSystemName - 1;  // 32,766: still looked at
-constexpr std::size_t kLongestDrivePath = host::kLongestSystemName - 5;  // 32,762: "\\?\", NUL
+constexpr std::size_t kLongestText = paths::kLongestSystemName - 1;  // 32,766: still looked at
+constexpr std::size_t kLongestDrivePath = paths::kLongestSystemName - 5;  // 32,762: "\\?\", NUL
 
 // Exactly `length` units: head, then as many fill units as it takes, then tail.
 std::u16string Sized(const std::u16string& head, std::size_t length, char16_t fill, const std::u16string& tail) {
@@ -25,11 +26,11 @@ std::u16string LongText(std::size_t length, const std::u16string& name) {
 using LongPathTest = ControlTest;
 
 TEST(SystemNameLimit, TheExtendedFormWithItsNulMustFit) {
-    EXPECT_TRUE(host::FitsSystemName(Sized(u"c:\\", kLongestDrivePath, u'a', u"")));
-    EXPECT_FALSE(host::FitsSystemName(Sized(u"c:\\", kLongestDrivePath + 1, u'a', u"")));
+    EXPECT_TRUE(paths::FitsSystemName(paths::Parse(Sized(u"c:\\", kLongestDrivePath, u'a', u""))));
+    EXPECT_FALSE(paths::FitsSystemName(paths::Parse(Sized(u"c:\\", kLongestDrivePath + 1, u'a', u""))));
     // "\\?\UNC\server\share" is six units longer than "\\server\share".
-    EXPECT_TRUE(host::FitsSystemName(Sized(u"\\\\srv\\share\\", kLongestDrivePath - 2, u'a', u"")));
-    EXPECT_FALSE(host::FitsSystemName(Sized(u"\\\\srv\\share\\", kLongestDrivePath - 1, u'a', u"")));
+    EXPECT_TRUE(paths::FitsSystemName(paths::Parse(Sized(u"\\\\srv\\share\\", kLongestDrivePath - 2, u'a', u""))));
+    EXPECT_FALSE(paths::FitsSystemName(paths::Parse(Sized(u"\\\\srv\\share\\", kLongestDrivePath - 1, u'a', u""))));
 }
 
 TEST_F(LongPathTest, TheFileSystemLooksAtTextUpTo32766UnitsAndNoFurther) {

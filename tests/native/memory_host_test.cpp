@@ -163,8 +163,8 @@ TEST_F(MemoryChildrenTest, DirListStartsWhereItCanAndRefusesWhatItDoesNotModel) 
     MemoryDirList& dir = surface->Dir1();
     EXPECT_EQ(dir.Path(), u"C:\\Windows");
     EXPECT_EQ(MemoryDirList(fs, u"c:\\gone").Path(), u"C:\\") << "as the system's list, the first fixed disk";
-    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"a:"); }), errc::kDiskNotReady);
-    EXPECT_EQ(ErrorOf([&] { dir.SetPath(u"\\\\fs1\\pub"); }), errc::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(paths::Parse(u"a:")); }), errc::kDiskNotReady);
+    EXPECT_EQ(ErrorOf([&] { dir.SetPath(paths::Parse(u"\\\\fs1\\pub")); }), errc::kPathNotFound);
     EXPECT_EQ(dir.Path(), u"C:\\Windows");
     EXPECT_TRUE(events.seen.empty());
     EXPECT_THROW(dir.UserOpen(u"Secret"), std::invalid_argument);

@@ -217,12 +217,13 @@ TEST(PathText, KindRootAndDriveOfEachKindOfPath) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.path));
-        EXPECT_EQ(paths::KindOf(c.path), c.kind);
-        EXPECT_EQ(paths::RootLength(c.path), c.root);
-        EXPECT_EQ(paths::DriveOf(c.path), c.drive);
+        const paths::ParsedPath parsed = paths::Parse(c.path);
+        EXPECT_EQ(parsed.kind, c.kind);
+        EXPECT_EQ(parsed.root_length, c.root);
+        EXPECT_EQ(parsed.Drive(), c.drive);
     }
     using Names = std::vector<std::u16string>;
-    EXPECT_EQ(paths::Components(u"C:\\a//b\\\\c\\", 3), (Names{u"a", u"b", u"c"}));
+    EXPECT_EQ(paths::Parse(u"C:\\a//b\\\\c\\").components, (Names{u"a", u"b", u"c"}));
     EXPECT_EQ(paths::Join(u"C:\\", u"a"), u"C:\\a");
     EXPECT_EQ(paths::Join(u"C:\\data/", u"a"), u"C:\\data/a");
     EXPECT_EQ(paths::DirectoryPrefix(u"C:\\data"), u"C:\\data\\");
@@ -251,8 +252,8 @@ TEST(PathText, APathReadFromAFolder) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.path) + " from " + ::testing::PrintToString(c.folder));
-        EXPECT_EQ(paths::AgainstFolder(c.path, c.folder), c.list_reads);
-        EXPECT_EQ(paths::AgainstFolder(c.path, c.folder, paths::Reading::kSystem), c.system_reads);
+        EXPECT_EQ(paths::AgainstFolder(paths::Parse(c.path), c.folder), c.list_reads);
+        EXPECT_EQ(paths::AgainstFolder(paths::Parse(c.path), c.folder, paths::Reading::kSystem), c.system_reads);
     }
 }
 

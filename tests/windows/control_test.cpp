@@ -546,14 +546,14 @@ TEST_F(ControlOnScreen, AnUnreachableDirectoryLeavesTheListAsItWas) {
     window.control().SetPath(U(fx::kDocs));
     const auto before = ListItems(Dir1());
     try {
-        window.surface().Dir1().SetPath(u"D:\\no such folder");
+        window.surface().Dir1().SetPath(paths::Parse(u"D:\\no such folder"));
         ADD_FAILURE() << "the directory list accepted a missing directory";
     } catch (const RuntimeError& e) {
         EXPECT_EQ(e.code(), errc::kPathNotFound);
     }
     EXPECT_EQ(ListItems(Dir1()), before);
     // A relative path is taken from the current directory.
-    window.surface().Dir1().SetPath(u"..\\docs\\alpha");
+    window.surface().Dir1().SetPath(paths::Parse(u"..\\docs\\alpha"));
     EXPECT_EQ(window.control().Path(), u"D:\\docs\\alpha");
 }
 

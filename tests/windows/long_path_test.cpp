@@ -11,6 +11,7 @@
 
 #include "control/settings_record.h"
 #include "host/file_system.h"
+#include "paths/path_text.h"
 #include "win32/win32_base.h"
 #include "win32/win32_file_system.h"
 #include "tests/common/host_checks.h"
@@ -20,8 +21,8 @@
 namespace selvane::testing {
 namespace {
 
-constexpr std::size_t kLongestText = host::kLongestSystemName - 1;       // 32,766: still looked at
-constexpr std::size_t kLongestDrivePath = host::kLongestSystemName - 5;  // 32,762: "\\?\" and NUL
+constexpr std::size_t kLongestText = paths::kLongestSystemName - 1;       // 32,766: still looked at
+constexpr std::size_t kLongestDrivePath = paths::kLongestSystemName - 5;  // 32,762: "\\?\" and NUL
 // Both sides of each limit, and the length a fuzzing campaign first crashed the control with.
 const std::vector<std::size_t> kTooLong = {kLongestText + 1, kLongestText + 2, 70000};
 
