@@ -378,7 +378,7 @@ std::u16string MemoryFileSystem::CurrentFolder() const {
     auto first = std::find_if(drives_.begin(), drives_.end(),
                               [](const auto& drive) { return drive.second.kind == DriveKind::kLocal; });
     if (first == drives_.end()) first = drives_.begin();
-    return {UpperChar(first->first), u':', u'\\'};
+    return paths::RootOfDrive(UpperChar(first->first));
 }
 
 std::u16string MemoryFileSystem::ResolveDirectory(const std::u16string& path) const {
@@ -388,12 +388,11 @@ std::u16string MemoryFileSystem::ResolveDirectory(const std::u16string& path) co
     // The system finds no path on a letter without a drive.
     if (FindDrive(parsed.letter) == nullptr) Raise(errc::kPathNotFound);
     const Node* node = &ReadableDrive(parsed.letter).root;
-    std::u16string resolved{UpperChar(parsed.letter), u':', u'\\'};
+    std::u16string resolved = paths::RootOfDrive(UpperChar(parsed.letter));
     for (const std::u16string& component : parsed.components) {
         node = node->IsDirectory() ? node->Child(component) : nullptr;
         if (node == nullptr) Raise(errc::kPathNotFound);
-        if (resolved.size() > 3) resolved += u'\\';
-        resolved += node->name;
+        resolved = paths::Join(resolved, node->name);
     }
     if (!node->IsDirectory()) Raise(errc::kPathNotFound);
     return resolved;

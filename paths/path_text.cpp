@@ -137,6 +137,7 @@ bool FitsSystemName(const ParsedPath& full_path) {
 }
 
 std::u16string RootOfDrive(std::u16string_view drive) { return std::u16string(drive.substr(0, 2)) + u'\\'; }
+std::u16string RootOfDrive(char16_t letter) { return {letter, u':', u'\\'}; }
 
 std::u16string DirectoryPrefix(std::u16string_view directory) {
     std::u16string prefix(directory);

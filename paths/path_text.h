@@ -78,9 +78,10 @@ ParsedPath Parse(std::u16string_view path);
 // is 32,762 units long.
 bool FitsSystemName(const ParsedPath& full_path);
 
-// The root of the drive a text names by its first two characters: "c:" and a drive list's entry
-// "c: [system]" both give "c:\".
+// The root of the drive a text names by its first two characters ("c:" and a drive list's entry
+// "c: [system]" both give "c:\"), or of a drive's letter.
 std::u16string RootOfDrive(std::u16string_view drive);
+std::u16string RootOfDrive(char16_t letter);
 
 // The directory with exactly one trailing separator: "C:\" stays, "C:\Data" gives "C:\Data\".
 // A file name or a pattern is appended to it.

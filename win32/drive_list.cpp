@@ -44,7 +44,7 @@ public:
     std::wstring shown;
 
 private:
-    static std::wstring Root(wchar_t letter) { return {letter, L':', L'\\'}; }
+    static std::wstring Root(wchar_t letter) { return Wide(paths::RootOfDrive(static_cast<char16_t>(letter))); }
 
     const wchar_t letter_;
 };
