@@ -84,6 +84,7 @@ add_custom_target(selvane_idl DEPENDS ${SELVANE_TLB} ${SELVANE_IDL_HEADER})
 add_library(selvane_com STATIC
   control/com/com_base.cpp
   control/com/module.cpp
+  control/com/exports.cpp
   control/com/class_factory.cpp
   control/com/registration.cpp
   control/com/connection_points.cpp

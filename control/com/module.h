@@ -37,6 +37,8 @@ enum class LibraryType { kSelvaneInterface, kSelvaneClass };
 // the caller. The type library and each type's information are read once per process, at the
 // first call, and let go when the library is unloaded.
 HRESULT LoadTypeInfo(LibraryType type, ITypeInfo** info) noexcept;
+// Lets go of the type library and every type's information read so far, at unload.
+void ReleaseTypeInformation() noexcept;
 
 // The full path of this library, for registration.
 std::wstring ModulePath();

@@ -31,6 +31,12 @@ TEST(SystemNameLimit, TheExtendedFormWithItsNulMustFit) {
     // "\\?\UNC\server\share" is six units longer than "\\server\share".
     EXPECT_TRUE(paths::FitsSystemName(paths::Parse(Sized(u"\\\\srv\\share\\", kLongestDrivePath - 2, u'a', u""))));
     EXPECT_FALSE(paths::FitsSystemName(paths::Parse(Sized(u"\\\\srv\\share\\", kLongestDrivePath - 1, u'a', u""))));
+    // A path that comes in extended-length form is measured as it stands, its prefix once.
+    for (const std::u16string prefix : {u"\\\\?\\", u"\\\\?\\UNC\\"}) {
+        const std::u16string head = prefix + (prefix.size() == 4 ? u"c:\\" : u"srv\\share\\");
+        EXPECT_TRUE(paths::FitsSystemName(paths::Parse(Sized(head, kLongestText, u'a', u""))));
+        EXPECT_FALSE(paths::FitsSystemName(paths::Parse(Sized(head, kLongestText + 1, u'a', u""))));
+    }
 }
 
 TEST_F(LongPathTest, TheFileSystemLooksAtTextUpTo32766UnitsAndNoFurther) {
