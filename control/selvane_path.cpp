@@ -35,11 +35,12 @@ void Selvane::SetPath(const std::u16string& value) {
     // A relative path is looked up where the directory list will take it: under its folder.
     std::u16string shown;
     attempt([&] { shown = surface_.Dir1().Path(); });
-    if (p.find(u'.') != std::u16string::npos && !files_.IsDirectory(paths::AgainstFolder(paths::Parse(p), shown))) {
+    paths::ParsedPath wanted = paths::Parse(p);
+    if (p.find(u'.') != std::u16string::npos && !files_.IsDirectory(paths::AgainstFolder(wanted, shown))) {
         p = paths::FolderOfFile(p);
+        wanted = paths::Parse(p);
     }
 
-    const paths::ParsedPath wanted = paths::Parse(p);
     attempt([&] { surface_.Drive1().SetDrive(p.substr(0, 1)); });
     attempt([&] { surface_.Dir1().SetPath(wanted); });
     site_.PropertyChanged(members::kPath);
