@@ -103,7 +103,6 @@ void CALLBACK Errand::Work(PTP_CALLBACK_INSTANCE instance, void* context) noexce
               L"came back after " + std::to_wstring(::GetTickCount() - started) + L" ms; its result is dropped");
     }
     ReleaseErrand(errand);
-    ::InterlockedDecrement(&g_out);
     if (module) {
         if (instance) {
             ::FreeLibraryWhenCallbackReturns(instance, module);
@@ -113,6 +112,9 @@ void CALLBACK Errand::Work(PTP_CALLBACK_INSTANCE instance, void* context) noexce
     }
 }
 
+// The call is back: it counts as out no longer before its caller hears of it, so that the caller
+// never finds its own finished call still out. The worker's hold on the library keeps the rest of
+// its callback safe.
 void Errand::Finish() noexcept {
     ::AcquireSRWLockExclusive(&g_lock);
     if (state_ == State::kAbandoned) {
@@ -121,6 +123,7 @@ void Errand::Finish() noexcept {
     } else {
         state_ = State::kDone;
     }
+    ::InterlockedDecrement(&g_out);
     ::ReleaseSRWLockExclusive(&g_lock);
     ::WakeAllConditionVariable(&g_ended);
 }
