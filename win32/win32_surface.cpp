@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "win32/accessible_name.h"
+#include "navigation/pace.h"
 #include "paths/path_text.h"
 
 namespace selvane::win32 {
@@ -20,20 +21,14 @@ constexpr UINT kFolderChanged = WM_APP + 1;
 // times, not thousands.
 constexpr UINT_PTR kFolderTimer = 1;
 constexpr UINT kFolderDelayMs = 200;
-// The host's thread is the controls' to share, not to take: after a listing for a change that
-// took d, no listing for a change starts again on the thread before kQuietFactor * d have
-// passed, whichever control it is for. Together they take no more than about a quarter of the
-// thread however the disk storms, and what changes meanwhile is gathered into the next listing.
-constexpr DWORD kQuietFactor = 3;
-// When listings for changes may start again (GetTickCount), for every surface of the process:
-// a host's controls share its thread.
-volatile LONG g_quiet_until = 0;
+// When listings for changes may start again (pace.h), for every surface of the process: a
+// host's controls share its thread. 0 until the first listing for a change.
+volatile LONG64 g_quiet_until = 0;
 
 // How long listings for changes must still wait, in milliseconds.
 DWORD QuietLeft() {
-    const auto until = static_cast<DWORD>(::InterlockedCompareExchange(&g_quiet_until, 0, 0));
-    const auto left = static_cast<LONG>(until - ::GetTickCount());
-    return left > 0 ? static_cast<DWORD>(left) : 0;
+    const auto until = static_cast<std::uint64_t>(::InterlockedCompareExchange64(&g_quiet_until, 0, 0));
+    return static_cast<DWORD>(std::min<std::uint64_t>(pace::QuietLeft(until, ::GetTickCount64()), USER_TIMER_MAXIMUM));
 }
 // While a folder is wanted and the surface shown, the logic checks its watch this often
 // (OnWatchCheck): a watch lost, or never armed, is armed again.
@@ -221,11 +216,10 @@ void Win32Surface::OnFolderTimer() {
     watch_->Rearm();
     host::ChildEvents* sink = context_.sink;
     if (sink == nullptr) return;
-    const DWORD started = ::GetTickCount();
+    const ULONGLONG started = ::GetTickCount64();
     sink->OnFolderChanged();
     // Nothing of the surface is touched from here on: the listing reached the logic.
-    const DWORD took = ::GetTickCount() - started;
-    ::InterlockedExchange(&g_quiet_until, static_cast<LONG>(::GetTickCount() + kQuietFactor * took));
+    ::InterlockedExchange64(&g_quiet_until, static_cast<LONG64>(pace::QuietUntil(started, ::GetTickCount64())));
 }
 
 HWND Win32Surface::ChildWindowOf(std::u16string_view name) const {

@@ -4,6 +4,7 @@
 #include "navigation/file_info.h"
 #include "navigation/list_view.h"
 #include "navigation/listing.h"
+#include "navigation/pace.h"
 
 namespace selvane::testing {
 namespace {
@@ -423,6 +424,20 @@ TEST(FileInfoText, DigitsGroupInThrees) {
     EXPECT_EQ(file_info::GroupDigits(100, u","), u"100");
     EXPECT_EQ(file_info::GroupDigits(1234567, u"."), u"1.234.567");
     EXPECT_EQ(file_info::GroupDigits(18446744073709551615ull, u","), u"18,446,744,073,709,551,615");
+}
+
+// The pace of listings for changes at any uptime, the old 32-bit tick's wraps included: a wait
+// is never longer than the rule asks, and nothing waits before the first listing set it.
+TEST(Pace, AListingForAChangeWaitsThreeTimesTheLastOneAtAnyUptime) {
+    for (const std::uint64_t now : {0ull, 0x7FFFFFFFull, 0x80000001ull, 3000000000ull, 0xFFFFFFF0ull, 0x1'0000'0010ull}) {
+        SCOPED_TRACE(now);
+        EXPECT_EQ(pace::QuietLeft(0, now), 0u) << "before any listing";
+        const std::uint64_t until = pace::QuietUntil(now, now + 100);
+        EXPECT_EQ(pace::QuietLeft(until, now + 100), 300u);
+        EXPECT_EQ(pace::QuietLeft(until, now + 350), 50u);
+        EXPECT_EQ(pace::QuietLeft(until, now + 400), 0u);
+        EXPECT_EQ(pace::QuietLeft(until, now + 0x90000000ull), 0u);
+    }
 }
 
 }  // namespace

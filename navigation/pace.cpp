@@ -1,0 +1,12 @@
+#include "navigation/pace.h"
+
+namespace selvane::pace {
+
+std::uint64_t QuietUntil(std::uint64_t started, std::uint64_t ended) {
+    const std::uint64_t took = ended > started ? ended - started : 0;
+    return ended + kQuietFactor * took;
+}
+
+std::uint64_t QuietLeft(std::uint64_t until, std::uint64_t now) { return until > now ? until - now : 0; }
+
+}  // namespace selvane::pace

@@ -1,0 +1,19 @@
+// How often the disk may take the host's thread: after a listing for a change that took d, no
+// listing for a change starts again before kQuietFactor * d have passed, whichever control it is
+// for. Together they take no more than about a quarter of the thread however the disk storms.
+// Times are milliseconds since boot as a 64-bit tick counts them, which doesn't wrap.
+#pragma once
+
+#include <cstdint>
+
+namespace selvane::pace {
+
+inline constexpr std::uint64_t kQuietFactor = 3;
+
+// When listings for changes may start again, after one that ran from `started` to `ended`.
+std::uint64_t QuietUntil(std::uint64_t started, std::uint64_t ended);
+
+// How long listings for changes must still wait at `now`; `until` is 0 until a listing set it.
+std::uint64_t QuietLeft(std::uint64_t until, std::uint64_t now);
+
+}  // namespace selvane::pace
