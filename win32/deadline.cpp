@@ -24,10 +24,12 @@ bool Hanging(const std::wstring& drive) {
     return std::find(g_hanging.begin(), g_hanging.end(), drive) != g_hanging.end();
 }
 
-// "<call> on <path> <what>", for whoever looks into why a member answered 68.
-void Trace(const wchar_t* call, const std::wstring& path, const std::wstring& what) noexcept {
+// "<call> on <path> <what>", for whoever looks into why a member answered 68. The text is made
+// here, where running out of memory for it is caught.
+template <class What>
+void Trace(const wchar_t* call, const std::wstring& path, What&& what) noexcept {
     try {
-        TraceWarning(__FILE__, __LINE__, Utf16(std::wstring(call) + L" on \"" + path + L"\" " + what));
+        TraceWarning(__FILE__, __LINE__, Utf16(std::wstring(call) + L" on \"" + path + L"\" " + what()));
     } catch (const std::exception&) {
         // No room left for a trace line: the call's outcome stands without it.
     }
@@ -44,7 +46,8 @@ bool Await(Errand* errand) noexcept {
     const bool hanging = Hanging(errand->drive_);
     ::ReleaseSRWLockShared(&g_lock);
     if (hanging) {
-        Trace(errand->call_, errand->path_, L"failed at once: " + errand->drive_ + L" has a call out that hasn't come back");
+        Trace(errand->call_, errand->path_,
+              [&] { return L"failed at once: " + errand->drive_ + L" has a call out that hasn't come back"; });
         ReleaseErrand(errand);
         return false;
     }
@@ -67,22 +70,25 @@ bool Await(Errand* errand) noexcept {
 
     ::AcquireSRWLockExclusive(&g_lock);
     while (errand->state_ != Errand::State::kDone) {
-        const DWORD silent = ::GetTickCount() - static_cast<DWORD>(::InterlockedCompareExchange(&errand->last_answer_, 0, 0));
+        // The last answer first: read after it, the clock can't be behind it.
+        const auto last = static_cast<DWORD>(::InterlockedCompareExchange(&errand->last_answer_, 0, 0));
+        const DWORD silent = ::GetTickCount() - last;
         if (silent < kSilenceMilliseconds) {
             ::SleepConditionVariableSRW(&g_ended, &g_lock, kSilenceMilliseconds - silent, 0);
             continue;
         }
-        bool marked = true;
         try {
             g_hanging.push_back(errand->drive_);
+            errand->marked_ = true;
         } catch (const std::exception&) {
-            marked = false;  // the drive is asked again next time, that's all
+            // Unmarked, the drive is asked again next time, that's all.
         }
         errand->state_ = Errand::State::kAbandoned;
         ::ReleaseSRWLockExclusive(&g_lock);
-        Trace(errand->call_, errand->path_,
-              L"missed its deadline after " + std::to_wstring(::GetTickCount() - started) + L" ms" +
-                  (marked ? L"; " + errand->drive_ + L" fails at once until it comes back" : L""));
+        Trace(errand->call_, errand->path_, [&] {
+            return L"missed its deadline after " + std::to_wstring(::GetTickCount() - started) + L" ms" +
+                   (errand->marked_ ? L"; " + errand->drive_ + L" fails at once until it comes back" : L"");
+        });
         ReleaseErrand(errand);
         return false;
     }
@@ -99,8 +105,9 @@ void CALLBACK Errand::Work(PTP_CALLBACK_INSTANCE instance, void* context) noexce
     const HMODULE module = errand->module_;
     if (errand->state_ == State::kAbandoned) {
         // Read after Finish, under no lock: once abandoned, nothing else writes the state.
-        Trace(errand->call_, errand->path_,
-              L"came back after " + std::to_wstring(::GetTickCount() - started) + L" ms; its result is dropped");
+        Trace(errand->call_, errand->path_, [&] {
+            return L"came back after " + std::to_wstring(::GetTickCount() - started) + L" ms; its result is dropped";
+        });
     }
     ReleaseErrand(errand);
     if (module) {
@@ -117,7 +124,8 @@ void CALLBACK Errand::Work(PTP_CALLBACK_INSTANCE instance, void* context) noexce
 // its callback safe.
 void Errand::Finish() noexcept {
     ::AcquireSRWLockExclusive(&g_lock);
-    if (state_ == State::kAbandoned) {
+    // Only a call that marked its drive takes a mark away: another call out on the drive keeps its own.
+    if (state_ == State::kAbandoned && marked_) {
         const auto found = std::find(g_hanging.begin(), g_hanging.end(), drive_);
         if (found != g_hanging.end()) g_hanging.erase(found);
     } else {

@@ -65,6 +65,7 @@ private:
     std::wstring drive_;
     LONG refs_ = 1;
     State state_ = State::kRunning;   // under the module's lock
+    bool marked_ = false;             // its drive is marked as hanging for it; under the lock
     volatile LONG last_answer_ = 0;  // GetTickCount's low word at the start or the last part
     HMODULE module_ = nullptr;       // the library, held while the worker runs in it
 };
@@ -86,10 +87,14 @@ bool AskInTime(Read&& read, Args&&... args) {
         ::SetLastError(ERROR_TIMEOUT);
         return false;
     }
+    // Let go however read ends, a throw included.
+    struct Release {
+        Errand* errand;
+        ~Release() { ReleaseErrand(errand); }
+    } release{errand};
     const bool answered = errand->answered();
     const DWORD error = errand->error();
     std::forward<Read>(read)(*errand);
-    ReleaseErrand(errand);
     ::SetLastError(error);
     return answered;
 }
