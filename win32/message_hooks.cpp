@@ -99,4 +99,15 @@ LRESULT PassOn::operator()() const { return chain_.Dispatch(below_, window_, mes
 
 void HookMessages(HWND window, MessageHook hook) { HookChain::Add(window, std::move(hook)); }
 
+std::size_t HookedWindows() noexcept {
+    const SrwLocked locked(g_chains_lock, SrwLocked::kShared);
+    return g_chains == nullptr ? 0 : g_chains->size();
+}
+
+void ReleaseHookTable() noexcept {
+    const SrwLocked locked(g_chains_lock);
+    delete g_chains;
+    g_chains = nullptr;
+}
+
 }  // namespace selvane::win32

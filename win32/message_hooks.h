@@ -49,4 +49,11 @@ using MessageHook =
 // passes messages on to the chain as to any window procedure.
 void HookMessages(HWND window, MessageHook hook);
 
+// How many windows have a chain: none once every hooked window has gone.
+std::size_t HookedWindows() noexcept;
+
+// Lets go of the table at unload, whatever a host left behind; a window still hooked then has
+// outlived the code its procedure is in, whatever becomes of the table.
+void ReleaseHookTable() noexcept;
+
 }  // namespace selvane::win32

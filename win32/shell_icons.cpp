@@ -2,7 +2,10 @@
 
 #include <shellapi.h>
 
-#include <map>
+#include <exception>
+#include <vector>
+
+#include "win32/handles.h"
 
 namespace selvane::win32 {
 namespace {
@@ -10,20 +13,38 @@ namespace {
 constexpr int kIconSize = 16;
 constexpr int kGap = 3;
 
+// The icons loaded so far, by stock icon, for every surface of the process. Constant-initialized,
+// so no guard of the runtime's runs for them.
+struct Loaded {
+    SHSTOCKICONID id;
+    HICON icon;
+    bool owned;  // the system's stock icons are the caller's to destroy; shared resources are not
+};
+SRWLOCK g_icons_lock = SRWLOCK_INIT;
+std::vector<Loaded> g_icons;
+
 // Stock icons need no access to any drive or file, so drawing never waits on a device. Where
 // the system gives no stock icon, shell32's own icon resource of the same picture serves.
 HICON StockIcon(SHSTOCKICONID id, int shell_resource) {
-    static std::map<SHSTOCKICONID, HICON> loaded;
-    auto found = loaded.find(id);
-    if (found != loaded.end()) return found->second;
+    const SrwLocked locked(g_icons_lock);
+    for (const Loaded& loaded : g_icons) {
+        if (loaded.id == id) return loaded.icon;
+    }
     SHSTOCKICONINFO info{};
     info.cbSize = sizeof(info);
     HICON icon = SUCCEEDED(::SHGetStockIconInfo(id, SHGSI_ICON | SHGSI_SMALLICON, &info)) ? info.hIcon : nullptr;
+    const bool owned = icon != nullptr;
     if (icon == nullptr) {
         icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(L"shell32.dll"), MAKEINTRESOURCEW(shell_resource),
                                                IMAGE_ICON, kIconSize, kIconSize, LR_SHARED));
     }
-    loaded.emplace(id, icon);
+    try {
+        g_icons.push_back({id, icon, owned});
+    } catch (const std::exception&) {
+        // Not kept: drawn this once, then given back.
+        if (owned) ::DestroyIcon(icon);
+        return nullptr;
+    }
     return icon;
 }
 
@@ -51,5 +72,14 @@ int DrawItemIcon(HDC dc, const RECT& box, int indent, HICON icon) {
 }
 
 int ItemTextStart(int indent) { return kGap + indent + kIconSize + kGap; }
+
+void ReleaseShellIcons() noexcept {
+    const SrwLocked locked(g_icons_lock);
+    for (const Loaded& loaded : g_icons) {
+        if (loaded.owned) ::DestroyIcon(loaded.icon);
+    }
+    g_icons.clear();
+    g_icons.shrink_to_fit();
+}
 
 }  // namespace selvane::win32

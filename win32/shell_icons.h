@@ -1,4 +1,5 @@
-// The system's small icons for drives and folders, loaded once and kept for the process.
+// The system's small icons for drives and folders, loaded once and kept until the library is
+// unloaded.
 #pragma once
 
 #include <windows.h>
@@ -15,5 +16,8 @@ HICON FolderIcon(bool open);
 int DrawItemIcon(HDC dc, const RECT& box, int indent, HICON icon);
 // How far right of the item's left edge DrawItemIcon starts the text, for an item indented so far.
 int ItemTextStart(int indent);
+
+// Destroys the icons loaded so far, at unload.
+void ReleaseShellIcons() noexcept;
 
 }  // namespace selvane::win32

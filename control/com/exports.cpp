@@ -9,6 +9,8 @@
 #include "control/com/selvane_h.h"
 #include "control/com/thread_runtime.h"
 #include "win32/deadline.h"
+#include "win32/message_hooks.h"
+#include "win32/shell_icons.h"
 #include "win32/win32_base.h"
 
 using namespace selvane::com;
@@ -20,6 +22,8 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         ReleaseTypeInformation();
         selvane::win32::UnregisterWindowClasses();
+        selvane::win32::ReleaseShellIcons();
+        selvane::win32::ReleaseHookTable();
         ReleaseRuntime();
     }
     return TRUE;

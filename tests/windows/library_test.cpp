@@ -723,6 +723,9 @@ TEST_F(LibraryTest, TheLibraryUnloadsWithItsWindowClassesAndLoadsAgainTracingWha
 // or two as it grows and shrinks, whatever is freed).
 struct Held {
     unsigned long handles = 0;
+    unsigned long threads = 0;
+    unsigned long user_objects = 0;
+    unsigned long gdi_objects = 0;
     unsigned long long heap_bytes = 0;
 };
 Held HeldNow() {
@@ -750,11 +753,16 @@ Held HeldNow() {
     if (query && query(kSystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length) >= 0) {
         for (std::size_t offset = 0;;) {
             const auto* entry = reinterpret_cast<const ProcessEntry*>(buffer.data() + offset);
-            if (reinterpret_cast<ULONG_PTR>(entry->process_id) == ::GetCurrentProcessId()) held.handles = entry->handles;
+            if (reinterpret_cast<ULONG_PTR>(entry->process_id) == ::GetCurrentProcessId()) {
+                held.handles = entry->handles;
+                held.threads = entry->threads;
+            }
             if (entry->next_offset == 0) break;
             offset += entry->next_offset;
         }
     }
+    held.user_objects = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+    held.gdi_objects = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     std::vector<HANDLE> heaps(::GetProcessHeaps(0, nullptr) + 16);
     heaps.resize(::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
     for (HANDLE heap : heaps) {
@@ -796,11 +804,17 @@ TEST_F(LibraryTest, LoadedAndFreedAHundredTimesTheLibraryLeavesNothingBehind) {
     for (int i = 0; i < 100; ++i) ASSERT_NO_FATAL_FAILURE(round());
     const Held after = HeldNow();
     const auto grown_kb = (static_cast<long long>(after.heap_bytes) - static_cast<long long>(before.heap_bytes)) / 1024;
-    std::printf("100 loads: kernel handles %lu -> %lu, heap bytes in use %+lld KB\n", before.handles, after.handles,
-                grown_kb);
+    std::printf("100 loads: kernel handles %lu -> %lu, threads %lu -> %lu, USER objects %lu -> %lu, GDI objects "
+                "%lu -> %lu, heap bytes in use %+lld KB\n",
+                before.handles, after.handles, before.threads, after.threads, before.user_objects, after.user_objects,
+                before.gdi_objects, after.gdi_objects, grown_kb);
     RecordProperty("handles_grown", static_cast<int>(after.handles) - static_cast<int>(before.handles));
     RecordProperty("heap_kb_grown", static_cast<int>(grown_kb));
     EXPECT_LE(after.handles, before.handles + 10);
+    // The pool keeps a few idle workers for a while; a thread a load would be a hundred.
+    EXPECT_LE(after.threads, before.threads + 4);
+    EXPECT_LE(after.user_objects, before.user_objects + 10);
+    EXPECT_LE(after.gdi_objects, before.gdi_objects + 10) << "an icon or a font a load would be a hundred";
     EXPECT_LE(grown_kb, 256) << "about 19 KB a load would be 1.9 MB";
 }
 

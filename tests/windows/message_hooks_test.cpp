@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/windows/com_support.h"
 #include "win32/handles.h"
 #include "win32/message_hooks.h"
+#include "win32/shell_icons.h"
 #include "win32/win32_base.h"
 
 namespace selvane::win32 {
@@ -71,6 +73,7 @@ TEST(MessageHooks, TheChainGoesWithTheWindowAfterItsLastMessage) {
     auto alive = std::make_shared<int>(0);
     std::weak_ptr<int> watch = alive;
     bool saw_last = false;
+    const std::size_t hooked = HookedWindows();
     HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(edit, nullptr);
     HookMessages(edit, [held = std::move(alive), &saw_last](HWND, UINT message, WPARAM, LPARAM, const PassOn& pass_on) {
@@ -78,9 +81,11 @@ TEST(MessageHooks, TheChainGoesWithTheWindowAfterItsLastMessage) {
         return pass_on();
     });
     EXPECT_FALSE(watch.expired());
+    EXPECT_EQ(HookedWindows(), hooked + 1);
     ::DestroyWindow(edit);
     EXPECT_TRUE(saw_last);
     EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(HookedWindows(), hooked) << "the table keeps no entry of a window that has gone";
 }
 
 // A change that ends early, by an exception, still turns the list's drawing back on and has it
@@ -103,6 +108,30 @@ TEST(MessageHooks, RedrawComesBackWhenAChangeEndsEarly) {
     }
     EXPECT_EQ(redraw, (std::vector<WPARAM>{FALSE, TRUE})) << "off, then on again";
     EXPECT_TRUE(::GetUpdateRect(list.get(), nullptr, FALSE)) << "drawn whole once after";
+}
+
+// The stock icons the lists draw are the library's to destroy: let go at unload, they are gone,
+// so a hundred loads leave no hundred icons behind.
+TEST(ShellIcons, TheIconsTheListsDrawAreDestroyedWhenLetGo) {
+    auto alive = [](HICON icon) {
+        ICONINFO info{};
+        if (!::GetIconInfo(icon, &info)) return false;
+        ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+        return true;
+    };
+    const HICON drive = DriveIcon(DRIVE_FIXED);
+    const HICON folder = FolderIcon(false);
+    ASSERT_TRUE(alive(drive));
+    ASSERT_TRUE(alive(folder));
+    if (selvane::testing::UnderWine()) {
+        ReleaseShellIcons();
+        GTEST_SKIP() << "Wine's SHGetStockIconInfo hands out LoadIconW's shared icon, which DestroyIcon leaves alone";
+    }
+    ReleaseShellIcons();
+    EXPECT_FALSE(alive(drive));
+    EXPECT_FALSE(alive(folder));
+    EXPECT_TRUE(alive(DriveIcon(DRIVE_FIXED))) << "asked again, an icon is loaded anew";
 }
 
 }  // namespace
