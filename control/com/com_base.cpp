@@ -1,5 +1,7 @@
 #include "control/com/com_base.h"
 
+#include <new>
+
 #include "win32/win32_base.h"
 
 namespace selvane::com {
@@ -30,6 +32,18 @@ HRESULT Traced(HRESULT hr, std::u16string_view what, const char* file, int line)
         }
     }
     return hr;
+}
+
+HRESULT CaughtFailure() noexcept {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (const RuntimeError& error) {
+        return error.code() == errc::kOutOfMemory ? E_OUTOFMEMORY : HResultOf(error.code());
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
 }
 
 HRESULT UnknownIdentifier(std::u16string_view asked, REFGUID guid, HRESULT answer, const char* file, int line) noexcept {
@@ -70,7 +84,7 @@ HRESULT AnswerFailure(REFIID iid, const std::exception* e, const char* function,
         TraceReturned(function, file, line, error, static_cast<std::uint32_t>(hr));
         return e ? ReportError(hr, error.description(), iid) : hr;
     } catch (...) {
-        return Traced(E_OUTOFMEMORY, u"answering a failure", file, line);
+        return Traced(CaughtFailure(), u"answering a failure", file, line);
     }
 }
 

@@ -74,6 +74,10 @@ inline std::int32_t ConversionError(HRESULT hr) {
 HRESULT Traced(HRESULT hr, std::u16string_view what, const char* file = __builtin_FILE(),
                int line = __builtin_LINE()) noexcept;
 
+// Inside a catch, what the failure being handled is: E_OUTOFMEMORY for memory that ran out, the
+// control's run-time error as its HRESULT, E_UNEXPECTED for anything else.
+HRESULT CaughtFailure() noexcept;
+
 // answer, and a trace line at file:line, "<asked> <guid> returned <answer>", as Wine's WARN
 // leaves one for an unsupported interface: an identifier asked of the library (an interface of
 // QueryInterface or FindConnectionPoint, a class of DllGetClassObject) that it doesn't know.

@@ -65,7 +65,7 @@ public:
             *clone = new Enumerator(items_, position_);
             return S_OK;
         } catch (...) {
-            return Traced(E_OUTOFMEMORY, u"cloning an enumerator");
+            return Traced(CaughtFailure(), u"cloning an enumerator");
         }
     }
 
@@ -122,7 +122,7 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) noexcept {
     try {
         connections_.push_back(Connection{next_cookie_, queried});
     } catch (...) {
-        return Traced(E_OUTOFMEMORY, u"connecting a sink");
+        return Traced(CaughtFailure(), u"connecting a sink");
     }
     *cookie = next_cookie_++;
     return S_OK;
@@ -149,7 +149,7 @@ STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** connections) no
         *connections = new ConnectionEnumerator(std::move(data));
         return S_OK;
     } catch (...) {
-        return Traced(E_OUTOFMEMORY, u"enumerating connections");
+        return Traced(CaughtFailure(), u"enumerating connections");
     }
 }
 
@@ -160,7 +160,7 @@ HRESULT EnumerateConnectionPoints(const std::vector<IConnectionPoint*>& points, 
         *result = new PointEnumerator(points);
         return S_OK;
     } catch (...) {
-        return Traced(E_OUTOFMEMORY, u"enumerating connection points");
+        return Traced(CaughtFailure(), u"enumerating connection points");
     }
 }
 

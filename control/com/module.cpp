@@ -83,7 +83,7 @@ HRESULT LoadTypeInfo(LibraryType type, ITypeInfo** info) noexcept {
             return library->GetTypeInfoOfGuid(*kTypeGuids[index], loaded);
         }, info);
     } catch (...) {
-        return Traced(E_OUTOFMEMORY, u"loading type information");
+        return Traced(CaughtFailure(), u"loading type information");
     }
 }
 

@@ -296,7 +296,7 @@ HRESULT RegisterServer(Scope scope) noexcept {
         if (FAILED(result)) UnregisterInRoot(scope);
         return Traced(result, u"registering");
     } catch (...) {
-        return Traced(E_OUTOFMEMORY, u"registering");
+        return Traced(CaughtFailure(), u"registering");
     }
 }
 
@@ -311,7 +311,7 @@ HRESULT UnregisterServer(Scope scope) noexcept {
         if (scope == Scope::kUser) RemoveIfEmpty(HKEY_CURRENT_USER, L"Software\\Classes");
         return Traced(result, u"unregistering");
     } catch (...) {
-        return Traced(E_OUTOFMEMORY, u"unregistering");
+        return Traced(CaughtFailure(), u"unregistering");
     }
 }
 
