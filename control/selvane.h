@@ -136,6 +136,10 @@ private:
 
     // How many listings have run, so Initialize can tell whether its drive choice listed anything.
     std::uint64_t listings_ = 0;
+    // While a Path put moves the drive list, the directory list's change lists nothing: the
+    // folder asked for is listed next, once. owed: a change came meanwhile.
+    bool listing_deferred_ = false;
+    bool listing_owed_ = false;
     // The file list's font size when its scroll extent was last measured.
     float extent_font_size_ = -1;
 };

@@ -23,7 +23,13 @@ void Selvane::OnDrive1Change() {
     if (failed) attempt([&] { surface_.Drive1().SetDrive(u"c:"); });
 }
 
-void Selvane::OnDir1Change() { FillFileList(); }
+void Selvane::OnDir1Change() {
+    if (listing_deferred_) {
+        listing_owed_ = true;
+        return;
+    }
+    FillFileList();
+}
 
 void Selvane::OnText1Change() { FillFileList(); }
 

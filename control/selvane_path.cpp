@@ -1,6 +1,7 @@
 // The Path property: the directory shown, and where a host's path (local, a file's, or a
 // network path) takes the drive and directory lists.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/attempt.h"
@@ -41,8 +42,21 @@ void Selvane::SetPath(const std::u16string& value) {
         wanted = paths::Parse(p);
     }
 
-    attempt([&] { surface_.Drive1().SetDrive(p.substr(0, 1)); });
+    // Another drive takes the directory list to its root first, as a drive change does, but only
+    // the folder asked for is listed: one listing, not two, on a drive that may be slow. Should
+    // that folder be refused, the root the list went to is listed instead.
+    {
+        struct Deferred {
+            bool& flag;
+            explicit Deferred(bool& deferred) : flag(deferred) { flag = true; }
+            ~Deferred() { flag = false; }
+        } deferred(listing_deferred_);
+        attempt([&] { surface_.Drive1().SetDrive(p.substr(0, 1)); });
+    }
+    const bool owed = std::exchange(listing_owed_, false);
+    const auto listings_before = listings_;
     attempt([&] { surface_.Dir1().SetPath(wanted); });
+    if (owed && listings_ == listings_before) FillFileList();
     site_.PropertyChanged(members::kPath);
 }
 

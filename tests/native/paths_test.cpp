@@ -93,13 +93,27 @@ TEST_F(PathTest, ASkippedStepLeavesATraceLineForWhoeverListens) {
     EXPECT_EQ(g_traced.size(), 1u) << "nobody listens any more";
 }
 
-TEST_F(PathTest, ChangingDriveListsTheRootFirstThenTheDirectory) {
+// A put to another drive lists the folder asked for alone; one the directory list refuses leaves
+// it on the new drive's root, listed once. A relative path still reads from that root.
+TEST_F(PathTest, ChangingDriveListsOnlyTheFolderItEndsOn) {
     CreateNew();
-    const int before = fs.enumerations();
-    control->SetPath(u"d:\\docs");
-    EXPECT_EQ(fs.enumerations() - before, 2);
-    EXPECT_EQ(Drive(), u"d:");
-    EXPECT_EQ(Dir(), u"D:\\docs");
+    const struct {
+        std::u16string put;
+        std::u16string dir;
+        Names files;
+    } steps[] = {
+        {u"d:\\docs", u"D:\\docs", {u"readme"}},
+        {u"c:\\nowhere", u"C:\\", {u"autoexec.bat"}},
+        {u"docs", u"D:\\docs", {u"readme"}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(::testing::PrintToString(step.put));
+        const int before = fs.enumerations();
+        control->SetPath(step.put);
+        EXPECT_EQ(fs.enumerations() - before, 1);
+        EXPECT_EQ(Dir(), step.dir);
+        EXPECT_EQ(Files(), step.files);
+    }
 }
 
 TEST_F(PathTest, RefusedPathsLeaveTheListsAndStillNotify) {
