@@ -1,6 +1,7 @@
 // How long a complete listing takes next to the bare enumeration it is built on.
 //
-// For folders of 1,000, 10,000 and 30,000 files it times, in the same run and on the same folder,
+// For folders of 1,000, 10,000 and 30,000 files, and one more of 10,000 whose names the list
+// orders otherwise than an ordinal sort does, it times, in the same run and on the same folder,
 // with the pattern *.txt:
 //   - a bare FindFirstFileW/FindNextFileW loop;
 //   - the control's RefreshFiles on a visible control, painting included (the folder read, the
@@ -45,16 +46,28 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-// A folder of `count` empty files with names of mixed case. A folder that is there already is
-// taken as it is (scripts/bench-files.sh makes them much faster than Wine can).
-std::wstring MakeFolder(const std::wstring& base, int count) {
-    const std::wstring folder = base + L"\\files-" + std::to_wstring(count);
+// A folder of `count` empty files with names of mixed case, or with every other name hyphenated
+// (data-00001_v.txt, data00000_final.txt): the list ignores the hyphens, so half of the names
+// are out of their ordinal order. A folder that is there already is taken as it is
+// (scripts/bench-files.sh makes them much faster than Wine can).
+struct Folder {
+    int count;
+    bool hyphenated;
+};
+
+std::wstring MakeFolder(const std::wstring& base, Folder kind) {
+    const std::wstring folder = base + (kind.hyphenated ? L"\\hyphens-" : L"\\files-") + std::to_wstring(kind.count);
     ::CreateDirectoryW(base.c_str(), nullptr);
     if (!::CreateDirectoryW(folder.c_str(), nullptr)) return folder;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < kind.count; ++i) {
         wchar_t name[64];
-        std::swprintf(name, 64, L"%ls\\%ls%05d_%ls.txt", folder.c_str(), (i % 3 == 0) ? L"Report" : L"data",
-                      (i * 7919) % 100000, (i % 2 == 0) ? L"final" : L"v");
+        if (kind.hyphenated) {
+            std::swprintf(name, 64, (i % 2 == 0) ? L"%ls\\data%05d_final.txt" : L"%ls\\data-%05d_v.txt",
+                          folder.c_str(), i);
+        } else {
+            std::swprintf(name, 64, L"%ls\\%ls%05d_%ls.txt", folder.c_str(), (i % 3 == 0) ? L"Report" : L"data",
+                          (i * 7919) % 100000, (i % 2 == 0) ? L"final" : L"v");
+        }
         const selvane::win32::UniqueFile file(
             ::CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
@@ -134,8 +147,9 @@ int wmain(int argc, wchar_t** argv) {
 
     std::printf("%8s  %9s  %14s  %6s  %12s  %6s  %9s  %13s  %6s  %11s\n", "files", "bare ms", "RefreshFiles ms",
                 "ratio", "keystroke ms", "ratio", "key/full", "new files ms", "ratio", "bytes/file");
-    for (int count : {1000, 10000, 30000}) {
-        const std::wstring folder = MakeFolder(base, count);
+    for (const Folder kind : {Folder{1000, false}, Folder{10000, false}, Folder{10000, true}, Folder{30000, false}}) {
+        const int count = kind.count;
+        const std::wstring folder = MakeFolder(base, kind);
         control.SetPath(selvane::win32::Utf16(folder));
         control.SetFileType(u"*.txt");
         Pump();
@@ -199,12 +213,14 @@ int wmain(int argc, wchar_t** argv) {
         const double key_ms = Median(keystroke);
         const double bare_key_ms = Median(bare_keystroke);
         const double other_ms = Median(other);
-        std::printf("%8d  %9.1f  %14.1f  %6.2f  %12.1f  %6.2f  %9.2f  %13.1f  %6.2f  %11.0f\n", count, bare_ms,
+        const std::string files = std::to_string(count) + (kind.hyphenated ? "-" : "");
+        std::printf("%8s  %9.1f  %14.1f  %6.2f  %12.1f  %6.2f  %9.2f  %13.1f  %6.2f  %11.0f\n", files.c_str(), bare_ms,
                     full_ms, full_ms / bare_ms, key_ms, key_ms / bare_key_ms, key_ms / full_ms, other_ms,
                     other_ms / bare_ms, growth);
         std::fflush(stdout);
     }
 
+    std::printf("10000-: half the names data-NNNNN_v.txt, half dataNNNNN_final.txt\n");
     std::printf("a keystroke in a plain edit box of the pattern box's size and font, that nothing listens to: "
                 "%.2f ms\n", Median(plain_keystroke));
 

@@ -1,14 +1,26 @@
 #!/usr/bin/env bash
-# Makes the listing benchmark's folders: files-1000, files-10000 and files-30000 below FOLDER,
-# empty files with names of mixed case. Folders that are there already are left alone.
+# Makes the listing benchmark's folders below FOLDER: files-1000, files-10000 and files-30000,
+# empty files with names of mixed case, and hyphens-10000, every other name hyphenated
+# (data-00001_v.txt, data00000_final.txt). Folders that are there already are left alone.
 set -euo pipefail
 base=${1:?usage: bench-files.sh FOLDER}
-for count in 1000 10000 30000; do
-    folder=$base/files-$count
-    [ -d "$folder" ] && continue
+
+# make_folder NAME: the folder NAME of empty files named by the lines of the standard input,
+# which is read to its end also when the folder is there already.
+make_folder() {
+    local folder=$base/$1
+    if [ -d "$folder" ]; then
+        cat >/dev/null
+        return
+    fi
     mkdir -p "$folder.part"
-    (cd "$folder.part" && seq 0 $((count - 1)) |
-        awk '{ printf "%s%05d_%s.txt\n", ($1 % 3 == 0) ? "Report" : "data", ($1 * 7919) % 100000, ($1 % 2 == 0) ? "final" : "v" }' |
-        xargs touch)
+    (cd "$folder.part" && xargs touch)
     mv "$folder.part" "$folder"
+}
+
+for count in 1000 10000 30000; do
+    seq 0 $((count - 1)) |
+        awk '{ printf "%s%05d_%s.txt\n", ($1 % 3 == 0) ? "Report" : "data", ($1 * 7919) % 100000, ($1 % 2 == 0) ? "final" : "v" }' |
+        make_folder files-$count
 done
+seq 0 9999 | awk '{ printf(($1 % 2 == 0) ? "data%05d_final.txt\n" : "data-%05d_v.txt\n", $1) }' | make_folder hyphens-10000

@@ -11,8 +11,8 @@
 namespace selvane::win32 {
 
 // The order a sorted list box gives names added one by one, worked out for a whole batch at
-// once: an ordinal sort on lower-cased names first, then an insertion pass with the list's own
-// comparison, which only has work to do where the two orders differ.
+// once: an ordinal sort on lower-cased names first, then a merge of its runs with the list's own
+// comparison, about one comparison a name where the two orders agree and n log n at worst.
 std::vector<std::size_t> SortedListOrder(const std::vector<std::u16string>& names);
 
 // Sets how far a list box scrolls sideways, in pixels, showing its horizontal scroll bar only

@@ -121,25 +121,47 @@ TEST(Win32Locale, CaseMappingIsWindowsOwn) {
     EXPECT_EQ(locale.ToUpper(u"x: [\\\\fs1\\pub]"), u"X: [\\\\FS1\\PUB]");
 }
 
-// The order the file list shows must be the one its sorted flag gives, entry for entry.
-TEST(Win32ListOrder, MatchesWhatASortedListBoxGives) {
-    const std::vector<std::u16string> names = {
-        u"b.txt",  u"B2.txt", u"_under.txt", u"a-b.txt", u"ab.txt", u"A.TXT.bak", u"zeta", u"\u00e9t\u00e9.doc",
-        u"etc.doc", u"10.txt", u"9.txt",     u"~tmp",    u"a b",    u"Ab",        u"(x)",  u"aB.txt",
-        u"f10.txt", u"F1.txt", u"f2.txt",   u"f1.txt",  u"f1-2",   u"f12",       u"f1_1", u"I1",     u"i2"};
+// The names as a list box with LBS_SORT shows them, added one by one.
+std::vector<std::u16string> SortedListBoxOrder(const std::vector<std::u16string>& names) {
     HWND sorted = ::CreateWindowExW(0, L"LISTBOX", L"", LBS_SORT | LBS_HASSTRINGS, 0, 0, 100, 100, nullptr, nullptr,
                                     nullptr, nullptr);
-    ASSERT_NE(sorted, nullptr);
+    std::vector<std::u16string> shown;
     for (const auto& name : names) ::SendMessageW(sorted, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-
-    const std::vector<std::size_t> order = win32::SortedListOrder(names);
-    ASSERT_EQ(order.size(), names.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
         wchar_t text[64] = {};
         ::SendMessageW(sorted, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        EXPECT_EQ(names[order[i]], Utf16(text)) << "at " << i;
+        shown.push_back(Utf16(text));
     }
     ::DestroyWindow(sorted);
+    return shown;
+}
+
+// The order the file list shows must be the one its sorted flag gives, entry for entry, also
+// where that order and an ordinal one disagree about many names: hyphens and apostrophes,
+// which the list weighs only when all else is equal, digits, and case.
+TEST(Win32ListOrder, MatchesWhatASortedListBoxGives) {
+    std::vector<std::u16string> interleaved;
+    for (int i = 0; i < 240; ++i) {
+        const std::wstring number = std::to_wstring(100 + (i * 7919) % 900);
+        const wchar_t* const forms[] = {L"data-", L"Data", L"DATA'", L"data_"};
+        interleaved.push_back(Utf16(forms[i % 4] + number + (i % 3 ? L"_v.txt" : L"_Final.TXT")));
+    }
+    const std::vector<std::vector<std::u16string>> cases = {
+        {u"b.txt",  u"B2.txt", u"_under.txt", u"a-b.txt", u"ab.txt", u"A.TXT.bak", u"zeta", u"\u00e9t\u00e9.doc",
+         u"etc.doc", u"10.txt", u"9.txt",     u"~tmp",    u"a b",    u"Ab",        u"(x)",  u"aB.txt",
+         u"f10.txt", u"F1.txt", u"f2.txt",   u"f1.txt",  u"f1-2",   u"f12",       u"f1_1", u"I1",     u"i2"},
+        {u"data-00001_v.txt", u"data00000_final.txt", u"data-00003_v.txt", u"DATA00002_final.txt", u"co-op",
+         u"coop", u"Co-op2", u"o'neil.txt", u"ONeil1.txt", u"o'Neil2.txt", u"one'", u"v-10", u"v9", u"V1-1",
+         u"ReadMe.txt", u"readme.TXT", u"it's", u"its", u"-", u"'", u"x-'-y", u"x'-'y"},
+        interleaved,
+    };
+    for (const auto& names : cases) {
+        SCOPED_TRACE(std::string(names.front().begin(), names.front().end()));
+        const std::vector<std::u16string> expected = SortedListBoxOrder(names);
+        const std::vector<std::size_t> order = win32::SortedListOrder(names);
+        ASSERT_EQ(order.size(), names.size());
+        for (std::size_t i = 0; i < order.size(); ++i) EXPECT_EQ(names[order[i]], expected[i]) << "at " << i;
+    }
 }
 
 TEST(Win32TextMeter, AgreesWithTheSystemsMeasure) {
