@@ -1,6 +1,6 @@
 # Set-up commands; each installs what the machine lacks first. `make demo` shows the control,
 # `make test` builds and runs every test, `make release` writes the installers and the zip to dist/.
-.PHONY: demo demo64 test release setup native windows windows-tests windows64 windows64-tests bench fuzz clean
+.PHONY: demo demo64 test release setup native windows windows-tests windows64 windows64-tests bench fuzz stress clean
 
 BUILD_WINDOWS := build/windows
 BUILD_WINDOWS64 := build/windows64
@@ -91,6 +91,14 @@ bench: windows
 	@$(XVFB) scripts/wine-session.sh $(BUILD_WINDOWS) sh -c \
 	  'scripts/wine-run.sh $(BUILD_WINDOWS) $(BUILD_WINDOWS)/selvane-listing-benchmark.exe \
 	   "$$(scripts/wine-run.sh $(BUILD_WINDOWS) winepath -w $(CURDIR)/$(BUILD_WINDOWS)/bench)"'
+
+# Both bitnesses' Windows suites at once, STRESS_ROUNDS times, beside a busy loop on every core
+# (scripts/stress.sh): for failures and crashes that show once in many runs.
+STRESS_ROUNDS ?= 3
+stress: windows windows64
+	@scripts/wine-prefix.sh $(BUILD_WINDOWS)
+	@scripts/wine-prefix.sh $(BUILD_WINDOWS64)
+	@scripts/stress.sh $(STRESS_ROUNDS) $(BUILD_WINDOWS) $(BUILD_WINDOWS64)
 
 # Fuzzing for a time budget, shared among the four campaigns (scripts/fuzz.sh):
 #   make fuzz FUZZ_SECONDS=3600 FUZZ_SEED=7
