@@ -71,11 +71,14 @@ std::optional<paths::ParsedPath> MemoryFileSystem::FullForm(const paths::ParsedP
     return path.Resolved();
 }
 
-bool MemoryFileSystem::ParseAbsolute(const std::u16string& path, Location& location) {
-    const std::optional<paths::ParsedPath> full = FullForm(paths::Parse(path));
+bool MemoryFileSystem::Place(const std::optional<paths::ParsedPath>& full, Location& location) {
     if (!full) return false;
     location = {DriveKey(full->DriveLetter()), full->components};
     return true;
+}
+
+bool MemoryFileSystem::ParseAbsolute(const std::u16string& path, Location& location) {
+    return Place(FullForm(paths::Parse(path)), location);
 }
 
 // A drive is a letter here: anything else before a colon is read as a name under the folder.
@@ -97,10 +100,7 @@ std::optional<paths::ParsedPath> MemoryFileSystem::FullForm(const std::u16string
 }
 
 bool MemoryFileSystem::Parse(const std::u16string& path, Location& location) const {
-    const std::optional<paths::ParsedPath> full = FullForm(path);
-    if (!full) return false;
-    location = {DriveKey(full->DriveLetter()), full->components};
-    return true;
+    return Place(FullForm(path), location);
 }
 
 bool MemoryFileSystem::CanName(const std::u16string& path) const {

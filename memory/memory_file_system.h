@@ -130,6 +130,8 @@ private:
     // A path of any form, taken from the current folder as the system takes it and resolved;
     // nothing for a network path, which isn't modelled.
     std::optional<paths::ParsedPath> FullForm(const std::u16string& path) const;
+    // The location of a full form; false for none.
+    static bool Place(const std::optional<paths::ParsedPath>& full, Location& location);
     static bool ParseAbsolute(const std::u16string& path, Location& location);
     bool Parse(const std::u16string& path, Location& location) const;
     // Whether the path is short enough to name anything, judged as Windows judges it.
