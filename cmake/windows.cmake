@@ -118,7 +118,12 @@ set_source_files_properties(control/com/selvane.rc PROPERTIES
 add_dependencies(selvane_ocx selvane_idl)
 target_link_libraries(selvane_ocx PRIVATE -Wl,--whole-archive selvane_com -Wl,--no-whole-archive)
 # Stripped only in a release build; a Debug or RelWithDebInfo one keeps its symbols for a debugger.
-target_link_options(selvane_ocx PRIVATE -Wl,--enable-stdcall-fixup $<$<CONFIG:Release>:-s>)
+# The link map shows which objects of the runtime came in: none of winpthreads may.
+set(SELVANE_OCX_MAP ${CMAKE_BINARY_DIR}/selvane.map)
+target_link_options(selvane_ocx PRIVATE -Wl,--enable-stdcall-fixup -Wl,-Map=${SELVANE_OCX_MAP} $<$<CONFIG:Release>:-s>)
+add_custom_command(TARGET selvane_ocx POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DMAP=${SELVANE_OCX_MAP} -P ${PROJECT_SOURCE_DIR}/cmake/link-map.cmake
+  COMMENT "selvane.ocx links no winpthreads")
 
 # The assembly manifest beside selvane.ocx, for use without registration: a program whose own
 # manifest names the assembly finds this file in its folder by the assembly's name.

@@ -14,15 +14,28 @@
 //
 // The runtime only ever locks, waits and runs once; these do just that. Every mutex is
 // recursive (a plain one locked twice by its owner would only deadlock), and what a mutex or a
-// condition needs is a record of a static pool, so that nothing is allocated.
+// condition needs is a record of a static pool; past the pool's end, a record of its own from
+// the process heap, given back when the mutex is destroyed or the library unloaded.
+//
+// The definitions take winpthreads' own declarations, so that a runtime whose calls differ fails
+// to compile here; the build reads the library's link map and fails if any object of winpthreads
+// was linked all the same (cmake/link-map.cmake).
 #include "control/com/thread_runtime.h"
 
 #include <windows.h>
+#include <pthread.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <type_traits>
 
 namespace {
+
+// A slot holds a record's address once used; before that, zero or one of the static
+// initialisers, which the runtime writes into its own statics.
+static_assert(std::is_same_v<pthread_mutex_t, std::intptr_t> && std::is_same_v<pthread_cond_t, std::intptr_t>);
+static_assert(PTHREAD_MUTEX_INITIALIZER == -1 && PTHREAD_RECURSIVE_MUTEX_INITIALIZER == -3 &&
+              PTHREAD_ERRORCHECK_MUTEX_INITIALIZER == -2 && PTHREAD_COND_INITIALIZER == -1 && PTHREAD_ONCE_INIT == 0);
 
 // A recursive lock and a condition on it. All zero is free and unlocked.
 struct Record {
@@ -31,36 +44,59 @@ struct Record {
     volatile LONG owner;  // the locking thread's identifier
     unsigned depth;
     volatile LONG used;
+    Record* next_from_heap;  // the records taken from the heap, for the unload
 };
 
 constexpr int kRecords = 32;
 Record g_records[kRecords];
-// What every mutex and condition shares once the pool is spent: correct, if coarse.
-Record g_spare;
+// The records taken from the heap and not given back yet, under their lock.
+Record* g_from_heap = nullptr;
+SRWLOCK g_heap_lock = SRWLOCK_INIT;
 // What runs a once: recursive, so that a once that starts another works.
 Record g_once;
 
+bool FromPool(const Record* record) { return record >= g_records && record < g_records + kRecords; }
+
+// A free record: the pool's first, or one from the heap; null when memory has run out.
 Record* Take() {
     for (Record& record : g_records) {
         if (::InterlockedCompareExchange(&record.used, 1, 0) == 0) return &record;
     }
-    return &g_spare;
+    auto* const record = static_cast<Record*>(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Record)));
+    if (record == nullptr) return nullptr;
+    ::AcquireSRWLockExclusive(&g_heap_lock);
+    record->next_from_heap = g_from_heap;
+    g_from_heap = record;
+    ::ReleaseSRWLockExclusive(&g_heap_lock);
+    return record;
 }
 
 void Give(Record* record) {
-    if (record == &g_spare) return;
-    record->depth = 0;
-    record->owner = 0;
-    ::InterlockedExchange(&record->used, 0);
+    if (FromPool(record)) {
+        record->depth = 0;
+        record->owner = 0;
+        ::InterlockedExchange(&record->used, 0);
+        return;
+    }
+    ::AcquireSRWLockExclusive(&g_heap_lock);
+    for (Record** link = &g_from_heap; *link != nullptr; link = &(*link)->next_from_heap) {
+        if (*link == record) {
+            *link = record->next_from_heap;
+            break;
+        }
+    }
+    ::ReleaseSRWLockExclusive(&g_heap_lock);
+    ::HeapFree(::GetProcessHeap(), 0, record);
 }
 
-// The record a mutex's or a condition's slot names; the static initialisers (-1, -2, -3) and
-// zero name none yet, and the first use takes one.
+// The record a mutex's or a condition's slot names; the static initialisers and zero name none
+// yet, and the first use takes one. Null when there was none to take.
 Record* RecordOf(std::intptr_t* slot) {
     void* const seen = ::InterlockedCompareExchangePointer(reinterpret_cast<void**>(slot), nullptr, nullptr);
     const auto value = reinterpret_cast<std::intptr_t>(seen);
     if (value > 0 || value < -3) return static_cast<Record*>(seen);
     Record* const taken = Take();
+    if (taken == nullptr) return nullptr;
     void* const before = ::InterlockedCompareExchangePointer(reinterpret_cast<void**>(slot), taken, seen);
     if (before == seen) return taken;
     Give(taken);
@@ -106,42 +142,37 @@ constexpr PFLS_CALLBACK_FUNCTION kThreadEnds[kKeys] = {&ThreadEnds<0>, &ThreadEn
 
 extern "C" {
 
-int pthread_mutex_init(std::intptr_t* mutex, const unsigned*);
-int pthread_mutex_destroy(std::intptr_t* mutex);
-int pthread_mutex_lock(std::intptr_t* mutex);
-int pthread_mutex_unlock(std::intptr_t* mutex);
-int pthread_cond_wait(std::intptr_t* condition, std::intptr_t* mutex);
-int pthread_cond_broadcast(std::intptr_t* condition);
-int pthread_once(long* once, void (*function)());
-int pthread_key_create(unsigned* key, void (*destructor)(void*));
-void* pthread_getspecific(unsigned key);
-int pthread_setspecific(unsigned key, const void* value);
-
-int pthread_mutex_init(std::intptr_t* mutex, const unsigned*) {
-    *mutex = -1;
+int pthread_mutex_init(pthread_mutex_t* mutex, const pthread_mutexattr_t*) {
+    *mutex = PTHREAD_MUTEX_INITIALIZER;
     return 0;
 }
 
-int pthread_mutex_destroy(std::intptr_t* mutex) {
-    void* const held = ::InterlockedExchangePointer(reinterpret_cast<void**>(mutex), reinterpret_cast<void*>(-1));
+int pthread_mutex_destroy(pthread_mutex_t* mutex) {
+    void* const held = ::InterlockedExchangePointer(reinterpret_cast<void**>(mutex),
+                                                    reinterpret_cast<void*>(PTHREAD_MUTEX_INITIALIZER));
     const auto value = reinterpret_cast<std::intptr_t>(held);
     if (value > 0 || value < -3) Give(static_cast<Record*>(held));
     return 0;
 }
 
-int pthread_mutex_lock(std::intptr_t* mutex) {
-    Lock(*RecordOf(mutex));
+int pthread_mutex_lock(pthread_mutex_t* mutex) {
+    Record* const record = RecordOf(mutex);
+    if (record == nullptr) return ENOMEM;
+    Lock(*record);
     return 0;
 }
 
-int pthread_mutex_unlock(std::intptr_t* mutex) {
+// A mutex that its caller holds has its record.
+int pthread_mutex_unlock(pthread_mutex_t* mutex) {
     Unlock(*RecordOf(mutex));
     return 0;
 }
 
 // The mutex is held once or more by the caller: all of it is let go while waiting.
-int pthread_cond_wait(std::intptr_t* condition, std::intptr_t* mutex) {
-    Record& waits_on = *RecordOf(condition);
+int pthread_cond_wait(pthread_cond_t* condition, pthread_mutex_t* mutex) {
+    Record* const record = RecordOf(condition);
+    if (record == nullptr) return ENOMEM;
+    Record& waits_on = *record;
     Record& held = *RecordOf(mutex);
     const unsigned depth = held.depth;
     held.depth = 0;
@@ -152,12 +183,14 @@ int pthread_cond_wait(std::intptr_t* condition, std::intptr_t* mutex) {
     return 0;
 }
 
-int pthread_cond_broadcast(std::intptr_t* condition) {
-    ::WakeAllConditionVariable(&RecordOf(condition)->condition);
+int pthread_cond_broadcast(pthread_cond_t* condition) {
+    Record* const record = RecordOf(condition);
+    if (record == nullptr) return ENOMEM;
+    ::WakeAllConditionVariable(&record->condition);
     return 0;
 }
 
-int pthread_once(long* once, void (*function)()) {
+int pthread_once(pthread_once_t* once, void (*function)()) {
     if (::InterlockedCompareExchange(once, 0, 0) != 0) return 0;
     Lock(g_once);
     if (*once == 0) {
@@ -168,7 +201,7 @@ int pthread_once(long* once, void (*function)()) {
     return 0;
 }
 
-int pthread_key_create(unsigned* key, void (*destructor)(void*)) {
+int pthread_key_create(pthread_key_t* key, void (*destructor)(void*)) {
     const LONG made = ::InterlockedIncrement(&g_key_count) - 1;
     if (made >= kKeys) return EAGAIN;
     g_keys[made].destructor = destructor;
@@ -178,9 +211,9 @@ int pthread_key_create(unsigned* key, void (*destructor)(void*)) {
     return 0;
 }
 
-void* pthread_getspecific(unsigned key) { return ::FlsGetValue(g_keys[key].index); }
+void* pthread_getspecific(pthread_key_t key) { return ::FlsGetValue(g_keys[key].index); }
 
-int pthread_setspecific(unsigned key, const void* value) {
+int pthread_setspecific(pthread_key_t key, const void* value) {
     return ::FlsSetValue(g_keys[key].index, const_cast<void*>(value)) ? 0 : ENOMEM;
 }
 
@@ -196,13 +229,15 @@ void __freeres() noexcept;
 namespace selvane::com {
 
 // Freeing a key runs its destructor for the value every thread holds, and no thread that ends
-// later calls back into the unloaded library. The emergency pool goes last.
+// later calls back into the unloaded library. The records from the heap of the runtime's
+// statics, never destroyed, go then; the emergency pool last.
 void ReleaseRuntime() noexcept {
     const LONG made = ::InterlockedCompareExchange(&g_key_count, 0, 0);
     for (LONG i = 0; i < made && i < kKeys; ++i) {
         if (g_keys[i].index != FLS_OUT_OF_INDEXES) ::FlsFree(g_keys[i].index);
         g_keys[i].index = FLS_OUT_OF_INDEXES;
     }
+    while (g_from_heap != nullptr) Give(g_from_heap);
     __gnu_cxx::__freeres();
 }
 

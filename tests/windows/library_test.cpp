@@ -727,6 +727,9 @@ struct Held {
     unsigned long user_objects = 0;
     unsigned long gdi_objects = 0;
     unsigned long long heap_bytes = 0;
+    // The index the next thread-local and fiber-local slot would get: the lowest free one.
+    unsigned long next_tls = 0;
+    unsigned long next_fls = 0;
 };
 Held HeldNow() {
     Held held;
@@ -763,6 +766,10 @@ Held HeldNow() {
     }
     held.user_objects = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
     held.gdi_objects = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    held.next_tls = ::TlsAlloc();
+    ::TlsFree(held.next_tls);
+    held.next_fls = ::FlsAlloc(nullptr);
+    ::FlsFree(held.next_fls);
     std::vector<HANDLE> heaps(::GetProcessHeaps(0, nullptr) + 16);
     heaps.resize(::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
     for (HANDLE heap : heaps) {
@@ -805,9 +812,10 @@ TEST_F(LibraryTest, LoadedAndFreedAHundredTimesTheLibraryLeavesNothingBehind) {
     const Held after = HeldNow();
     const auto grown_kb = (static_cast<long long>(after.heap_bytes) - static_cast<long long>(before.heap_bytes)) / 1024;
     std::printf("100 loads: kernel handles %lu -> %lu, threads %lu -> %lu, USER objects %lu -> %lu, GDI objects "
-                "%lu -> %lu, heap bytes in use %+lld KB\n",
+                "%lu -> %lu, next TLS/FLS slot %lu/%lu -> %lu/%lu, heap bytes in use %+lld KB\n",
                 before.handles, after.handles, before.threads, after.threads, before.user_objects, after.user_objects,
-                before.gdi_objects, after.gdi_objects, grown_kb);
+                before.gdi_objects, after.gdi_objects, before.next_tls, before.next_fls, after.next_tls,
+                after.next_fls, grown_kb);
     RecordProperty("handles_grown", static_cast<int>(after.handles) - static_cast<int>(before.handles));
     RecordProperty("heap_kb_grown", static_cast<int>(grown_kb));
     EXPECT_LE(after.handles, before.handles + 10);
@@ -815,6 +823,9 @@ TEST_F(LibraryTest, LoadedAndFreedAHundredTimesTheLibraryLeavesNothingBehind) {
     EXPECT_LE(after.threads, before.threads + 4);
     EXPECT_LE(after.user_objects, before.user_objects + 10);
     EXPECT_LE(after.gdi_objects, before.gdi_objects + 10) << "an icon or a font a load would be a hundred";
+    // The runtime's per-thread key, made at every load, is freed at every unload.
+    EXPECT_LE(after.next_tls, before.next_tls + 4);
+    EXPECT_LE(after.next_fls, before.next_fls + 4);
     EXPECT_LE(grown_kb, 256) << "about 19 KB a load would be 1.9 MB";
 }
 
