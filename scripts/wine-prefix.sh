@@ -110,7 +110,7 @@ stop_server() {
 trap '[ $server_running = 0 ] || stop_server' EXIT
 
 # Runs a Wine command line through cmd, its output in Unix line endings.
-wine_cmd() { wine cmd /c "$1" </dev/null 2>/dev/null | tr -d '\r'; }
+wine_cmd() { "$selvane_wine" cmd /c "$1" </dev/null 2>/dev/null | tr -d '\r'; }
 
 # The flag letters attrib shows for one path (attrib prints the flags, then the path).
 attributes_of() {
@@ -148,7 +148,7 @@ started=$SECONDS
 if [ ! -f "$WINEPREFIX/.update-timestamp" ]; then
     say "creating the prefix $WINEPREFIX"
     stop_server
-    WINEDLLOVERRIDES=$selvane_wineboot_overrides wine wineboot --init </dev/null >/dev/null 2>&1
+    WINEDLLOVERRIDES=$selvane_wineboot_overrides "$selvane_wine" wineboot --init </dev/null >/dev/null 2>&1
     stop_server
     [ -f "$WINEPREFIX/.update-timestamp" ] || { echo "wine-prefix: wineboot did not create the prefix" >&2; exit 1; }
 fi
@@ -170,10 +170,10 @@ if ! settings_ok; then
     # Into the registry view of the prefix's own bitness, where its mount manager reads it.
     view=
     [ "$WINEARCH" = win64 ] && view=/reg:64
-    wine reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f $view </dev/null >/dev/null 2>&1
+    "$selvane_wine" reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f $view </dev/null >/dev/null 2>&1
     # Xvfb runs no window manager. Wine would still hand its top-level windows to one, and
     # then wait 2 s for it whenever an active window is hidden or destroyed.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    "$selvane_wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     # The server writes the registry files as it stops; the drive type takes effect with the
     # next server.
     stop_server

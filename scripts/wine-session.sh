@@ -22,7 +22,7 @@ stop_server
 # their output going nowhere. Started by the first test instead, they would hold CTest's
 # output pipe open, and CTest would wait for them.
 wineserver -p >/dev/null 2>&1 </dev/null
-if ! WINEDLLOVERRIDES=$selvane_wineboot_overrides wine wineboot </dev/null >/dev/null 2>&1; then
+if ! WINEDLLOVERRIDES=$selvane_wineboot_overrides "$selvane_wine" wineboot </dev/null >/dev/null 2>&1; then
     echo "wine-session: wineboot failed in $WINEPREFIX" >&2
     exit 2
 fi

@@ -17,6 +17,7 @@ regsvr32_32() { run 'C:\windows\syswow64\regsvr32.exe' /s "$@"; }
 regsvr32_64() { run 'C:\windows\system32\regsvr32.exe' /s "$@"; }
 failed=0
 
+"$root/scripts/runs-32-bit.sh" || exit 0
 for file in "$ocx32" "$exchange32"; do
     [ -f "$file" ] || { echo "FAIL: no $file (build the windows preset first)"; exit 1; }
 done

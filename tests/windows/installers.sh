@@ -23,6 +23,7 @@ ok() { echo "ok: $*"; }
 x86=$work/packages/selvane-x86.msi
 x64=$work/packages/selvane-x64.msi
 if [ "${4:-}" != inside ]; then
+"$root/scripts/runs-32-bit.sh" || exit 0
 rm -rf "$work" && mkdir -p "$work/packages" && echo win64 >"$work/wine-arch"
 "$root/scripts/make-msi.sh" "$build32" "$x86" >/dev/null && "$root/scripts/make-msi.sh" "$build64" "$x64" >/dev/null ||
     { echo "FAIL: building the packages"; exit 1; }
