@@ -51,9 +51,11 @@ int Selvane::FileListExtent(const std::vector<std::u16string>& names) {
 }
 
 // Lists the files of the directory shown that match the pattern, sized for sideways scrolling,
-// with their count. Every step is passed over when it fails: a directory that can't be read
-// leaves an empty list and empty labels. A listing that follows the disk leaves a list that
-// holds these very names as it is, and otherwise keeps the user's view of it (KeepView).
+// with their count. Every step is passed over when it fails. A directory that can't be read
+// leaves an empty list, and the count label says why ("Device unavailable", "Path not found"),
+// so that it doesn't pass for an empty folder. A listing that follows the disk leaves a list
+// and a label that hold these very names and this caption as they are, and otherwise keeps the
+// user's view of the list (KeepView).
 void Selvane::FillFileList(Listing listing) {
     ++listings_;
     // Every listing, the user's, the host's or the disk's, re-arms a watch that isn't live.
@@ -67,21 +69,29 @@ void Selvane::FillFileList(Listing listing) {
     attempt([&] { patterns = listing::PatternParts(surface_.Text1().Text()); });
     const std::uint32_t mask = IsTrue(m_ShowHidden) ? attr::kHidden : 0;
     listing::ListedNames listed(patterns.size());
+    std::optional<std::u16string> failure;
     for (const std::u16string& pattern : patterns) {
-        attempt([&] {
-            files_.Enumerate(prefix + pattern, mask, [&](const std::u16string& name) {
-                listed.Add(name);
-                return true;
+        attempt(
+            [&] {
+                files_.Enumerate(prefix + pattern, mask, [&](const std::u16string& name) {
+                    listed.Add(name);
+                    return true;
+                });
+            },
+            [&](const RuntimeError& error) {
+                if (!failure) failure = error.description();
             });
-        });
     }
     std::vector<std::u16string> names = listed.Take();
+    // Part of a folder would pass for all of it.
+    if (failure) names.clear();
+    const auto caption_for = [&](std::size_t count) { return failure ? *failure : listing::FileCountCaption(count); };
 
     const int extent = FileListExtent(names);
     std::optional<list_view::KeptView> kept;
     if (listing == Listing::kFollowingDisk) {
         bool held = false;
-        attempt([&] { held = list.Holds(names, extent); });
+        attempt([&] { held = list.Holds(names, extent) && surface_.Label1().Caption() == caption_for(names.size()); });
         if (held) return;
         kept = KeepView(list, names);
     }
@@ -93,7 +103,7 @@ void Selvane::FillFileList(Listing listing) {
 
     int count = 0;
     attempt([&] { count = list.ListCount(); });
-    attempt([&] { surface_.Label1().SetCaption(listing::FileCountCaption(static_cast<std::size_t>(count))); });
+    attempt([&] { surface_.Label1().SetCaption(caption_for(static_cast<std::size_t>(count))); });
     attempt([&] { list.SetToolTipText(listing::FileListTip(static_cast<std::size_t>(count))); });
 }
 

@@ -240,6 +240,25 @@ TEST_F(NavigationTest, ADriveThatCannotBeReadSendsTheListsBackToC) {
     }
 }
 
+// A folder that can't be listed shows an empty list and says why in the count label, not as an
+// empty folder would; the disk's own listing puts the count back, an empty folder's too.
+TEST_F(NavigationTest, AFolderThatCannotBeListedSaysWhyInTheCountLabel) {
+    for (const char16_t* folder : {u"x:\\docs", u"x:\\team\\a"}) {
+        SCOPED_TRACE(folder[3] == u'd' ? "a folder of files" : "an empty folder");
+        CreateNew();
+        control->SetPath(folder);
+        const std::u16string count = FilesLabel();
+        fs.SetReady(u'x', false);
+        control->RefreshFiles();
+        EXPECT_EQ(Files(), Names{});
+        EXPECT_EQ(FilesLabel(), u"Device unavailable");
+        EXPECT_EQ(surface->List1().tool_tip(), u"");
+        fs.SetReady(u'x', true);
+        EXPECT_TRUE(surface->CheckWatch());
+        EXPECT_EQ(FilesLabel(), count);
+    }
+}
+
 TEST_F(NavigationTest, FallbackEndsWhenDriveCCannotBeReadEither) {
     memory::MemoryFileSystem floppies;
     floppies.AddRemovableDrive(u'a', false);
