@@ -106,6 +106,14 @@ std::u16string ParsedPath::Drive() const {
     return std::u16string(root);
 }
 
+std::u16string ParsedPath::Server() const {
+    if (kind != PathKind::kNetwork) return u"";
+    const std::u16string_view root = Root();
+    std::size_t end = 2;
+    while (end < root.size() && !IsSeparator(root[end])) ++end;
+    return std::u16string(root.substr(0, end));
+}
+
 ParsedPath ParsedPath::Resolved() const {
     ParsedPath resolved = *this;
     resolved.components.clear();

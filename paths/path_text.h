@@ -63,6 +63,8 @@ struct ParsedPath {
     // The drive it is on, without a trailing separator: "c:" of "c:\data" or "c:data",
     // "\\server\share" of a network path; empty for a path that doesn't say.
     std::u16string Drive() const;
+    // The server of a network path, "\\server" of "\\server\share\docs"; empty for any other.
+    std::u16string Server() const;
     // Whether it is its root and nothing more ("c:\", "\\server\share", a bare "d:").
     bool IsRoot() const { return components.empty() && root_length > 0; }
     // "." and ".." gone as the system makes a full path: ".." above the root stays at the root.

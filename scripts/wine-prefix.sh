@@ -84,6 +84,8 @@ build_tree() {
     echo "$layout" >"$tree_stamp"
 }
 
+# \\hangsrv\share1 to \\hangsrv\share30: one server whose every share is H:\attr, which hangs.
+hang_shares=30
 drive_link_ok() { [ "$(readlink "$WINEPREFIX/dosdevices/$1" 2>/dev/null)" = "$2" ]; }
 
 # The drive links, N:'s type, and unmanaged windows (see below) in the prefix's registry files.
@@ -91,6 +93,7 @@ settings_ok() {
     drive_link_ok d: "$fixture/d" && drive_link_ok e: "$fixture/e" &&
         drive_link_ok n: unc/fakesrv/share && drive_link_ok unc/fakesrv/share "$fixture/share" &&
         drive_link_ok h: "$selvane_build/hang/mnt" && drive_link_ok i: "$selvane_build/hang/mnt/list" &&
+        drive_link_ok unc/hangsrv/share$hang_shares "$selvane_build/hang/mnt/attr" &&
         sed -n '/^\[Software\\\\Wine\\\\Drives\]/,/^$/p' "$WINEPREFIX/system.reg" | grep -qs '^"n:"="network"' &&
         grep -qs '^"Managed"="N"' "$WINEPREFIX/user.reg"
 }
@@ -154,7 +157,7 @@ if [ ! -f "$WINEPREFIX/.update-timestamp" ]; then
 fi
 
 if ! settings_ok; then
-    say "mapping D:, E:, the network drive N: and the hanging drives H: and I:, and leaving windows unmanaged"
+    say "mapping D:, E:, the network drive N:, the hanging drives H: and I: and the hanging server, and leaving windows unmanaged"
     # Wine reads the drive links when the server starts; none may run while they change.
     stop_server
     dev=$WINEPREFIX/dosdevices
@@ -166,6 +169,8 @@ if ! settings_ok; then
     ln -s unc/fakesrv/share "$dev/n:"
     ln -s "$selvane_build/hang/mnt" "$dev/h:"
     ln -s "$selvane_build/hang/mnt/list" "$dev/i:"
+    rm -rf "$dev/unc/hangsrv" && mkdir -p "$dev/unc/hangsrv"
+    for share in $(seq $hang_shares); do ln -s "$selvane_build/hang/mnt/attr" "$dev/unc/hangsrv/share$share"; done
     start_server
     # Into the registry view of the prefix's own bitness, where its mount manager reads it.
     view=

@@ -41,59 +41,78 @@ Errand::Errand(const wchar_t* call, const CallTarget& target) : call_(call), pat
 
 void Errand::Answering() noexcept { ::InterlockedExchange(&last_answer_, static_cast<LONG>(::GetTickCount())); }
 
-bool Await(Errand* errand) noexcept {
-    ::AcquireSRWLockShared(&g_lock);
-    const bool hanging = Hanging(errand->drive_);
-    ::ReleaseSRWLockShared(&g_lock);
-    if (hanging) {
-        Trace(errand->call_, errand->path_,
-              [&] { return L"failed at once: " + errand->drive_ + L" has a call out that hasn't come back"; });
-        ReleaseErrand(errand);
-        return false;
-    }
-
+void AwaitEach(Errand** errands, std::size_t count) noexcept {
     const DWORD started = ::GetTickCount();
-    errand->last_answer_ = static_cast<LONG>(started);
-    errand->refs_ = 2;  // the caller's and the worker's
-    // The worker holds the library until its callback has returned, so that code of the library
-    // runs to its end even when the library is let go meanwhile.
-    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&Errand::Work),
-                              &errand->module_)) {
-        errand->module_ = nullptr;
-    }
-    ::InterlockedIncrement(&g_out);
-    if (!::TrySubmitThreadpoolCallback(&Errand::Work, errand, nullptr)) {
-        // No worker to be had: the call runs here, as it would without a deadline.
-        Errand::Work(nullptr, errand);
-        return true;
-    }
-
-    ::AcquireSRWLockExclusive(&g_lock);
-    while (errand->state_ != Errand::State::kDone) {
-        // The last answer first: read after it, the clock can't be behind it.
-        const auto last = static_cast<DWORD>(::InterlockedCompareExchange(&errand->last_answer_, 0, 0));
-        const DWORD silent = ::GetTickCount() - last;
-        if (silent < kSilenceMilliseconds) {
-            ::SleepConditionVariableSRW(&g_ended, &g_lock, kSilenceMilliseconds - silent, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        Errand* const errand = errands[i];
+        ::AcquireSRWLockShared(&g_lock);
+        const bool hanging = Hanging(errand->drive_);
+        ::ReleaseSRWLockShared(&g_lock);
+        if (hanging) {
+            Trace(errand->call_, errand->path_,
+                  [&] { return L"failed at once: " + errand->drive_ + L" has a call out that hasn't come back"; });
+            ReleaseErrand(errand);
+            errands[i] = nullptr;
             continue;
         }
-        try {
-            g_hanging.push_back(errand->drive_);
-            errand->marked_ = true;
-        } catch (const std::exception&) {
-            // Unmarked, the drive is asked again next time, that's all.
+        errand->last_answer_ = static_cast<LONG>(started);
+        errand->refs_ = 2;  // the caller's and the worker's
+        // The worker holds the library until its callback has returned, so that code of the
+        // library runs to its end even when the library is let go meanwhile.
+        if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&Errand::Work),
+                                  &errand->module_)) {
+            errand->module_ = nullptr;
         }
-        errand->state_ = Errand::State::kAbandoned;
-        ::ReleaseSRWLockExclusive(&g_lock);
+        ::InterlockedIncrement(&g_out);
+        // No worker to be had: the call runs here, as it would without a deadline.
+        if (!::TrySubmitThreadpoolCallback(&Errand::Work, errand, nullptr)) Errand::Work(nullptr, errand);
+    }
+
+    // The errand heard from last decides: once even it has been silent for the deadline, every
+    // errand still out is abandoned.
+    ::AcquireSRWLockExclusive(&g_lock);
+    for (;;) {
+        bool out = false;
+        DWORD least_silent = MAXDWORD;
+        for (std::size_t i = 0; i < count; ++i) {
+            Errand* const errand = errands[i];
+            if (errand == nullptr || errand->state_ == Errand::State::kDone) continue;
+            out = true;
+            // The last answer first: read after it, the clock can't be behind it.
+            const auto last = static_cast<DWORD>(::InterlockedCompareExchange(&errand->last_answer_, 0, 0));
+            least_silent = std::min(least_silent, ::GetTickCount() - last);
+        }
+        if (!out) break;
+        if (least_silent < kSilenceMilliseconds) {
+            ::SleepConditionVariableSRW(&g_ended, &g_lock, kSilenceMilliseconds - least_silent, 0);
+            continue;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            Errand* const errand = errands[i];
+            if (errand == nullptr || errand->state_ == Errand::State::kDone) continue;
+            try {
+                g_hanging.push_back(errand->drive_);
+                errand->marked_ = true;
+            } catch (const std::exception&) {
+                // Unmarked, the drive is asked again next time, that's all.
+            }
+            errand->state_ = Errand::State::kAbandoned;
+        }
+        break;
+    }
+    ::ReleaseSRWLockExclusive(&g_lock);
+
+    // Once abandoned, nothing else writes an errand's state, and the caller's reference keeps it.
+    for (std::size_t i = 0; i < count; ++i) {
+        Errand* const errand = errands[i];
+        if (errand == nullptr || errand->state_ != Errand::State::kAbandoned) continue;
         Trace(errand->call_, errand->path_, [&] {
             return L"missed its deadline after " + std::to_wstring(::GetTickCount() - started) + L" ms" +
                    (errand->marked_ ? L"; " + errand->drive_ + L" fails at once until it comes back" : L"");
         });
         ReleaseErrand(errand);
-        return false;
+        errands[i] = nullptr;
     }
-    ::ReleaseSRWLockExclusive(&g_lock);
-    return true;
 }
 
 // On the worker. Its own reference goes last: the errand lives as long as either side holds it.

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 #include <utility>
 
@@ -20,8 +21,8 @@ namespace selvane::win32 {
 inline constexpr DWORD kSilenceMilliseconds = 2000;
 
 // What a call asks the system about: the path as the file APIs take it, and the drive that path
-// is on as the system takes it ("c:" or "\\server\share", lower case), by which a drive known to
-// hang is told.
+// is on as the system takes it ("c:", or "\\server" for every share of a server; lower case), by
+// which a drive known to hang is told.
 struct CallTarget {
     std::wstring path;
     std::wstring drive;
@@ -53,7 +54,7 @@ protected:
     DWORD error_ = 0;
 
 private:
-    friend bool Await(Errand* errand) noexcept;
+    friend void AwaitEach(Errand** errands, std::size_t count) noexcept;
     friend void ReleaseErrand(Errand* errand) noexcept;
     static void CALLBACK Work(PTP_CALLBACK_INSTANCE instance, void* context) noexcept;
     void Finish() noexcept;
@@ -70,10 +71,18 @@ private:
     HMODULE module_ = nullptr;       // the library, held while the worker runs in it
 };
 
-// Runs the errand on a worker and waits while it is silent at most kSilenceMilliseconds. True
-// when it has run to its end: its results are there to read. False when it missed the deadline,
-// or its drive has a call out that hasn't come back: the errand then belongs to its worker.
-bool Await(Errand* errand) noexcept;
+// Runs the errands at once, each on a worker, and waits while any is out, until all of those
+// out have been silent kSilenceMilliseconds: several calls cost one deadline in all, not one
+// each. On return errands[i] is null for each errand that didn't run to its end, having missed
+// the deadline or failed at once because its drive has a call out that hasn't come back (it
+// belongs to its worker, or is gone); the others have run, their results are there to read, and
+// each is the caller's to release.
+void AwaitEach(Errand** errands, std::size_t count) noexcept;
+// The same for one errand: true when it has run to its end.
+inline bool Await(Errand* errand) noexcept {
+    AwaitEach(&errand, 1);
+    return errand != nullptr;
+}
 void ReleaseErrand(Errand* errand) noexcept;
 
 // Asks the system under the deadline: makes the errand of type E from the arguments, runs it,

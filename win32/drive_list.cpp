@@ -62,21 +62,37 @@ host::DriveKind KindOf(UINT type) {
     }
 }
 
+// Every drive is asked at once, so that drives that don't answer cost one deadline in all.
 std::vector<SystemDrive> ReadDrives() {
-    std::vector<SystemDrive> drives;
     const DWORD present = ::GetLogicalDrives();
+    std::vector<wchar_t> letters;
     for (int i = 0; i < 26; ++i) {
-        if ((present & (1u << i)) == 0) continue;
-        const wchar_t letter = static_cast<wchar_t>(L'A' + i);
-        UINT type = DRIVE_UNKNOWN;
-        std::u16string shown;
-        AskInTime<DriveCall>(
-            [&](DriveCall& call) {
-                type = call.type;
-                shown = Utf16(call.shown);
-            },
-            letter);
-        drives.push_back({{paths::FoldAscii(static_cast<char16_t>(letter)), KindOf(type), std::move(shown)}, type});
+        if ((present & (1u << i)) != 0) letters.push_back(static_cast<wchar_t>(L'A' + i));
+    }
+    std::vector<UINT> types(letters.size(), DRIVE_UNKNOWN);
+    std::vector<std::wstring> shown(letters.size());
+    std::vector<Errand*> errands(letters.size(), nullptr);
+    try {
+        for (std::size_t i = 0; i < letters.size(); ++i) errands[i] = new DriveCall(letters[i]);
+    } catch (...) {
+        for (Errand* errand : errands) {
+            if (errand) ReleaseErrand(errand);
+        }
+        throw;
+    }
+    AwaitEach(errands.data(), errands.size());
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+        if (auto* call = static_cast<DriveCall*>(errands[i])) {
+            types[i] = call->type;
+            shown[i] = std::move(call->shown);
+            ReleaseErrand(call);
+        }
+    }
+
+    std::vector<SystemDrive> drives;
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+        drives.push_back({{paths::FoldAscii(static_cast<char16_t>(letters[i])), KindOf(types[i]), Utf16(shown[i])},
+                          types[i]});
     }
     return drives;
 }

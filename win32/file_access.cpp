@@ -19,8 +19,10 @@ std::nullopt_t Refuse() {
     return std::nullopt;
 }
 
+// A network path's server stands for all its shares: a server that doesn't answer doesn't
+// answer for any of them, and costs one deadline, not one a share.
 std::wstring DriveKey(const paths::ParsedPath& full) {
-    std::wstring drive = Wide(full.Drive());
+    std::wstring drive = Wide(full.kind == paths::PathKind::kNetwork ? full.Server() : full.Drive());
     if (!drive.empty()) ::CharLowerBuffW(drive.data(), static_cast<DWORD>(drive.size()));
     return drive;
 }

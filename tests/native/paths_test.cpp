@@ -209,25 +209,26 @@ TEST_F(PathTest, DirExistsAdmitsDirectoriesAndFilesButNotHiddenOnes) {
 }
 
 // Every reading of path text the lists and the file systems share, a row per kind of path.
-TEST(PathText, KindRootAndDriveOfEachKindOfPath) {
+TEST(PathText, KindRootDriveAndServerOfEachKindOfPath) {
     using paths::PathKind;
     const struct {
         std::u16string path;
         PathKind kind;
         std::size_t root;
         std::u16string drive;
+        std::u16string server;
     } cases[] = {
-        {u"", PathKind::kEmpty, 0, u""},
-        {u"c:\\data", PathKind::kDriveRooted, 3, u"c:"},
-        {u"C:/", PathKind::kDriveRooted, 3, u"C:"},
-        {u"d:docs", PathKind::kDriveRelative, 2, u"d:"},
-        {u"d:", PathKind::kBareDrive, 2, u"d:"},
-        {u"\\\\fs1\\pub\\docs", PathKind::kNetwork, 9, u"\\\\fs1\\pub"},
-        {u"//fs1/pub", PathKind::kNetwork, 9, u"//fs1/pub"},
-        {u"\\\\fs1", PathKind::kNetwork, 5, u"\\\\fs1"},
-        {u"\\data", PathKind::kRootRelative, 0, u""},
-        {u"/data", PathKind::kRootRelative, 0, u""},
-        {u"data\\sub", PathKind::kRelative, 0, u""},
+        {u"", PathKind::kEmpty, 0, u"", u""},
+        {u"c:\\data", PathKind::kDriveRooted, 3, u"c:", u""},
+        {u"C:/", PathKind::kDriveRooted, 3, u"C:", u""},
+        {u"d:docs", PathKind::kDriveRelative, 2, u"d:", u""},
+        {u"d:", PathKind::kBareDrive, 2, u"d:", u""},
+        {u"\\\\fs1\\pub\\docs", PathKind::kNetwork, 9, u"\\\\fs1\\pub", u"\\\\fs1"},
+        {u"//fs1/pub", PathKind::kNetwork, 9, u"//fs1/pub", u"//fs1"},
+        {u"\\\\fs1", PathKind::kNetwork, 5, u"\\\\fs1", u"\\\\fs1"},
+        {u"\\data", PathKind::kRootRelative, 0, u"", u""},
+        {u"/data", PathKind::kRootRelative, 0, u"", u""},
+        {u"data\\sub", PathKind::kRelative, 0, u"", u""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.path));
@@ -235,6 +236,7 @@ TEST(PathText, KindRootAndDriveOfEachKindOfPath) {
         EXPECT_EQ(parsed.kind, c.kind);
         EXPECT_EQ(parsed.root_length, c.root);
         EXPECT_EQ(parsed.Drive(), c.drive);
+        EXPECT_EQ(parsed.Server(), c.server);
     }
     using Names = std::vector<std::u16string>;
     EXPECT_EQ(paths::Parse(u"C:\\a//b\\\\c\\").components, (Names{u"a", u"b", u"c"}));

@@ -111,5 +111,8 @@ inline constexpr wchar_t kHangSlow[] = L"H:\\slow";  // each name answers after 
 inline constexpr int kHangSlowCount = 1000;
 // I: H:\list as a drive of its own: its root's list hangs.
 inline constexpr wchar_t kHangListDrive[] = L"i:";
+// \\hangsrv\share1 to share30: one server whose every share is H:\attr.
+inline constexpr wchar_t kHangServerShare[] = L"\\\\hangsrv\\share";
+inline constexpr int kHangServerShares = 30;
 
 }  // namespace selvane::testing::fixture

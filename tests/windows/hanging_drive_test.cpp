@@ -183,6 +183,21 @@ TEST_F(HangingDrive, ADriveThatHangsParksOneCallAndAnswersAgainWhenItComesBack) 
     EXPECT_EQ(TextOf(window.child(u"Label2")), L"2/3/2001 4:05:06 AM  4");
 }
 
+// A server that doesn't answer costs one deadline, not one a share: once a call to one share
+// has missed it, every share of that server fails at once.
+TEST_F(HangingDrive, EveryShareOfAServerThatHangsCostsOneDeadlineInAll) {
+    ::GetFileAttributesW(fx::kHangNow);
+    const double seconds = SecondsTaken([&] {
+        for (int share = 1; share <= fx::kHangServerShares; ++share) {
+            const std::wstring file = fx::kHangServerShare + std::to_wstring(share) + L"\\" + fx::kHangFileName;
+            EXPECT_EQ(window.control().FileExists(Utf16(file)), kFalse) << file;
+        }
+    });
+    EXPECT_GE(seconds, kDeadlineSeconds - 0.1) << "the first share was asked, and waited for";
+    EXPECT_LE(seconds, kMostSeconds);
+    EXPECT_EQ(win32::CallsOut(), 1);
+}
+
 // The deadline is on silence: a folder that keeps answering, if slowly, is listed whole.
 TEST_F(HangingDrive, AFolderThatAnswersSlowlyIsListedWhole) {
     const double seconds = SecondsTaken([&] { window.control().SetPath(Utf16(fx::kHangSlow)); });
