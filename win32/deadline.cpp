@@ -20,8 +20,19 @@ CONDITION_VARIABLE g_ended = CONDITION_VARIABLE_INIT;
 std::vector<std::wstring> g_hanging;
 volatile LONG g_out = 0;
 
-bool Hanging(const std::wstring& drive) {
-    return std::find(g_hanging.begin(), g_hanging.end(), drive) != g_hanging.end();
+bool IsServer(const std::wstring& drive) { return drive.size() > 1 && drive[0] == L'\\'; }
+
+// Whether a call on the drive would wait for nothing: the drive has a call out that missed its
+// deadline, or it is a server and as many calls to servers are out as may be.
+const wchar_t* Hanging(const std::wstring& drive) {
+    if (std::find(g_hanging.begin(), g_hanging.end(), drive) != g_hanging.end()) {
+        return L" has a call out that hasn't come back";
+    }
+    if (IsServer(drive) && static_cast<std::size_t>(std::count_if(g_hanging.begin(), g_hanging.end(), IsServer)) >=
+                               kMostServerCallsOut) {
+        return L" is a server, and as many calls to servers are out as may be";
+    }
+    return nullptr;
 }
 
 // "<call> on <path> <what>", for whoever looks into why a member answered 68. The text is made
@@ -46,11 +57,10 @@ void AwaitEach(Errand** errands, std::size_t count) noexcept {
     for (std::size_t i = 0; i < count; ++i) {
         Errand* const errand = errands[i];
         ::AcquireSRWLockShared(&g_lock);
-        const bool hanging = Hanging(errand->drive_);
+        const wchar_t* const hanging = Hanging(errand->drive_);
         ::ReleaseSRWLockShared(&g_lock);
         if (hanging) {
-            Trace(errand->call_, errand->path_,
-                  [&] { return L"failed at once: " + errand->drive_ + L" has a call out that hasn't come back"; });
+            Trace(errand->call_, errand->path_, [&] { return L"failed at once: " + errand->drive_ + hanging; });
             ReleaseErrand(errand);
             errands[i] = nullptr;
             continue;

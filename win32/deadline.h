@@ -19,6 +19,10 @@ namespace selvane::win32 {
 
 // How long a call may stay silent. A listing that keeps answering name after name is not cut off.
 inline constexpr DWORD kSilenceMilliseconds = 2000;
+// How many calls to servers may be out past their deadline: beyond them a call to any server
+// fails at once, so that dead servers, however many names they go by, park a bounded number of
+// workers (at most this many, and one a drive letter).
+inline constexpr std::size_t kMostServerCallsOut = 8;
 
 // What a call asks the system about: the path as the file APIs take it, and the drive that path
 // is on as the system takes it ("c:", or "\\server" for every share of a server; lower case), by

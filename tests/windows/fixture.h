@@ -114,5 +114,8 @@ inline constexpr wchar_t kHangListDrive[] = L"i:";
 // \\hangsrv\share1 to share30: one server whose every share is H:\attr.
 inline constexpr wchar_t kHangServerShare[] = L"\\\\hangsrv\\share";
 inline constexpr int kHangServerShares = 30;
+// \\deadsrv1\share to \\deadsrv9\share: as many servers, each share H:\attr.
+inline constexpr wchar_t kDeadServer[] = L"\\\\deadsrv";
+inline constexpr int kDeadServers = 9;
 
 }  // namespace selvane::testing::fixture

@@ -198,6 +198,24 @@ TEST_F(HangingDrive, EveryShareOfAServerThatHangsCostsOneDeadlineInAll) {
     EXPECT_EQ(win32::CallsOut(), 1);
 }
 
+// Dead servers park a bounded number of calls, whatever names they go by: past the bound, a call
+// to yet another server fails at once, while drive letters are asked as ever.
+TEST_F(HangingDrive, DeadServersParkABoundedNumberOfCalls) {
+    static_assert(fx::kDeadServers > static_cast<int>(win32::kMostServerCallsOut));
+    ::GetFileAttributesW(fx::kHangNow);
+    for (int server = 1; server <= fx::kDeadServers; ++server) {
+        const std::wstring file = fx::kDeadServer + std::to_wstring(server) + L"\\share\\" + fx::kHangFileName;
+        const double seconds = SecondsTaken([&] { EXPECT_EQ(window.control().FileExists(Utf16(file)), kFalse); });
+        if (server <= static_cast<int>(win32::kMostServerCallsOut)) {
+            EXPECT_GE(seconds, kDeadlineSeconds - 0.1) << file;
+        } else {
+            EXPECT_LE(seconds, 0.2) << file;
+        }
+    }
+    EXPECT_EQ(win32::CallsOut(), static_cast<LONG>(win32::kMostServerCallsOut));
+    EXPECT_EQ(window.control().FileExists(Utf16(fx::kNineFile)), kTrue) << "a drive letter is asked as ever";
+}
+
 // The deadline is on silence: a folder that keeps answering, if slowly, is listed whole.
 TEST_F(HangingDrive, AFolderThatAnswersSlowlyIsListedWhole) {
     const double seconds = SecondsTaken([&] { window.control().SetPath(Utf16(fx::kHangSlow)); });
