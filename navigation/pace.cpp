@@ -9,4 +9,9 @@ std::uint64_t QuietUntil(std::uint64_t started, std::uint64_t ended) {
 
 std::uint64_t QuietLeft(std::uint64_t until, std::uint64_t now) { return until > now ? until - now : 0; }
 
+std::uint64_t NextCheckAfter(std::uint64_t took) {
+    if (took >= kLongestCheckPeriod / kCheckFactor) return kLongestCheckPeriod;
+    return took * kCheckFactor > kCheckPeriod ? took * kCheckFactor : kCheckPeriod;
+}
+
 }  // namespace selvane::pace

@@ -16,4 +16,14 @@ std::uint64_t QuietUntil(std::uint64_t started, std::uint64_t ended);
 // How long listings for changes must still wait at `now`; `until` is 0 until a listing set it.
 std::uint64_t QuietLeft(std::uint64_t until, std::uint64_t now);
 
+// The watch's check of a shown folder runs off the host's thread every kCheckPeriod, but never
+// two at once, and on a slow drive no sooner than kCheckFactor times the last one took, at most
+// kLongestCheckPeriod apart.
+inline constexpr std::uint64_t kCheckPeriod = 1000;
+inline constexpr std::uint64_t kCheckFactor = 4;
+inline constexpr std::uint64_t kLongestCheckPeriod = 30000;
+
+// How long after a check that took `took` the next one may start.
+std::uint64_t NextCheckAfter(std::uint64_t took);
+
 }  // namespace selvane::pace

@@ -67,12 +67,7 @@ void AwaitEach(Errand** errands, std::size_t count) noexcept {
         }
         errand->last_answer_ = static_cast<LONG>(started);
         errand->refs_ = 2;  // the caller's and the worker's
-        // The worker holds the library until its callback has returned, so that code of the
-        // library runs to its end even when the library is let go meanwhile.
-        if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&Errand::Work),
-                                  &errand->module_)) {
-            errand->module_ = nullptr;
-        }
+        errand->module_ = HoldLibrary();
         ::InterlockedIncrement(&g_out);
         // No worker to be had: the call runs here, as it would without a deadline.
         if (!::TrySubmitThreadpoolCallback(&Errand::Work, errand, nullptr)) Errand::Work(nullptr, errand);
@@ -139,12 +134,24 @@ void CALLBACK Errand::Work(PTP_CALLBACK_INSTANCE instance, void* context) noexce
         });
     }
     ReleaseErrand(errand);
-    if (module) {
-        if (instance) {
-            ::FreeLibraryWhenCallbackReturns(instance, module);
-        } else {
-            ::FreeLibrary(module);
-        }
+    LetGoOfLibrary(instance, module);
+}
+
+HMODULE HoldLibrary() noexcept {
+    HMODULE module = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&HoldLibrary),
+                              &module)) {
+        return nullptr;
+    }
+    return module;
+}
+
+void LetGoOfLibrary(PTP_CALLBACK_INSTANCE instance, HMODULE module) noexcept {
+    if (module == nullptr) return;
+    if (instance) {
+        ::FreeLibraryWhenCallbackReturns(instance, module);
+    } else {
+        ::FreeLibrary(module);
     }
 }
 

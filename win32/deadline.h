@@ -112,6 +112,12 @@ bool AskInTime(Read&& read, Args&&... args) {
     return answered;
 }
 
+// The library this code is in, held for a callback of the thread pool so that the callback's
+// code runs to its end even when the library is let go meanwhile; null when it can't be had.
+HMODULE HoldLibrary() noexcept;
+// Lets go of it once the callback has returned (at once when instance is null).
+void LetGoOfLibrary(PTP_CALLBACK_INSTANCE instance, HMODULE module) noexcept;
+
 // How many calls are out: running, or missed and not yet back. The library can't be unloaded
 // while one is.
 LONG CallsOut() noexcept;

@@ -1,8 +1,56 @@
 #include "win32/folder_watch.h"
 
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <new>
+
+#include "win32/deadline.h"
 #include "win32/file_access.h"
 
 namespace selvane::win32 {
+namespace {
+
+bool SameFolder(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// What a check on a worker needs, its own copy of all of it.
+struct Check {
+    std::wstring folder;
+    BY_HANDLE_FILE_INFORMATION identity;
+    HWND window;
+    UINT message;
+    WPARAM generation;
+    HMODULE module;
+};
+
+void CALLBACK RunCheck(PTP_CALLBACK_INSTANCE instance, void* context) noexcept {
+    std::unique_ptr<Check> check(static_cast<Check*>(context));
+    const ULONGLONG started = ::GetTickCount64();
+    // A check that gets no answer in time says nothing of the folder: it is taken as holding,
+    // and only the pace of the checks slows.
+    bool held = true;
+    try {
+        BY_HANDLE_FILE_INFORMATION now{};
+        if (FolderIdentity(check->folder, now)) {
+            held = SameFolder(now, check->identity);
+        } else {
+            held = ::GetLastError() == ERROR_TIMEOUT;
+        }
+    } catch (const std::exception&) {
+        // No memory to ask with: taken as holding, and asked again at the next check.
+    }
+    const ULONGLONG took = std::min<ULONGLONG>(::GetTickCount64() - started, 0x3FFFFFFF);
+    ::PostMessageW(check->window, check->message, check->generation,
+                   static_cast<LPARAM>((took << 1) | (held ? 1 : 0)));
+    const HMODULE module = check->module;
+    check.reset();
+    LetGoOfLibrary(instance, module);
+}
+
+}  // namespace
 
 bool FolderWatch::Start(const std::wstring& folder) {
     Stop();
@@ -38,8 +86,26 @@ bool FolderWatch::Holds() const {
     if (!active()) return false;
     if (!identified_) return true;
     BY_HANDLE_FILE_INFORMATION now{};
-    return FolderIdentity(folder_, now) && now.dwVolumeSerialNumber == identity_.dwVolumeSerialNumber &&
-           now.nFileIndexHigh == identity_.nFileIndexHigh && now.nFileIndexLow == identity_.nFileIndexLow;
+    return FolderIdentity(folder_, now) && SameFolder(now, identity_);
+}
+
+bool FolderWatch::CheckLater(UINT message) const {
+    if (!active() || !identified_) return false;
+    auto* const check = new (std::nothrow) Check{{}, identity_, window_, message, generation_, nullptr};
+    if (check == nullptr) return false;
+    try {
+        check->folder = folder_;
+    } catch (const std::exception&) {
+        delete check;
+        return false;
+    }
+    check->module = HoldLibrary();
+    if (!::TrySubmitThreadpoolCallback(&RunCheck, check, nullptr)) {
+        LetGoOfLibrary(nullptr, check->module);
+        delete check;
+        return false;
+    }
+    return true;
 }
 
 // Once only: the handle stays signalled until Rearm, and a repeating wait would call back

@@ -35,6 +35,12 @@ public:
     // renamed away with another made in its place, not out of reach (its drive gone). A watch
     // on a folder whose identity the system doesn't give is taken as holding.
     bool Holds() const;
+    // The same question asked on a worker of the thread pool: the answer is posted to the window
+    // as the message, with wparam naming the watch, and lparam holding whether it held (bit 0)
+    // and the milliseconds the check took (the bits above). False when there is nothing to check
+    // there (no watch, or one on a folder whose identity the system doesn't give) or no worker
+    // to be had: nothing is posted then.
+    bool CheckLater(UINT message) const;
 
 private:
     static void CALLBACK Signalled(void* self, BOOLEAN timed_out);

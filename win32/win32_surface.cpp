@@ -30,10 +30,14 @@ DWORD QuietLeft() {
     const auto until = static_cast<std::uint64_t>(::InterlockedCompareExchange64(&g_quiet_until, 0, 0));
     return static_cast<DWORD>(std::min<std::uint64_t>(pace::QuietLeft(until, ::GetTickCount64()), USER_TIMER_MAXIMUM));
 }
-// While a folder is wanted and the surface shown, the logic checks its watch this often
-// (OnWatchCheck): a watch lost, or never armed, is armed again.
+// While a folder is wanted and the surface shown, its watch is checked this often: a live one
+// on a worker of the thread pool (FolderWatch::CheckLater), at the pace of pace.h, and only one
+// that doesn't hold is handed to the logic (OnWatchCheck), as is a watch lost or never armed,
+// which the logic arms again.
 constexpr UINT_PTR kWatchCheckTimer = 2;
-constexpr UINT kWatchCheckMs = 1000;
+constexpr UINT kWatchCheckMs = static_cast<UINT>(pace::kCheckPeriod);
+// Posted by the check on a worker.
+constexpr UINT kWatchChecked = WM_APP + 2;
 
 std::u16string CurrentDirectory() {
     const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
@@ -392,6 +396,9 @@ std::optional<LRESULT> Win32Surface::Dispatch(HWND window, UINT message, WPARAM 
     case kFolderChanged:
         OnFolderMessage(wparam);
         return 0;
+    case kWatchChecked:
+        OnWatchChecked(wparam, lparam);
+        return 0;
     case WM_TIMER:
         return OnTimer(wparam);
     case WM_WINDOWPOSCHANGED:
@@ -423,12 +430,28 @@ std::optional<LRESULT> Win32Surface::Dispatch(HWND window, UINT message, WPARAM 
 
 std::optional<LRESULT> Win32Surface::OnTimer(UINT_PTR timer) {
     if (timer == kWatchCheckTimer) {
-        if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
+        // Nothing of the disk waits on this thread while the watch is live; one check at a time.
+        if (check_out_ || ::GetTickCount64() < next_check_) return 0;
+        check_out_ = watch_ && watch_->CheckLater(kWatchChecked);
+        if (!check_out_) {
+            if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
+        }
         return 0;
     }
     if (timer != kFolderTimer) return std::nullopt;
     Contain([&] { OnFolderTimer(); });
     return 0;
+}
+
+// The check of a live watch is back from its worker: a watch that no longer holds is the logic's
+// to arm again and to list for; the next check waits as long as pace.h says for one that took
+// this long.
+void Win32Surface::OnWatchChecked(WPARAM generation, LPARAM answer) {
+    check_out_ = false;
+    const auto took = static_cast<std::uint64_t>(answer) >> 1;
+    next_check_ = ::GetTickCount64() + pace::NextCheckAfter(took) - pace::kCheckPeriod;
+    if ((answer & 1) != 0 || !watch_ || !watch_->Posted(generation)) return;
+    if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
 }
 
 // Shown and hidden by ShowWindow and SetWindowPos alike: Place, Withdraw, a verb's hide.

@@ -109,6 +109,7 @@ private:
     host::WatchState UpdateWatch();
     void OnFolderMessage(WPARAM generation);
     void OnFolderTimer();
+    void OnWatchChecked(WPARAM generation, LPARAM answer);
 
     WindowContext context_;
     UniqueWindow window_;
@@ -138,6 +139,9 @@ private:
     bool change_pending_ = false;
     // The timer of the watch's check runs.
     bool checking_ = false;
+    // A check of the watch is out on a worker; the next may start at this tick, not sooner.
+    bool check_out_ = false;
+    ULONGLONG next_check_ = 0;
 };
 
 }  // namespace selvane::win32

@@ -457,6 +457,11 @@ TEST(Pace, AListingForAChangeWaitsThreeTimesTheLastOneAtAnyUptime) {
         EXPECT_EQ(pace::QuietLeft(until, now + 400), 0u);
         EXPECT_EQ(pace::QuietLeft(until, now + 0x90000000ull), 0u);
     }
+    // The watch's checks: each second while they are quick, four times the last one on a slow
+    // drive, half a minute at most however long the last one took.
+    const std::pair<std::uint64_t, std::uint64_t> checks[] = {
+        {0, 1000}, {250, 1000}, {400, 1600}, {2500, 10000}, {7499, 29996}, {7500, 30000}, {~0ull, 30000}};
+    for (const auto& [took, after] : checks) EXPECT_EQ(pace::NextCheckAfter(took), after) << took;
 }
 
 }  // namespace

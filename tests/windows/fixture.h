@@ -114,6 +114,9 @@ inline constexpr wchar_t kHangListDrive[] = L"i:";
 // \\hangsrv\share1 to share30: one server whose every share is H:\attr.
 inline constexpr wchar_t kHangServerShare[] = L"\\\\hangsrv\\share";
 inline constexpr int kHangServerShares = 30;
+// Looking up kSluggishNow makes H: answer every look at kSluggish, late (kAnswerNow ends it).
+inline constexpr wchar_t kSluggishNow[] = L"H:\\.sluggish";
+inline constexpr wchar_t kSluggish[] = L"H:\\sluggish";
 // \\deadsrv1\share to \\deadsrv9\share: as many servers, each share H:\attr.
 inline constexpr wchar_t kDeadServer[] = L"\\\\deadsrv";
 inline constexpr int kDeadServers = 9;

@@ -10,9 +10,12 @@ Linked into the tests' Wine prefix as H: (its root) and I: (its folder list), it
     attr/        file.txt (4 bytes); its attributes don't answer while the drive hangs
     slow/        1,000 files s0000.txt .. s0999.txt (1 byte each); each one's attributes take
                  SLOW_DELAY seconds, always: a folder that answers slowly but surely
+    sluggish/    s.txt; while the drive is sluggish, the folder's own attributes take
+                 SLUGGISH_DELAY seconds: a drive that answers every call, but late
 
-The drive starts answering. Looking up the name ".hang" in the root makes it hang; looking up
-".answer" answers every call that hangs and lets the drive answer again. No call hangs longer
+The drive starts answering. Looking up the name ".hang" in the root makes it hang, ".sluggish"
+makes it sluggish; looking up ".answer" answers every call that hangs and lets the drive answer
+again, at once. No call hangs longer
 than HANG_LIMIT seconds. Each hanging path
 lies in a folder of its own: libfuse 2 serializes the lookups of one folder.
 """
@@ -23,25 +26,38 @@ import sys
 import threading
 import time
 
-from fusepy import FUSE, FuseOSError, Operations
+from fusepy import FUSE, FuseOSError, Operations, fuse_get_context
 
 SLOW_COUNT = 1000
 SLOW_DELAY = 0.0015
 HANG_LIMIT = 60
+SLUGGISH_DELAY = 1.5
 STAMP = 981173106  # 2001-02-03 04:05:06 UTC, the fixture's time
 
-TREE = {"/": ["attr", "healthy", "list", "slow"], "/healthy": ["a.txt", "b.txt", "sub"], "/healthy/sub": [],
+TREE = {"/": ["attr", "healthy", "list", "slow", "sluggish"], "/sluggish": ["s.txt"],
+        "/healthy": ["a.txt", "b.txt", "sub"], "/healthy/sub": [],
         "/list": ["x.txt"], "/attr": ["file.txt"]}
 FILES = {"/healthy/a.txt": b"aaaa\n", "/healthy/b.txt": b"bbbb\n", "/list/x.txt": b"xx\n",
-         "/attr/file.txt": b"fff\n"}
+         "/attr/file.txt": b"fff\n", "/sluggish/s.txt": b"s"}
 SLOW_NAMES = ["s%04d.txt" % i for i in range(SLOW_COUNT)]
 FOLDERS = set(TREE) | {"/slow"}
 SLOW_PATHS = {"/slow/" + name for name in SLOW_NAMES}
 
 
+def from_wine_server():
+    """Whether Wine's server makes the call: it opens files for every program, so a call late
+    there would stall every thread of every program, which a Windows machine has no part like."""
+    try:
+        with open("/proc/%d/comm" % fuse_get_context()[2]) as comm:
+            return comm.read().startswith("wineserver")
+    except OSError:
+        return False
+
+
 class HangFS(Operations):
     def __init__(self):
         self.hanging = False
+        self.sluggish = False
         self.changed = threading.Condition()
 
     # A call waits until the drive answers, or HANG_LIMIT has passed: a control that waits for
@@ -61,9 +77,15 @@ class HangFS(Operations):
         if path == "/.hang":
             self.set_hanging(True)
             raise FuseOSError(errno.ENOENT)
+        if path == "/.sluggish":
+            self.sluggish = True
+            raise FuseOSError(errno.ENOENT)
         if path == "/.answer":
+            self.sluggish = False
             self.set_hanging(False)
             raise FuseOSError(errno.ENOENT)
+        if path == "/sluggish" and self.sluggish and not from_wine_server():
+            time.sleep(SLUGGISH_DELAY)
         times = {"st_atime": STAMP, "st_mtime": STAMP, "st_ctime": STAMP}
         if path in FOLDERS:
             return dict(st_mode=stat.S_IFDIR | 0o755, st_nlink=2, st_size=0, **times)

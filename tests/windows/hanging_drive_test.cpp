@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -214,6 +216,38 @@ TEST_F(HangingDrive, DeadServersParkABoundedNumberOfCalls) {
     }
     EXPECT_EQ(win32::CallsOut(), static_cast<LONG>(win32::kMostServerCallsOut));
     EXPECT_EQ(window.control().FileExists(Utf16(fx::kNineFile)), kTrue) << "a drive letter is asked as ever";
+}
+
+// A shown folder on a drive that answers every call late costs the idle host nothing: the
+// watch's checks run on workers, so a probe on another thread finds the host's thread answering
+// all along (each check waited on that thread would hold it for seconds). Only the programs'
+// own calls are late: under Wine a call late in its server would stall every thread there is.
+TEST_F(HangingDrive, AShownFolderOnADriveThatAnswersLateLeavesTheHostsThreadFree) {
+    window.control().SetPath(Utf16(fx::kSluggish));
+    ASSERT_EQ(Files(), std::vector<std::wstring>{L"s.txt"});
+    ::GetFileAttributesW(fx::kSluggishNow);
+    const HWND list = List1();
+    std::atomic<bool> done{false};
+    std::atomic<ULONGLONG> longest{0};
+    std::thread probe([&] {
+        while (!done) {
+            const ULONGLONG sent = ::GetTickCount64();
+            DWORD_PTR result = 0;
+            ::SendMessageTimeoutW(list, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+            const ULONGLONG waited = ::GetTickCount64() - sent;
+            if (waited > longest) longest = waited;
+            ::Sleep(50);
+        }
+    });
+    const ULONGLONG end = ::GetTickCount64() + 6000;
+    while (::GetTickCount64() < end) {
+        window.Pump();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    done = true;
+    probe.join();
+    ::GetFileAttributesW(fx::kAnswerNow);
+    EXPECT_LT(longest.load(), 500u) << "the host's thread was held";
 }
 
 // The deadline is on silence: a folder that keeps answering, if slowly, is listed whole.
