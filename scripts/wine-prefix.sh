@@ -84,10 +84,10 @@ build_tree() {
     echo "$layout" >"$tree_stamp"
 }
 
-# \\hangsrv\share1 to \\hangsrv\share30: one server whose every share is H:\attr, which hangs; and
-# \\deadsrv1\share to \\deadsrv9\share: as many servers, each with that one share.
-hang_shares=30
+# \\deadsrv1 to \\deadsrv9, each with the shares share1 to share3, every one of them H:\attr,
+# which hangs.
 hang_servers=9
+hang_shares=3
 drive_link_ok() { [ "$(readlink "$WINEPREFIX/dosdevices/$1" 2>/dev/null)" = "$2" ]; }
 
 # The drive links, N:'s type, and unmanaged windows (see below) in the prefix's registry files.
@@ -95,8 +95,7 @@ settings_ok() {
     drive_link_ok d: "$fixture/d" && drive_link_ok e: "$fixture/e" &&
         drive_link_ok n: unc/fakesrv/share && drive_link_ok unc/fakesrv/share "$fixture/share" &&
         drive_link_ok h: "$selvane_build/hang/mnt" && drive_link_ok i: "$selvane_build/hang/mnt/list" &&
-        drive_link_ok unc/hangsrv/share$hang_shares "$selvane_build/hang/mnt/attr" &&
-        drive_link_ok unc/deadsrv$hang_servers/share "$selvane_build/hang/mnt/attr" &&
+        drive_link_ok unc/deadsrv$hang_servers/share$hang_shares "$selvane_build/hang/mnt/attr" &&
         sed -n '/^\[Software\\\\Wine\\\\Drives\]/,/^$/p' "$WINEPREFIX/system.reg" | grep -qs '^"n:"="network"' &&
         grep -qs '^"Managed"="N"' "$WINEPREFIX/user.reg"
 }
@@ -172,11 +171,9 @@ if ! settings_ok; then
     ln -s unc/fakesrv/share "$dev/n:"
     ln -s "$selvane_build/hang/mnt" "$dev/h:"
     ln -s "$selvane_build/hang/mnt/list" "$dev/i:"
-    rm -rf "$dev/unc/hangsrv" && mkdir -p "$dev/unc/hangsrv"
-    for share in $(seq $hang_shares); do ln -s "$selvane_build/hang/mnt/attr" "$dev/unc/hangsrv/share$share"; done
     for server in $(seq $hang_servers); do
         rm -rf "$dev/unc/deadsrv$server" && mkdir -p "$dev/unc/deadsrv$server"
-        ln -s "$selvane_build/hang/mnt/attr" "$dev/unc/deadsrv$server/share"
+        for share in $(seq $hang_shares); do ln -s "$selvane_build/hang/mnt/attr" "$dev/unc/deadsrv$server/share$share"; done
     done
     start_server
     # Into the registry view of the prefix's own bitness, where its mount manager reads it.

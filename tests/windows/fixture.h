@@ -111,14 +111,12 @@ inline constexpr wchar_t kHangSlow[] = L"H:\\slow";  // each name answers after 
 inline constexpr int kHangSlowCount = 1000;
 // I: H:\list as a drive of its own: its root's list hangs.
 inline constexpr wchar_t kHangListDrive[] = L"i:";
-// \\hangsrv\share1 to share30: one server whose every share is H:\attr.
-inline constexpr wchar_t kHangServerShare[] = L"\\\\hangsrv\\share";
-inline constexpr int kHangServerShares = 30;
 // Looking up kSluggishNow makes H: answer every look at kSluggish, late (kAnswerNow ends it).
 inline constexpr wchar_t kSluggishNow[] = L"H:\\.sluggish";
 inline constexpr wchar_t kSluggish[] = L"H:\\sluggish";
-// \\deadsrv1\share to \\deadsrv9\share: as many servers, each share H:\attr.
+// \\deadsrv1 to \\deadsrv9, each with share1 to share3, every share H:\attr.
 inline constexpr wchar_t kDeadServer[] = L"\\\\deadsrv";
 inline constexpr int kDeadServers = 9;
+inline constexpr int kDeadServerShares = 3;
 
 }  // namespace selvane::testing::fixture
