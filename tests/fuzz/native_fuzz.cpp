@@ -173,13 +173,9 @@ void CheckInvariants(World& world) {
     memory::MemorySurface& surface = *world.surface;
     const std::u16string caption = surface.Label1().Caption();
     const std::size_t listed = surface.List1().entries().size();
-    const auto says_why = [&] {
-        for (std::int32_t code = 1; code < 1000; ++code) {
-            if (DescribeError(code) == caption) return true;
-        }
-        return false;
-    };
-    if (caption != listing::FileCountCaption(listed) && !(listed == 0 && says_why())) {
+    bool says_why = false;
+    for (std::int32_t code = 1; code < 1000 && listed == 0 && !says_why; ++code) says_why = DescribeError(code) == caption;
+    if (caption != listing::FileCountCaption(listed) && !says_why) {
         Broken("the files label neither counts the file list nor says why it is empty");
     }
     const std::u16string directory = surface.Dir1().Path();

@@ -209,26 +209,25 @@ TEST_F(PathTest, DirExistsAdmitsDirectoriesAndFilesButNotHiddenOnes) {
 }
 
 // Every reading of path text the lists and the file systems share, a row per kind of path.
-TEST(PathText, KindRootDriveAndServerOfEachKindOfPath) {
+TEST(PathText, KindRootAndDriveOfEachKindOfPath) {
     using paths::PathKind;
     const struct {
         std::u16string path;
         PathKind kind;
         std::size_t root;
         std::u16string drive;
-        std::u16string server;
     } cases[] = {
-        {u"", PathKind::kEmpty, 0, u"", u""},
-        {u"c:\\data", PathKind::kDriveRooted, 3, u"c:", u""},
-        {u"C:/", PathKind::kDriveRooted, 3, u"C:", u""},
-        {u"d:docs", PathKind::kDriveRelative, 2, u"d:", u""},
-        {u"d:", PathKind::kBareDrive, 2, u"d:", u""},
-        {u"\\\\fs1\\pub\\docs", PathKind::kNetwork, 9, u"\\\\fs1\\pub", u"\\\\fs1"},
-        {u"//fs1/pub", PathKind::kNetwork, 9, u"//fs1/pub", u"//fs1"},
-        {u"\\\\fs1", PathKind::kNetwork, 5, u"\\\\fs1", u"\\\\fs1"},
-        {u"\\data", PathKind::kRootRelative, 0, u"", u""},
-        {u"/data", PathKind::kRootRelative, 0, u"", u""},
-        {u"data\\sub", PathKind::kRelative, 0, u"", u""},
+        {u"", PathKind::kEmpty, 0, u""},
+        {u"c:\\data", PathKind::kDriveRooted, 3, u"c:"},
+        {u"C:/", PathKind::kDriveRooted, 3, u"C:"},
+        {u"d:docs", PathKind::kDriveRelative, 2, u"d:"},
+        {u"d:", PathKind::kBareDrive, 2, u"d:"},
+        {u"\\\\fs1\\pub\\docs", PathKind::kNetwork, 9, u"\\\\fs1\\pub"},
+        {u"//fs1/pub", PathKind::kNetwork, 9, u"//fs1/pub"},
+        {u"\\\\fs1", PathKind::kNetwork, 5, u"\\\\fs1"},
+        {u"\\data", PathKind::kRootRelative, 0, u""},
+        {u"/data", PathKind::kRootRelative, 0, u""},
+        {u"data\\sub", PathKind::kRelative, 0, u""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.path));
@@ -236,8 +235,11 @@ TEST(PathText, KindRootDriveAndServerOfEachKindOfPath) {
         EXPECT_EQ(parsed.kind, c.kind);
         EXPECT_EQ(parsed.root_length, c.root);
         EXPECT_EQ(parsed.Drive(), c.drive);
-        EXPECT_EQ(parsed.Server(), c.server);
     }
+    // The server of a network path stands for all its shares; other paths have none.
+    EXPECT_EQ(paths::Parse(u"\\\\fs1\\pub\\docs").Server(), u"\\\\fs1");
+    EXPECT_EQ(paths::Parse(u"//fs1/pub").Server(), u"//fs1");
+    EXPECT_EQ(paths::Parse(u"c:\\data").Server(), u"");
     using Names = std::vector<std::u16string>;
     EXPECT_EQ(paths::Parse(u"C:\\a//b\\\\c\\").components, (Names{u"a", u"b", u"c"}));
     EXPECT_EQ(paths::Join(u"C:\\", u"a"), u"C:\\a");
