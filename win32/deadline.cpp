@@ -125,13 +125,14 @@ void CALLBACK Errand::Work(PTP_CALLBACK_INSTANCE instance, void* context) noexce
     auto* errand = static_cast<Errand*>(context);
     const DWORD started = ::GetTickCount();
     errand->Run();
-    errand->Finish();
     const HMODULE module = errand->module_;
-    if (errand->state_ == State::kAbandoned) {
-        // Read after Finish, under no lock: once abandoned, nothing else writes the state.
+    if (errand->Finish()) {
+        // An abandoned call counts as out until it has said so, so that whoever waits for the
+        // calls to come back finds its line.
         Trace(errand->call_, errand->path_, [&] {
             return L"came back after " + std::to_wstring(::GetTickCount() - started) + L" ms; its result is dropped";
         });
+        ::InterlockedDecrement(&g_out);
     }
     ReleaseErrand(errand);
     LetGoOfLibrary(instance, module);
@@ -155,21 +156,25 @@ void LetGoOfLibrary(PTP_CALLBACK_INSTANCE instance, HMODULE module) noexcept {
     }
 }
 
-// The call is back: it counts as out no longer before its caller hears of it, so that the caller
-// never finds its own finished call still out. The worker's hold on the library keeps the rest of
-// its callback safe.
-void Errand::Finish() noexcept {
+// The call is back: one its caller still waits for counts as out no longer before the caller
+// hears of it, so that the caller never finds its own finished call still out; an abandoned one
+// is left to the worker to count. The worker's hold on the library keeps the rest of its
+// callback safe. Answers whether the call was abandoned.
+bool Errand::Finish() noexcept {
     ::AcquireSRWLockExclusive(&g_lock);
+    const bool abandoned = state_ == State::kAbandoned;
     // Only a call that marked its drive takes a mark away: another call out on the drive keeps its own.
-    if (state_ == State::kAbandoned && marked_) {
+    if (abandoned && marked_) {
         const auto found = std::find(g_hanging.begin(), g_hanging.end(), drive_);
         if (found != g_hanging.end()) g_hanging.erase(found);
-    } else {
-        state_ = State::kDone;
     }
-    ::InterlockedDecrement(&g_out);
+    if (!abandoned) {
+        state_ = State::kDone;
+        ::InterlockedDecrement(&g_out);
+    }
     ::ReleaseSRWLockExclusive(&g_lock);
     ::WakeAllConditionVariable(&g_ended);
+    return abandoned;
 }
 
 void ReleaseErrand(Errand* errand) noexcept {

@@ -61,7 +61,7 @@ private:
     friend void AwaitEach(Errand** errands, std::size_t count) noexcept;
     friend void ReleaseErrand(Errand* errand) noexcept;
     static void CALLBACK Work(PTP_CALLBACK_INSTANCE instance, void* context) noexcept;
-    void Finish() noexcept;
+    bool Finish() noexcept;
 
     enum class State { kRunning, kDone, kAbandoned };
 

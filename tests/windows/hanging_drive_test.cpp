@@ -217,6 +217,7 @@ TEST_F(HangingDrive, AShownFolderOnADriveThatAnswersLateLeavesTheHostsThreadFree
     ::GetFileAttributesW(fx::kSluggishNow);
     const HWND list = List1();
     std::atomic<bool> done{false};
+    std::atomic<bool> probing{true};
     std::atomic<ULONGLONG> longest{0};
     std::thread probe([&] {
         while (!done) {
@@ -227,13 +228,15 @@ TEST_F(HangingDrive, AShownFolderOnADriveThatAnswersLateLeavesTheHostsThreadFree
             if (waited > longest) longest = waited;
             ::Sleep(50);
         }
+        probing = false;
     });
+    // Pumped until the probe is done: its last message may come after the time is up.
     const ULONGLONG end = ::GetTickCount64() + 6000;
-    while (::GetTickCount64() < end) {
+    while (probing) {
+        done = ::GetTickCount64() >= end;
         window.Pump();
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
-    done = true;
     probe.join();
     ::GetFileAttributesW(fx::kAnswerNow);
     EXPECT_LT(longest.load(), 500u) << "the host's thread was held";
