@@ -20,6 +20,7 @@ bool SameFolder(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORM
 struct Check {
     std::wstring folder;
     BY_HANDLE_FILE_INFORMATION identity;
+    bool live;  // a watch armed on a folder known by its identity; else one lost or never armed
     HWND window;
     UINT message;
     WPARAM generation;
@@ -30,14 +31,15 @@ void CALLBACK RunCheck(PTP_CALLBACK_INSTANCE instance, void* context) noexcept {
     std::unique_ptr<Check> check(static_cast<Check*>(context));
     const ULONGLONG started = ::GetTickCount64();
     // A check that gets no answer in time says nothing of the folder: it is taken as holding,
-    // and only the pace of the checks slows.
+    // and only the pace of the checks slows. A watch lost or never armed "holds" until its
+    // folder answers: only then is it the host's thread's to arm again.
     bool held = true;
     try {
         BY_HANDLE_FILE_INFORMATION now{};
         if (FolderIdentity(check->folder, now)) {
-            held = SameFolder(now, check->identity);
+            held = check->live && SameFolder(now, check->identity);
         } else {
-            held = ::GetLastError() == ERROR_TIMEOUT;
+            held = !check->live || ::GetLastError() == ERROR_TIMEOUT;
         }
     } catch (const std::exception&) {
         // No memory to ask with: taken as holding, and asked again at the next check.
@@ -90,8 +92,9 @@ bool FolderWatch::Holds() const {
 }
 
 bool FolderWatch::CheckLater(UINT message) const {
-    if (!active() || !identified_) return false;
-    auto* const check = new (std::nothrow) Check{{}, identity_, window_, message, generation_, nullptr};
+    if (folder_.empty()) return false;
+    auto* const check =
+        new (std::nothrow) Check{{}, identity_, active() && identified_, window_, message, generation_, nullptr};
     if (check == nullptr) return false;
     try {
         check->folder = folder_;

@@ -28,6 +28,8 @@ public:
     bool active() const { return static_cast<bool>(change_); }
     // Whether a posted message comes from this watch as it now is, not from one since stopped.
     bool Posted(WPARAM wparam) const { return active() && wparam == generation_; }
+    // Whether a check's answer (CheckLater) is about this watch as it now is, armed or not.
+    bool Checked(WPARAM wparam) const { return wparam == generation_; }
     // After a change, one message comes and then nothing until this asks for the next change:
     // the folder is watched anew. A folder that has gone meanwhile is watched no more.
     void Rearm();
@@ -37,9 +39,9 @@ public:
     bool Holds() const;
     // The same question asked on a worker of the thread pool: the answer is posted to the window
     // as the message, with wparam naming the watch, and lparam holding whether it held (bit 0)
-    // and the milliseconds the check took (the bits above). False when there is nothing to check
-    // there (no watch, or one on a folder whose identity the system doesn't give) or no worker
-    // to be had: nothing is posted then.
+    // and the milliseconds the check took (the bits above). A watch lost or never armed holds
+    // until its folder answers. False when there is no folder to check or no worker to be had:
+    // nothing is posted then.
     bool CheckLater(UINT message) const;
 
 private:
