@@ -92,12 +92,14 @@ windows64-tests: windows64 windows native
 	  $(XVFB) scripts/wine-session.sh $(BUILD_WINDOWS64) ctest --preset windows64
 
 # Listing speed against the bare enumeration, under Wine (not a test: it prints figures).
-bench: windows
-	@scripts/wine-prefix.sh $(BUILD_WINDOWS)
-	@scripts/bench-files.sh $(BUILD_WINDOWS)/bench
-	@$(XVFB) scripts/wine-session.sh $(BUILD_WINDOWS) sh -c \
-	  'scripts/wine-run.sh $(BUILD_WINDOWS) $(BUILD_WINDOWS)/selvane-listing-benchmark.exe \
-	   "$$(scripts/wine-run.sh $(BUILD_WINDOWS) winepath -w $(CURDIR)/$(BUILD_WINDOWS)/bench)"'
+# The 32-bit build where the machine runs 32-bit programs, the 64-bit one where it doesn't.
+BENCH_BUILD = $(if $(RUNS_32BIT),$(BUILD_WINDOWS),$(BUILD_WINDOWS64))
+bench: $(if $(RUNS_32BIT),windows,windows64)
+	@scripts/wine-prefix.sh $(BENCH_BUILD)
+	@scripts/bench-files.sh $(BENCH_BUILD)/bench
+	@$(XVFB) scripts/wine-session.sh $(BENCH_BUILD) sh -c \
+	  'scripts/wine-run.sh $(BENCH_BUILD) $(BENCH_BUILD)/selvane-listing-benchmark.exe \
+	   "$$(scripts/wine-run.sh $(BENCH_BUILD) winepath -w $(CURDIR)/$(BENCH_BUILD)/bench)"'
 
 # Both bitnesses' Windows suites at once, STRESS_ROUNDS times, beside a busy loop on every core
 # (scripts/stress.sh): for failures and crashes that show once in many runs.
