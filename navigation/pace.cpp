@@ -14,4 +14,8 @@ std::uint64_t NextCheckAfter(std::uint64_t took) {
     return took * kCheckFactor > kCheckPeriod ? took * kCheckFactor : kCheckPeriod;
 }
 
+std::uint64_t SilenceAllowed(std::uint64_t spent) {
+    return spent >= kSilence - kLeastSilence ? kLeastSilence : kSilence - spent;
+}
+
 }  // namespace selvane::pace

@@ -26,4 +26,15 @@ inline constexpr std::uint64_t kLongestCheckPeriod = 30000;
 // How long after a check that took `took` the next one may start.
 std::uint64_t NextCheckAfter(std::uint64_t took);
 
+// A call to the disk that stays silent for kSilence is given up. The calls that one action of the
+// user or one call of the host makes share that allowance: what one of them spent in silence,
+// the next has no longer. Once an action has spent it all, each further call still has
+// kLeastSilence, in which a drive that answers at all answers; a call cut short so says nothing
+// of its drive.
+inline constexpr std::uint64_t kSilence = 2000;
+inline constexpr std::uint64_t kLeastSilence = 200;
+
+// How long a call may stay silent in an action that has spent `spent` in silence so far.
+std::uint64_t SilenceAllowed(std::uint64_t spent);
+
 }  // namespace selvane::pace

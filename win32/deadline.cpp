@@ -19,6 +19,24 @@ CONDITION_VARIABLE g_ended = CONDITION_VARIABLE_INIT;
 // so no guard of the runtime's runs for it.
 std::vector<std::wstring> g_hanging;
 volatile LONG g_out = 0;
+// The drives of listings given up on and still out, once per listing.
+std::vector<std::wstring> g_stuck;
+
+// The actions running on the process's threads (ActionScope): what each has spent in silence.
+// A thread beyond the table's size has no allowance of its own: each call gets the whole one.
+struct Action {
+    DWORD thread = 0;
+    LONG depth = 0;
+    std::uint64_t spent = 0;
+};
+Action g_actions[16];
+
+Action* ActionOf(DWORD thread) {
+    for (Action& action : g_actions) {
+        if (action.depth > 0 && action.thread == thread) return &action;
+    }
+    return nullptr;
+}
 
 bool IsServer(const std::wstring& drive) { return drive.size() > 1 && drive[0] == L'\\'; }
 
@@ -50,7 +68,71 @@ void Trace(const wchar_t* call, const std::wstring& path, What&& what) noexcept 
 
 Errand::Errand(const wchar_t* call, const CallTarget& target) : call_(call), path_(target.path), drive_(target.drive) {}
 
-void Errand::Answering() noexcept { ::InterlockedExchange(&last_answer_, static_cast<LONG>(::GetTickCount())); }
+namespace {
+
+// Marks the first time the errand is heard from; later times leave it.
+void Heard(volatile LONG& first_heard) {
+    ::InterlockedCompareExchange(&first_heard, static_cast<LONG>(::GetTickCount() | 1), 0);
+}
+
+// The processor time a thread has used, in 100 ns units; 0 when it can't be read.
+ULONGLONG WorkDone(HANDLE thread) {
+    FILETIME created, exited, kernel, user;
+    if (!::GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0;
+    const auto whole = [](const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+    return whole(kernel) + whole(user);
+}
+
+}  // namespace
+
+// Whether the worker has been working, not waiting, since the last look: it used the processor
+// for at least a quarter of the time that passed. A call that waits on a drive or a server uses
+// none. Under the lock.
+bool Errand::SeenWorking() noexcept {
+    const auto id = static_cast<DWORD>(::InterlockedCompareExchange(&worker_, 0, 0));
+    if (id == 0) return false;  // still waiting for a worker
+    const HANDLE thread = ::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, id);
+    if (thread == nullptr) return false;
+    const ULONGLONG done = WorkDone(thread);
+    ::CloseHandle(thread);
+    const DWORD now = ::GetTickCount();
+    const bool working = done > work_seen_ && (done - work_seen_) / 10000 * 4 >= now - work_seen_at_;
+    work_seen_ = done;
+    work_seen_at_ = now;
+    return working;
+}
+
+void Errand::Answering() noexcept {
+    ::InterlockedExchange(&last_answer_, static_cast<LONG>(::GetTickCount()));
+    Heard(first_heard_);
+}
+
+ActionScope::ActionScope() noexcept {
+    const DWORD thread = ::GetCurrentThreadId();
+    ::AcquireSRWLockExclusive(&g_lock);
+    Action* action = ActionOf(thread);
+    if (action == nullptr) {
+        for (Action& free : g_actions) {
+            if (free.depth == 0) {
+                free = Action{thread, 0, 0};
+                action = &free;
+                break;
+            }
+        }
+    }
+    if (action != nullptr) {
+        ++action->depth;
+        held_ = true;
+    }
+    ::ReleaseSRWLockExclusive(&g_lock);
+}
+
+ActionScope::~ActionScope() {
+    if (!held_) return;
+    ::AcquireSRWLockExclusive(&g_lock);
+    if (Action* action = ActionOf(::GetCurrentThreadId())) --action->depth;
+    ::ReleaseSRWLockExclusive(&g_lock);
+}
 
 void AwaitEach(Errand** errands, std::size_t count) noexcept {
     const DWORD started = ::GetTickCount();
@@ -73,12 +155,17 @@ void AwaitEach(Errand** errands, std::size_t count) noexcept {
         if (!::TrySubmitThreadpoolCallback(&Errand::Work, errand, nullptr)) Errand::Work(nullptr, errand);
     }
 
-    // The errand heard from last decides: once even it has been silent for the deadline, every
-    // errand still out is abandoned.
+    // The errand heard from last decides: once even it has been silent for as long as the action
+    // allows, and no worker is seen working, every errand still out is abandoned. Only one
+    // silent for the whole deadline marks its drive.
     ::AcquireSRWLockExclusive(&g_lock);
+    Action* const action = ActionOf(::GetCurrentThreadId());
+    const DWORD allowed =
+        action ? static_cast<DWORD>(pace::SilenceAllowed(action->spent)) : kSilenceMilliseconds;
+    DWORD least_silent = 0;
     for (;;) {
         bool out = false;
-        DWORD least_silent = MAXDWORD;
+        least_silent = MAXDWORD;
         for (std::size_t i = 0; i < count; ++i) {
             Errand* const errand = errands[i];
             if (errand == nullptr || errand->state_ == Errand::State::kDone) continue;
@@ -88,23 +175,24 @@ void AwaitEach(Errand** errands, std::size_t count) noexcept {
             least_silent = std::min(least_silent, ::GetTickCount() - last);
         }
         if (!out) break;
-        if (least_silent < kSilenceMilliseconds) {
-            ::SleepConditionVariableSRW(&g_ended, &g_lock, kSilenceMilliseconds - least_silent, 0);
+        if (least_silent < allowed) {
+            ::SleepConditionVariableSRW(&g_ended, &g_lock, allowed - least_silent, 0);
             continue;
         }
+        bool working = false;
         for (std::size_t i = 0; i < count; ++i) {
             Errand* const errand = errands[i];
             if (errand == nullptr || errand->state_ == Errand::State::kDone) continue;
-            try {
-                g_hanging.push_back(errand->drive_);
-                errand->marked_ = true;
-            } catch (const std::exception&) {
-                // Unmarked, the drive is asked again next time, that's all.
+            if (errand->SeenWorking()) {
+                errand->Answering();
+                working = true;
             }
-            errand->state_ = Errand::State::kAbandoned;
         }
+        if (working) continue;
+        Errand::AbandonOut(errands, count);
         break;
     }
+    if (action != nullptr) action->spent += Errand::SilenceSpent(errands, count, started);
     ::ReleaseSRWLockExclusive(&g_lock);
 
     // Once abandoned, nothing else writes an errand's state, and the caller's reference keeps it.
@@ -112,18 +200,67 @@ void AwaitEach(Errand** errands, std::size_t count) noexcept {
         Errand* const errand = errands[i];
         if (errand == nullptr || errand->state_ != Errand::State::kAbandoned) continue;
         Trace(errand->call_, errand->path_, [&] {
-            return L"missed its deadline after " + std::to_wstring(::GetTickCount() - started) + L" ms" +
-                   (errand->marked_ ? L"; " + errand->drive_ + L" fails at once until it comes back" : L"");
+            return L"missed its deadline after " + std::to_wstring(::GetTickCount() - started) + L" ms; " +
+                   errand->drive_ +
+                   (errand->marked_ ? L" fails at once until it comes back" : L" is asked again next time");
         });
         ReleaseErrand(errand);
         errands[i] = nullptr;
     }
 }
 
+// Gives up on every errand still out, under the lock. Each marks its drive as hanging when it
+// was silent for the whole deadline, unless it is a listing and another drive's listing was
+// already out: under Wine it may only have waited for that one.
+void Errand::AbandonOut(Errand** errands, std::size_t count) noexcept {
+    for (std::size_t i = 0; i < count; ++i) {
+        Errand* const errand = errands[i];
+        if (errand == nullptr || errand->state_ == Errand::State::kDone) continue;
+        errand->state_ = Errand::State::kAbandoned;
+        const bool whole = ::GetTickCount() - static_cast<DWORD>(errand->last_answer_) >= kSilenceMilliseconds;
+        const bool behind_another =
+            errand->listing_ &&
+            std::any_of(g_stuck.begin(), g_stuck.end(), [&](const std::wstring& d) { return d != errand->drive_; });
+        try {
+            if (errand->listing_) {
+                g_stuck.push_back(errand->drive_);
+                errand->stuck_ = true;
+            }
+            if (whole && !behind_another) {
+                g_hanging.push_back(errand->drive_);
+                errand->marked_ = true;
+            }
+        } catch (const std::exception&) {
+            // Unmarked, the drive is asked again next time, that's all.
+        }
+    }
+}
+
+// What the errands spent in silence, under the lock: the longest any of them waited before it
+// was first heard from, or until it was given up on (then from its last answer).
+std::uint64_t Errand::SilenceSpent(Errand* const* errands, std::size_t count, DWORD started) noexcept {
+    const DWORD ended = ::GetTickCount();
+    DWORD spent = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        Errand* const errand = errands[i];
+        if (errand == nullptr) continue;
+        const auto first = static_cast<DWORD>(errand->first_heard_);
+        DWORD silent = first != 0 ? std::min(first - started, ended - started) : ended - started;
+        if (errand->state_ == Errand::State::kAbandoned) {
+            silent = std::max(silent, ended - static_cast<DWORD>(errand->last_answer_));
+        }
+        spent = std::max(spent, silent);
+    }
+    return spent;
+}
+
 // On the worker. Its own reference goes last: the errand lives as long as either side holds it.
 void CALLBACK Errand::Work(PTP_CALLBACK_INSTANCE instance, void* context) noexcept {
     auto* errand = static_cast<Errand*>(context);
     const DWORD started = ::GetTickCount();
+    errand->work_seen_ = WorkDone(::GetCurrentThread());
+    errand->work_seen_at_ = started;
+    ::InterlockedExchange(&errand->worker_, static_cast<LONG>(::GetCurrentThreadId()));
     errand->Run();
     const HMODULE module = errand->module_;
     if (errand->Finish()) {
@@ -164,14 +301,17 @@ bool Errand::Finish() noexcept {
     ::AcquireSRWLockExclusive(&g_lock);
     const bool abandoned = state_ == State::kAbandoned;
     // Only a call that marked its drive takes a mark away: another call out on the drive keeps its own.
-    if (abandoned && marked_) {
-        const auto found = std::find(g_hanging.begin(), g_hanging.end(), drive_);
-        if (found != g_hanging.end()) g_hanging.erase(found);
-    }
+    const auto take_away = [&](std::vector<std::wstring>& drives) {
+        const auto found = std::find(drives.begin(), drives.end(), drive_);
+        if (found != drives.end()) drives.erase(found);
+    };
+    if (abandoned && marked_) take_away(g_hanging);
+    if (abandoned && stuck_) take_away(g_stuck);
     if (!abandoned) {
         state_ = State::kDone;
         ::InterlockedDecrement(&g_out);
     }
+    Heard(first_heard_);
     ::ReleaseSRWLockExclusive(&g_lock);
     ::WakeAllConditionVariable(&g_ended);
     return abandoned;

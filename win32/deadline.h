@@ -12,13 +12,19 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 
+#include "navigation/pace.h"
+
 namespace selvane::win32 {
 
-// How long a call may stay silent. A listing that keeps answering name after name is not cut off.
-inline constexpr DWORD kSilenceMilliseconds = 2000;
+// How long a call may stay silent. A listing that keeps answering name after name is not cut
+// off, nor one whose worker is seen working (using the processor) while it stays silent: a
+// listing of a very big folder, of which the system may read the whole before it gives the
+// first name. What one action spends in silence its later calls have no longer (ActionScope).
+inline constexpr DWORD kSilenceMilliseconds = static_cast<DWORD>(pace::kSilence);
 // How many calls to servers may be out past their deadline: beyond them a call to any server
 // fails at once, so that dead servers, however many names they go by, park a bounded number of
 // workers (at most this many, and one a drive letter).
@@ -53,6 +59,10 @@ protected:
 
     // A call that answers in parts (a listing) tells so at each part: the deadline is on silence.
     void Answering() noexcept;
+    // A listing: under Wine every listing of a process waits for the one before it, so a
+    // listing that misses its deadline while another drive's listing is out proves nothing of
+    // its own drive.
+    bool listing_ = false;
 
     bool answered_ = false;
     DWORD error_ = 0;
@@ -62,6 +72,9 @@ private:
     friend void ReleaseErrand(Errand* errand) noexcept;
     static void CALLBACK Work(PTP_CALLBACK_INSTANCE instance, void* context) noexcept;
     bool Finish() noexcept;
+    bool SeenWorking() noexcept;
+    static void AbandonOut(Errand** errands, std::size_t count) noexcept;
+    static std::uint64_t SilenceSpent(Errand* const* errands, std::size_t count, DWORD started) noexcept;
 
     enum class State { kRunning, kDone, kAbandoned };
 
@@ -71,8 +84,27 @@ private:
     LONG refs_ = 1;
     State state_ = State::kRunning;   // under the module's lock
     bool marked_ = false;             // its drive is marked as hanging for it; under the lock
+    bool stuck_ = false;              // a listing given up on, still out; under the lock
     volatile LONG last_answer_ = 0;  // GetTickCount's low word at the start or the last part
+    volatile LONG first_heard_ = 0;  // the tick of its first part or its end, with bit 0 set; 0 until then
+    volatile LONG worker_ = 0;       // the worker's thread id, once it runs
+    ULONGLONG work_seen_ = 0;        // the worker's processor time at the last look, and when
+    DWORD work_seen_at_ = 0;         //   (100 ns units; under the lock once set by the worker)
     HMODULE module_ = nullptr;       // the library, held while the worker runs in it
+};
+
+// One action of the user or one call of the host, for as long as it runs on this thread: the
+// calls to the disk it makes share one allowance of silence (pace::SilenceAllowed). Scopes nest;
+// the outermost one is the action.
+class ActionScope {
+public:
+    ActionScope() noexcept;
+    ~ActionScope();
+    ActionScope(const ActionScope&) = delete;
+    ActionScope& operator=(const ActionScope&) = delete;
+
+private:
+    bool held_ = false;
 };
 
 // Runs the errands at once, each on a worker, and waits while any is out, until all of those

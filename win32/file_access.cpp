@@ -93,7 +93,9 @@ private:
 class ListingCall final : public Errand {
 public:
     ListingCall(const CallTarget& target, FINDEX_SEARCH_OPS search, std::size_t limit)
-        : Errand(L"FindFirstFileExW", target), path_(target.path), search_(search), limit_(limit) {}
+        : Errand(L"FindFirstFileExW", target), path_(target.path), search_(search), limit_(limit) {
+        listing_ = true;
+    }
 
     // Without the large fetch: a folder that answers slowly then gives its names in batches of
     // tens, each well within the deadline, where a large fetch gathers hundreds in silence.
@@ -155,13 +157,29 @@ public:
         const UniqueFile opened(::CreateFileW(path_.c_str(), FILE_READ_ATTRIBUTES,
                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        answered_ = opened && ::GetFileInformationByHandle(opened.get(), &identity) != FALSE;
+        answered_ = opened && (IdOf(opened.get()) || ::GetFileInformationByHandle(opened.get(), &identity) != FALSE);
         if (!answered_) error_ = ::GetLastError();
     }
 
     BY_HANDLE_FILE_INFORMATION identity{};
 
 private:
+    // The file's volume and id alone (FileIdInfo, from Windows 8 on), where the system has them:
+    // GetFileInformationByHandle asks the volume for its serial number as well, and under Wine
+    // that looks at every drive's root, so that one that doesn't answer holds every check.
+    bool IdOf(HANDLE file) {
+        struct {
+            ULONGLONG volume;
+            ULONGLONG id[2];
+        } info{};
+        constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+        if (!::GetFileInformationByHandleEx(file, kFileIdInfo, &info, sizeof(info))) return false;
+        identity.dwVolumeSerialNumber = static_cast<DWORD>(info.volume ^ (info.volume >> 32));
+        identity.nFileIndexLow = static_cast<DWORD>(info.id[0] ^ info.id[1]);
+        identity.nFileIndexHigh = static_cast<DWORD>((info.id[0] ^ info.id[1]) >> 32);
+        return true;
+    }
+
     const std::wstring path_;
 };
 

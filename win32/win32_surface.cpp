@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "win32/accessible_name.h"
+#include "win32/deadline.h"
 #include "navigation/pace.h"
 #include "paths/path_text.h"
 
@@ -368,12 +369,13 @@ LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wpar
 
 LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     const bool reaches_logic =
-        message == WM_COMMAND || message == WM_VKEYTOITEM ||
+        message == WM_COMMAND || message == WM_VKEYTOITEM || message == kWatchChecked ||
         (message == WM_TIMER && (wparam == kFolderTimer || wparam == kWatchCheckTimer));
     if (!reaches_logic) return HandleScoped(window, message, wparam, lparam);
     // These reach the logic, and through it the host, which may let the surface go: nothing
     // here touches the surface after LeaveMessage.
     MessageScope* scope = scope_;
+    const ActionScope action;
     if (scope != nullptr) scope->EnterMessage();
     LRESULT result = 0;
     Contain([&] { result = HandleScoped(window, message, wparam, lparam); });
@@ -443,14 +445,14 @@ std::optional<LRESULT> Win32Surface::OnTimer(UINT_PTR timer) {
     return 0;
 }
 
-// The check of a live watch is back from its worker: a watch that no longer holds is the logic's
-// to arm again and to list for; the next check waits as long as pace.h says for one that took
+// The watch's check is back from its worker: a watch that no longer holds, or a lost one whose
+// folder answers again, is the logic's to arm again and to list for; the next check waits as long as pace.h says for one that took
 // this long.
 void Win32Surface::OnWatchChecked(WPARAM generation, LPARAM answer) {
     check_out_ = false;
     const auto took = static_cast<std::uint64_t>(answer) >> 1;
     next_check_ = ::GetTickCount64() + pace::NextCheckAfter(took) - pace::kCheckPeriod;
-    if ((answer & 1) != 0 || !watch_ || !watch_->Posted(generation)) return;
+    if ((answer & 1) != 0 || !watch_ || !watch_->Checked(generation)) return;
     if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
 }
 

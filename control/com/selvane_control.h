@@ -14,6 +14,7 @@
 #include "control/com/selvane_h.h"
 #include "control/members.h"
 #include "control/selvane.h"
+#include "win32/deadline.h"
 #include "win32/win32_host.h"
 
 namespace selvane::com {
@@ -165,7 +166,8 @@ private:
     void LeaveMessage() override { LeaveCall(); }
 
     // A call into the control: a final release during it (from an event handler) puts the
-    // destruction off until the outermost call returns.
+    // destruction off until the outermost call returns. Its calls to the disk share one
+    // allowance of silence.
     class Call {
     public:
         explicit Call(SelvaneControl& control) : control_(control) { ++control_.calls_; }
@@ -175,6 +177,7 @@ private:
 
     private:
         SelvaneControl& control_;
+        const win32::ActionScope action_;
     };
     void LeaveCall();
     // Runs a member of _Selvane: a failure becomes its HRESULT with error information. A host

@@ -447,7 +447,7 @@ TEST(FileInfoText, DigitsGroupInThrees) {
 
 // The pace of listings for changes at any uptime, the old 32-bit tick's wraps included: a wait
 // is never longer than the rule asks, and nothing waits before the first listing set it.
-TEST(Pace, AListingForAChangeWaitsThreeTimesTheLastOneAtAnyUptime) {
+TEST(Pace, ListingsChecksAndActionsKeepTheirPaceAtAnyUptime) {
     for (const std::uint64_t now : {0ull, 0x7FFFFFFFull, 0x80000001ull, 3000000000ull, 0xFFFFFFF0ull, 0x1'0000'0010ull}) {
         SCOPED_TRACE(now);
         EXPECT_EQ(pace::QuietLeft(0, now), 0u) << "before any listing";
@@ -462,6 +462,11 @@ TEST(Pace, AListingForAChangeWaitsThreeTimesTheLastOneAtAnyUptime) {
     const std::pair<std::uint64_t, std::uint64_t> checks[] = {
         {0, 1000}, {250, 1000}, {400, 1600}, {2500, 10000}, {7499, 29996}, {7500, 30000}, {~0ull, 30000}};
     for (const auto& [took, after] : checks) EXPECT_EQ(pace::NextCheckAfter(took), after) << took;
+    // One action's calls share the deadline: on a drive that answers each call after 1.5 s, the
+    // second call has what the first left, and every later one the least there is.
+    const std::pair<std::uint64_t, std::uint64_t> allowances[] = {
+        {0, 2000}, {1500, 500}, {1799, 201}, {1800, 200}, {2000, 200}, {~0ull, 200}};
+    for (const auto& [spent, allowed] : allowances) EXPECT_EQ(pace::SilenceAllowed(spent), allowed) << spent;
 }
 
 }  // namespace

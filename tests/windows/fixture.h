@@ -114,6 +114,8 @@ inline constexpr wchar_t kHangListDrive[] = L"i:";
 // Looking up kSluggishNow makes H: answer every look at kSluggish, late (kAnswerNow ends it).
 inline constexpr wchar_t kSluggishNow[] = L"H:\\.sluggish";
 inline constexpr wchar_t kSluggish[] = L"H:\\sluggish";
+// Meanwhile each call on kLate answers late too, but within its deadline.
+inline constexpr wchar_t kLate[] = L"H:\\late";
 // \\deadsrv1 to \\deadsrv9, each with share1 to share3, every share H:\attr.
 inline constexpr wchar_t kDeadServer[] = L"\\\\deadsrv";
 inline constexpr int kDeadServers = 9;

@@ -10,8 +10,10 @@ Linked into the tests' Wine prefix as H: (its root) and I: (its folder list), it
     attr/        file.txt (4 bytes); its attributes don't answer while the drive hangs
     slow/        1,000 files s0000.txt .. s0999.txt (1 byte each); each one's attributes take
                  SLOW_DELAY seconds, always: a folder that answers slowly but surely
-    sluggish/    s.txt; while the drive is sluggish, the folder's own attributes take
-                 SLUGGISH_DELAY seconds: a drive that answers every call, but late
+    sluggish/    s.txt; while the drive is sluggish, the attributes of the folder and of what
+                 is in it take SLUGGISH_DELAY seconds: a drive that answers every call, but late
+    late/        l.txt; the same, but LATE_DELAY seconds: each call of a program (several looks
+                 under Wine) answers late, yet within its deadline
 
 The drive starts answering. Looking up the name ".hang" in the root makes it hang, ".sluggish"
 makes it sluggish; looking up ".answer" answers every call that hangs and lets the drive answer
@@ -32,13 +34,15 @@ SLOW_COUNT = 1000
 SLOW_DELAY = 0.0015
 HANG_LIMIT = 60
 SLUGGISH_DELAY = 1.5
+LATE_DELAY = 0.25
 STAMP = 981173106  # 2001-02-03 04:05:06 UTC, the fixture's time
 
-TREE = {"/": ["attr", "healthy", "list", "slow", "sluggish"], "/sluggish": ["s.txt"],
+TREE = {"/": ["attr", "healthy", "late", "list", "slow", "sluggish"], "/sluggish": ["s.txt"], "/late": ["l.txt"],
         "/healthy": ["a.txt", "b.txt", "sub"], "/healthy/sub": [],
         "/list": ["x.txt"], "/attr": ["file.txt"]}
 FILES = {"/healthy/a.txt": b"aaaa\n", "/healthy/b.txt": b"bbbb\n", "/list/x.txt": b"xx\n",
-         "/attr/file.txt": b"fff\n", "/sluggish/s.txt": b"s"}
+         "/attr/file.txt": b"fff\n", "/sluggish/s.txt": b"s",
+         "/late/l.txt": b"l"}
 SLOW_NAMES = ["s%04d.txt" % i for i in range(SLOW_COUNT)]
 FOLDERS = set(TREE) | {"/slow"}
 SLOW_PATHS = {"/slow/" + name for name in SLOW_NAMES}
@@ -84,8 +88,10 @@ class HangFS(Operations):
             self.sluggish = False
             self.set_hanging(False)
             raise FuseOSError(errno.ENOENT)
-        if path == "/sluggish" and self.sluggish and not from_wine_server():
-            time.sleep(SLUGGISH_DELAY)
+        if self.sluggish and not from_wine_server():
+            for folder, delay in (("/sluggish", SLUGGISH_DELAY), ("/late", LATE_DELAY)):
+                if path == folder or path.startswith(folder + "/"):
+                    time.sleep(delay)
         times = {"st_atime": STAMP, "st_mtime": STAMP, "st_ctime": STAMP}
         if path in FOLDERS:
             return dict(st_mode=stat.S_IFDIR | 0o755, st_nlink=2, st_size=0, **times)

@@ -207,6 +207,19 @@ TEST_F(HangingDrive, DeadServersCostOneDeadlineEachAndParkABoundedNumberOfCalls)
     EXPECT_EQ(window.control().FileExists(Utf16(fx::kNineFile)), kTrue) << "a drive letter is asked as ever";
 }
 
+// One call of the host costs no more than one deadline on a drive that answers every call late,
+// each in less than the deadline: the control's calls to the disk for it share one allowance.
+TEST_F(HangingDrive, AMemberOnADriveThatAnswersEveryCallLateCostsOneDeadline) {
+    testing::ComPtr<IUnknown> object = testing::CreateSelvane();
+    const testing::ComPtr<_Selvane> selvane = testing::As<_Selvane>(object);
+    ASSERT_TRUE(selvane);
+    ASSERT_EQ(selvane->put_Path(testing::Bstr(L"H:\\").get()), S_OK);
+    ::GetFileAttributesW(fx::kSluggishNow);
+    const double seconds = SecondsTaken([&] { selvane->put_Path(testing::Bstr(fx::kLate).get()); });
+    EXPECT_LE(seconds, kDeadlineSeconds + 0.7) << "one allowance for the whole call";
+    EXPECT_GE(seconds, kDeadlineSeconds - 0.1) << "the drive was asked, and waited for";
+}
+
 // A shown folder on a drive that answers every call late costs the idle host nothing: the
 // watch's checks run on workers, so a probe on another thread finds the host's thread answering
 // all along (each check waited on that thread would hold it for seconds). Only the programs'
