@@ -162,10 +162,9 @@ void AwaitEach(Errand** errands, std::size_t count) noexcept {
     Action* const action = ActionOf(::GetCurrentThreadId());
     const DWORD allowed =
         action ? static_cast<DWORD>(pace::SilenceAllowed(action->spent)) : kSilenceMilliseconds;
-    DWORD least_silent = 0;
     for (;;) {
         bool out = false;
-        least_silent = MAXDWORD;
+        DWORD least_silent = MAXDWORD;
         for (std::size_t i = 0; i < count; ++i) {
             Errand* const errand = errands[i];
             if (errand == nullptr || errand->state_ == Errand::State::kDone) continue;

@@ -446,8 +446,8 @@ std::optional<LRESULT> Win32Surface::OnTimer(UINT_PTR timer) {
 }
 
 // The watch's check is back from its worker: a watch that no longer holds, or a lost one whose
-// folder answers again, is the logic's to arm again and to list for; the next check waits as long as pace.h says for one that took
-// this long.
+// folder answers again, is the logic's to arm again and to list for; the next check waits as
+// long as pace.h says for one that took this long.
 void Win32Surface::OnWatchChecked(WPARAM generation, LPARAM answer) {
     check_out_ = false;
     const auto took = static_cast<std::uint64_t>(answer) >> 1;
