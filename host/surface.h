@@ -52,7 +52,8 @@ public:
     // (renamed away and another made in its place, its drive gone and back). A folder the
     // system can't watch now (gone, a drive without its medium, a server without change
     // notification) is not watched: no error. While a folder is wanted and the surface shown,
-    // the sink's OnWatchCheck comes every second or so, whether a watch runs or not.
+    // the sink's OnWatchCheck comes now and then (every ten seconds or so while the watch runs,
+    // every second while it doesn't), whether a watch runs or not.
     virtual WatchState WatchFolder(const std::u16string& folder) = 0;
 };
 

@@ -50,7 +50,7 @@ public:
     // surface's short timer: changes to the watched folder since the last pump reach the sink
     // as one OnFolderChanged. Whether they did.
     bool Pump();
-    // What the real surface's one-second check does: the sink's OnWatchCheck, while a folder is
+    // What the real surface's periodic check does: the sink's OnWatchCheck, while a folder is
     // wanted and the surface shown. Whether it came.
     bool CheckWatch();
     bool watching() const { return watch_ != 0; }

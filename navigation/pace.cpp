@@ -9,9 +9,10 @@ std::uint64_t QuietUntil(std::uint64_t started, std::uint64_t ended) {
 
 std::uint64_t QuietLeft(std::uint64_t until, std::uint64_t now) { return until > now ? until - now : 0; }
 
-std::uint64_t NextCheckAfter(std::uint64_t took) {
+std::uint64_t NextCheckAfter(std::uint64_t took, bool live) {
     if (took >= kLongestCheckPeriod / kCheckFactor) return kLongestCheckPeriod;
-    return took * kCheckFactor > kCheckPeriod ? took * kCheckFactor : kCheckPeriod;
+    const std::uint64_t period = live ? kLiveCheckPeriod : kCheckPeriod;
+    return took * kCheckFactor > period ? took * kCheckFactor : period;
 }
 
 std::uint64_t SilenceAllowed(std::uint64_t spent) {

@@ -16,15 +16,19 @@ std::uint64_t QuietUntil(std::uint64_t started, std::uint64_t ended);
 // How long listings for changes must still wait at `now`; `until` is 0 until a listing set it.
 std::uint64_t QuietLeft(std::uint64_t until, std::uint64_t now);
 
-// The watch's check of a shown folder runs off the host's thread every kCheckPeriod, but never
-// two at once, and on a slow drive no sooner than kCheckFactor times the last one took, at most
-// kLongestCheckPeriod apart.
+// The watch's check of a shown folder runs off the host's thread, never two at once: every
+// kCheckPeriod while the watch is lost or was never armed, so that it is armed again soon after
+// its folder answers; every kLiveCheckPeriod while it runs, when the watch itself tells of the
+// changes within the folder and the check only looks for the folder swapped for another; and on
+// a slow drive no sooner than kCheckFactor times the last one took, at most kLongestCheckPeriod
+// apart.
 inline constexpr std::uint64_t kCheckPeriod = 1000;
+inline constexpr std::uint64_t kLiveCheckPeriod = 10000;
 inline constexpr std::uint64_t kCheckFactor = 4;
 inline constexpr std::uint64_t kLongestCheckPeriod = 30000;
 
-// How long after a check that took `took` the next one may start.
-std::uint64_t NextCheckAfter(std::uint64_t took);
+// How long after a check that took `took` the next one may start, for a live watch or not.
+std::uint64_t NextCheckAfter(std::uint64_t took, bool live);
 
 // A call to the disk that stays silent for kSilence is given up. The calls that one action of the
 // user or one call of the host makes share that allowance: what one of them spent in silence,

@@ -451,7 +451,8 @@ std::optional<LRESULT> Win32Surface::OnTimer(UINT_PTR timer) {
 void Win32Surface::OnWatchChecked(WPARAM generation, LPARAM answer) {
     check_out_ = false;
     const auto took = static_cast<std::uint64_t>(answer) >> 1;
-    next_check_ = ::GetTickCount64() + pace::NextCheckAfter(took) - pace::kCheckPeriod;
+    const bool live = watch_ && watch_->active();
+    next_check_ = ::GetTickCount64() + pace::NextCheckAfter(took, live) - pace::kCheckPeriod;
     if ((answer & 1) != 0 || !watch_ || !watch_->Checked(generation)) return;
     if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
 }

@@ -1,4 +1,6 @@
 // Drive, directory and pattern changes, the file listing, and choosing a file.
+#include <tuple>
+
 #include "control_fixture.h"
 
 #include "navigation/file_info.h"
@@ -457,11 +459,16 @@ TEST(Pace, ListingsChecksAndActionsKeepTheirPaceAtAnyUptime) {
         EXPECT_EQ(pace::QuietLeft(until, now + 400), 0u);
         EXPECT_EQ(pace::QuietLeft(until, now + 0x90000000ull), 0u);
     }
-    // The watch's checks: each second while they are quick, four times the last one on a slow
-    // drive, half a minute at most however long the last one took.
-    const std::pair<std::uint64_t, std::uint64_t> checks[] = {
-        {0, 1000}, {250, 1000}, {400, 1600}, {2500, 10000}, {7499, 29996}, {7500, 30000}, {~0ull, 30000}};
-    for (const auto& [took, after] : checks) EXPECT_EQ(pace::NextCheckAfter(took), after) << took;
+    // The watch's checks: while they are quick, each second for a lost watch and each ten for a
+    // live one; four times the last one on a slow drive, half a minute at most however long the
+    // last one took.
+    const std::tuple<std::uint64_t, std::uint64_t, std::uint64_t> checks[] = {
+        {0, 1000, 10000},     {250, 1000, 10000},   {400, 1600, 10000},    {2500, 10000, 10000},
+        {3000, 12000, 12000}, {7499, 29996, 29996}, {7500, 30000, 30000}, {~0ull, 30000, 30000}};
+    for (const auto& [took, lost, live] : checks) {
+        EXPECT_EQ(pace::NextCheckAfter(took, false), lost) << took;
+        EXPECT_EQ(pace::NextCheckAfter(took, true), live) << took;
+    }
     // One action's calls share the deadline: on a drive that answers each call after 1.5 s, the
     // second call has what the first left, and every later one the least there is.
     const std::pair<std::uint64_t, std::uint64_t> allowances[] = {

@@ -101,6 +101,8 @@ inline constexpr std::uint64_t kNetworkReadmeSize = 7;
 // calls below hang, looking up kAnswerNow answers them all and lets the drive answer again.
 inline constexpr wchar_t kHangNow[] = L"H:\\.hang";
 inline constexpr wchar_t kAnswerNow[] = L"H:\\.answer";
+// Its size: how many calls H: has had.
+inline constexpr wchar_t kHangCalls[] = L"H:\\.calls";
 inline constexpr wchar_t kHangHealthy[] = L"H:\\healthy";
 inline constexpr wchar_t kHangList[] = L"H:\\list";  // reading its names hangs
 inline constexpr wchar_t kHangListFile[] = L"x.txt";

@@ -17,7 +17,8 @@ Linked into the tests' Wine prefix as H: (its root) and I: (its folder list), it
 
 The drive starts answering. Looking up the name ".hang" in the root makes it hang, ".sluggish"
 makes it sluggish; looking up ".answer" answers every call that hangs and lets the drive answer
-again, at once. No call hangs longer
+again, at once. The root's ".calls" has the number of calls the drive has had as its size.
+No call hangs longer
 than HANG_LIMIT seconds. Each hanging path
 lies in a folder of its own: libfuse 2 serializes the lookups of one folder.
 """
@@ -62,6 +63,7 @@ class HangFS(Operations):
     def __init__(self):
         self.hanging = False
         self.sluggish = False
+        self.calls = 0
         self.changed = threading.Condition()
 
     # A call waits until the drive answers, or HANG_LIMIT has passed: a control that waits for
@@ -78,6 +80,10 @@ class HangFS(Operations):
             self.changed.notify_all()
 
     def getattr(self, path, fh=None):
+        if path == "/.calls":
+            # How many calls the drive has had (its size), for tests of what idling costs.
+            return dict(st_mode=stat.S_IFREG | 0o444, st_nlink=1, st_size=self.calls)
+        self.calls += 1
         if path == "/.hang":
             self.set_hanging(True)
             raise FuseOSError(errno.ENOENT)
@@ -105,6 +111,7 @@ class HangFS(Operations):
         raise FuseOSError(errno.ENOENT)
 
     def readdir(self, path, fh):
+        self.calls += 1
         if path == "/list":
             self.wait_while_hanging()
         if path == "/slow":
