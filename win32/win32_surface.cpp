@@ -37,8 +37,6 @@ DWORD QuietLeft() {
 // which the logic arms again.
 constexpr UINT_PTR kWatchCheckTimer = 2;
 constexpr UINT kWatchCheckMs = static_cast<UINT>(pace::kCheckPeriod);
-// Posted by the check on a worker.
-constexpr UINT kWatchChecked = WM_APP + 2;
 
 std::u16string CurrentDirectory() {
     const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);

@@ -37,6 +37,9 @@ public:
     // a hidden window of its own, with every child in place.
     explicit Win32Surface(HWND parent, const std::u16string& start_directory = u"");
     ~Win32Surface() override;
+
+    // Posted to the surface's window by each check of the watch as it comes back from its worker.
+    static constexpr UINT kWatchChecked = WM_APP + 2;
     Win32Surface(const Win32Surface&) = delete;
     Win32Surface& operator=(const Win32Surface&) = delete;
 
