@@ -7,6 +7,7 @@
 
 #include "host/controls.h"
 #include "host/design.h"
+#include "win32/read_ahead.h"
 #include "win32/tool_tips.h"
 #include "win32/win32_base.h"
 
@@ -21,6 +22,7 @@ struct WindowContext {
     LOGFONTW base_font{};
     ToolTips* tips = nullptr;
     host::ChildEvents* sink = nullptr;
+    ReadAhead* reads = nullptr;
 
     int PixelsX(float twips) const;
     int PixelsY(float twips) const;
@@ -106,6 +108,8 @@ public:
 protected:
     // For children whose items are sized by the font.
     virtual void FontChanged() {}
+    // The control's calls to the disk.
+    ReadAhead& reads() const { return *window_.context().reads; }
     ChildWindow& window() { return window_; }
     const ChildWindow& window() const { return window_; }
     host::ChildEvents* events() const { return window_.context().sink; }

@@ -28,8 +28,11 @@ struct Action {
     DWORD thread = 0;
     LONG depth = 0;
     std::uint64_t spent = 0;
+    std::uint64_t serial = 0;
 };
 Action g_actions[16];
+// The last action's number; under the lock.
+std::uint64_t g_last_action = 0;
 
 Action* ActionOf(DWORD thread) {
     for (Action& action : g_actions) {
@@ -114,7 +117,7 @@ ActionScope::ActionScope() noexcept {
     if (action == nullptr) {
         for (Action& free : g_actions) {
             if (free.depth == 0) {
-                free = Action{thread, 0, 0};
+                free = Action{thread, 0, 0, ++g_last_action};
                 action = &free;
                 break;
             }
@@ -132,6 +135,14 @@ ActionScope::~ActionScope() {
     ::AcquireSRWLockExclusive(&g_lock);
     if (Action* action = ActionOf(::GetCurrentThreadId())) --action->depth;
     ::ReleaseSRWLockExclusive(&g_lock);
+}
+
+std::uint64_t CurrentAction() noexcept {
+    ::AcquireSRWLockShared(&g_lock);
+    const Action* action = ActionOf(::GetCurrentThreadId());
+    const std::uint64_t serial = action ? action->serial : 0;
+    ::ReleaseSRWLockShared(&g_lock);
+    return serial;
 }
 
 void AwaitEach(Errand** errands, std::size_t count) noexcept {

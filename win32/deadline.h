@@ -106,6 +106,9 @@ public:
 private:
     bool held_ = false;
 };
+// The number of the action running on this thread, never the same for two actions; 0 when none
+// runs (or the table of actions is full).
+std::uint64_t CurrentAction() noexcept;
 
 // Runs the errands at once, each on a worker, and waits while any is out, until all of those
 // out have been silent kSilenceMilliseconds: several calls cost one deadline in all, not one

@@ -40,18 +40,18 @@ int IndentStep(int item_height) { return std::max(8, item_height * 2 / 3); }
 constexpr int kTextPadding = 4;
 
 // The name the file system itself gives the entry, or the name as asked when it can't say.
-std::wstring StoredName(const std::wstring& parent, const std::wstring& name) {
+std::wstring StoredName(ReadAhead& reads, const std::wstring& parent, const std::wstring& name) {
     std::vector<FoundEntry> found;
-    return ListEntries(Join(parent, name), FindExSearchNameMatch, found, 1) && !found.empty() ? found.front().name
+    return reads.ListEntries(Join(parent, name), FindExSearchNameMatch, found, 1) && !found.empty() ? found.front().name
                                                                                               : name;
 }
 
 }  // namespace
 
-std::vector<std::wstring> VisibleSubdirectories(const std::wstring& directory) {
+std::vector<std::wstring> VisibleSubdirectories(ReadAhead& reads, const std::wstring& directory) {
     std::vector<std::wstring> names;
     std::vector<FoundEntry> found;
-    if (!ListEntries(Join(directory, L"*"), FindExSearchLimitToDirectories, found)) return names;
+    if (!reads.ListEntries(Join(directory, L"*"), FindExSearchLimitToDirectories, found)) return names;
     for (FoundEntry& entry : found) {
         if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
         if (entry.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
@@ -103,12 +103,12 @@ std::wstring Win32DirList::Resolve(const paths::ParsedPath& path) const {
 
     // A root without its separator ("\\server\share", a bare "d:") is asked about with one.
     const bool bare_root = full.IsRoot() && !paths::IsSeparator(full.text.back());
-    const DWORD attributes = FileAttributes(Wide(bare_root ? full.text + u'\\' : full.text));
+    const DWORD attributes = reads().FileAttributes(Wide(bare_root ? full.text + u'\\' : full.text));
     if (attributes == INVALID_FILE_ATTRIBUTES) RaiseNoDirectory(::GetLastError());
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) Raise(errc::kPathNotFound);
 
     std::wstring resolved = Wide(std::u16string(full.Root()));
-    for (const std::u16string& name : full.components) resolved = Join(resolved, StoredName(resolved, Wide(name)));
+    for (const std::u16string& name : full.components) resolved = Join(resolved, StoredName(reads(), resolved, Wide(name)));
     return resolved;
 }
 
@@ -121,7 +121,7 @@ void Win32DirList::ChangeTo(const std::wstring& path) {
 
 void Win32DirList::Rebuild() {
     const RedrawStopped stopped(hwnd());
-    Fill(VisibleSubdirectories(path_));
+    Fill(VisibleSubdirectories(reads(), path_));
 }
 
 void Win32DirList::Fill(std::vector<std::wstring> subfolders) {
@@ -152,7 +152,7 @@ void Win32DirList::Fill(std::vector<std::wstring> subfolders) {
 // what they look at: scrolled where it was, the highlight on the folder it was on, or on the
 // nearest one left when that one has gone; and when the folders are the same, not even drawn.
 void Win32DirList::Reread() {
-    std::vector<std::wstring> subfolders = VisibleSubdirectories(path_);
+    std::vector<std::wstring> subfolders = VisibleSubdirectories(reads(), path_);
     const auto first_subfolder = std::find_if(entries_.begin(), entries_.end(), [](const Entry& e) { return !e.open; });
     const bool same = std::equal(first_subfolder, entries_.end(), subfolders.begin(), subfolders.end(),
                                  [](const Entry& entry, const std::wstring& name) { return entry.name == name; });

@@ -12,7 +12,7 @@ namespace selvane::win32 {
 
 // The subdirectories of a directory that the list shows: hidden and system ones left out,
 // sorted without regard to case.
-std::vector<std::wstring> VisibleSubdirectories(const std::wstring& directory);
+std::vector<std::wstring> VisibleSubdirectories(ReadAhead& reads, const std::wstring& directory);
 
 class Win32DirList final : public Win32Child<host::DirList> {
 public:

@@ -7,16 +7,6 @@
 #include "paths/path_text.h"
 
 namespace selvane::win32 {
-namespace {
-
-WIN32_FILE_ATTRIBUTE_DATA Inspect(const std::u16string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!FileAttributeData(Wide(path), data)) RaiseLastError();
-    return data;
-}
-
-}  // namespace
-
 void Win32FileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
                                 const std::function<bool(const std::u16string& name)>& on_match) {
     std::wstring query = Wide(path);
@@ -24,7 +14,7 @@ void Win32FileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
     if (query.empty() || paths::IsSeparator(query.back())) query += L'*';
 
     std::vector<FoundEntry> entries;
-    if (!ListEntries(query, FindExSearchNameMatch, entries)) {
+    if (!reads_.ListEntries(query, FindExSearchNameMatch, entries)) {
         const DWORD error = ::GetLastError();
         // A name longer than any the system takes names nothing.
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
@@ -39,7 +29,8 @@ void Win32FileSystem::Enumerate(const std::u16string& path, std::uint32_t mask,
 }
 
 host::FileStat Win32FileSystem::Stat(const std::u16string& path) {
-    const WIN32_FILE_ATTRIBUTE_DATA data = Inspect(path);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!reads_.FileAttributeData(Wide(path), data)) RaiseLastError();
     host::FileStat stat;
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         stat.length = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -54,7 +45,7 @@ host::FileStat Win32FileSystem::Stat(const std::u16string& path) {
 }
 
 bool Win32FileSystem::IsDirectory(const std::u16string& path) {
-    const DWORD attributes = FileAttributes(Wide(path));
+    const DWORD attributes = reads_.FileAttributes(Wide(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 

@@ -18,9 +18,9 @@ struct Win32Host {
 
     host::Host Bind(host::Site& site) { return host::Host{surface, files, this->locale, site, forms, shell}; }
 
-    Win32FileSystem files;
     Win32Locale locale;
     Win32Surface surface;
+    Win32FileSystem files{&surface.reads()};
     Win32Forms forms;
     Win32Shell shell;
 };

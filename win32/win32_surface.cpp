@@ -73,6 +73,7 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
         context_.dpi_y = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
     }
     context_.base_font = MessageFont();
+    context_.reads = &reads_;
 
     const DWORD style = parent != nullptr ? WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN : WS_POPUP | WS_CLIPCHILDREN;
     window_.reset(::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", style, 0, 0,
@@ -215,14 +216,28 @@ void Win32Surface::OnFolderTimer() {
     }
     ::KillTimer(hwnd(), kFolderTimer);
     change_pending_ = false;
-    // Re-armed before the listing, so that what changes while it runs is seen too.
-    watch_->Rearm();
-    host::ChildEvents* sink = context_.sink;
-    if (sink == nullptr) return;
-    const ULONGLONG started = ::GetTickCount64();
-    sink->OnFolderChanged();
-    // Nothing of the surface is touched from here on: the listing reached the logic.
-    ::InterlockedExchange64(&g_quiet_until, static_cast<LONG64>(pace::QuietUntil(started, ::GetTickCount64())));
+    // Re-armed before the listing, so that what changes while it runs is seen too; both on a
+    // worker, the calls the last listing of the folder made with them, so that the host's
+    // thread waits for none of it. Here only when no worker is to be had.
+    if (!watch_->RelistLater(kRelisted, reads_.ListingOf(watched_folder_))) ListForChange(::GetTickCount64());
+}
+
+void Win32Surface::OnRelisted(WPARAM generation) {
+    std::vector<FileAnswer> answers;
+    ULONGLONG began = 0;
+    if (!watch_->Relisted(generation, answers, began)) return;
+    reads_.Offer(std::move(answers));
+    ListForChange(began);
+}
+
+void Win32Surface::ListForChange(ULONGLONG began) {
+    // Offered answers go, however the listing ends: they are of this change only.
+    struct Withdrawn {
+        ReadAhead& reads;
+        ~Withdrawn() { reads.Withdraw(); }
+    } withdrawn{reads_};
+    if (host::ChildEvents* sink = context_.sink) sink->OnFolderChanged();
+    ::InterlockedExchange64(&g_quiet_until, static_cast<LONG64>(pace::QuietUntil(began, ::GetTickCount64())));
 }
 
 HWND Win32Surface::ChildWindowOf(std::u16string_view name) const {
@@ -367,7 +382,7 @@ LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wpar
 
 LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     const bool reaches_logic =
-        message == WM_COMMAND || message == WM_VKEYTOITEM || message == kWatchChecked ||
+        message == WM_COMMAND || message == WM_VKEYTOITEM || message == kWatchChecked || message == kRelisted ||
         (message == WM_TIMER && (wparam == kFolderTimer || wparam == kWatchCheckTimer));
     if (!reaches_logic) return HandleScoped(window, message, wparam, lparam);
     // These reach the logic, and through it the host, which may let the surface go: nothing
@@ -398,6 +413,9 @@ std::optional<LRESULT> Win32Surface::Dispatch(HWND window, UINT message, WPARAM 
         return 0;
     case kWatchChecked:
         OnWatchChecked(wparam, lparam);
+        return 0;
+    case kRelisted:
+        Contain([&] { OnRelisted(wparam); });
         return 0;
     case WM_TIMER:
         return OnTimer(wparam);
@@ -431,7 +449,7 @@ std::optional<LRESULT> Win32Surface::Dispatch(HWND window, UINT message, WPARAM 
 std::optional<LRESULT> Win32Surface::OnTimer(UINT_PTR timer) {
     if (timer == kWatchCheckTimer) {
         // Nothing of the disk waits on this thread while the watch is live; one check at a time.
-        if (check_out_ || ::GetTickCount64() < next_check_) return 0;
+        if (check_out_ || (watch_ && watch_->relisting()) || ::GetTickCount64() < next_check_) return 0;
         check_out_ = watch_ && watch_->CheckLater(kWatchChecked);
         if (!check_out_) {
             if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });

@@ -14,6 +14,7 @@
 #include "win32/folder_watch.h"
 #include "win32/label.h"
 #include "win32/list_box.h"
+#include "win32/read_ahead.h"
 #include "win32/text_box.h"
 
 namespace selvane::win32 {
@@ -40,6 +41,9 @@ public:
 
     // Posted to the surface's window by each check of the watch as it comes back from its worker.
     static constexpr UINT kWatchChecked = WM_APP + 2;
+    // Posted when the watch has been armed anew after a change and the listing's calls made
+    // ahead of it on a worker (FolderWatch::RelistLater).
+    static constexpr UINT kRelisted = WM_APP + 3;
     Win32Surface(const Win32Surface&) = delete;
     Win32Surface& operator=(const Win32Surface&) = delete;
 
@@ -63,6 +67,8 @@ public:
     // Watched while the window is shown: Place starts the watch, Withdraw and hiding stop it.
     host::WatchState WatchFolder(const std::u16string& folder) override;
     bool watching() const { return watch_ && watch_->active(); }
+    // The control's calls to the disk, for its file system and its directory list alike.
+    ReadAhead& reads() { return reads_; }
 
     HWND hwnd() const { return window_.get(); }
     // The window of the named child ("List1"), or nullptr.
@@ -113,7 +119,11 @@ private:
     void OnFolderMessage(WPARAM generation);
     void OnFolderTimer();
     void OnWatchChecked(WPARAM generation, LPARAM answer);
+    void OnRelisted(WPARAM generation);
+    // Lists for a change with whatever answers are offered, then paces the next such listing.
+    void ListForChange(ULONGLONG began);
 
+    ReadAhead reads_;
     WindowContext context_;
     UniqueWindow window_;
     std::unique_ptr<ToolTips> tips_;

@@ -13,7 +13,8 @@ Linked into the tests' Wine prefix as H: (its root) and I: (its folder list), it
     sluggish/    s.txt; while the drive is sluggish, the attributes of the folder and of what
                  is in it take SLUGGISH_DELAY seconds: a drive that answers every call, but late
     late/        l.txt; the same, but LATE_DELAY seconds: each call of a program (several looks
-                 under Wine) answers late, yet within its deadline
+                 under Wine) answers late, yet within its deadline; files can be made and
+                 deleted there, so that the folder changes
 
 The drive starts answering. Looking up the name ".hang" in the root makes it hang, ".sluggish"
 makes it sluggish; looking up ".answer" answers every call that hangs and lets the drive answer
@@ -35,7 +36,7 @@ SLOW_COUNT = 1000
 SLOW_DELAY = 0.0015
 HANG_LIMIT = 60
 SLUGGISH_DELAY = 1.5
-LATE_DELAY = 0.25
+LATE_DELAY = 0.15
 STAMP = 981173106  # 2001-02-03 04:05:06 UTC, the fixture's time
 
 TREE = {"/": ["attr", "healthy", "late", "list", "slow", "sluggish"], "/sluggish": ["s.txt"], "/late": ["l.txt"],
@@ -119,6 +120,21 @@ class HangFS(Operations):
         if path not in TREE:
             raise FuseOSError(errno.ENOENT)
         return [".", ".."] + TREE[path]
+
+    def create(self, path, mode, fi=None):
+        folder, _, name = path.rpartition("/")
+        if folder != "/late" or path in FILES:
+            raise FuseOSError(errno.EACCES)
+        FILES[path] = b""
+        TREE[folder].append(name)
+        return 0
+
+    def unlink(self, path):
+        folder, _, name = path.rpartition("/")
+        if folder != "/late" or path == "/late/l.txt" or path not in FILES:
+            raise FuseOSError(errno.EACCES)
+        del FILES[path]
+        TREE[folder].remove(name)
 
     def read(self, path, size, offset, fh):
         if path in SLOW_PATHS:

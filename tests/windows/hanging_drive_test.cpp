@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "win32/deadline.h"
+#include "win32/handles.h"
 #include "tests/windows/com_support.h"
 #include "tests/windows/control_window.h"
 #include "tests/windows/fixture.h"
@@ -220,13 +221,16 @@ TEST_F(HangingDrive, AMemberOnADriveThatAnswersEveryCallLateCostsOneDeadline) {
     EXPECT_GE(seconds, kDeadlineSeconds - 0.1) << "the drive was asked, and waited for";
 }
 
-// A shown folder on a drive that answers every call late costs the idle host nothing: the
-// watch's checks run on workers, so a probe on another thread finds the host's thread answering
-// all along (each check waited on that thread would hold it for seconds). Only the programs'
+// A shown folder on a drive that answers every call late costs the host nothing, idle or
+// changing: the watch's checks run on workers, and so do the rearming after a change and the
+// calls of the listing for it, which the host's thread then only applies. A probe on another
+// thread finds the host's thread answering all along, while a file made in the folder shows
+// (each call waited on that thread would hold it for more than a second). Only the programs'
 // own calls are late: under Wine a call late in its server would stall every thread there is.
 TEST_F(HangingDrive, AShownFolderOnADriveThatAnswersLateLeavesTheHostsThreadFree) {
-    window.control().SetPath(Utf16(fx::kSluggish));
-    ASSERT_EQ(Files(), std::vector<std::wstring>{L"s.txt"});
+    const std::wstring made = std::wstring(fx::kLate) + L"\\made.txt";
+    window.control().SetPath(Utf16(fx::kLate));
+    ASSERT_EQ(Files(), std::vector<std::wstring>{L"l.txt"});
     ::GetFileAttributesW(fx::kSluggishNow);
     const HWND list = List1();
     std::atomic<bool> done{false};
@@ -243,15 +247,25 @@ TEST_F(HangingDrive, AShownFolderOnADriveThatAnswersLateLeavesTheHostsThreadFree
         }
         probing = false;
     });
+    std::thread change([&] {
+        ::Sleep(3000);
+        win32::UniqueFile file(::CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        EXPECT_TRUE(file) << "the test's file system made no file: " << ::GetLastError();
+    });
     // Pumped until the probe is done: its last message may come after the time is up.
-    const ULONGLONG end = ::GetTickCount64() + 6000;
+    const ULONGLONG end = ::GetTickCount64() + 25000;
+    bool shown = false;
     while (probing) {
-        done = ::GetTickCount64() >= end;
+        shown = shown || IndexOf(Files(), L"made.txt") >= 0;
+        done = shown || ::GetTickCount64() >= end;
         window.Pump();
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
     probe.join();
+    change.join();
     ::GetFileAttributesW(fx::kAnswerNow);
+    ::DeleteFileW(made.c_str());
+    EXPECT_TRUE(shown) << "the file made never showed";
     EXPECT_LT(longest.load(), 500u) << "the host's thread was held";
 }
 

@@ -196,7 +196,8 @@ TEST(Win32Drives, EntriesShowLabelsAndConnections) {
 }
 
 TEST(Win32Directories, SubdirectoriesAreVisibleOnesSortedWithoutCase) {
-    EXPECT_EQ(win32::VisibleSubdirectories(fx::kDocs),
+    win32::ReadAhead reads;
+    EXPECT_EQ(win32::VisibleSubdirectories(reads, fx::kDocs),
               (std::vector<std::wstring>{L"alpha", L"Beta", L"Gamma", L"letters"}));
 }
 
