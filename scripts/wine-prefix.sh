@@ -20,7 +20,8 @@
 #   E:  fixture/e, fixed, no label: first.txt (10 bytes), café.txt (20 bytes)
 #   N:  network drive \\fakesrv\share, served from fixture/share: pub\ and readme.txt (7 bytes)
 #   H:  hang/mnt, where the tests' file system that doesn't answer is mounted while they run
-#       (tests/windows/hang_fs.sh); I: its folder hang/mnt/list, whose list doesn't answer
+#       (tests/windows/hang_fs.sh); I: its folder hang/mnt/list, whose list doesn't answer;
+#       J: to M: its folder hang/mnt/roots, whose root hangs when the tests ask
 #   Windows are unmanaged (HKCU\Software\Wine\X11 Driver, Managed=N): there is no window manager.
 #   Every file and folder on D:, E: and N: is dated 2001-02-03 04:05:06 UTC (the tests run
 #   with TZ=UTC, so that is also the local time they see).
@@ -88,14 +89,18 @@ build_tree() {
 # which hangs.
 hang_servers=9
 hang_shares=3
+root_drives="j: k: l: m:"
 drive_link_ok() { [ "$(readlink "$WINEPREFIX/dosdevices/$1" 2>/dev/null)" = "$2" ]; }
+root_links_ok() {
+    for drive in $root_drives; do drive_link_ok "$drive" "$selvane_build/hang/mnt/roots" || return 1; done
+}
 
 # The drive links, N:'s type, and unmanaged windows (see below) in the prefix's registry files.
 settings_ok() {
     drive_link_ok d: "$fixture/d" && drive_link_ok e: "$fixture/e" &&
         drive_link_ok n: unc/fakesrv/share && drive_link_ok unc/fakesrv/share "$fixture/share" &&
         drive_link_ok h: "$selvane_build/hang/mnt" && drive_link_ok i: "$selvane_build/hang/mnt/list" &&
-        drive_link_ok unc/deadsrv$hang_servers/share$hang_shares "$selvane_build/hang/mnt/attr" &&
+        root_links_ok && drive_link_ok unc/deadsrv$hang_servers/share$hang_shares "$selvane_build/hang/mnt/attr" &&
         sed -n '/^\[Software\\\\Wine\\\\Drives\]/,/^$/p' "$WINEPREFIX/system.reg" | grep -qs '^"n:"="network"' &&
         grep -qs '^"Managed"="N"' "$WINEPREFIX/user.reg"
 }
@@ -159,7 +164,7 @@ if [ ! -f "$WINEPREFIX/.update-timestamp" ]; then
 fi
 
 if ! settings_ok; then
-    say "mapping D:, E:, the network drive N:, the hanging drives H: and I: and the hanging server, and leaving windows unmanaged"
+    say "mapping D:, E:, the network drive N:, the hanging drives H: to M: and the hanging server, and leaving windows unmanaged"
     # Wine reads the drive links when the server starts; none may run while they change.
     stop_server
     dev=$WINEPREFIX/dosdevices
@@ -171,6 +176,7 @@ if ! settings_ok; then
     ln -s unc/fakesrv/share "$dev/n:"
     ln -s "$selvane_build/hang/mnt" "$dev/h:"
     ln -s "$selvane_build/hang/mnt/list" "$dev/i:"
+    for drive in $root_drives; do rm -f "$dev/$drive" && ln -s "$selvane_build/hang/mnt/roots" "$dev/$drive"; done
     for server in $(seq $hang_servers); do
         rm -rf "$dev/unc/deadsrv$server" && mkdir -p "$dev/unc/deadsrv$server"
         for share in $(seq $hang_shares); do ln -s "$selvane_build/hang/mnt/attr" "$dev/unc/deadsrv$server/share$share"; done

@@ -19,8 +19,8 @@ CONDITION_VARIABLE g_ended = CONDITION_VARIABLE_INIT;
 // so no guard of the runtime's runs for it.
 std::vector<std::wstring> g_hanging;
 volatile LONG g_out = 0;
-// The drives of listings given up on and still out, once per listing.
-std::vector<std::wstring> g_stuck;
+// The drives of calls given up on and still out, once per call, marked or not.
+std::vector<std::wstring> g_missed;
 
 // The actions running on the process's threads (ActionScope): what each has spent in silence.
 // A thread beyond the table's size has no allowance of its own: each call gets the whole one.
@@ -220,24 +220,30 @@ void AwaitEach(Errand** errands, std::size_t count) noexcept {
 }
 
 // Gives up on every errand still out, under the lock. Each marks its drive as hanging when it
-// was silent for the whole deadline, unless it is a listing and another drive's listing was
-// already out: under Wine it may only have waited for that one.
+// was silent for the whole deadline, unless another drive had a call given up on and still out
+// before, and its own drive none: under Wine a call may wait for another drive's call that holds
+// a lock of the process (listing a folder, looking a name up), and so say nothing of its own
+// drive, which is asked again next time; a second such call does mark it. A server's call marks
+// it all the same, so that dead servers stay bounded (kMostServerCallsOut).
 void Errand::AbandonOut(Errand** errands, std::size_t count) noexcept {
+    const auto missed_before = static_cast<std::ptrdiff_t>(g_missed.size());
+    const auto out_before = [&](auto&& which) {
+        return std::any_of(g_missed.begin(), g_missed.begin() + missed_before, which);
+    };
     for (std::size_t i = 0; i < count; ++i) {
         Errand* const errand = errands[i];
         if (errand == nullptr || errand->state_ == Errand::State::kDone) continue;
         errand->state_ = Errand::State::kAbandoned;
+        const std::wstring& drive = errand->drive_;
         const bool whole = ::GetTickCount() - static_cast<DWORD>(errand->last_answer_) >= kSilenceMilliseconds;
-        const bool behind_another =
-            errand->listing_ &&
-            std::any_of(g_stuck.begin(), g_stuck.end(), [&](const std::wstring& d) { return d != errand->drive_; });
+        const bool behind_another = !IsServer(drive) &&
+                                    out_before([&](const std::wstring& d) { return d != drive; }) &&
+                                    !out_before([&](const std::wstring& d) { return d == drive; });
         try {
-            if (errand->listing_) {
-                g_stuck.push_back(errand->drive_);
-                errand->stuck_ = true;
-            }
+            g_missed.push_back(drive);
+            errand->missed_ = true;
             if (whole && !behind_another) {
-                g_hanging.push_back(errand->drive_);
+                g_hanging.push_back(drive);
                 errand->marked_ = true;
             }
         } catch (const std::exception&) {
@@ -275,9 +281,11 @@ void CALLBACK Errand::Work(PTP_CALLBACK_INSTANCE instance, void* context) noexce
     const HMODULE module = errand->module_;
     if (errand->Finish()) {
         // An abandoned call counts as out until it has said so, so that whoever waits for the
-        // calls to come back finds its line.
+        // calls to come back finds its line and what it passed on.
+        const bool passed_on = errand->CameBack();
         Trace(errand->call_, errand->path_, [&] {
-            return L"came back after " + std::to_wstring(::GetTickCount() - started) + L" ms; its result is dropped";
+            return L"came back after " + std::to_wstring(::GetTickCount() - started) +
+                   (passed_on ? L" ms; its answer is passed on" : L" ms; its result is dropped");
         });
         ::InterlockedDecrement(&g_out);
     }
@@ -316,7 +324,7 @@ bool Errand::Finish() noexcept {
         if (found != drives.end()) drives.erase(found);
     };
     if (abandoned && marked_) take_away(g_hanging);
-    if (abandoned && stuck_) take_away(g_stuck);
+    if (abandoned && missed_) take_away(g_missed);
     if (!abandoned) {
         state_ = State::kDone;
         ::InterlockedDecrement(&g_out);

@@ -59,11 +59,9 @@ protected:
 
     // A call that answers in parts (a listing) tells so at each part: the deadline is on silence.
     void Answering() noexcept;
-    // A listing: under Wine every listing of a process waits for the one before it, so a
-    // listing that misses its deadline while another drive's listing is out proves nothing of
-    // its own drive.
-    bool listing_ = false;
-
+    // On the worker, when the call has come back after its caller gave up on it: an errand
+    // whose answer is still of use to someone passes it on here, and says so.
+    virtual bool CameBack() noexcept { return false; }
     bool answered_ = false;
     DWORD error_ = 0;
 
@@ -84,7 +82,7 @@ private:
     LONG refs_ = 1;
     State state_ = State::kRunning;   // under the module's lock
     bool marked_ = false;             // its drive is marked as hanging for it; under the lock
-    bool stuck_ = false;              // a listing given up on, still out; under the lock
+    bool missed_ = false;             // given up on, still out; under the lock
     volatile LONG last_answer_ = 0;  // GetTickCount's low word at the start or the last part
     volatile LONG first_heard_ = 0;  // the tick of its first part or its end, with bit 0 set; 0 until then
     volatile LONG worker_ = 0;       // the worker's thread id, once it runs

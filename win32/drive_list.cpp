@@ -2,24 +2,49 @@
 
 #include <winnetwk.h>
 
+#include <exception>
+#include <optional>
+
 #include "win32/deadline.h"
 #include "win32/file_access.h"
 #include "win32/shell_icons.h"
 #include "paths/path_text.h"
 
 namespace selvane::win32 {
+
+host::DriveKind KindOf(UINT type);
+
 namespace {
 
 // The drop-down part of the list, below the field, in pixels.
 constexpr int kDropDownHeight = 200;
 
+// The drives whose answer came after their list had gone on without it, each until a list takes it.
+SRWLOCK g_late_lock = SRWLOCK_INIT;
+std::vector<SystemDrive> g_late;
+
+std::optional<SystemDrive> TakeLateDrive(char16_t letter) {
+    std::optional<SystemDrive> late;
+    ::AcquireSRWLockExclusive(&g_late_lock);
+    for (auto it = g_late.begin(); it != g_late.end(); ++it) {
+        if (it->entry.letter == letter) {
+            late = std::move(*it);
+            g_late.erase(it);
+            break;
+        }
+    }
+    ::ReleaseSRWLockExclusive(&g_late_lock);
+    return late;
+}
+
 // What the list shows of one drive: its type, and the label of a fixed or RAM drive or the
 // connection of a network drive. Under the deadline: a drive that doesn't answer shows its
-// letter alone.
+// letter alone, and when its answer comes after all, it is kept and the window told.
 class DriveCall final : public Errand {
 public:
-    explicit DriveCall(wchar_t letter)
-        : Errand(L"GetVolumeInformationW", {Root(letter), {wchar_t(paths::FoldAscii(letter)), L':'}}), letter_(letter) {}
+    DriveCall(wchar_t letter, HWND notify)
+        : Errand(L"GetVolumeInformationW", {Root(letter), {wchar_t(paths::FoldAscii(letter)), L':'}}),
+          letter_(letter), notify_(notify) {}
 
     void Run() noexcept override {
         const std::wstring root = Root(letter_);
@@ -44,9 +69,26 @@ public:
     std::wstring shown;
 
 private:
+    bool CameBack() noexcept override {
+        if (notify_ == nullptr) return false;
+        const char16_t letter = paths::FoldAscii(static_cast<char16_t>(letter_));
+        TakeLateDrive(letter);
+        ::AcquireSRWLockExclusive(&g_late_lock);
+        bool kept = false;
+        try {
+            g_late.push_back({{letter, KindOf(type), Utf16(shown)}, type});
+            kept = true;
+        } catch (const std::exception&) {
+            // No memory to keep it in: the letter stays alone until the list is read again.
+        }
+        ::ReleaseSRWLockExclusive(&g_late_lock);
+        return kept && ::PostMessageW(notify_, kDriveAnswered, letter, 0) != FALSE;
+    }
+
     static std::wstring Root(wchar_t letter) { return Wide(paths::RootOfDrive(static_cast<char16_t>(letter))); }
 
     const wchar_t letter_;
+    const HWND notify_;
 };
 
 }  // namespace
@@ -63,7 +105,7 @@ host::DriveKind KindOf(UINT type) {
 }
 
 // Every drive is asked at once, so that drives that don't answer cost one deadline in all.
-std::vector<SystemDrive> ReadDrives() {
+std::vector<SystemDrive> ReadDrives(HWND notify) {
     const DWORD present = ::GetLogicalDrives();
     std::vector<wchar_t> letters;
     for (int i = 0; i < 26; ++i) {
@@ -73,7 +115,7 @@ std::vector<SystemDrive> ReadDrives() {
     std::vector<std::wstring> shown(letters.size());
     std::vector<Errand*> errands(letters.size(), nullptr);
     try {
-        for (std::size_t i = 0; i < letters.size(); ++i) errands[i] = new DriveCall(letters[i]);
+        for (std::size_t i = 0; i < letters.size(); ++i) errands[i] = new DriveCall(letters[i], notify);
     } catch (...) {
         for (Errand* errand : errands) {
             if (errand) ReleaseErrand(errand);
@@ -154,7 +196,7 @@ int Win32DriveList::IndexOf(char16_t letter) const {
 }
 
 void Win32DriveList::Reread() const {
-    std::vector<SystemDrive> drives = ReadDrives();
+    std::vector<SystemDrive> drives = ReadDrives(window().context().surface);
     const bool same = drives.size() == drives_.size() &&
                       std::equal(drives.begin(), drives.end(), drives_.begin(), [](const auto& a, const auto& b) {
                           return a.entry == b.entry && a.type == b.type;
@@ -167,6 +209,18 @@ void Win32DriveList::Reread() const {
     }
     const int index = IndexOf(selected_);
     if (index >= 0) ::SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void Win32DriveList::OnDriveAnswered(char16_t letter) {
+    const std::optional<SystemDrive> late = TakeLateDrive(letter);
+    const int index = IndexOf(letter);
+    if (!late || index < 0) return;
+    drives_[static_cast<std::size_t>(index)] = *late;
+    const auto at = static_cast<WPARAM>(index);
+    const LRESULT chosen = ::SendMessageW(hwnd(), CB_GETCURSEL, 0, 0);
+    ::SendMessageW(hwnd(), CB_DELETESTRING, at, 0);
+    ::SendMessageW(hwnd(), CB_INSERTSTRING, at, reinterpret_cast<LPARAM>(late->entry.Text().c_str()));
+    if (chosen != CB_ERR) ::SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
 void Win32DriveList::FontChanged() {

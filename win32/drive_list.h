@@ -18,8 +18,10 @@ struct SystemDrive {
 // The drives as the system knows them now, in letter order. Reading them waits on no device
 // longer than the deadline (deadline.h), and a drive that doesn't answer shows its letter alone:
 // only fixed and RAM drives are asked for their label, and a network drive's name is the
-// connection the system remembers, not an answer from the server.
-std::vector<SystemDrive> ReadDrives();
+// connection the system remembers, not an answer from the server. When such a drive answers
+// after all, kDriveAnswered is posted to the window given, wparam the drive's letter.
+std::vector<SystemDrive> ReadDrives(HWND notify = nullptr);
+inline constexpr UINT kDriveAnswered = WM_APP + 4;
 
 class Win32DriveList final : public Win32Child<host::DriveList> {
 public:
@@ -32,7 +34,11 @@ public:
     // The window's own notifications, passed on by the surface.
     void OnSelectionChange();
     void OnDropDown() { Reread(); }
+    // A drive that didn't answer in time has answered: it shows what it answered.
+    void OnDriveAnswered(char16_t letter);
     void DrawItem(const DRAWITEMSTRUCT& item) const;
+    // The drives as the list shows them now, without reading them again.
+    const std::vector<SystemDrive>& shown() const { return drives_; }
 
 private:
     void FontChanged() override;

@@ -1,5 +1,6 @@
 #include "win32/file_access.h"
 
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -93,9 +94,7 @@ private:
 class ListingCall final : public Errand {
 public:
     ListingCall(const CallTarget& target, FINDEX_SEARCH_OPS search, std::size_t limit)
-        : Errand(L"FindFirstFileExW", target), path_(target.path), search_(search), limit_(limit) {
-        listing_ = true;
-    }
+        : Errand(L"FindFirstFileExW", target), path_(target.path), search_(search), limit_(limit) {}
 
     // Without the large fetch: a folder that answers slowly then gives its names in batches of
     // tens, each well within the deadline, where a large fetch gathers hundreds in silence.
@@ -157,7 +156,7 @@ public:
         const UniqueFile opened(::CreateFileW(path_.c_str(), FILE_READ_ATTRIBUTES,
                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        answered_ = opened && (IdOf(opened.get()) || ::GetFileInformationByHandle(opened.get(), &identity) != FALSE);
+        answered_ = opened && (IdOf(opened.get()) || IndexOf(opened.get()));
         if (!answered_) error_ = ::GetLastError();
     }
 
@@ -177,6 +176,33 @@ private:
         identity.dwVolumeSerialNumber = static_cast<DWORD>(info.volume ^ (info.volume >> 32));
         identity.nFileIndexLow = static_cast<DWORD>(info.id[0] ^ info.id[1]);
         identity.nFileIndexHigh = static_cast<DWORD>((info.id[0] ^ info.id[1]) >> 32);
+        return true;
+    }
+
+    // Where the system has no FileIdInfo (Windows 7, Wine 8): the file's index alone, as the
+    // file system gives it (FileInternalInformation), the volume left as 0. A folder at the same
+    // path is told from another by its index, which is all the watch asks.
+    bool IndexOf(HANDLE file) {
+        using Query = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
+        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        const FARPROC found = ntdll ? ::GetProcAddress(ntdll, "NtQueryInformationFile") : nullptr;
+        if (found == nullptr) return ::GetFileInformationByHandle(file, &identity) != FALSE;
+        Query query;
+        static_assert(sizeof(query) == sizeof(found));
+        std::memcpy(&query, &found, sizeof(query));
+        struct {
+            void* status;
+            ULONG_PTR information;
+        } io{};
+        ULONGLONG index = 0;
+        constexpr int kFileInternalInformation = 6;
+        const LONG status = query(file, &io, &index, sizeof(index), kFileInternalInformation);
+        if (status < 0) {
+            ::SetLastError(ERROR_NOT_SUPPORTED);
+            return false;
+        }
+        identity.nFileIndexLow = static_cast<DWORD>(index);
+        identity.nFileIndexHigh = static_cast<DWORD>(index >> 32);
         return true;
     }
 

@@ -108,18 +108,18 @@ bool FolderWatch::Holds() const {
 // last handle on it closes, this watch's own among them, and Wine shows it whole until then (its
 // attributes, its entry, even opening it). Let go of, it goes, and watching it again fails.
 // Whatever changed in between is in the listing that follows.
-bool FolderWatch::RelistLater(UINT message, std::vector<FileCall> calls) {
-    if (folder_.empty()) return false;
+bool FolderWatch::RelistLater(const std::wstring& folder, UINT message, std::vector<FileCall> calls) {
+    if (folder.empty()) return false;
     Release(relisting_);
     relisting_ = nullptr;
     Relisting* job = new (std::nothrow) Relisting;
     try {
-        if (job != nullptr) job->folder = folder_;
+        if (job != nullptr) job->folder = folder;
+        folder_ = folder;
     } catch (const std::exception&) {
         delete job;
         job = nullptr;
     }
-    const std::wstring& folder = job != nullptr ? job->folder : folder_;
     Stop();
     if (job != nullptr) {
         job->calls = std::move(calls);
@@ -135,8 +135,8 @@ bool FolderWatch::RelistLater(UINT message, std::vector<FileCall> calls) {
         LetGoOfLibrary(nullptr, job->module);
     }
     // No worker, or no memory for one: here, and the caller lists here too.
-    Start(std::wstring(folder));
     delete job;
+    Start(std::wstring(folder_));
     return false;
 }
 

@@ -34,11 +34,11 @@ public:
     // Whether a check's answer (CheckLater) is about this watch as it now is, armed or not.
     bool Checked(WPARAM wparam) const { return wparam == generation_; }
     // After a change, one message comes and then nothing until this asks for the next change:
-    // the folder is watched anew, on a worker of the thread pool, which then makes the calls
-    // given (ReadAhead) and posts the message, wparam naming the watch; until Relisted takes
-    // the result, nothing is watched. A folder that has gone meanwhile is watched no more.
-    // False when there is no worker to be had: the watch is armed anew here then.
-    bool RelistLater(UINT message, std::vector<FileCall> calls);
+    // the folder (this one or another) is watched anew, on a worker of the thread pool, which
+    // then makes the calls given (ReadAhead) and posts the message, wparam naming the watch;
+    // until Relisted takes the result, nothing is watched. A folder that has gone meanwhile is
+    // watched no more. False when there is no worker to be had: the watch is armed here then.
+    bool RelistLater(const std::wstring& folder, UINT message, std::vector<FileCall> calls);
     // Whether the worker's result is still to come and wanted.
     bool relisting() const { return relisting_ != nullptr && relisting_->generation == generation_; }
     // The worker's result, when the message is about this watch as it now is: the watch armed

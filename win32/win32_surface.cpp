@@ -219,7 +219,9 @@ void Win32Surface::OnFolderTimer() {
     // Re-armed before the listing, so that what changes while it runs is seen too; both on a
     // worker, the calls the last listing of the folder made with them, so that the host's
     // thread waits for none of it. Here only when no worker is to be had.
-    if (!watch_->RelistLater(kRelisted, reads_.ListingOf(watched_folder_))) ListForChange(::GetTickCount64());
+    if (!watch_->RelistLater(watched_folder_, kRelisted, reads_.ListingOf(watched_folder_))) {
+        ListForChange(::GetTickCount64());
+    }
 }
 
 void Win32Surface::OnRelisted(WPARAM generation) {
@@ -416,6 +418,9 @@ std::optional<LRESULT> Win32Surface::Dispatch(HWND window, UINT message, WPARAM 
         return 0;
     case kRelisted:
         Contain([&] { OnRelisted(wparam); });
+        return 0;
+    case kDriveAnswered:
+        Contain([&] { drive1_->OnDriveAnswered(static_cast<char16_t>(wparam)); });
         return 0;
     case WM_TIMER:
         return OnTimer(wparam);

@@ -111,6 +111,10 @@ inline constexpr wchar_t kHangFileName[] = L"file.txt";  // in kHangAttributes; 
 inline constexpr wchar_t kHangFile[] = L"H:\\attr\\file.txt";
 inline constexpr wchar_t kHangSlow[] = L"H:\\slow";  // each name answers after a few milliseconds
 inline constexpr int kHangSlowCount = 1000;
+// J: to M: H:\roots as drives of their own: looking up kHangRootsNow makes their roots hang
+// until kAnswerNow.
+inline constexpr wchar_t kHangRootsNow[] = L"H:\\.hangroots";
+inline constexpr char16_t kRootDrives[] = u"jklm";
 // I: H:\list as a drive of its own: its root's list hangs.
 inline constexpr wchar_t kHangListDrive[] = L"i:";
 // Looking up kSluggishNow makes H: answer every look at kSluggish, late (kAnswerNow ends it).

@@ -15,10 +15,11 @@ Linked into the tests' Wine prefix as H: (its root) and I: (its folder list), it
     late/        l.txt; the same, but LATE_DELAY seconds: each call of a program (several looks
                  under Wine) answers late, yet within its deadline; files can be made and
                  deleted there, so that the folder changes
+    roots/       the root of the drives J: to M:, which doesn't answer while the roots hang
 
 The drive starts answering. Looking up the name ".hang" in the root makes it hang, ".sluggish"
-makes it sluggish; looking up ".answer" answers every call that hangs and lets the drive answer
-again, at once. The root's ".calls" has the number of calls the drive has had as its size.
+makes it sluggish, ".hangroots" makes roots/ hang; looking up ".answer" answers every call
+that hangs and lets the drive answer again, at once. The root's ".calls" has the number of calls the drive has had as its size.
 No call hangs longer
 than HANG_LIMIT seconds. Each hanging path
 lies in a folder of its own: libfuse 2 serializes the lookups of one folder.
@@ -39,7 +40,7 @@ SLUGGISH_DELAY = 1.5
 LATE_DELAY = 0.15
 STAMP = 981173106  # 2001-02-03 04:05:06 UTC, the fixture's time
 
-TREE = {"/": ["attr", "healthy", "late", "list", "slow", "sluggish"], "/sluggish": ["s.txt"], "/late": ["l.txt"],
+TREE = {"/": ["attr", "healthy", "late", "list", "roots", "slow", "sluggish"], "/roots": [], "/sluggish": ["s.txt"], "/late": ["l.txt"],
         "/healthy": ["a.txt", "b.txt", "sub"], "/healthy/sub": [],
         "/list": ["x.txt"], "/attr": ["file.txt"]}
 FILES = {"/healthy/a.txt": b"aaaa\n", "/healthy/b.txt": b"bbbb\n", "/list/x.txt": b"xx\n",
@@ -63,21 +64,22 @@ def from_wine_server():
 class HangFS(Operations):
     def __init__(self):
         self.hanging = False
+        self.roots_hanging = False
         self.sluggish = False
         self.calls = 0
         self.changed = threading.Condition()
 
     # A call waits until the drive answers, or HANG_LIMIT has passed: a control that waits for
     # it after all then makes its test slow and failed, not the whole run hung.
-    def wait_while_hanging(self):
+    def wait_while_hanging(self, what="hanging"):
         end = time.monotonic() + HANG_LIMIT
         with self.changed:
-            while self.hanging and time.monotonic() < end:
+            while getattr(self, what) and time.monotonic() < end:
                 self.changed.wait(end - time.monotonic())
 
-    def set_hanging(self, hanging):
+    def set_hanging(self, hanging, what="hanging"):
         with self.changed:
-            self.hanging = hanging
+            setattr(self, what, hanging)
             self.changed.notify_all()
 
     def getattr(self, path, fh=None):
@@ -88,17 +90,23 @@ class HangFS(Operations):
         if path == "/.hang":
             self.set_hanging(True)
             raise FuseOSError(errno.ENOENT)
+        if path == "/.hangroots":
+            self.set_hanging(True, "roots_hanging")
+            raise FuseOSError(errno.ENOENT)
         if path == "/.sluggish":
             self.sluggish = True
             raise FuseOSError(errno.ENOENT)
         if path == "/.answer":
             self.sluggish = False
+            self.set_hanging(False, "roots_hanging")
             self.set_hanging(False)
             raise FuseOSError(errno.ENOENT)
         if self.sluggish and not from_wine_server():
             for folder, delay in (("/sluggish", SLUGGISH_DELAY), ("/late", LATE_DELAY)):
                 if path == folder or path.startswith(folder + "/"):
                     time.sleep(delay)
+        if path == "/roots" and not from_wine_server():
+            self.wait_while_hanging("roots_hanging")
         times = {"st_atime": STAMP, "st_mtime": STAMP, "st_ctime": STAMP}
         if path in FOLDERS:
             return dict(st_mode=stat.S_IFDIR | 0o755, st_nlink=2, st_size=0, **times)

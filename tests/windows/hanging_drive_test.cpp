@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -206,6 +207,38 @@ TEST_F(HangingDrive, DeadServersCostOneDeadlineEachAndParkABoundedNumberOfCalls)
     }
     EXPECT_EQ(win32::CallsOut(), static_cast<LONG>(win32::kMostServerCallsOut));
     EXPECT_EQ(window.control().FileExists(Utf16(fx::kNineFile)), kTrue) << "a drive letter is asked as ever";
+}
+
+// A control made while four drives' roots don't answer waits for them once, not once each,
+// and shows every letter; each drive's type (and label) fills in when its answer comes. Under
+// Wine the first listing's watch then waits a second deadline: Wine looks the folder up under a
+// lock of the process that the drives' calls hold. It doesn't mark the healthy drive.
+TEST_F(HangingDrive, DrivesThatDontAnswerCostOneDeadlineAndFillInWhenTheyAnswer) {
+    const auto types = [](testing::ControlWindow& control) {
+        std::u16string letters;
+        for (const win32::SystemDrive& drive :
+             static_cast<const win32::Win32DriveList&>(control.surface().Drive1()).shown()) {
+            if (std::u16string_view(fx::kRootDrives).find(drive.entry.letter) != std::u16string_view::npos) {
+                letters += drive.type == DRIVE_UNKNOWN ? u'?' : drive.entry.letter;
+            }
+        }
+        return letters;
+    };
+    ::GetFileAttributesW(fx::kHangRootsNow);
+    std::unique_ptr<testing::ControlWindow> made;
+    const double seconds = SecondsTaken([&] { made = std::make_unique<testing::ControlWindow>(); });
+    EXPECT_LE(seconds, 2 * kDeadlineSeconds + 0.5) << "one deadline for all four drives, not one each";
+    EXPECT_EQ(made->control().Path(), u"C:\\");
+    EXPECT_GT(ListItems(made->child(u"Dir1")).size(), 1u) << "C: listed, not taken for a drive that hangs";
+    EXPECT_NE(TextOf(made->child(u"Label1")), L"Device unavailable");
+    EXPECT_EQ(types(*made), u"????") << "every letter, its type unknown";
+    ::GetFileAttributesW(fx::kAnswerNow);
+    const ULONGLONG end = ::GetTickCount64() + 10000;
+    while (types(*made) != fx::kRootDrives && ::GetTickCount64() < end) {
+        made->Pump();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    EXPECT_EQ(types(*made), fx::kRootDrives) << "each filled in";
 }
 
 // One call of the host costs no more than one deadline on a drive that answers every call late,
