@@ -2,15 +2,25 @@
 #   OUT.wxs   the product, its files, and the registry rows that DllRegisterServer writes, with
 #             the same identifiers and values (read by cmake/identifiers.cmake from selvane.idl
 #             and control/com/module.h), so that the installer and self-registration can't drift;
-#   OUT.sql   the rows wixl can't write: keys with no value ("Control", the category).
+#   OUT.sql   the rows wixl can't write: keys with no value ("Control", the category);
+#   OUT-fragment.wxs, OUT.reg   for bundlers: the control's files and the same rows as a WiX
+#             ComponentGroup, and as a .reg listing for the default folder.
 # Run as a script at build time:
 #   cmake -DIDL=... -DMODULE_HEADER=... -DVERSION=1.2.0 -DARCH=x86|x64 -DOUT=... -P installer.cmake
 # Rows go under HKMU (root -1 once make-msi.sh has patched wixl's root 4), so that one package
 # installs per machine (HKLM) or, with MSIINSTALLPERUSER=1, per user (HKCU).
 include(${CMAKE_CURRENT_LIST_DIR}/identifiers.cmake)
+# The product page, which the About dialog opens and Add/Remove Programs links to.
+file(READ ${CMAKE_CURRENT_LIST_DIR}/../about/product_page.h product_page_header)
+if(NOT product_page_header MATCHES "kProductPage = u\"([^\"]+)\"")
+  message(FATAL_ERROR "installer: no product page in about/product_page.h")
+endif()
+set(product_page "${CMAKE_MATCH_1}")
 
-# Each bitness is a product of its own, with its own upgrade code: either can be installed,
-# upgraded and removed without the other. A new version is a new product code (major upgrade).
+# Each bitness is a product of its own, with its own upgrade code and folder: either can be
+# installed, upgraded and removed without the other, per machine and per user alike (per user,
+# Windows puts both into %LOCALAPPDATA%\\Programs). A new version or a new build is a new
+# product code (major upgrade: scripts/make-msi.sh derives it from the package's contents).
 if(ARCH STREQUAL "x64")
   set(upgrade_code 19538D62-F904-4137-91A5-ACE65999EA02)
   set(control_component 6F2A51C5-913F-4242-B744-C34C76A00CB2)
@@ -54,7 +64,10 @@ set(library "Software\\Classes\\TypeLib\\{${library_id}}\\${library_version}")
 set(ocx "[#selvane.ocx]")
 
 set(values "")
-set(keys "")
+# Add/Remove Programs names the folder the control is in.
+set(keys "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('NameInstallLocation', 51, 'ARPINSTALLLOCATION', '[INSTALLDIR]')
+INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('NameInstallLocation', 1001)
+")
 # value(COMPONENT KEY NAME VALUE [KEYPATH]): a string value; NAME "" for the key's default.
 function(value component key name text)
   set(attributes "Root=\"HKMU\" Key=\"${key}\" Type=\"string\" Value=\"${text}\"")
@@ -65,6 +78,12 @@ function(value component key name text)
     string(APPEND attributes " KeyPath=\"yes\"")
   endif()
   set(${component}_rows "${${component}_rows}        <RegistryValue ${attributes}/>\n" PARENT_SCOPE)
+  string(REPLACE "\\" "\\\\" reg_text "${text}")
+  set(reg_name "@")
+  if(NOT name STREQUAL "")
+    set(reg_name "\"${name}\"")
+  endif()
+  set(${component}_reg "${${component}_reg}\n[HKEY_LOCAL_MACHINE\\${key}]\n${reg_name}=\"${reg_text}\"\n" PARENT_SCOPE)
 endfunction()
 # marker(COMPONENT KEY): a key with no value, made on install and removed on uninstall.
 set(marker_count 0)
@@ -72,6 +91,8 @@ function(marker component key)
   math(EXPR marker_count "${marker_count} + 1")
   set(marker_count ${marker_count} PARENT_SCOPE)
   set(keys "${keys}INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) VALUES ('marker${marker_count}', -1, '${key}', '*', '${component}')\n" PARENT_SCOPE)
+  set(${component}_markers "${${component}_markers}        <RegistryKey Root=\"HKMU\" Key=\"${key}\" ForceCreateOnInstall=\"yes\" ForceDeleteOnUninstall=\"yes\"/>\n" PARENT_SCOPE)
+  set(${component}_reg "${${component}_reg}\n[HKEY_LOCAL_MACHINE\\${key}]\n" PARENT_SCOPE)
 endfunction()
 
 # The class, for this bitness.
@@ -114,12 +135,15 @@ endmacro()
 prog_ids(Shared)
 value(Shared "${library}" "" "${library_title}")
 value(Shared "${library}\\FLAGS" "" "${library_flags}")
-value(Shared "${library}\\HELPDIR" "" "[INSTALLDIR]")
+# The library's help folder: one key for both bitnesses, which install to folders of their own,
+# so it names none (a folder of one would outlive that bitness's removal).
+marker(Shared "${library}\\HELPDIR")
 
 # Windows keeps one HKLM\\Software\\Classes\\<ProgID> for both views, but Wine puts a 32-bit
 # component's rows there into the 32-bit view, where 64-bit programs don't look. Under Wine
 # (its winecfg.exe in the 64-bit system folder), the 64-bit package also writes the ProgIDs into
-# its own view, in a component of its own that goes with the package.
+# its own view, in a component of its own that goes with the package. The property that says
+# so is emptied before the search, so that no command line can set it on Windows.
 set(wine_component "")
 set(wine_ref "")
 if(ARCH STREQUAL "x64")
@@ -130,10 +154,13 @@ ${WineProgIds_rows}      </Component>\n")
   string(APPEND keys "CREATE TABLE `DrLocator` (`Signature_` CHAR(72) NOT NULL, `Parent` CHAR(72), `Path` CHAR(255), `Depth` SHORT PRIMARY KEY `Signature_`, `Parent`, `Path`)
 INSERT INTO `Signature` (`Signature`, `FileName`) VALUES ('WineConfiguration', 'winecfg.exe')
 INSERT INTO `DrLocator` (`Signature_`, `Path`, `Depth`) VALUES ('WineConfiguration', '[System64Folder]', 0)
-INSERT INTO `AppSearch` (`Property`, `Signature_`) VALUES ('WINE', 'WineConfiguration')
+INSERT INTO `AppSearch` (`Property`, `Signature_`) VALUES ('WINEHOST', 'WineConfiguration')
+INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('ForgetWineHost', 51, 'WINEHOST', '')
+INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('ForgetWineHost', 45)
+INSERT INTO `InstallUISequence` (`Action`, `Sequence`) VALUES ('ForgetWineHost', 45)
 INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('AppSearch', 50)
 INSERT INTO `InstallUISequence` (`Action`, `Sequence`) VALUES ('AppSearch', 50)
-UPDATE `Component` SET `Condition`='WINE' WHERE `Component`='WineProgIds'
+UPDATE `Component` SET `Condition`='WINEHOST' WHERE `Component`='WineProgIds'
 ")
 endif()
 
@@ -151,20 +178,25 @@ file(WRITE ${OUT}.wxs "<?xml version=\"1.0\" encoding=\"utf-8\"?>
     <Icon Id=\"selvane.ico\" SourceFile=\"$(var.SourceDir)/selvane.ico\"/>
     <Property Id=\"ARPPRODUCTICON\" Value=\"selvane.ico\"/>
     <Property Id=\"ARPNOMODIFY\" Value=\"1\"/>
+    <Property Id=\"ARPURLINFOABOUT\" Value=\"${product_page}\"/>
     <Directory Id=\"TARGETDIR\" Name=\"SourceDir\">
       <Directory Id=\"${program_files}\">
-        <Directory Id=\"INSTALLDIR\" Name=\"Selvane\">
+        <Directory Id=\"SelvaneFolder\" Name=\"Selvane\">
+        <Directory Id=\"INSTALLDIR\" Name=\"${ARCH}\">
       <Component Id=\"Control\" Guid=\"${control_component}\" Win64=\"${win64}\">
         <File Id=\"selvane.ocx\" Name=\"selvane.ocx\" Source=\"$(var.SourceDir)/selvane.ocx\" KeyPath=\"yes\"/>
 ${Control_rows}      </Component>
       <Component Id=\"Documents\" Guid=\"${documents_component}\" Win64=\"${win64}\">
         <File Id=\"manifest\" Name=\"Selvane.Control.manifest\" Source=\"$(var.SourceDir)/Selvane.Control.manifest\" KeyPath=\"yes\"/>
         <File Id=\"members\" Name=\"members.md\" Source=\"$(var.SourceDir)/members.md\"/>
+        <File Id=\"licence\" Name=\"LICENSE.txt\" Source=\"$(var.SourceDir)/LICENSE.txt\"/>
       </Component>
+${wine_component}        </Directory>
+        </Directory>
+      </Directory>
+      <!-- Under the root, which both packages resolve alike: the component is the same in both. -->
       <Component Id=\"Shared\" Guid=\"${shared_component}\">
 ${Shared_rows}      </Component>
-${wine_component}        </Directory>
-      </Directory>
     </Directory>
     <Feature Id=\"Control\" Title=\"Selvane\" Level=\"1\">
       <ComponentRef Id=\"Control\"/>
@@ -175,3 +207,41 @@ ${wine_ref}    </Feature>
 </Wix>
 ")
 file(WRITE ${OUT}.sql "${keys}")
+
+# For bundlers. The control's own component takes a GUID of the bundler's build (its folder is
+# the bundler's); the shared one is the same component as in these packages.
+set(fragment_ocx "[#Selvane_${ARCH}_ocx]")
+string(REPLACE "${ocx}" "${fragment_ocx}" fragment_control "${Control_rows}${Control_markers}")
+file(WRITE ${OUT}-fragment.wxs "<?xml version=\"1.0\" encoding=\"utf-8\"?>
+<!-- Selvane ${VERSION} (${bitness}) for your own WiX installer: reference the ComponentGroup
+     Selvane_${ARCH} in a feature, define the folder SELVANE_${ARCH}_DIR (a folder of this bitness's
+     own), and pass -dSelvaneDir=the release zip's top folder. The rows are the ones the
+     release's installer and regsvr32 write, under HKMU (per machine, or per user). -->
+<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">
+  <Fragment>
+    <ComponentGroup Id=\"Selvane_${ARCH}\" Directory=\"SELVANE_${ARCH}_DIR\">
+      <Component Id=\"Selvane_${ARCH}_Control\" Guid=\"*\" Win64=\"${win64}\">
+        <File Id=\"Selvane_${ARCH}_ocx\" Name=\"selvane.ocx\" Source=\"$(var.SelvaneDir)/${ARCH}/selvane.ocx\" KeyPath=\"yes\"/>
+        <File Id=\"Selvane_${ARCH}_manifest\" Name=\"Selvane.Control.manifest\" Source=\"$(var.SelvaneDir)/${ARCH}/Selvane.Control.manifest\"/>
+${fragment_control}      </Component>
+      <Component Id=\"Selvane_Shared\" Guid=\"${shared_component}\" Directory=\"TARGETDIR\">
+${Shared_rows}${Shared_markers}      </Component>
+    </ComponentGroup>
+  </Fragment>
+</Wix>
+")
+if(ARCH STREQUAL "x64")
+  set(default_ocx "C:\\Program Files\\Selvane\\x64\\selvane.ocx")
+  set(reg_editor "%SystemRoot%\\regedit.exe")
+else()
+  set(default_ocx "C:\\Program Files (x86)\\Selvane\\x86\\selvane.ocx")
+  set(reg_editor "%SystemRoot%\\SysWOW64\\regedit.exe (the 32-bit one, on 64-bit Windows)")
+endif()
+string(REPLACE "\\" "\\\\" reg_ocx "${default_ocx}")
+string(REPLACE "${ocx}" "${reg_ocx}" reg_rows "${Control_reg}${Shared_reg}")
+file(WRITE ${OUT}.reg "Windows Registry Editor Version 5.00
+
+; Selvane ${VERSION} (${bitness}): what its installer and regsvr32 register, for ${default_ocx}.
+; Change that path where the control lies elsewhere; import with ${reg_editor}.
+; For the current user only, put HKEY_CURRENT_USER in place of HKEY_LOCAL_MACHINE.
+${reg_rows}")

@@ -69,17 +69,23 @@ endif()
 set(SELVANE_GENERATED ${CMAKE_BINARY_DIR}/generated)
 set(SELVANE_TLB ${SELVANE_GENERATED}/selvane.tlb)
 set(SELVANE_IDL_HEADER ${SELVANE_GENERATED}/control/com/selvane_h.h)
+# The interface identifiers as definitions, for the release's include folder.
+set(SELVANE_IDL_IIDS ${SELVANE_GENERATED}/control/com/selvane_i.c)
 add_custom_command(
-  OUTPUT ${SELVANE_TLB} ${SELVANE_IDL_HEADER}
+  OUTPUT ${SELVANE_TLB} ${SELVANE_IDL_HEADER} ${SELVANE_IDL_IIDS}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${SELVANE_GENERATED}/control/com
   COMMAND ${SELVANE_WIDL} ${selvane_widl_arch} -I ${SELVANE_WINE_IDL_DIR} -L ${SELVANE_WINE_TLB_DIR}
           -t -o ${SELVANE_TLB} ${PROJECT_SOURCE_DIR}/control/com/selvane.idl
   COMMAND ${PROJECT_SOURCE_DIR}/scripts/patch-typelib.sh ${SELVANE_TLB} ${SELVANE_SOURCE_TIME}
   COMMAND ${SELVANE_WIDL} ${selvane_widl_arch} -I ${SELVANE_WINE_IDL_DIR} -L ${SELVANE_WINE_TLB_DIR}
-          -h -H ${SELVANE_IDL_HEADER} ${PROJECT_SOURCE_DIR}/control/com/selvane.idl
+          -h -H ${SELVANE_IDL_HEADER} control/com/selvane.idl
+  COMMAND ${SELVANE_WIDL} ${selvane_widl_arch} -I ${SELVANE_WINE_IDL_DIR} -L ${SELVANE_WINE_TLB_DIR}
+          -u -U ${SELVANE_IDL_IIDS} control/com/selvane.idl
+  # Relative, so that the header and the identifiers name no folder of the machine that made them.
+  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
   DEPENDS ${PROJECT_SOURCE_DIR}/control/com/selvane.idl ${PROJECT_SOURCE_DIR}/scripts/patch-typelib.sh
   COMMENT "Type library and header from selvane.idl")
-add_custom_target(selvane_idl DEPENDS ${SELVANE_TLB} ${SELVANE_IDL_HEADER})
+add_custom_target(selvane_idl DEPENDS ${SELVANE_TLB} ${SELVANE_IDL_HEADER} ${SELVANE_IDL_IIDS})
 
 # The COM layer, shared by the library and by the tests that drive it from inside.
 add_library(selvane_com STATIC
@@ -195,18 +201,20 @@ else()
 endif()
 set(SELVANE_INSTALLER ${CMAKE_BINARY_DIR}/installer/selvane-${selvane_installer_arch})
 add_custom_command(
-  OUTPUT ${SELVANE_INSTALLER}.wxs ${SELVANE_INSTALLER}.sql
+  OUTPUT ${SELVANE_INSTALLER}.wxs ${SELVANE_INSTALLER}.sql ${SELVANE_INSTALLER}-fragment.wxs ${SELVANE_INSTALLER}.reg
   COMMAND ${CMAKE_COMMAND} -DIDL=${PROJECT_SOURCE_DIR}/control/com/selvane.idl
           -DMODULE_HEADER=${PROJECT_SOURCE_DIR}/control/com/module.h -DVERSION=${PROJECT_VERSION}
           -DARCH=${selvane_installer_arch} -DOUT=${SELVANE_INSTALLER} -P ${PROJECT_SOURCE_DIR}/cmake/installer.cmake
   DEPENDS ${PROJECT_SOURCE_DIR}/control/com/selvane.idl ${PROJECT_SOURCE_DIR}/control/com/module.h
           ${PROJECT_SOURCE_DIR}/cmake/installer.cmake ${PROJECT_SOURCE_DIR}/cmake/identifiers.cmake
+          ${PROJECT_SOURCE_DIR}/about/product_page.h
   COMMENT "Installer sources selvane-${selvane_installer_arch}.wxs")
 find_program(SELVANE_CONVERT convert REQUIRED)
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/installer/selvane.ico
   COMMAND ${SELVANE_CONVERT} ${PROJECT_SOURCE_DIR}/control/com/toolbox.bmp -transparent "srgb(192,192,192)"
-          -background none -gravity north -extent 16x16 ( +clone -scale 200% ) ${CMAKE_BINARY_DIR}/installer/selvane.ico
+          -background none -gravity north -extent 16x16 ( -clone 0 -scale 200% ) ( -clone 0 -scale 300% )
+          ( -clone 0 -scale 1600% ) ${CMAKE_BINARY_DIR}/installer/selvane.ico
   DEPENDS ${PROJECT_SOURCE_DIR}/control/com/toolbox.bmp
   COMMENT "Installer icon selvane.ico" VERBATIM)
 add_custom_target(selvane_installer_sources ALL

@@ -4,8 +4,10 @@
 #   - the rows under HKMU get root -1 (wixl writes 4, which Windows Installer skips silently);
 #   - the library's file version is recorded, which wixl leaves out;
 #   - the keys with no value ("Control", the category) are added;
-#   - the package code is derived from the package's contents, so that the same inputs give the
-#     same code and different ones a different code;
+#   - the package code and the product code are derived from the package's contents, so that
+#     the same inputs give the same codes and different ones different codes: a rebuild of the
+#     same version with other contents replaces the installed one (its upgrade takes the same
+#     version too), and an older version still refuses to replace a newer one;
 #   - the summary's times and the packed files' times are those of the checkout's last commit,
 #     not of the build, so that the same inputs give the same package, byte for byte.
 # Usage: scripts/make-msi.sh BUILD_DIR OUT.msi [SELVANE_OCX]
@@ -16,7 +18,10 @@ build=$(cd "${1:?usage: make-msi.sh BUILD_DIR OUT.msi [SELVANE_OCX]}" && pwd)
 out=${2:?usage: make-msi.sh BUILD_DIR OUT.msi [SELVANE_OCX]}
 ocx=${3:-$build/selvane.ocx}
 
-sources=$(ls "$build"/installer/selvane-*.wxs 2>/dev/null | head -1)
+sources=
+for arch in x86 x64; do
+    [ -f "$build/installer/selvane-$arch.wxs" ] && sources=$build/installer/selvane-$arch.wxs
+done
 [ -n "$sources" ] || { echo "make-msi: no installer sources in $build/installer (build selvane_installer_sources)" >&2; exit 1; }
 sources=${sources%.wxs}
 arch=${sources##*-}
@@ -26,6 +31,7 @@ trap 'rm -rf "$stage"' EXIT
 cp "$ocx" "$stage/selvane.ocx"
 cp "$build/Selvane.Control.manifest" "$build/installer/selvane.ico" "$stage/"
 cp "$root/docs/members.md" "$stage/"
+cp "$root/LICENSE" "$stage/LICENSE.txt"
 # The cabinet keeps each file's time: the time of the checkout's last commit (SOURCE_DATE_EPOCH
 # when set), as the zip's entries.
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 946684800)}
@@ -45,9 +51,18 @@ while IFS= read -r row; do
     [ -n "$row" ] && msibuild "$out" -q "$row"
 done <"$sources.sql"
 
-digest=$(cat "$sources.sql" "$stage"/* | sha256sum | cut -c1-32)
-package_code=$(printf '%s' "$digest" |
-    sed 's/^\(........\)\(....\)\(....\)\(....\)\(............\)$/\1-\2-\3-\4-\5/' | tr a-f A-F)
+# A GUID from the package's contents and a purpose, in the registry's form.
+code_of() {
+    { printf '%s\n' "$1"; cat "$sources.sql" "$stage"/*; } | sha256sum | cut -c1-32 |
+        sed 's/^\(........\)\(....\)\(....\)\(....\)\(............\)$/\1-\2-\3-\4-\5/' | tr a-f A-F
+}
+package_code=$(code_of package)
+msibuild "$out" -q "UPDATE \`Property\` SET \`Value\`='{$(code_of product)}' WHERE \`Property\`='ProductCode'"
+# The same version counts as older (513: features migrate, the highest version is included).
+# Attributes is part of the row's key, so the row is written anew.
+upgrade_code=$(sed -n 's/.* UpgradeCode="\([^"]*\)".*/\1/p' "$sources.wxs" | head -1)
+msibuild "$out" -q "DELETE FROM \`Upgrade\` WHERE \`ActionProperty\`='WIX_UPGRADE_DETECTED'"
+msibuild "$out" -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`) VALUES ('{$upgrade_code}', '$version', 513, 'WIX_UPGRADE_DETECTED')"
 bitness=32-bit
 [ "$arch" = x64 ] && bitness=64-bit
 template="Intel;1033"

@@ -16,7 +16,7 @@ stage=$root/build/release-stage
 rm -rf build/release-x86 build/release-x64
 for preset in release-x86 release-x64; do
     cmake --preset $preset >/dev/null
-    cmake --build --preset $preset --target selvane_ocx selvane_assembly_manifest selvane_installer_sources
+    cmake --build --preset $preset --target selvane_ocx selvane_idl selvane_assembly_manifest selvane_installer_sources
 done
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release-x64/CMakeCache.txt)
 
@@ -41,6 +41,10 @@ echo "release $version in dist/:"
 (cd "$dist" && ls -l)
 if [ $signing = 1 ]; then
     echo "signed with $SIGN_CERT"
+    if [ -z "${SIGN_TIMESTAMP:-}" ] && [ -z "${SIGN_TSA_CERT:-}" ]; then
+        echo "WARNING: signed without a time stamp: the signatures stop verifying when the certificate" \
+             "expires. Give a time-stamping service: make release ... SIGN_TIMESTAMP=http://timestamp.example/"
+    fi
 else
     echo "UNSIGNED: no SIGN_CERT and SIGN_KEY were given (make release SIGN_CERT=... SIGN_KEY=...)"
 fi

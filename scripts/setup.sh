@@ -25,5 +25,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
 fi
 echo "setup: installing ${missing[*]}"
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Another package manager's run is waited for (up to ten minutes), not failed on.
+wait_lock=(-o DPkg::Lock::Timeout=600)
+apt-get "${wait_lock[@]}" update -qq
+apt-get "${wait_lock[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,7 +1,13 @@
 // The smallest C++ program that hosts selvane.ocx on a window of its own: Wine's or Windows'
 // atl.dll creates the control by its ProgID in an AtlAxWin window, and a sink hears its events.
-// The README shows how to build it with mingw-w64; it needs the control registered, or
-// docs/selvane-app.manifest as its manifest.
+// It needs the control registered, or the release zip's samples/selvane-app.manifest as its
+// manifest with x86\ or x64\'s two files beside it. From the release zip, with mingw-w64
+// (x86_64 for a 64-bit program, i686 for a 32-bit one), in the zip's top folder:
+//
+//   x86_64-w64-mingw32-g++ -std=c++17 -municode -static -I include samples/selvane_host.cpp
+//       -o selvane_host.exe -lole32 -loleaut32 -luuid -luser32
+//
+// With Visual C++: cl /EHsc /I include samples\selvane_host.cpp ole32.lib oleaut32.lib user32.lib
 //
 //   selvane_host [FOLDER] [--check]
 //
@@ -14,7 +20,7 @@
 #include <cwchar>
 
 #include <initguid.h>  // in this one source file: defines CLSID_Selvane and the interface IDs
-#include "selvane_h.h"  // made by widl from control/com/selvane.idl
+#include "selvane_h.h"  // the zip's include\selvane_h.h, made by widl from selvane.idl
 
 namespace {
 

@@ -9,24 +9,66 @@
 #   - an older version, then this one: one product left, and the newer file in place;
 #   - the release zip's folders with nothing registered: the demo host with the sample
 #     application manifest creates the control by ProgID and tours it.
-# Usage: installers.sh BUILD_DIR_64 BUILD_DIR_32 ZIP   (inside wine-session.sh of BUILD_DIR_64;
-#        the fresh prefix is made under BUILD_DIR_64/installer-test, its drive D: is the
-#        fixture's)
+# With --per-user, per user instead, both packages pointed at one Programs folder as Windows
+# resolves both Program Files folders per user (the 32-bit steps only where 32-bit programs run):
+#   - both installed side by side, each bitness in its own folder; uninstalling either, in both
+#     orders, leaves the other working and no registry value naming a removed folder;
+#   - a rebuild of the same version replaces the installed file; an older version refuses.
+# Usage: installers.sh [--per-user] BUILD_DIR_64 BUILD_DIR_32 ZIP   (inside wine-session.sh of
+#        BUILD_DIR_64; the fresh prefix is made under BUILD_DIR_64/installer-test[-user], its
+#        drive D: is the fixture's)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build64=$(cd "$1" && pwd) build32=$(cd "$2" && pwd) zip=$3
+per_user=0
+[ "$1" = --per-user ] && { per_user=1; shift; }
+build64=$(cd "$1" && pwd) build32=$(cd "$2" && pwd) zip=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
 work=$build64/installer-test
+[ $per_user = 1 ] && work=$build64/installer-test-user
+runs32=1
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 ok() { echo "ok: $*"; }
 
 x86=$work/packages/selvane-x86.msi
 x64=$work/packages/selvane-x64.msi
+# An older release of the 64-bit package: the same files, its library's version and its
+# package's version set back to 1.1.0.
+older_package() {  # older_package OUT.msi
+    local older=$work/older
+    mkdir -p "$older/installer"
+    cp "$build64/Selvane.Control.manifest" "$older/"
+    cp "$build64/installer/selvane.ico" "$older/installer/"
+    cmake -DIDL="$root/control/com/selvane.idl" -DMODULE_HEADER="$root/control/com/module.h" -DVERSION=1.1.0 \
+          -DARCH=x64 -DOUT="$older/installer/selvane-x64" -P "$root/cmake/installer.cmake"
+    /usr/bin/python3 "$root/tests/windows/pe_version.py" set "$build64/selvane.ocx" 1.1.0.0 "$older/selvane.ocx"
+    "$root/scripts/make-msi.sh" "$older" "$1" >/dev/null
+}
 if [ "${4:-}" != inside ]; then
-"$root/scripts/runs-32-bit.sh" || exit 0
+if [ $per_user = 1 ]; then
+    "$root/scripts/runs-32-bit.sh" >/dev/null || runs32=0
+else
+    "$root/scripts/runs-32-bit.sh" || exit 0
+fi
 rm -rf "$work" && mkdir -p "$work/packages" && echo win64 >"$work/wine-arch"
 "$root/scripts/make-msi.sh" "$build32" "$x86" >/dev/null && "$root/scripts/make-msi.sh" "$build64" "$x64" >/dev/null ||
     { echo "FAIL: building the packages"; exit 1; }
+if [ $per_user = 1 ]; then
+    # The same version rebuilt with other contents (a byte more at the library's end), and an older one.
+    cp "$build64/selvane.ocx" "$work/rebuilt.ocx" && printf '\0' >>"$work/rebuilt.ocx"
+    "$root/scripts/make-msi.sh" "$build64" "$work/packages/selvane-x64-rebuilt.msi" "$work/rebuilt.ocx" >/dev/null &&
+        older_package "$work/packages/selvane-x64-older.msi" || { echo "FAIL: building the packages"; exit 1; }
+    # Wine installs per machine when asked per user, and resolves the Program Files folders as
+    # per machine: both are set to one Programs folder before the folders are resolved, as
+    # Windows resolves them per user.
+    for msi in "$work"/packages/*.msi; do
+        for folder in ProgramFilesFolder ProgramFiles64Folder; do
+            msibuild "$msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('Emulate$folder', 51, '$folder', '[LocalAppDataFolder]Programs\\')"
+            for sequence in InstallExecuteSequence InstallUISequence; do
+                msibuild "$msi" -q "INSERT INTO \`$sequence\` (\`Action\`, \`Sequence\`) VALUES ('Emulate$folder', 990)"
+            done
+        done
+    done
+fi
 
 # --- The tables -------------------------------------------------------------------------------
 table() { msiinfo export "$1" "$2" 2>/dev/null | tail -n +4 | tr -d '\r'; }
@@ -47,18 +89,34 @@ while IFS=$'\t' read -r component _ _ attributes _; do
         *) [ $bits = 256 ] && ok "x64: component $component is 64-bit" || fail "x64: component $component is 32-bit" ;;
     esac
 done < <(table "$x64" Component)
-[ "$(table "$x86" Component | awk -F'\t' '$1 == "Shared" { print $2 }')" = \
-  "$(table "$x64" Component | awk -F'\t' '$1 == "Shared" { print $2 }')" ] || fail "the shared component differs"
+# A component both packages carry is the same in both: its row, and every registry row of it.
+same_component() {  # same_component MSI ID: the component's row and its registry rows
+    local name
+    name=$(table "$1" Component | awk -F'\t' -v id="$2" '$2 == id { print $1 }')
+    table "$1" Component | awk -F'\t' -v id="$2" '$2 == id'
+    table "$1" Registry | awk -F'\t' -v c="$name" '$6 == c' | cut -f2- | sort
+}
+shared=$(comm -12 <(table "$x86" Component | cut -f2 | sort) <(table "$x64" Component | cut -f2 | sort))
+[ -n "$shared" ] || fail "the packages share no component"
+for id in $shared; do
+    # A [reference] resolves per package: to a folder or a file of that bitness's own.
+    rows=$(same_component "$x64" "$id")
+    [ "$rows" = "$(same_component "$x86" "$id")" ] && ! grep -q '\[' <<<"$(cut -f3- <<<"$rows")" &&
+        ok "component $id: the same in both" || fail "component $id differs between the packages"
+done
 
 # --- The fresh prefix ---------------------------------------------------------------------------
 # A first session makes the prefix; its drive D: is then the tests' fixture, and a second
 # session runs the rest (this script again, with "inside").
 "$root/scripts/wine-session.sh" "$work" true || { echo "FAIL: making the prefix"; exit 1; }
 ln -sfn "$build64/fixture/d" "$work/wine/dosdevices/d:"
-"$root/scripts/wine-session.sh" "$work" "$0" "$build64" "$build32" "$zip" inside || failed=1
+mode=()
+[ $per_user = 1 ] && mode=(--per-user)
+"$root/scripts/wine-session.sh" "$work" "$0" "${mode[@]}" "$build64" "$build32" "$zip" inside || failed=1
 [ $failed = 0 ] && echo "installers: every step as expected"
 exit $failed
 fi
+"$root/scripts/runs-32-bit.sh" >/dev/null || runs32=0
 
 . "$root/scripts/wine-env.sh" "$work"
 run() { "$root/scripts/wine-run.sh" "$work" "$@"; }
@@ -94,8 +152,65 @@ containers=('~Software\Classes\Installer' '~Software\Microsoft\Windows\CurrentVe
 wine_own=('Software\Wine')
 
 # Once, before the first picture: what the script hosts register for themselves at their first run.
-create 32 >/dev/null; create 64 >/dev/null
+[ $runs32 = 1 ] && create 32 >/dev/null
+create 64 >/dev/null
 snapshot before
+
+if [ $per_user = 1 ]; then
+    # From the zip alone, in an empty folder, before anything is registered: the sample builds
+    # against include\ for both bitnesses, and runs with x64\ (and x86\) beside it.
+    unpacked=$work/zip-alone
+    rm -rf "$unpacked" && mkdir -p "$unpacked" && (cd "$unpacked" && unzip -q "$zip") || fail "unzipping $zip"
+    top=$(ls -d "$unpacked"/selvane-*)
+    for arch in x86 x64; do
+        compiler=x86_64-w64-mingw32-g++-posix && [ $arch = x86 ] && compiler=i686-w64-mingw32-g++-posix
+        (cd "$top" && $compiler -std=c++17 -municode -static -I include samples/selvane_host.cpp \
+            -o $arch/selvane_host.exe -lole32 -loleaut32 -luuid -luser32) || { fail "zip: the sample doesn't build for $arch"; continue; }
+        cp "$top/samples/selvane-app.manifest" "$top/$arch/selvane_host.exe.manifest"
+        [ $arch = x86 ] && [ $runs32 = 0 ] && continue
+        got=$(run "$top/$arch/selvane_host.exe" 'D:\docs' --check 2>/dev/null | tr -d '\r')
+        [[ "$got" == *"Path D:\\docs"* ]] && ok "zip, $arch: the sample built from the zip hosts the control unregistered" ||
+            fail "zip, $arch: the sample built from the zip says: $got"
+    done
+    user_install() { msiexec /i "$(winpath "$1")" /qn MSIINSTALLPERUSER=1; }
+    programs=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local | head -1)/Programs/Selvane
+    works() {  # works x86|x64: that bitness's file is in place and its script host creates it
+        [ -f "$programs/$1/selvane.ocx" ] || return 1
+        [ "$1" = x86 ] && [ $runs32 = 0 ] && return 0
+        local bits=64
+        [ "$1" = x86 ] && bits=32
+        [[ "$(create $bits | head -1)" == created* ]]
+    }
+    names_gone() {  # names_gone FOLDER: no value in the registry names Selvane\FOLDER
+        snapshot now
+        ! cat "$work"/now.hk*.reg | iconv -f utf-16 -t utf-8 2>/dev/null | grep -qiF "Selvane\\\\$1"
+    }
+    user_install "$x86" && user_install "$x64" || fail "per user: msiexec /i of both packages"
+    works x86 && works x64 && ok "per user: both bitnesses side by side, each in its own folder" ||
+        fail "per user: the folders hold $(cd "$programs" 2>/dev/null && find . -type f | tr '\n' ' ')"
+    grep -q 'processorArchitecture="amd64"' "$programs/x64/Selvane.Control.manifest" || fail "per user: the 64-bit manifest"
+    for first in x86 x64; do
+        other=x64 && [ $first = x64 ] && other=x86
+        msiexec /x "$(winpath "$work/packages/selvane-$first.msi")" /qn || fail "per user: msiexec /x $first"
+        works $other && ok "per user: $other works after $first went" || fail "per user: $other after $first went"
+        names_gone $first && ok "per user: no value names the removed $first folder" ||
+            fail "per user: a value still names the removed $first folder"
+        user_install "$work/packages/selvane-$first.msi" || fail "per user: installing $first again"
+    done
+    # A rebuild of the same version replaces the installed file; an older version refuses.
+    user_install "$work/packages/selvane-x64-rebuilt.msi" || fail "per user: installing the rebuilt package"
+    cmp -s "$work/rebuilt.ocx" "$programs/x64/selvane.ocx" && ok "per user: the same version rebuilt replaced the file" ||
+        fail "per user: the rebuilt package left the earlier file"
+    if user_install "$work/packages/selvane-x64-older.msi"; then fail "per user: the older version installed"; fi
+    cmp -s "$work/rebuilt.ocx" "$programs/x64/selvane.ocx" || fail "per user: the older version replaced the file"
+    msiexec /x "$(winpath "$work/packages/selvane-x64-rebuilt.msi")" /qn && msiexec /x "$(winpath "$x86")" /qn ||
+        fail "per user: the last uninstalls"
+    snapshot removed
+    diff_py same "$work/before.hkcu.reg" "$work/removed.hkcu.reg" "${wine_own[@]}" "${containers[@]}" ||
+        fail "per user: the user's registry after both uninstalls"
+    [ ! -e "$programs" ] || fail "per user: $(cd "$programs" && find . | tr '\n' ' ') left"
+    exit $failed
+fi
 # What regsvr32 writes for the two builds' files, taken back again at once.
 run 'C:\windows\syswow64\regsvr32.exe' /s "$build32/selvane.ocx" && run 'C:\windows\system32\regsvr32.exe' /s "$build64/selvane.ocx" ||
     fail "regsvr32 of both builds"
@@ -113,12 +228,12 @@ done
 cmp -s "$work/saved32.bin" "$work/saved64.bin" || fail "the two bitnesses saved different settings"
 diff_py equal-changes "$work/before.hklm.reg" "$work/regsvr32.hklm.reg" "$work/installed.hklm.reg" "${bookkeeping[@]}" ||
     fail "the packages register other than regsvr32"
-for dir in "Program Files" "Program Files (x86)"; do
-    for file in selvane.ocx Selvane.Control.manifest members.md; do
-        [ -f "$WINEPREFIX/drive_c/$dir/Selvane/$file" ] || fail "no $dir/Selvane/$file"
+for dir in "Program Files/Selvane/x64" "Program Files (x86)/Selvane/x86"; do
+    for file in selvane.ocx Selvane.Control.manifest members.md LICENSE.txt; do
+        [ -f "$WINEPREFIX/drive_c/$dir/$file" ] || fail "no $dir/$file"
     done
 done
-grep -q 'processorArchitecture="amd64"' "$WINEPREFIX/drive_c/Program Files/Selvane/Selvane.Control.manifest" ||
+grep -q 'processorArchitecture="amd64"' "$WINEPREFIX/drive_c/Program Files/Selvane/x64/Selvane.Control.manifest" ||
     fail "the 64-bit folder holds another bitness's manifest"
 arp=$(diff_py added "$work/before.hklm.reg" "$work/installed.hklm.reg" | grep -i 'currentversion\\uninstall\\{\|installer\\products\\')
 for want in '"displayname" "Selvane (32-bit)"' '"displayname" "Selvane (64-bit)"' '"displayversion" "1.2.0"' \
@@ -138,18 +253,9 @@ diff_py same "$work/before.hkcu.reg" "$work/removed.hkcu.reg" "${wine_own[@]}" |
 diff -u "$work/before.files" "$work/removed.files" || fail "Program Files after both uninstalls"
 [ $failed = 0 ] && ok "install, use and uninstall leave the prefix as it was"
 
-# An older release of the 64-bit package: the same files, its library's version and its
-# package's version set back to 1.1.0.
-older=$work/older
-mkdir -p "$older/installer"
-cp "$build64/Selvane.Control.manifest" "$older/"
-cp "$build64/installer/selvane.ico" "$older/installer/"
-cmake -DIDL="$root/control/com/selvane.idl" -DMODULE_HEADER="$root/control/com/module.h" -DVERSION=1.1.0 -DARCH=x64 \
-      -DOUT="$older/installer/selvane-x64" -P "$root/cmake/installer.cmake"
-/usr/bin/python3 "$root/tests/windows/pe_version.py" set "$build64/selvane.ocx" 1.1.0.0 "$older/selvane.ocx"
-"$root/scripts/make-msi.sh" "$older" "$work/packages/selvane-x64-older.msi" >/dev/null || fail "building the older package"
+older_package "$work/packages/selvane-x64-older.msi" || fail "building the older package"
 msiexec /i "$(winpath "$work/packages/selvane-x64-older.msi")" /qn || fail "installing the older package"
-installed_ocx=$WINEPREFIX/drive_c/Program\ Files/Selvane/selvane.ocx
+installed_ocx=$WINEPREFIX/drive_c/Program\ Files/Selvane/x64/selvane.ocx
 [ "$(/usr/bin/python3 "$root/tests/windows/pe_version.py" get "$installed_ocx")" = 1.1.0.0 ] || fail "the older file is not in place"
 msiexec /i "$(winpath "$x64")" /qn || fail "installing the newer package over the older"
 snapshot upgraded

@@ -5,7 +5,8 @@
   registry_diff.py same BEFORE AFTER [IGNORE]    fails unless the two hold the same keys and values
   registry_diff.py equal-changes BASE A B [IGNORE...]
       fails unless A and B change BASE alike: the same keys and values added, changed and removed,
-      where the path of a library file counts as "<file>" and its folder as "<folder>"
+      where the path of a library file counts as "<file>"; a type library's HELPDIR folder is left
+      out (regsvr32 names the file's folder, the installers none: both bitnesses share the key)
 
 Key names compare without regard to case, as Windows looks them up. IGNORE names key prefixes to
 leave out (case-insensitive, without the hive), such as the installer's own bookkeeping; a prefix
@@ -51,7 +52,8 @@ def entries(keys, prefixes):
             continue
         flat[(key, None)] = ''
         for name, data in values.items():
-            flat[(key, name)] = data
+            if not (key.endswith('\\helpdir') and name == '@'):
+                flat[(key, name)] = data
     return flat
 
 
@@ -61,8 +63,6 @@ FILE_PATH = re.compile(r'"[A-Za-z]:\\\\(?:[^"]*\\\\)?([^"\\]+\.(?:ocx|dll))(, [0
 def normal(key, name, data):
     """A value with its file paths named by role only."""
     data = FILE_PATH.sub(lambda m: '"<file>' + (m.group(2) or '') + '"', data)
-    if key.endswith('\\helpdir') and name == '@':
-        return '"<folder>"'
     # Wine's RegisterTypeLib keeps LIBFLAG_FHASDISKIMAGE (8) in a library's flags; Windows leaves
     # it out, and so does the installer.
     if key.endswith('\\flags') and name == '@' and re.fullmatch(r'"[0-9]+"', data):

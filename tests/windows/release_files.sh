@@ -36,6 +36,50 @@ for pair in "x86 $build32" "x64 $build64"; do
 done
 [ $failed = 0 ] && echo "ok: no link time, no build folder, the same zip and installers"
 
+# What bundlers get says what the installers write: each .reg listing and WiX fragment holds
+# exactly the package's registry rows (the Wine-only copies of the ProgIDs aside), keys with no
+# value included, the library's path as the listing's default folder or the fragment's file.
+for pair in "x86 $build32" "x64 $build64"; do
+    set -- $pair
+    msiinfo export "$work/$1.msi" Registry | tail -n +4 | tr -d '\r' >"$work/$1.rows"
+    /usr/bin/python3 - "$work/$1.rows" "$2/installer/selvane-$1.reg" "$2/installer/selvane-$1-fragment.wxs" <<'PYTHON' &&
+import re, sys, xml.etree.ElementTree as tree
+rows, reg, fragment = sys.argv[1:]
+package = set()
+for line in open(rows):
+    _, _, key, name, value, component = line.rstrip('\n').split('\t')
+    if component != 'WineProgIds':
+        package.add((key.lower(), None, None) if name == '*' else (key.lower(), name, value))
+text = open(reg).read()
+path = re.search(r'for (.*selvane\.ocx)\.', text).group(1)
+listed, key = set(), None
+for line in text.splitlines():
+    if line.startswith('[HKEY_LOCAL_MACHINE\\'):
+        key = line[len('[HKEY_LOCAL_MACHINE\\'):-1].lower()
+        listed.add((key, None, None))
+    elif key and '=' in line:
+        name, value = line.split('=', 1)
+        value = value.strip('"').replace('\\\\', '\\').replace(path, '[#selvane.ocx]')
+        listed.add((key, '' if name == '@' else name.strip('"'), value))
+listed -= {(k, None, None) for k, n, v in listed if n is not None}  # headers of keys with values
+wix = '{http://schemas.microsoft.com/wix/2006/wi}'
+fragmented = set()
+for element in tree.parse(fragment).iter():
+    if element.tag == wix + 'RegistryValue':
+        value = re.sub(r'\[#Selvane_x(86|64)_ocx\]', '[#selvane.ocx]', element.get('Value'))
+        fragmented.add((element.get('Key').lower(), element.get('Name', ''), value))
+    elif element.tag == wix + 'RegistryKey':
+        fragmented.add((element.get('Key').lower(), None, None))
+ok = True
+for name, got in (('listing', listed), ('fragment', fragmented)):
+    if got != package:
+        ok = False
+        print('FAIL: %s: the %s differs from the package: %s / %s' % (reg, name, sorted(got - package, key=str)[:3], sorted(package - got, key=str)[:3]))
+sys.exit(0 if ok else 1)
+PYTHON
+        echo "ok: $1: the .reg listing and the WiX fragment hold the package's registry rows" || fail "$1: the bundlers' files"
+done
+
 # An authority, and two certificates it issues: one for code signing, one for time stamps.
 cd "$work"
 quiet() { "$@" >/dev/null 2>&1 || { echo "FAIL: $*"; exit 1; }; }
