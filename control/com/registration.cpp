@@ -5,9 +5,11 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "control/com/module.h"
+#include "control/com/registry_rows.h"
 #include "control/com/selvane_h.h"
 #include "win32/win32_base.h"
 #include "paths/path_text.h"
@@ -33,30 +35,6 @@ struct Entry {
     std::optional<std::wstring> value;
 };
 
-std::vector<Entry> Entries() {
-    const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_Selvane);
-    const std::wstring path = ModulePath();
-    return {
-        {clsid, nullptr, kClassName},
-        {clsid + L"\\InprocServer32", nullptr, path},
-        {clsid + L"\\InprocServer32", L"ThreadingModel", kThreadingModel},
-        {clsid + L"\\Control", nullptr, std::nullopt},
-        {clsid + L"\\MiscStatus", nullptr, L"0"},
-        {clsid + L"\\MiscStatus\\1", nullptr, std::to_wstring(kMiscStatus)},
-        {clsid + L"\\ToolboxBitmap32", nullptr, path + L", " + std::to_wstring(kToolboxBitmap)},
-        {clsid + L"\\TypeLib", nullptr, GuidText(LIBID_Selvane_OCX)},
-        {clsid + L"\\Version", nullptr, std::to_wstring(kLibraryMajor) + L"." + std::to_wstring(kLibraryMinor)},
-        {clsid + L"\\ProgID", nullptr, kVersionedProgId},
-        {clsid + L"\\VersionIndependentProgID", nullptr, kProgId},
-        {clsid + L"\\Implemented Categories\\" + kControlCategory, nullptr, std::nullopt},
-        {kProgId, nullptr, kClassName},
-        {std::wstring(kProgId) + L"\\CLSID", nullptr, GuidText(CLSID_Selvane)},
-        {std::wstring(kProgId) + L"\\CurVer", nullptr, kVersionedProgId},
-        {kVersionedProgId, nullptr, kClassName},
-        {std::wstring(kVersionedProgId) + L"\\CLSID", nullptr, GuidText(CLSID_Selvane)},
-    };
-}
-
 // The keys whose whole trees are ours.
 std::vector<std::wstring> OwnTrees() {
     return {L"CLSID\\" + GuidText(CLSID_Selvane), kProgId, kVersionedProgId};
@@ -70,7 +48,11 @@ HRESULT WriteEntry(const Entry& entry) {
     LONG status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, entry.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                     KEY_SET_VALUE, nullptr, key.put(), nullptr);
     if (status != ERROR_SUCCESS) return Traced(HRESULT_FROM_WIN32(status), Naming(u"RegCreateKeyExW", entry.key));
-    if (!entry.value) return S_OK;
+    if (!entry.value) {
+        // A key alone holds no value, also where an earlier version's registration left one.
+        ::RegDeleteValueW(key.get(), nullptr);
+        return S_OK;
+    }
     const auto bytes = static_cast<DWORD>((entry.value->size() + 1) * sizeof(wchar_t));
     status = ::RegSetValueExW(key.get(), entry.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(entry.value->c_str()),
                               bytes);
@@ -84,7 +66,6 @@ HRESULT RemoveTree(const std::wstring& key) {
 }
 
 // The type library's platform: where its path is registered, and which one unregistering takes back.
-constexpr SYSKIND kOwnSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 constexpr const wchar_t* kOwnPlatform = sizeof(void*) == 8 ? L"win64" : L"win32";
 // The registry view of the other bitness's build.
 constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
@@ -103,13 +84,26 @@ std::wstring LocaleKey() {
     return locale;
 }
 
-// The embedded type library's keys as the system's RegisterTypeLib writes them: the library
-// under its version, its path for this platform, and each Automation interface with its
-// marshaller. Written by hand for a user's registration, because the system's own per-user
-// route is not to be relied on: Wine's RegisterTypeLibForUser writes the machine's classes, and
-// its RegisterTypeLib writes interface keys into the machine's 32-bit view whatever
-// HKEY_CLASSES_ROOT stands for.
-std::vector<Entry> LibraryEntries(ITypeLib* library, const std::wstring& path) {
+using Tokens = std::vector<std::pair<std::wstring, std::wstring>>;
+
+// The pattern with each {token} put in.
+std::wstring Expand(const wchar_t* pattern, const Tokens& tokens) {
+    std::wstring text = pattern;
+    for (const auto& [name, value] : tokens) {
+        const std::wstring token = L"{" + name + L"}";
+        for (std::size_t at = text.find(token); at != std::wstring::npos; at = text.find(token, at + value.size())) {
+            text.replace(at, token.size(), value);
+        }
+    }
+    return text;
+}
+
+// The rows of registry_rows.h for this library at its path, with the type library's own title,
+// flags and Automation interfaces. Written by hand in both scopes, as the installers write them:
+// the system's route is not to be relied on (Wine's RegisterTypeLibForUser writes the machine's
+// classes, and its RegisterTypeLib writes interface keys into the machine's 32-bit view whatever
+// HKEY_CLASSES_ROOT stands for).
+std::vector<Entry> Entries(ITypeLib* library, const std::wstring& path) {
     unsigned flags = 0;
     {
         const win32::LibraryAttributes attributes(library);
@@ -119,14 +113,25 @@ std::vector<Entry> LibraryEntries(ITypeLib* library, const std::wstring& path) {
     win32::Bstr name;
     win32::Bstr help;
     Traced(library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr), u"the library's GetDocumentation");
-    const std::wstring title = !help.str().empty() ? help.str() : name.str();
-    const std::wstring version = std::to_wstring(kLibraryMajor) + L"." + std::to_wstring(kLibraryMinor);
-    std::vector<Entry> entries = {
-        {LibraryKey(), nullptr, title},
-        {LibraryKey() + L"\\" + LocaleKey() + L"\\" + kOwnPlatform, nullptr, path},
-        {LibraryKey() + L"\\FLAGS", nullptr, std::to_wstring(flags)},
-        {LibraryKey() + L"\\HELPDIR", nullptr, win32::Wide(paths::BeforeLastBackslash(win32::Utf16View(path)))},
+    const Tokens tokens = {
+        {L"class", GuidText(CLSID_Selvane)},
+        {L"class_name", kClassName},
+        {L"prog_id", kProgId},
+        {L"versioned_prog_id", kVersionedProgId},
+        {L"threading_model", kThreadingModel},
+        {L"misc_status", std::to_wstring(kMiscStatus)},
+        {L"toolbox_bitmap", std::to_wstring(kToolboxBitmap)},
+        {L"control_category", kControlCategory},
+        {L"library", GuidText(LIBID_Selvane_OCX)},
+        {L"library_version", std::to_wstring(kLibraryMajor) + L"." + std::to_wstring(kLibraryMinor)},
+        {L"library_locale", LocaleKey()},
+        {L"library_title", !help.str().empty() ? help.str() : name.str()},
+        {L"library_flags", std::to_wstring(flags)},
+        {L"platform", kOwnPlatform},
+        {L"file", path},
     };
+    // Each Automation interface, with its marshaller.
+    std::vector<Tokens> interfaces;
     for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
         ComPtr<ITypeInfo> info;
         if (FAILED(Traced(library->GetTypeInfo(i, info.put()), u"the library's GetTypeInfo"))) continue;
@@ -138,30 +143,29 @@ std::vector<Entry> LibraryEntries(ITypeLib* library, const std::wstring& path) {
         const bool dispatch = type->typekind == TKIND_DISPATCH;
         const bool automation = type->typekind == TKIND_INTERFACE && (type->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
         const bool dual = (type->wTypeFlags & TYPEFLAG_FDUAL) != 0;
-        const std::wstring key = L"Interface\\" + GuidText(type->guid);
         if (!dispatch && !automation) continue;
         win32::Bstr type_name;
         info->GetDocumentation(MEMBERID_NIL, type_name.put(), nullptr, nullptr, nullptr);
-        const std::wstring proxy = dispatch && !dual ? kDispatchProxy : kAutomationProxy;
-        entries.push_back({key, nullptr, type_name.str()});
-        entries.push_back({key + L"\\ProxyStubClsid", nullptr, proxy});
-        entries.push_back({key + L"\\ProxyStubClsid32", nullptr, proxy});
-        entries.push_back({key + L"\\TypeLib", nullptr, GuidText(LIBID_Selvane_OCX)});
-        entries.push_back({key + L"\\TypeLib", L"Version", version});
+        interfaces.push_back({{L"interface", GuidText(type->guid)},
+                              {L"interface_name", type_name.str()},
+                              {L"proxy", dispatch && !dual ? kDispatchProxy : kAutomationProxy}});
+    }
+    std::vector<Entry> entries;
+    const auto add = [&](const RegistryRow& row, const Tokens& more) {
+        Tokens all = tokens;
+        all.insert(all.end(), more.begin(), more.end());
+        Entry entry{Expand(row.key, all), *row.name ? row.name : nullptr, std::nullopt};
+        if (row.value != nullptr) entry.value = Expand(row.value, all);
+        entries.push_back(std::move(entry));
+    };
+    for (const RegistryRow& row : kRegistryRows) {
+        if (row.part != RowPart::kInterface) {
+            add(row, {});
+            continue;
+        }
+        for (const Tokens& one : interfaces) add(row, one);
     }
     return entries;
-}
-
-HRESULT RegisterLibrary(Scope scope) {
-    const std::wstring path = ModulePath();
-    ComPtr<ITypeLib> library;
-    RETURN_IF_FAILED(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put()));
-    if (scope == Scope::kMachine) {
-        RETURN_IF_FAILED(::RegisterTypeLib(library.get(), const_cast<LPOLESTR>(path.c_str()), nullptr));
-        return S_OK;
-    }
-    for (const Entry& entry : LibraryEntries(library.get(), path)) RETURN_IF_FAILED(WriteEntry(entry));
-    return S_OK;
 }
 
 bool KeyExists(const std::wstring& key, HKEY root = HKEY_CLASSES_ROOT, REGSAM view = 0) {
@@ -169,11 +173,6 @@ bool KeyExists(const std::wstring& key, HKEY root = HKEY_CLASSES_ROOT, REGSAM vi
     return ::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, opened.put()) == ERROR_SUCCESS;
 }
 
-// Whether this library's own platform is registered, in either of the locale forms.
-bool LibraryRegistered() {
-    return KeyExists(LibraryKey() + L"\\" + LocaleKey() + L"\\" + kOwnPlatform) ||
-           KeyExists(LibraryKey() + L"\\0\\" + kOwnPlatform);
-}
 
 // Whether the build of the other bitness has its class registered in the same scope, in its
 // own view. The class keys are the ones Windows keeps apart for 32-bit and 64-bit programs; on
@@ -214,26 +213,32 @@ private:
     bool overridden_ = false;
 };
 
-// WriteEntry and RegisterLibrary trace the codes of the calls that failed. The class's own tree
+// WriteEntry traces the codes of the calls that failed. The class's own tree
 // (this bitness's view) is written afresh, so that nothing of an earlier version's registration
 // stays in it; the ProgIDs, which both bitnesses share, are only written over.
-HRESULT RegisterInRoot(Scope scope) {
+HRESULT RegisterInRoot() {
     if (FAILED(RemoveTree(L"CLSID\\" + GuidText(CLSID_Selvane)))) return SELFREG_E_CLASS;
-    for (const Entry& entry : Entries()) {
+    const std::wstring path = ModulePath();
+    ComPtr<ITypeLib> library;
+    if (FAILED(Traced(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put()), u"LoadTypeLibEx"))) {
+        return SELFREG_E_TYPELIB;
+    }
+    const std::vector<Entry> entries = Entries(library.get(), path);
+    if (entries.empty()) return SELFREG_E_TYPELIB;
+    for (const Entry& entry : entries) {
         if (FAILED(WriteEntry(entry))) return SELFREG_E_CLASS;
     }
-    return FAILED(RegisterLibrary(scope)) ? SELFREG_E_TYPELIB : S_OK;
+    return S_OK;
 }
 
-HRESULT UnregisterLibrary(Scope scope, bool other_build) {
-    if (scope == Scope::kMachine) {
-        // Only a library that is registered can be taken back; one already gone counts as done.
-        // The system keeps the version key while the other platform is registered under it.
-        if (!LibraryRegistered()) return S_OK;
-        RETURN_IF_FAILED(::UnRegisterTypeLib(LIBID_Selvane_OCX, kLibraryMajor, kLibraryMinor, kLibraryLocale, kOwnSysKind));
-        return S_OK;
+// The other build keeps the library's version key and its own platform's path. The locale "0"
+// is the form an earlier version's registration through the system may have left.
+HRESULT UnregisterLibrary(bool other_build) {
+    if (other_build) {
+        const HRESULT own = RemoveTree(LibraryKey() + L"\\" + LocaleKey() + L"\\" + kOwnPlatform);
+        const HRESULT neutral = RemoveTree(LibraryKey() + L"\\0\\" + kOwnPlatform);
+        return FAILED(own) ? own : neutral;
     }
-    if (other_build) return RemoveTree(LibraryKey() + L"\\" + LocaleKey() + L"\\" + kOwnPlatform);
     HRESULT result = RemoveTree(L"TypeLib\\" + GuidText(LIBID_Selvane_OCX));
     for (REFGUID iid : {IID__Selvane, DIID___Selvane}) {
         if (FAILED(RemoveTree(L"Interface\\" + GuidText(iid)))) result = E_FAIL;
@@ -266,7 +271,7 @@ HRESULT UnregisterInRoot(Scope scope) {
             if (tree != clsid && FAILED(RemoveTree(tree))) result = SELFREG_E_CLASS;
         }
     }
-    if (FAILED(UnregisterLibrary(scope, other_build)) && result == S_OK) result = SELFREG_E_TYPELIB;
+    if (FAILED(UnregisterLibrary(other_build)) && result == S_OK) result = SELFREG_E_TYPELIB;
     if (scope == Scope::kUser) {
         for (const wchar_t* container : {L"CLSID", L"Interface", L"TypeLib"}) RemoveIfEmpty(HKEY_CLASSES_ROOT, container);
     }
@@ -291,7 +296,7 @@ HRESULT RegisterServer(Scope scope) noexcept {
     try {
         const ClassesRoot root(scope);
         if (FAILED(root.status())) return root.status();
-        const HRESULT result = RegisterInRoot(scope);
+        const HRESULT result = RegisterInRoot();
         // What was written is taken back; its own failures are traced where they happen.
         if (FAILED(result)) UnregisterInRoot(scope);
         return Traced(result, u"registering");

@@ -173,6 +173,15 @@ if [ $per_user = 1 ]; then
             fail "zip, $arch: the sample built from the zip says: $got"
     done
     user_install() { msiexec /i "$(winpath "$1")" /qn MSIINSTALLPERUSER=1; }
+    # The 64-bit package writes what regsvr32 writes (file paths aside): both from one table.
+    run 'C:\windows\system32\regsvr32.exe' /s "$build64/selvane.ocx" || fail "regsvr32 of the 64-bit build"
+    snapshot regsvr32
+    run 'C:\windows\system32\regsvr32.exe' /s /u "$build64/selvane.ocx"
+    user_install "$x64" || fail "installing the 64-bit package"
+    snapshot installed
+    diff_py equal-changes "$work/before.hklm.reg" "$work/regsvr32.hklm.reg" "$work/installed.hklm.reg" "${bookkeeping[@]}" &&
+        ok "the 64-bit package registers what regsvr32 does" || fail "the 64-bit package registers other than regsvr32"
+    msiexec /x "$(winpath "$x64")" /qn || fail "uninstalling the 64-bit package"
     programs=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local | head -1)/Programs/Selvane
     works() {  # works x86|x64: that bitness's file is in place and its script host creates it
         [ -f "$programs/$1/selvane.ocx" ] || return 1
