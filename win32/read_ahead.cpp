@@ -6,15 +6,14 @@
 #include <utility>
 
 #include "win32/deadline.h"
+#include "paths/path_text.h"
 
 namespace selvane::win32 {
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 // Whether the path is the folder itself or a name directly in it ("d:\docs", "d:\docs\*.txt").
 bool InFolder(const std::wstring& path, std::wstring folder) {
-    while (!folder.empty() && IsSeparator(folder.back())) folder.pop_back();
+    while (!folder.empty() && paths::IsSeparator(folder.back())) folder.pop_back();
     if (folder.empty() || path.size() < folder.size() ||
         ::CompareStringOrdinal(path.c_str(), static_cast<int>(folder.size()), folder.c_str(),
                                static_cast<int>(folder.size()), TRUE) != CSTR_EQUAL) {
@@ -22,8 +21,8 @@ bool InFolder(const std::wstring& path, std::wstring folder) {
     }
     const std::wstring_view rest = std::wstring_view(path).substr(folder.size());
     if (rest.empty()) return true;
-    return IsSeparator(rest.front()) &&
-           std::none_of(rest.begin() + 1, rest.end(), [](wchar_t c) { return IsSeparator(c); });
+    return paths::IsSeparator(rest.front()) &&
+           std::none_of(rest.begin() + 1, rest.end(), [](wchar_t c) { return paths::IsSeparator(c); });
 }
 
 }  // namespace
