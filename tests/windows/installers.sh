@@ -9,11 +9,8 @@
 #   - an older version, then this one: one product left, and the newer file in place;
 #   - the release zip's folders with nothing registered: the demo host with the sample
 #     application manifest creates the control by ProgID and tours it.
-# With --per-user, per user instead, both packages pointed at one Programs folder as Windows
-# resolves both Program Files folders per user (the 32-bit steps only where 32-bit programs run):
-#   - both installed side by side, each bitness in its own folder; uninstalling either, in both
-#     orders, leaves the other working and no registry value naming a removed folder;
-#   - a rebuild of the same version replaces the installed file; an older version refuses.
+# With --per-user, per user (one Programs folder for both, as Windows resolves it): side by side,
+# either removed first; a same-version rebuild, an older version; the sample from the zip alone.
 # Usage: installers.sh [--per-user] BUILD_DIR_64 BUILD_DIR_32 ZIP   (inside wine-session.sh of
 #        BUILD_DIR_64; the fresh prefix is made under BUILD_DIR_64/installer-test[-user], its
 #        drive D: is the fixture's)
@@ -44,11 +41,8 @@ older_package() {  # older_package OUT.msi
     "$root/scripts/make-msi.sh" "$older" "$1" >/dev/null
 }
 if [ "${4:-}" != inside ]; then
-if [ $per_user = 1 ]; then
-    "$root/scripts/runs-32-bit.sh" >/dev/null || runs32=0
-else
-    "$root/scripts/runs-32-bit.sh" || exit 0
-fi
+# Per machine every step needs 32-bit programs; per user only the 32-bit ones do.
+"$root/scripts/runs-32-bit.sh" >/dev/null || { [ $per_user = 1 ] || { "$root/scripts/runs-32-bit.sh"; exit 0; }; runs32=0; }
 rm -rf "$work" && mkdir -p "$work/packages" && echo win64 >"$work/wine-arch"
 "$root/scripts/make-msi.sh" "$build32" "$x86" >/dev/null && "$root/scripts/make-msi.sh" "$build64" "$x64" >/dev/null ||
     { echo "FAIL: building the packages"; exit 1; }
@@ -60,14 +54,12 @@ if [ $per_user = 1 ]; then
     # Wine installs per machine when asked per user, and resolves the Program Files folders as
     # per machine: both are set to one Programs folder before the folders are resolved, as
     # Windows resolves them per user.
-    for msi in "$work"/packages/*.msi; do
-        for folder in ProgramFilesFolder ProgramFiles64Folder; do
-            msibuild "$msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('Emulate$folder', 51, '$folder', '[LocalAppDataFolder]Programs\\')"
-            for sequence in InstallExecuteSequence InstallUISequence; do
-                msibuild "$msi" -q "INSERT INTO \`$sequence\` (\`Action\`, \`Sequence\`) VALUES ('Emulate$folder', 990)"
-            done
+    for msi in "$work"/packages/*.msi; do for folder in ProgramFilesFolder ProgramFiles64Folder; do
+        for row in "\`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('Emulate$folder', 51, '$folder', '[LocalAppDataFolder]Programs\\')" \
+                   "\`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('Emulate$folder', 990)"; do
+            msibuild "$msi" -q "INSERT INTO $row"
         done
-    done
+    done; done
 fi
 
 # --- The tables -------------------------------------------------------------------------------
@@ -90,18 +82,13 @@ while IFS=$'\t' read -r component _ _ attributes _; do
     esac
 done < <(table "$x64" Component)
 # A component both packages carry is the same in both: its row, and every registry row of it.
-same_component() {  # same_component MSI ID: the component's row and its registry rows
-    local name
-    name=$(table "$1" Component | awk -F'\t' -v id="$2" '$2 == id { print $1 }')
-    table "$1" Component | awk -F'\t' -v id="$2" '$2 == id'
-    table "$1" Registry | awk -F'\t' -v c="$name" '$6 == c' | cut -f2- | sort
+# A [reference] resolves per package, to a folder or a file of that bitness's own: none may stand there.
+same_component() {  # same_component MSI ID: the component's row and its registry rows, after their names
+    local name=$(table "$1" Component | awk -F'\t' -v id="$2" '$2 == id { print $1 }')
+    { table "$1" Component | awk -F'\t' -v id="$2" '$2 == id'; table "$1" Registry | awk -F'\t' -v c="$name" '$6 == c' | sort; } | cut -f3-
 }
-shared=$(comm -12 <(table "$x86" Component | cut -f2 | sort) <(table "$x64" Component | cut -f2 | sort))
-[ -n "$shared" ] || fail "the packages share no component"
-for id in $shared; do
-    # A [reference] resolves per package: to a folder or a file of that bitness's own.
-    rows=$(same_component "$x64" "$id")
-    [ "$rows" = "$(same_component "$x86" "$id")" ] && ! grep -q '\[' <<<"$(cut -f3- <<<"$rows")" &&
+for id in $(comm -12 <(table "$x86" Component | cut -f2 | sort) <(table "$x64" Component | cut -f2 | sort)); do
+    [ "$(same_component "$x64" "$id")" = "$(same_component "$x86" "$id")" ] && ! same_component "$x64" "$id" | grep -q '\[' &&
         ok "component $id: the same in both" || fail "component $id differs between the packages"
 done
 
@@ -110,9 +97,8 @@ done
 # session runs the rest (this script again, with "inside").
 "$root/scripts/wine-session.sh" "$work" true || { echo "FAIL: making the prefix"; exit 1; }
 ln -sfn "$build64/fixture/d" "$work/wine/dosdevices/d:"
-mode=()
-[ $per_user = 1 ] && mode=(--per-user)
-"$root/scripts/wine-session.sh" "$work" "$0" "${mode[@]}" "$build64" "$build32" "$zip" inside || failed=1
+mode=$([ $per_user = 1 ] && echo --per-user)
+"$root/scripts/wine-session.sh" "$work" "$0" $mode "$build64" "$build32" "$zip" inside || failed=1
 [ $failed = 0 ] && echo "installers: every step as expected"
 exit $failed
 fi
@@ -184,11 +170,8 @@ if [ $per_user = 1 ]; then
     msiexec /x "$(winpath "$x64")" /qn || fail "uninstalling the 64-bit package"
     programs=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local | head -1)/Programs/Selvane
     works() {  # works x86|x64: that bitness's file is in place and its script host creates it
-        [ -f "$programs/$1/selvane.ocx" ] || return 1
-        [ "$1" = x86 ] && [ $runs32 = 0 ] && return 0
-        local bits=64
-        [ "$1" = x86 ] && bits=32
-        [[ "$(create $bits | head -1)" == created* ]]
+        local bits=${1#x}; bits=${bits/86/32}
+        [ -f "$programs/$1/selvane.ocx" ] && { [ $bits = 32 ] && [ $runs32 = 0 ] || [[ "$(create $bits)" == created* ]]; }
     }
     names_gone() {  # names_gone FOLDER: no value in the registry names Selvane\FOLDER
         snapshot now
@@ -197,13 +180,11 @@ if [ $per_user = 1 ]; then
     user_install "$x86" && user_install "$x64" || fail "per user: msiexec /i of both packages"
     works x86 && works x64 && ok "per user: both bitnesses side by side, each in its own folder" ||
         fail "per user: the folders hold $(cd "$programs" 2>/dev/null && find . -type f | tr '\n' ' ')"
-    grep -q 'processorArchitecture="amd64"' "$programs/x64/Selvane.Control.manifest" || fail "per user: the 64-bit manifest"
     for first in x86 x64; do
         other=x64 && [ $first = x64 ] && other=x86
         msiexec /x "$(winpath "$work/packages/selvane-$first.msi")" /qn || fail "per user: msiexec /x $first"
-        works $other && ok "per user: $other works after $first went" || fail "per user: $other after $first went"
-        names_gone $first && ok "per user: no value names the removed $first folder" ||
-            fail "per user: a value still names the removed $first folder"
+        works $other && names_gone $first && ok "per user: $other works after $first went, and nothing names its folder" ||
+            fail "per user: $other after $first went"
         user_install "$work/packages/selvane-$first.msi" || fail "per user: installing $first again"
     done
     # A rebuild of the same version replaces the installed file; an older version refuses.

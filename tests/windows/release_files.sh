@@ -45,37 +45,26 @@ for pair in "x86 $build32" "x64 $build64"; do
     /usr/bin/python3 - "$work/$1.rows" "$2/installer/selvane-$1.reg" "$2/installer/selvane-$1-fragment.wxs" <<'PYTHON' &&
 import re, sys, xml.etree.ElementTree as tree
 rows, reg, fragment = sys.argv[1:]
-package = set()
-for line in open(rows):
-    _, _, key, name, value, component = line.rstrip('\n').split('\t')
-    if component != 'WineProgIds':
-        package.add((key.lower(), None, None) if name == '*' else (key.lower(), name, value))
+ocx = lambda v: re.sub(r'\[#Selvane_x(86|64)_ocx\]', '[#selvane.ocx]', v)
+package = {(k.lower(), None, None) if n == '*' else (k.lower(), n, v)
+           for _, _, k, n, v, c in (l.rstrip('\n').split('\t') for l in open(rows)) if c != 'WineProgIds'}
 text = open(reg).read()
-path = re.search(r'for (.*selvane\.ocx)\.', text).group(1)
-listed, key = set(), None
+path, listed, key = re.search(r'for (.*selvane\.ocx)\.', text).group(1), set(), None
 for line in text.splitlines():
     if line.startswith('[HKEY_LOCAL_MACHINE\\'):
         key = line[len('[HKEY_LOCAL_MACHINE\\'):-1].lower()
         listed.add((key, None, None))
     elif key and '=' in line:
         name, value = line.split('=', 1)
-        value = value.strip('"').replace('\\\\', '\\').replace(path, '[#selvane.ocx]')
-        listed.add((key, '' if name == '@' else name.strip('"'), value))
+        listed.add((key, '' if name == '@' else name.strip('"'), value.strip('"').replace('\\\\', '\\').replace(path, '[#selvane.ocx]')))
 listed -= {(k, None, None) for k, n, v in listed if n is not None}  # headers of keys with values
 wix = '{http://schemas.microsoft.com/wix/2006/wi}'
-fragmented = set()
-for element in tree.parse(fragment).iter():
-    if element.tag == wix + 'RegistryValue':
-        value = re.sub(r'\[#Selvane_x(86|64)_ocx\]', '[#selvane.ocx]', element.get('Value'))
-        fragmented.add((element.get('Key').lower(), element.get('Name', ''), value))
-    elif element.tag == wix + 'RegistryKey':
-        fragmented.add((element.get('Key').lower(), None, None))
-ok = True
+fragmented = {(e.get('Key').lower(), e.get('Name', ''), ocx(e.get('Value'))) if e.tag == wix + 'RegistryValue'
+              else (e.get('Key').lower(), None, None)
+              for e in tree.parse(fragment).iter() if e.tag in (wix + 'RegistryValue', wix + 'RegistryKey')}
 for name, got in (('listing', listed), ('fragment', fragmented)):
     if got != package:
-        ok = False
-        print('FAIL: %s: the %s differs from the package: %s / %s' % (reg, name, sorted(got - package, key=str)[:3], sorted(package - got, key=str)[:3]))
-sys.exit(0 if ok else 1)
+        sys.exit('FAIL: %s: the %s differs from the package: %s / %s' % (reg, name, sorted(got - package, key=str)[:3], sorted(package - got, key=str)[:3]))
 PYTHON
         echo "ok: $1: the .reg listing and the WiX fragment hold the package's registry rows" || fail "$1: the bundlers' files"
 done
