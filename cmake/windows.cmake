@@ -18,6 +18,7 @@ add_library(selvane_win32_host STATIC
   win32/drive_list.cpp
   win32/dir_list.cpp
   win32/folder_watch.cpp
+  win32/folders_above.cpp
   win32/read_ahead.cpp
   win32/win32_surface.cpp
   win32/picture.cpp

@@ -108,7 +108,7 @@ private:
     void ShowSelectedDetails();
     // The surface watches the folder Dir1 shows, armed anew if its watch isn't live.
     host::WatchState WatchShownFolder();
-    // Dir1 goes to the nearest folder above a shown one that has gone.
+    // Dir1 goes to the nearest folder above a shown one that has gone; the host hears of it.
     void ShowNearestParent(const std::u16string& gone);
     // The file list's scroll extent that fits the widest of the names in the list's font now.
     int FileListExtent(const std::vector<std::u16string>& names);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "control/members.h"
 #include "control/selvane.h"
 #include "host/attempt.h"
 #include "navigation/list_view.h"
@@ -19,9 +20,22 @@ host::WatchState Selvane::WatchShownFolder() {
 
 // Watching never stops while a folder is shown: a watch that was lost, never armed (the folder
 // or its drive out of reach), or whose folder was replaced by another of the same name, is armed
-// again here, and what it missed meanwhile is listed as a change would be.
+// again here, and what it missed meanwhile is listed as a change would be. A folder that is no
+// longer at its path is left for the nearest one above it.
 void Selvane::OnWatchCheck() {
-    if (WatchShownFolder() == host::WatchState::kArmedAnew) OnFolderChanged();
+    switch (WatchShownFolder()) {
+    case host::WatchState::kArmedAnew:
+        OnFolderChanged();
+        break;
+    case host::WatchState::kGone: {
+        std::u16string shown;
+        if (!attempt([&] { shown = surface_.Dir1().Path(); })) ShowNearestParent(shown);
+        break;
+    }
+    case host::WatchState::kLive:
+    case host::WatchState::kNone:
+        break;
+    }
 }
 
 // Neither the user nor the host changed anything, so the host hears nothing: no Click, no
@@ -72,15 +86,28 @@ void Selvane::RestoreView(host::ListBox& list, const list_view::KeptView& kept) 
     }
 }
 
-// Dir1's change lists the parent and moves the watch there. Path changes with it, yet the host
-// is not told: the folder it saved is gone, and the host's own setting should not be replaced
-// by wherever the disk left the lists.
+// The folder shown has gone from its path (removed, moved, a folder above it renamed or removed,
+// its drive made to lead elsewhere): the lists go to the nearest folder above it that is there,
+// as the user would take them, and the host is told that Path changed, once, with no Click. A
+// folder that moved is not followed: the path is what the user chose. A drive that has gone
+// takes the lists to drive C, where a new control starts. A drive that is there but doesn't
+// answer keeps the lists where they are, emptied, with the count label saying why; the watch's
+// checks go on trying the folder, which is listed once it answers again.
 void Selvane::ShowNearestParent(const std::u16string& gone) {
-    for (std::u16string parent = paths::ParentFolder(gone); !parent.empty(); parent = paths::ParentFolder(parent)) {
-        if (files_.IsDirectory(parent) && !attempt([&] { surface_.Dir1().SetPath(paths::Parse(parent)); })) return;
+    bool moved = false;
+    for (std::u16string parent = paths::ParentFolder(gone); !moved && !parent.empty();
+         parent = paths::ParentFolder(parent)) {
+        moved = files_.IsDirectory(parent) && !attempt([&] { surface_.Dir1().SetPath(paths::Parse(parent)); });
     }
-    // Nothing above it is left either (the drive has gone): the lists show that nothing is there,
-    // and the checks of the watch go on trying the folder, which lists it once it is back.
+    if (!moved && !gone.empty() && !files_.HasDrive(gone[0])) {
+        attempt([&] { surface_.Drive1().SetDrive(std::u16string(members::kPath.default_text.substr(0, 2))); });
+    }
+    std::u16string shown;
+    attempt([&] { shown = surface_.Dir1().Path(); });
+    if (shown != gone) {
+        site_.PropertyChanged(members::kPath);
+        return;
+    }
     attempt([&] { surface_.Dir1().Reread(); });
     FillFileList();
 }

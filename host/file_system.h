@@ -49,6 +49,10 @@ public:
 
     // Whether the path names an existing directory, hidden ones included. Never fails.
     virtual bool IsDirectory(const std::u16string& path) = 0;
+
+    // Whether the system has a drive at the letter now, whether or not it can be read: a drive
+    // whose server or medium doesn't answer is still there. Asks no drive; never fails.
+    virtual bool HasDrive(char16_t letter) const = 0;
 };
 
 }  // namespace selvane::host

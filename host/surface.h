@@ -13,6 +13,9 @@ enum class WatchState {
     kLive,       // it runs on the folder now at the path, as it did
     kArmedAnew,  // armed just now: what changed before is in no notification
     kNone,       // none runs: no folder, the surface hidden, or the folder can't be watched now
+    kGone,       // none runs: the folder's drive answers that no folder is at the path (the folder
+                 // removed or moved, a folder above it renamed or removed, the drive itself gone
+                 // or leading elsewhere)
 };
 
 class Surface {
@@ -52,8 +55,10 @@ public:
     // (renamed away and another made in its place, its drive gone and back). A folder the
     // system can't watch now (gone, a drive without its medium, a server without change
     // notification) is not watched: no error. While a folder is wanted and the surface shown,
-    // the sink's OnWatchCheck comes now and then (every ten seconds or so while the watch runs,
-    // every second while it doesn't), whether a watch runs or not.
+    // the sink's OnWatchCheck comes when the watch may no longer hold: soon after the folder or
+    // a folder above it is renamed or removed, or the drive is made to lead elsewhere, where the
+    // system tells of it, and otherwise within ten seconds or so; while no watch runs, as soon as
+    // the folder answers.
     virtual WatchState WatchFolder(const std::u16string& folder) = 0;
 };
 

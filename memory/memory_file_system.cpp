@@ -367,6 +367,8 @@ std::vector<host::DriveEntry> MemoryFileSystem::DriveEntries() const {
 
 bool MemoryFileSystem::HasDrive(char16_t letter) const { return FindDrive(letter) != nullptr; }
 
+void MemoryFileSystem::RemoveDrive(char16_t letter) { drives_.erase(DriveKey(letter)); }
+
 void MemoryFileSystem::SetCurrentFolder(std::u16string absolute_path) {
     Location parsed;
     if (!ParseAbsolute(absolute_path, parsed)) throw std::invalid_argument("expected an absolute path");

@@ -73,7 +73,9 @@ public:
 
     // Entry texts in letter order.
     std::vector<host::DriveEntry> DriveEntries() const;
-    bool HasDrive(char16_t letter) const;
+    bool HasDrive(char16_t letter) const override;
+    // The drive and all on it go, as a drive unmapped or ejected goes; its watches no longer hold.
+    void RemoveDrive(char16_t letter);
 
     // The reachable directory a path names, hidden ones included, as the system names it: full
     // (".", ".." and repeated separators resolved, no trailing "\" except at a root), with the

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "host/error.h"
+
 namespace selvane::memory {
 namespace {
 
@@ -68,7 +70,14 @@ host::WatchState MemorySurface::UpdateWatch() {
     if (watch_ != 0 && fs_.WatchHolds(watch_)) return host::WatchState::kLive;
     fs_.StopWatch(watch_);
     watch_ = fs_.StartWatch(watched_folder_);
-    return watch_ != 0 ? host::WatchState::kArmedAnew : host::WatchState::kNone;
+    if (watch_ != 0) return host::WatchState::kArmedAnew;
+    // Gone only when the drive answers so; a drive that can't be read says nothing of it.
+    try {
+        fs_.ResolveDirectory(watched_folder_);
+    } catch (const RuntimeError& error) {
+        if (error.code() == errc::kPathNotFound) return host::WatchState::kGone;
+    }
+    return host::WatchState::kNone;
 }
 
 bool MemorySurface::CheckWatch() {

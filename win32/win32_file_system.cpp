@@ -49,4 +49,10 @@ bool Win32FileSystem::IsDirectory(const std::u16string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool Win32FileSystem::HasDrive(char16_t letter) const {
+    const char16_t folded = paths::FoldAscii(letter);
+    if (folded < u'a' || folded > u'z') return false;
+    return (::GetLogicalDrives() & (1u << (folded - u'a'))) != 0;
+}
+
 }  // namespace selvane::win32

@@ -17,6 +17,7 @@ public:
                    const std::function<bool(const std::u16string& name)>& on_match) override;
     host::FileStat Stat(const std::u16string& path) override;
     bool IsDirectory(const std::u16string& path) override;
+    bool HasDrive(char16_t letter) const override;
 
 private:
     ReadAhead own_;

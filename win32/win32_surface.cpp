@@ -83,6 +83,7 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
     context_.surface = window_.get();
     shown_ = (style & WS_VISIBLE) != 0;
     watch_ = std::make_unique<FolderWatch>(window_.get(), kFolderChanged);
+    above_ = std::make_unique<FoldersAbove>(window_.get(), kAboveChanged);
     tips_ = std::make_unique<ToolTips>(window_.get());
     context_.tips = tips_.get();
 
@@ -116,6 +117,7 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
 
 Win32Surface::~Win32Surface() {
     context_.sink = nullptr;
+    above_.reset();
     watch_.reset();
     if (window_) ForgetWindowOwner(window_.get());
     // The children's windows go with the surface's.
@@ -177,9 +179,20 @@ host::WatchState Win32Surface::WatchFolder(const std::u16string& folder) {
     if (wanted != watched_folder_) {
         watched_folder_ = wanted;
         watch_->Stop();
+        above_->Stop();
     }
     return UpdateWatch();
 }
+
+namespace {
+
+// The system's answer that no folder is at the path, as against one that can't be had now.
+bool NoFolderThere(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_DRIVE ||
+           error == ERROR_DIRECTORY;
+}
+
+}  // namespace
 
 host::WatchState Win32Surface::UpdateWatch() {
     // Window messages come while the window is made, before there is a watch.
@@ -187,9 +200,16 @@ host::WatchState Win32Surface::UpdateWatch() {
     if (shown_ && !watched_folder_.empty()) {
         if (!checking_) checking_ = ::SetTimer(hwnd(), kWatchCheckTimer, kWatchCheckMs, nullptr) != 0;
         if (watch_->Holds()) return host::WatchState::kLive;
-        return watch_->Start(watched_folder_) ? host::WatchState::kArmedAnew : host::WatchState::kNone;
+        if (!watch_->Start(watched_folder_)) {
+            return NoFolderThere(::GetLastError()) ? host::WatchState::kGone : host::WatchState::kNone;
+        }
+        // Armed anew, the folders above are watched anew, and where its drive leads is noted.
+        above_->Start(watched_folder_);
+        mapping_ = DriveMapping(watched_folder_);
+        return host::WatchState::kArmedAnew;
     }
     watch_->Stop();
+    above_->Stop();
     if (change_pending_) ::KillTimer(hwnd(), kFolderTimer);
     change_pending_ = false;
     if (checking_) ::KillTimer(hwnd(), kWatchCheckTimer);
@@ -385,6 +405,7 @@ LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wpar
 LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     const bool reaches_logic =
         message == WM_COMMAND || message == WM_VKEYTOITEM || message == kWatchChecked || message == kRelisted ||
+        message == kAboveChanged ||
         (message == WM_TIMER && (wparam == kFolderTimer || wparam == kWatchCheckTimer));
     if (!reaches_logic) return HandleScoped(window, message, wparam, lparam);
     // These reach the logic, and through it the host, which may let the surface go: nothing
@@ -418,6 +439,9 @@ std::optional<LRESULT> Win32Surface::Dispatch(HWND window, UINT message, WPARAM 
         return 0;
     case kRelisted:
         Contain([&] { OnRelisted(wparam); });
+        return 0;
+    case kAboveChanged:
+        if (above_ && above_->Take(wparam, lparam)) CheckSoon();
         return 0;
     case kDriveAnswered:
         Contain([&] { drive1_->OnDriveAnswered(static_cast<char16_t>(wparam)); });
@@ -453,17 +477,38 @@ std::optional<LRESULT> Win32Surface::Dispatch(HWND window, UINT message, WPARAM 
 
 std::optional<LRESULT> Win32Surface::OnTimer(UINT_PTR timer) {
     if (timer == kWatchCheckTimer) {
-        // Nothing of the disk waits on this thread while the watch is live; one check at a time.
-        if (check_out_ || (watch_ && watch_->relisting()) || ::GetTickCount64() < next_check_) return 0;
-        check_out_ = watch_ && watch_->CheckLater(kWatchChecked);
-        if (!check_out_) {
-            if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
+        // A drive letter made to lead elsewhere tells no watch: where it leads is looked at here,
+        // which asks no drive, and a change checks the watch at once.
+        std::wstring mapping = DriveMapping(watched_folder_);
+        if (mapping != mapping_) {
+            mapping_ = std::move(mapping);
+            CheckSoon();
+            return 0;
         }
+        StartCheck();
         return 0;
     }
     if (timer != kFolderTimer) return std::nullopt;
     Contain([&] { OnFolderTimer(); });
     return 0;
+}
+
+// Nothing of the disk waits on this thread while the watch is live; one check at a time.
+void Win32Surface::StartCheck() {
+    if (check_out_ || (watch_ && watch_->relisting()) || ::GetTickCount64() < next_check_) return;
+    check_out_ = watch_ && watch_->CheckLater(kWatchChecked);
+    if (!check_out_) {
+        if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
+    }
+}
+
+void Win32Surface::CheckSoon() {
+    next_check_ = 0;
+    if (check_out_) {
+        check_again_ = true;
+        return;
+    }
+    StartCheck();
 }
 
 // The watch's check is back from its worker: a watch that no longer holds, or a lost one whose
@@ -474,6 +519,10 @@ void Win32Surface::OnWatchChecked(WPARAM generation, LPARAM answer) {
     const auto took = static_cast<std::uint64_t>(answer) >> 1;
     const bool live = watch_ && watch_->active();
     next_check_ = ::GetTickCount64() + pace::NextCheckAfter(took, live) - pace::kCheckPeriod;
+    if (check_again_) {
+        check_again_ = false;
+        next_check_ = 0;
+    }
     if ((answer & 1) != 0 || !watch_ || !watch_->Checked(generation)) return;
     if (host::ChildEvents* sink = context_.sink) Contain([&] { sink->OnWatchCheck(); });
 }

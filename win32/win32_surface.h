@@ -12,6 +12,7 @@
 #include "win32/dir_list.h"
 #include "win32/drive_list.h"
 #include "win32/folder_watch.h"
+#include "win32/folders_above.h"
 #include "win32/label.h"
 #include "win32/list_box.h"
 #include "win32/read_ahead.h"
@@ -44,6 +45,8 @@ public:
     // Posted when the watch has been armed anew after a change and the listing's calls made
     // ahead of it on a worker (FolderWatch::RelistLater).
     static constexpr UINT kRelisted = WM_APP + 3;
+    // Posted when a folder above the watched one tells of a sub-folder renamed, added or removed.
+    static constexpr UINT kAboveChanged = WM_APP + 5;
     Win32Surface(const Win32Surface&) = delete;
     Win32Surface& operator=(const Win32Surface&) = delete;
 
@@ -119,6 +122,10 @@ private:
     void OnFolderMessage(WPARAM generation);
     void OnFolderTimer();
     void OnWatchChecked(WPARAM generation, LPARAM answer);
+    // The watch's check on a worker, when none is out and its pace lets it start now.
+    void StartCheck();
+    // The check sooner than its pace: the folder may have gone from its path just now.
+    void CheckSoon();
     void OnRelisted(WPARAM generation);
     // Lists for a change with whatever answers are offered, then paces the next such listing.
     void ListForChange(ULONGLONG began);
@@ -146,7 +153,10 @@ private:
     std::function<void()> focus_entered_;
 
     std::unique_ptr<FolderWatch> watch_;
+    std::unique_ptr<FoldersAbove> above_;
     std::wstring watched_folder_;
+    // Where the folder's drive letter led when its watch was armed (DriveMapping).
+    std::wstring mapping_;
     bool shown_ = false;
     // A change has come and the short timer that gathers a burst of them is running.
     bool change_pending_ = false;
@@ -155,6 +165,8 @@ private:
     // A check of the watch is out on a worker; the next may start at this tick, not sooner.
     bool check_out_ = false;
     ULONGLONG next_check_ = 0;
+    // A check was asked for sooner while one was out: the next starts as soon as that one is back.
+    bool check_again_ = false;
 };
 
 }  // namespace selvane::win32

@@ -177,6 +177,8 @@ TYPED_TEST_P(FileSystemContract, MissingAndMalformedPathsFailWithTheSystemsError
     EXPECT_EQ(ErrorOf([&] { files.Stat(u"Q:\\x.txt").modified.value(); }),
               TypeParam::UnderWine() ? errc::kFileNotFound : errc::kPathNotFound);
     EXPECT_FALSE(files.IsDirectory(u"Q:\\"));
+    EXPECT_EQ((std::vector<bool>{files.HasDrive(u'q'), files.HasDrive(u'D'), files.HasDrive(u'n')}),
+              (std::vector<bool>{false, true, true}));
     EXPECT_FALSE(files.IsDirectory(u"D:\\do?s"));
     EXPECT_FALSE(files.IsDirectory(u"D:\\nowhere"));
 }
@@ -417,7 +419,12 @@ TYPED_TEST_P(ChildrenContract, AWatchedFolderTellsOfABurstOfChangesOnceAndAStopp
         {"shown: what came while hidden is not told", [&] { this->world.ShowSurface(true); }, 1},
         {"a change", [&] { make_file(); }, 2},
         {"the watch stopped", [&] { surface.WatchFolder(u""); make_file(); }, 2},
-        {"a folder that isn't there", [&] { surface.WatchFolder(folder + u"\\gone"); make_file(); }, 2},
+        {"a folder that isn't there",
+         [&] {
+             EXPECT_EQ(surface.WatchFolder(folder + u"\\gone"), host::WatchState::kGone);
+             make_file();
+         },
+         2},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);

@@ -2,6 +2,7 @@
 // changes listed again when the surface's loop gets its turn, and nothing told to the host.
 #include "control_fixture.h"
 
+#include <algorithm>
 #include <functional>
 
 
@@ -159,23 +160,52 @@ TEST_F(WatchingTest, ASubFolderAddedOrRemovedRereadsTheDirectoryList) {
     ExpectNothingRaised();
 }
 
+// Whether the system tells the watch (removed, moved) or only the check finds it (a folder above
+// renamed, the drive gone), the lists go to the nearest folder that is there, and the host hears
+// of Path once: no Click. A drive that is there but doesn't answer moves nothing.
 TEST_F(WatchingTest, AShownFolderThatIsGoneTakesTheListsToItsNearestParent) {
-    CreateNew();
-    fs.AddFile(u"c:\\data\\sub\\deeper\\leaf.txt");
-    surface->Dir1().UserOpen(u"c:\\data\\sub\\deeper");
-    site.notifications.clear();
-    fs.Remove(u"c:\\data\\sub");
-    ASSERT_TRUE(surface->Pump());
-    EXPECT_EQ(Dir(), u"C:\\data");
-    EXPECT_EQ(control->Path(), u"C:\\data");
-    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"report.txt"}));
-    EXPECT_EQ(surface->Dir1().subdirectories(), Names{});
-    ExpectNothingRaised();
-
-    // The parent is watched now.
-    fs.AddFile(u"c:\\data\\later.txt");
-    EXPECT_TRUE(surface->Pump());
-    EXPECT_EQ(Files(), (Names{u"A.TXT", u"b.txt", u"later.txt", u"report.txt"}));
+    const struct {
+        const char* what;
+        std::u16string shown;
+        std::function<void()> change;
+        std::u16string then;
+    } kCases[] = {
+        {"removed with a folder above", u"c:\\data\\sub\\deeper", [&] { fs.Remove(u"c:\\data\\sub"); }, u"C:\\data"},
+        {"moved", u"c:\\data\\sub\\deeper", [&] { fs.Rename(u"c:\\data\\sub\\deeper", u"c:\\data\\moved"); },
+         u"C:\\data\\sub"},
+        {"a folder above renamed", u"c:\\data\\sub\\deeper", [&] { fs.Rename(u"c:\\data\\sub", u"c:\\data\\subx"); },
+         u"C:\\data"},
+        {"its drive gone", u"x:\\docs\\deep", [&] { fs.RemoveDrive(u'x'); }, u"C:\\"},
+        {"its drive unreadable", u"X:\\docs\\deep", [&] { fs.SetReady(u'x', false); }, u"X:\\docs\\deep"},
+    };
+    for (const auto& gone : kCases) {
+        SCOPED_TRACE(gone.what);
+        fs.AddNetworkDrive(u'x', u"\\\\fs1\\pub");
+        for (const char16_t* made : {u"c:\\data\\sub\\deeper\\leaf.txt", u"x:\\docs\\deep\\leaf.txt"}) fs.AddFile(made);
+        CreateNew();
+        control->SetPath(gone.shown);
+        site.events.clear();
+        site.notifications.clear();
+        gone.change();
+        if (!surface->Pump()) {
+            EXPECT_TRUE(surface->CheckWatch());
+        }
+        EXPECT_EQ(control->Path(), gone.then);
+        EXPECT_EQ(site.notifications, gone.then == gone.shown ? Names{} : Names{u"Path"});
+        EXPECT_TRUE(site.events.empty());
+        if (gone.then == gone.shown) {
+            EXPECT_EQ(Files(), Names{u"leaf.txt"});
+            continue;
+        }
+        // The folder it went to is listed as RefreshFiles lists it, and watched from now on.
+        const Names listed = Files();
+        control->RefreshFiles();
+        EXPECT_EQ(Files(), listed);
+        fs.AddFile(gone.then + u"\\later.txt");
+        EXPECT_TRUE(surface->Pump());
+        EXPECT_NE(std::find(Files().begin(), Files().end(), u"later.txt"), Files().end());
+        fs.Remove(gone.then + u"\\later.txt");
+    }
 }
 
 TEST_F(WatchingTest, ABurstOfChangesListsOnce) {

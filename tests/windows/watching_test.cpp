@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "control/com/event_ids.h"
+#include "control/members.h"
 #include "tests/windows/com_support.h"
 #include "tests/windows/control_window.h"
 #include "tests/windows/hosted_control.h"
@@ -188,36 +189,61 @@ TEST_F(Watching, ASubFolderCreatedOrRemovedShowsInTheDirectoryList) {
     ExpectNothingRaised();
 }
 
-TEST_F(Watching, TheShownFolderDeletedWithItsFilesTakesTheListsToItsParent) {
-    // As Explorer and "rd /s" remove a folder: its files first, then the folder.
-    const std::wstring inner = scratch / L"inner";
-    ASSERT_TRUE(::CreateDirectoryW(inner.c_str(), nullptr));
-    ASSERT_TRUE(ScratchFolder::MakeFile(inner + L"\\inside.txt"));
-    ASSERT_NO_FATAL_FAILURE(OpenAndSave(inner));
-
-    ASSERT_TRUE(::DeleteFileW((inner + L"\\inside.txt").c_str()));
-    ASSERT_TRUE(::RemoveDirectoryW(inner.c_str()));
-    EXPECT_TRUE(PumpUntil([&] { return Path() == scratch.path(); })) << "still at " << Path();
-    EXPECT_EQ(ListItems(files), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
-    EXPECT_TRUE(FoldersShow(L"inner", false));
-    ExpectNothingRaised();
-}
-
-TEST_F(Watching, TheShownEmptyFolderDeletedTakesTheListsToItsParent) {
-    const std::wstring inner = scratch / L"inner";
-    ASSERT_TRUE(::CreateDirectoryW(inner.c_str(), nullptr));
-    ASSERT_NO_FATAL_FAILURE(OpenAndSave(inner));
-    ASSERT_TRUE(::RemoveDirectoryW(inner.c_str()));
-    if (UnderWine()) {
-        // Wine differs from Windows here. It removes a folder only once the last handle on it is
-        // closed, the watch's own among them, and tells no watch anything before that; Windows
-        // ends the folder's pending notification as the removal begins, which is what lets the
-        // lists move. A folder removed with files in it (the test above) is seen under both.
-        GTEST_SKIP() << "Wine tells no watch of an empty watched folder's removal while the watch holds it";
+// The shown folder goes from its path, as another program or the user in Explorer takes it: the
+// lists go to the nearest folder that is there, listed as RefreshFiles lists it, and the host
+// hears once that Path changed, with no Click. A folder that moved is not followed. The figures
+// printed are how long each took: within 2 s, where the watch's own check would take up to 10.
+TEST_F(Watching, AShownFolderThatGoesTakesTheListsToTheNearestFolderThere) {
+    const std::wstring mv = scratch / L"mv", other = scratch / L"other", p1 = scratch / L"p1";
+    for (const std::wstring& folder : {mv, other, p1}) ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    const struct {
+        const char* what;
+        std::wstring shown;
+        bool with_file;
+        std::function<bool(const std::wstring&)> take;
+        std::wstring then;
+    } kCases[] = {
+        {"moved, empty", mv + L"\\empty", false,
+         [&](const std::wstring& shown) { return ::MoveFileW(shown.c_str(), (other + L"\\empty").c_str()) != 0; }, mv},
+        {"moved, with a file", mv + L"\\full", true,
+         [&](const std::wstring& shown) { return ::MoveFileW(shown.c_str(), (other + L"\\full").c_str()) != 0; }, mv},
+        // As Explorer and "rd /s" remove a folder: its files first, then the folder.
+        {"deleted with its files", scratch / L"inner", true,
+         [](const std::wstring& shown) {
+             return ::DeleteFileW((shown + L"\\inside.txt").c_str()) && ::RemoveDirectoryW(shown.c_str());
+         },
+         scratch.path()},
+        {"a folder above renamed", p1 + L"\\shown", false,
+         [&](const std::wstring&) { return ::MoveFileW(p1.c_str(), (p1 + L"x").c_str()) != 0; }, scratch.path()},
+        // Wine removes a folder only once the last handle on it is closed, the watch's own among
+        // them, and tells no watch of it before; Windows ends the folder's pending notification
+        // as the removal begins.
+        {"deleted while empty", scratch / L"empty", false,
+         [](const std::wstring& shown) { return ::RemoveDirectoryW(shown.c_str()) != 0; }, scratch.path()},
+    };
+    for (const auto& gone : kCases) {
+        SCOPED_TRACE(gone.what);
+        if (UnderWine() && std::string(gone.what) == "deleted while empty") continue;
+        ASSERT_TRUE(::CreateDirectoryW(gone.shown.c_str(), nullptr));
+        if (gone.with_file) {
+            ASSERT_TRUE(ScratchFolder::MakeFile(gone.shown + L"\\inside.txt"));
+        }
+        ASSERT_NO_FATAL_FAILURE(OpenAndSave(gone.shown));
+        // The folders above are watched from a worker: a moment for it before the change.
+        PumpUntil([] { return false; }, 300);
+        ASSERT_TRUE(gone.take(gone.shown));
+        const ULONGLONG began = ::GetTickCount64();
+        EXPECT_TRUE(PumpUntil([&] { return Path() == gone.then; })) << "still at " << Path();
+        const ULONGLONG took = ::GetTickCount64() - began;
+        std::printf("%s: the lists went to the folder above in %.2f s\n", gone.what, static_cast<double>(took) / 1000);
+        EXPECT_LT(took, 2000u);
+        EXPECT_EQ(notify->changes, std::vector<DISPID>{members::kPath.dispatch_id});
+        EXPECT_TRUE(events->events.empty());
+        const std::vector<std::wstring> listed = ListItems(files);
+        ASSERT_EQ(selvane->RefreshFiles(), S_OK);
+        EXPECT_EQ(ListItems(files), listed);
+        EXPECT_EQ(IndexOf(ListItems(folders), gone.shown.substr(gone.shown.rfind(L'\\') + 1)), -1);
     }
-    EXPECT_TRUE(PumpUntil([&] { return Path() == scratch.path(); })) << "still at " << Path();
-    EXPECT_EQ(ListItems(files), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
-    ExpectNothingRaised();
 }
 
 TEST_F(Watching, TheChosenFileStaysChosenWithItsDetails) {
