@@ -15,12 +15,12 @@ namespace {
 SRWLOCK g_lock = SRWLOCK_INIT;
 // Woken whenever an errand ends.
 CONDITION_VARIABLE g_ended = CONDITION_VARIABLE_INIT;
-// The drives with a call out that missed its deadline, once per such call. Constant-initialized,
-// so no guard of the runtime's runs for it.
-std::vector<std::wstring> g_hanging;
+// The drives with a call out that missed its deadline, once per such call. A worker coming back
+// takes its drive away, even while the process exits.
+Lasting<std::vector<std::wstring>> g_hanging;
 volatile LONG g_out = 0;
 // The drives of calls given up on and still out, once per call, marked or not.
-std::vector<std::wstring> g_missed;
+Lasting<std::vector<std::wstring>> g_missed;
 
 // The actions running on the process's threads (ActionScope): what each has spent in silence.
 // A thread beyond the table's size has no allowance of its own: each call gets the whole one.
@@ -46,10 +46,10 @@ bool IsServer(const std::wstring& drive) { return drive.size() > 1 && drive[0] =
 // Whether a call on the drive would wait for nothing: the drive has a call out that missed its
 // deadline, or it is a server and as many calls to servers are out as may be.
 const wchar_t* Hanging(const std::wstring& drive) {
-    if (std::find(g_hanging.begin(), g_hanging.end(), drive) != g_hanging.end()) {
+    if (std::find(g_hanging.value.begin(), g_hanging.value.end(), drive) != g_hanging.value.end()) {
         return L" has a call out that hasn't come back";
     }
-    if (IsServer(drive) && static_cast<std::size_t>(std::count_if(g_hanging.begin(), g_hanging.end(), IsServer)) >=
+    if (IsServer(drive) && static_cast<std::size_t>(std::count_if(g_hanging.value.begin(), g_hanging.value.end(), IsServer)) >=
                                kMostServerCallsOut) {
         return L" is a server, and as many calls to servers are out as may be";
     }
@@ -226,9 +226,9 @@ void AwaitEach(Errand** errands, std::size_t count) noexcept {
 // drive, which is asked again next time; a second such call does mark it. A server's call marks
 // it all the same, so that dead servers stay bounded (kMostServerCallsOut).
 void Errand::AbandonOut(Errand** errands, std::size_t count) noexcept {
-    const auto missed_before = static_cast<std::ptrdiff_t>(g_missed.size());
+    const auto missed_before = static_cast<std::ptrdiff_t>(g_missed.value.size());
     const auto out_before = [&](auto&& which) {
-        return std::any_of(g_missed.begin(), g_missed.begin() + missed_before, which);
+        return std::any_of(g_missed.value.begin(), g_missed.value.begin() + missed_before, which);
     };
     for (std::size_t i = 0; i < count; ++i) {
         Errand* const errand = errands[i];
@@ -240,10 +240,10 @@ void Errand::AbandonOut(Errand** errands, std::size_t count) noexcept {
                                     out_before([&](const std::wstring& d) { return d != drive; }) &&
                                     !out_before([&](const std::wstring& d) { return d == drive; });
         try {
-            g_missed.push_back(drive);
+            g_missed.value.push_back(drive);
             errand->missed_ = true;
             if (whole && !behind_another) {
-                g_hanging.push_back(drive);
+                g_hanging.value.push_back(drive);
                 errand->marked_ = true;
             }
         } catch (const std::exception&) {
@@ -323,8 +323,8 @@ bool Errand::Finish() noexcept {
         const auto found = std::find(drives.begin(), drives.end(), drive_);
         if (found != drives.end()) drives.erase(found);
     };
-    if (abandoned && marked_) take_away(g_hanging);
-    if (abandoned && missed_) take_away(g_missed);
+    if (abandoned && marked_) take_away(g_hanging.value);
+    if (abandoned && missed_) take_away(g_missed.value);
     if (!abandoned) {
         state_ = State::kDone;
         ::InterlockedDecrement(&g_out);
@@ -340,5 +340,10 @@ void ReleaseErrand(Errand* errand) noexcept {
 }
 
 LONG CallsOut() noexcept { return ::InterlockedCompareExchange(&g_out, 0, 0); }
+
+void ReleaseCallMarks() noexcept {
+    g_hanging.Release();
+    g_missed.Release();
+}
 
 }  // namespace selvane::win32

@@ -155,4 +155,7 @@ void LetGoOfLibrary(PTP_CALLBACK_INSTANCE instance, HMODULE module) noexcept;
 // while one is.
 LONG CallsOut() noexcept;
 
+// Gives back the memory of the drives' marks, as the library is unloaded with no call out.
+void ReleaseCallMarks() noexcept;
+
 }  // namespace selvane::win32

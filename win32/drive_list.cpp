@@ -21,15 +21,15 @@ constexpr int kDropDownHeight = 200;
 
 // The drives whose answer came after their list had gone on without it, each until a list takes it.
 SRWLOCK g_late_lock = SRWLOCK_INIT;
-std::vector<SystemDrive> g_late;
+Lasting<std::vector<SystemDrive>> g_late;
 
 std::optional<SystemDrive> TakeLateDrive(char16_t letter) {
     std::optional<SystemDrive> late;
     ::AcquireSRWLockExclusive(&g_late_lock);
-    for (auto it = g_late.begin(); it != g_late.end(); ++it) {
+    for (auto it = g_late.value.begin(); it != g_late.value.end(); ++it) {
         if (it->entry.letter == letter) {
             late = std::move(*it);
-            g_late.erase(it);
+            g_late.value.erase(it);
             break;
         }
     }
@@ -76,7 +76,7 @@ private:
         ::AcquireSRWLockExclusive(&g_late_lock);
         bool kept = false;
         try {
-            g_late.push_back({{letter, KindOf(type), Utf16(shown)}, type});
+            g_late.value.push_back({{letter, KindOf(type), Utf16(shown)}, type});
             kept = true;
         } catch (const std::exception&) {
             // No memory to keep it in: the letter stays alone until the list is read again.
@@ -105,6 +105,8 @@ host::DriveKind KindOf(UINT type) {
 }
 
 // Every drive is asked at once, so that drives that don't answer cost one deadline in all.
+void ReleaseLateDrives() noexcept { g_late.Release(); }
+
 std::vector<SystemDrive> ReadDrives(HWND notify) {
     const DWORD present = ::GetLogicalDrives();
     std::vector<wchar_t> letters;

@@ -22,6 +22,8 @@ struct SystemDrive {
 // after all, kDriveAnswered is posted to the window given, wparam the drive's letter.
 std::vector<SystemDrive> ReadDrives(HWND notify = nullptr);
 inline constexpr UINT kDriveAnswered = WM_APP + 4;
+// Gives back the memory of the answers that came late, as the library is unloaded with no call out.
+void ReleaseLateDrives() noexcept;
 
 class Win32DriveList final : public Win32Child<host::DriveList> {
 public:

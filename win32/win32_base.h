@@ -18,6 +18,21 @@ namespace selvane::win32 {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "the wide APIs take UTF-16 strings");
 
+// State that the thread pool's workers share from one call to the next. A program that returns
+// from main destroys its statics while the pool's workers still run, and a worker coming back
+// then would write to a destroyed object; this one the runtime never destroys. The library gives
+// its memory back as it is unloaded (Release), when none of its workers runs any more; a process
+// that ends leaves it to the system.
+template <class T>
+union Lasting {
+    constexpr Lasting() : value() {}
+    ~Lasting() {}
+    Lasting(const Lasting&) = delete;
+    Lasting& operator=(const Lasting&) = delete;
+    void Release() noexcept { T().swap(value); }
+    T value;
+};
+
 inline std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 inline std::u16string Utf16(const wchar_t* text, std::size_t length) {
     return std::u16string(reinterpret_cast<const char16_t*>(text), length);

@@ -9,6 +9,7 @@
 #include "control/com/selvane_h.h"
 #include "control/com/thread_runtime.h"
 #include "win32/deadline.h"
+#include "win32/drive_list.h"
 #include "win32/message_hooks.h"
 #include "win32/shell_icons.h"
 #include "win32/win32_base.h"
@@ -24,6 +25,8 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
         selvane::win32::UnregisterWindowClasses();
         selvane::win32::ReleaseShellIcons();
         selvane::win32::ReleaseHookTable();
+        selvane::win32::ReleaseCallMarks();
+        selvane::win32::ReleaseLateDrives();
         ReleaseRuntime();
     }
     return TRUE;
