@@ -94,6 +94,7 @@ private:
     void OnList1DblClick() override;
     void OnFolderChanged() override;
     void OnWatchCheck() override;
+    void OnRefreshKey() override { RefreshFiles(); }
 
     // Who a listing is for: the user or the host, who get the list they asked for from its
     // start, or the disk, which changed under the user and must not move what they look at.

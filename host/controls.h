@@ -155,6 +155,8 @@ public:
     // Comes every second or so while a folder is watched and the surface shown (see
     // Surface::WatchFolder), so that a watch lost or never armed is armed again.
     virtual void OnWatchCheck() = 0;
+    // The user asked for the folder to be listed again (F5 while a child has the focus).
+    virtual void OnRefreshKey() = 0;
 
 protected:
     ~ChildEvents() = default;

@@ -71,7 +71,8 @@ Win32DirList::Win32DirList(const design::Child& record, WindowContext& context, 
                      WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
                  WS_EX_CLIENTEDGE, id) {
     // Enter opens the folder, also in a dialog, which would take Enter for its default button.
-    HookMessages(hwnd(), [](HWND, UINT message, WPARAM, LPARAM lparam, const PassOn& pass_on) {
+    HookMessages(hwnd(), [this](HWND window, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
+        if (message == WM_CHAR && find_.OnChar(window, static_cast<wchar_t>(wparam))) return LRESULT{0};
         LRESULT result = pass_on();
         const auto* key = reinterpret_cast<const MSG*>(lparam);
         if (message == WM_GETDLGCODE && key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) {

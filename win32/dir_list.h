@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "win32/child_window.h"
+#include "win32/type_to_find.h"
 
 namespace selvane::win32 {
 
@@ -50,6 +51,7 @@ private:
 
     std::wstring path_;
     std::vector<Entry> entries_;
+    TypeToFind find_;
 };
 
 }  // namespace selvane::win32

@@ -116,6 +116,7 @@ Win32ListBox::Win32ListBox(const design::Child& record, WindowContext& context, 
                  LBS_NOTIFY | LBS_SORT | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
                  WS_EX_CLIENTEDGE, id) {
     HookMessages(hwnd(), [this](HWND window, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
+        if (message == WM_CHAR && find_.OnChar(window, static_cast<wchar_t>(wparam))) return LRESULT{0};
         Watch(window, message, wparam, lparam);
         return pass_on();
     });

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "win32/child_window.h"
+#include "win32/type_to_find.h"
 
 namespace selvane::win32 {
 
@@ -65,6 +66,7 @@ private:
     void Fill(const std::vector<std::u16string>& names);
 
     mutable TextMeter meter_;
+    TypeToFind find_;
     bool double_clicked_entry_ = false;
     // What the last Replace left in the list, for as long as nothing else has changed it.
     struct Shown {

@@ -7,6 +7,7 @@
 
 #include "win32/accessible_name.h"
 #include "win32/deadline.h"
+#include "win32/message_hooks.h"
 #include "navigation/pace.h"
 #include "paths/path_text.h"
 
@@ -113,6 +114,21 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
     NameForScreenReaders(dir1_->hwnd(), L"Folders");
     NameForScreenReaders(text1_->hwnd(), L"File name pattern");
     NameForScreenReaders(list1_->hwnd(), L"Files");
+    // Explorer's keys also where the host's message loop doesn't give the surface its keys
+    // first: the children see them as they come. Ctrl+A then leaves its character behind, which
+    // the pattern box would take for text.
+    for (HWND child : windows_) {
+        HookMessages(child, [this](HWND window, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
+            MSG key{};
+            key.hwnd = window;
+            key.message = message;
+            key.wParam = wparam;
+            key.lParam = lparam;
+            if (TakeShortcut(key)) return LRESULT{0};
+            if (message == WM_CHAR && wparam == 1 && window == text1_->hwnd()) return LRESULT{0};
+            return pass_on();
+        });
+    }
 }
 
 Win32Surface::~Win32Surface() {
@@ -291,6 +307,7 @@ bool Win32Surface::TranslateKeyboard(const MSG& message) {
         }
         return true;
     }
+    if (TakeShortcut(message)) return true;
     if (message.message == WM_SYSCHAR) {
         // The buttons' captions give the access keys: "&All" answers to Alt+A.
         wchar_t caption[64] = {};
@@ -404,7 +421,8 @@ LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wpar
 
 LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     const bool reaches_logic =
-        message == WM_COMMAND || message == WM_VKEYTOITEM || message == kWatchChecked || message == kRelisted ||
+        message == WM_COMMAND || message == WM_VKEYTOITEM || message == kShortcut || message == kWatchChecked ||
+        message == kRelisted ||
         message == kAboveChanged ||
         (message == WM_TIMER && (wparam == kFolderTimer || wparam == kWatchCheckTimer));
     if (!reaches_logic) return HandleScoped(window, message, wparam, lparam);
@@ -453,6 +471,9 @@ std::optional<LRESULT> Win32Surface::Dispatch(HWND window, UINT message, WPARAM 
         return std::nullopt;
     case WM_VKEYTOITEM:
         return OnVKeyToItem(LOWORD(wparam), reinterpret_cast<HWND>(lparam));
+    case kShortcut:
+        OnShortcut(static_cast<Shortcut>(wparam));
+        return 0;
     case WM_DRAWITEM:
         return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
     case WM_MEASUREITEM:
@@ -532,6 +553,46 @@ void Win32Surface::OnWindowPosChanged(const WINDOWPOS& position) {
     if (position.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) {
         shown_ = (position.flags & SWP_SHOWWINDOW) != 0;
         UpdateWatch();
+    }
+}
+
+Win32Surface::Shortcut Win32Surface::ShortcutOf(HWND focus, UINT message, WPARAM key) const {
+    if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN) return Shortcut::kNone;
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    const bool alt = ::GetKeyState(VK_MENU) < 0;
+    if (key == VK_F5 && !control && !alt) return Shortcut::kListAgain;
+    // In the drive list, Alt+Up closes its open drop-down, as in any combo box.
+    if (key == VK_UP && alt && !control &&
+        !(focus == drive1_->hwnd() && ::SendMessageW(focus, CB_GETDROPPEDSTATE, 0, 0))) {
+        return Shortcut::kFolderAbove;
+    }
+    if (key == 'A' && control && !alt && focus == text1_->hwnd()) return Shortcut::kWholePattern;
+    return Shortcut::kNone;
+}
+
+bool Win32Surface::TakeShortcut(const MSG& key) {
+    const Shortcut shortcut = ShortcutOf(key.hwnd, key.message, key.wParam);
+    if (shortcut == Shortcut::kNone) return false;
+    // The system's own handling of a key with Alt sees it too, so that letting Alt go then
+    // doesn't open the host's menu.
+    if (key.message == WM_SYSKEYDOWN) ::DefWindowProcW(key.hwnd, key.message, key.wParam, key.lParam);
+    ::SendMessageW(hwnd(), kShortcut, static_cast<WPARAM>(shortcut), 0);
+    return true;
+}
+
+void Win32Surface::OnShortcut(Shortcut shortcut) {
+    switch (shortcut) {
+    case Shortcut::kListAgain:
+        if (host::ChildEvents* sink = context_.sink) sink->OnRefreshKey();
+        break;
+    case Shortcut::kFolderAbove:
+        dir1_->OpenParent();
+        break;
+    case Shortcut::kWholePattern:
+        ::SendMessageW(text1_->hwnd(), EM_SETSEL, 0, -1);
+        break;
+    case Shortcut::kNone:
+        break;
     }
 }
 

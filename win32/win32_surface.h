@@ -47,6 +47,8 @@ public:
     static constexpr UINT kRelisted = WM_APP + 3;
     // Posted when a folder above the watched one tells of a sub-folder renamed, added or removed.
     static constexpr UINT kAboveChanged = WM_APP + 5;
+    // Sent by the children for a key of Explorer's (Shortcut), wparam which one.
+    static constexpr UINT kShortcut = WM_APP + 6;
     Win32Surface(const Win32Surface&) = delete;
     Win32Surface& operator=(const Win32Surface&) = delete;
 
@@ -79,7 +81,8 @@ public:
     const ToolTips& tips() const { return *tips_; }
 
     // Keyboard handling a host's message loop gives the surface first: Tab and Shift+Tab move
-    // between the children, Alt with an access key presses its button. True when it was used.
+    // between the children, Alt with an access key presses its button, and Explorer's keys do
+    // what they do there (Shortcut). True when it was used.
     bool TranslateKeyboard(const MSG& message);
     // The first child Tab reaches, or the last.
     HWND EndChild(bool last) const;
@@ -108,6 +111,13 @@ private:
     std::optional<LRESULT> OnTimer(UINT_PTR timer);
     void OnWindowPosChanged(const WINDOWPOS& position);
     LRESULT OnVKeyToItem(WORD key, HWND list);
+    // Explorer's keys, while a child has the focus: F5 lists the folder again, Alt+Up goes to
+    // the folder above, Ctrl+A chooses the whole pattern. Whichever the key down is, or 0.
+    enum class Shortcut : WPARAM { kNone, kListAgain, kFolderAbove, kWholePattern };
+    Shortcut ShortcutOf(HWND focus, UINT message, WPARAM key) const;
+    // Does what the key asks, through the surface's window, when it is one of them.
+    bool TakeShortcut(const MSG& key);
+    void OnShortcut(Shortcut shortcut);
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
     LRESULT OnMeasureItem(MEASUREITEMSTRUCT& item);
     std::optional<LRESULT> OnCtlColorStatic(HDC dc, HWND child);

@@ -47,6 +47,7 @@ public:
     void OnList1DblClick() override { seen.push_back("List1DblClick"); }
     void OnFolderChanged() override { seen.push_back("FolderChanged"); }
     void OnWatchCheck() override { seen.push_back("WatchCheck"); }
+    void OnRefreshKey() override { seen.push_back("RefreshKey"); }
     std::vector<std::string> seen;
 };
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "control/com/event_ids.h"
 #include "tests/windows/fixture.h"
 #include "tests/windows/hosted_control.h"
 #include "tests/windows/user_input.h"
@@ -47,13 +48,14 @@ protected:
                                  24, frame, nullptr, nullptr, nullptr);
     }
 
-    // The container's message loop, until the queue is empty.
-    void Loop() {
+    // The container's message loop, until the queue is empty. A container that doesn't give
+    // the control its keys first (translate false) dispatches them straight to the focus.
+    void Loop(bool translate = true) {
         const ComPtr<IOleInPlaceActiveObject> active = As<IOleInPlaceActiveObject>(control);
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             const bool in_control = message.hwnd == surface || ::IsChild(surface, message.hwnd);
-            if (in_control && active->TranslateAccelerator(&message) == S_OK) continue;
+            if (translate && in_control && active->TranslateAccelerator(&message) == S_OK) continue;
             if (::IsDialogMessageW(frame, &message)) continue;
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
@@ -65,6 +67,16 @@ protected:
         if (shift) held.emplace();
         PostKey(::GetFocus(), key);
         Loop();
+    }
+
+    // Characters typed into the focus, as the keyboard's WM_CHAR messages.
+    void Type(const std::wstring& text) {
+        for (wchar_t c : text) ::PostMessageW(::GetFocus(), WM_CHAR, c, 1);
+        Loop();
+    }
+    std::wstring Chosen(HWND list) {
+        const LRESULT index = ::SendMessageW(list, LB_GETCURSEL, 0, 0);
+        return index == LB_ERR ? L"" : ListItems(list)[static_cast<std::size_t>(index)];
     }
 
     std::wstring Path() {
@@ -131,6 +143,86 @@ TEST_F(DialogContainer, EnterOpensAFolderBackspaceGoesUpAndAltAPressesAll) {
     Bstr pattern;
     selvane->get_FileType(pattern.put());
     EXPECT_EQ(pattern.str(), L"*.*");
+}
+
+// Typed in a quick run, a name's first characters find it; the entry found is chosen as an arrow
+// key chooses it (a Click for each file chosen, the folder highlighted, not opened); a pause
+// starts a new name; a letter typed again steps through the entries with it.
+TEST_F(DialogContainer, TypingANameFindsItInEitherList) {
+    auto sink = Make<EventSink>();
+    ASSERT_NE(Connect(control, DIID___Selvane, sink.get()), 0u);
+    SetPath(fx::kMany);
+    ::SetFocus(files_);
+    Type(L"f3299");
+    Type(L"8");
+    EXPECT_EQ(GetPath(), std::wstring(fx::kMany) + L"\\f32998.txt");
+    EXPECT_EQ(sink->events, std::vector<DISPID>(6, com::kClickEvent)) << "f, f3, f32, f329, f3299, f32998";
+    ::Sleep(2 * ::GetDoubleClickTime() + 100);
+    Type(L"f");
+    EXPECT_EQ(Chosen(files_), L"f32999.txt") << "after a pause, a new name from the next entry on";
+    Type(L"f");
+    EXPECT_EQ(Chosen(files_), L"f00000.txt") << "the letter again steps on, round to the first";
+    Type(L"f");
+    EXPECT_EQ(Chosen(files_), L"f00001.txt");
+    Type(L"x");
+    EXPECT_EQ(Chosen(files_), L"f00001.txt") << "\"fffx\" starts no name";
+    EXPECT_EQ(sink->events.size(), 9u);
+
+    SetPath(fx::kDocs);
+    ::SetFocus(dirs_);
+    sink->events.clear();
+    Type(L"LE");
+    EXPECT_EQ(Chosen(dirs_), L"letters");
+    EXPECT_EQ(Path(), fx::kDocs) << "highlighted, not opened";
+    Type(L"b");
+    EXPECT_EQ(Chosen(dirs_), L"letters") << "\"leb\" starts no name";
+    Press(VK_BACK);
+    EXPECT_EQ(Path(), L"D:\\") << "Backspace still goes up";
+    EXPECT_TRUE(sink->events.empty());
+}
+
+// Explorer's keys, with the focus on a child: F5 lists the folder again, Alt+Up goes up, Ctrl+A
+// chooses the whole pattern; also in a container that doesn't give the control its keys first.
+// With the focus on the container's own field, the keys are the container's.
+TEST_F(DialogContainer, ExplorersKeysWorkInsideTheControlAndNowhereElse) {
+    enum Modifier { kNone, kAlt, kCtrl };
+    const auto press = [&](HWND focus, UINT key, Modifier modifier, bool translate) {
+        ::SetFocus(focus);
+        std::optional<KeyHeld> held;
+        if (modifier != kNone) held.emplace(static_cast<BYTE>(modifier == kAlt ? VK_MENU : VK_CONTROL));
+        const UINT down = modifier == kAlt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+        ::PostMessageW(focus, down, key, modifier == kAlt ? 0x20000001 : 1);
+        const auto up = static_cast<LONG>(modifier == kAlt ? 0xE0000001u : 0xC0000001u);
+        ::PostMessageW(focus, down + 1, key, up);
+        Loop(translate);
+    };
+    const auto choose_file = [&] {
+        SetPath(fx::kDocs);
+        ::SendMessageW(files_, LB_SETCURSEL, 0, 0);
+        ASSERT_NE(Chosen(files_), L"");
+    };
+    for (const bool translate : {true, false}) {
+        SCOPED_TRACE(translate ? "given first to the control" : "straight to the child");
+        choose_file();
+        press(files_, VK_F5, kNone, translate);
+        EXPECT_EQ(Chosen(files_), L"") << "F5: listed again, nothing chosen";
+        press(files_, VK_UP, kAlt, translate);
+        EXPECT_EQ(Path(), L"D:\\") << "Alt+Up";
+        EXPECT_EQ(selvane->put_FileType(Bstr(L"*.txt").get()), S_OK);
+        ::SendMessageW(pattern_, EM_SETSEL, 2, 2);
+        press(pattern_, 'A', kCtrl, translate);
+        DWORD start = 0, end = 0;
+        ::SendMessageW(pattern_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(std::make_pair(start, end), std::make_pair(DWORD{0}, DWORD{5})) << "Ctrl+A";
+        EXPECT_EQ(TextOf(pattern_), L"*.txt");
+
+        choose_file();
+        const std::wstring chosen = Chosen(files_);
+        press(before_, VK_F5, kNone, translate);
+        press(before_, VK_UP, kAlt, translate);
+        EXPECT_EQ(Chosen(files_), chosen) << "F5 in the container's field";
+        EXPECT_EQ(Path(), fx::kDocs) << "Alt+Up in the container's field";
+    }
 }
 
 }  // namespace

@@ -85,15 +85,15 @@ int IndexOf(const std::vector<std::wstring>& items, const std::wstring& text) {
 }
 
 namespace {
-void SetShift(BYTE state) {
+void SetKey(BYTE key, BYTE state) {
     BYTE keys[256] = {};
     ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = state;
+    keys[key] = state;
     ::SetKeyboardState(keys);
 }
 }  // namespace
 
-ShiftHeld::ShiftHeld() { SetShift(0x80); }
-ShiftHeld::~ShiftHeld() { SetShift(0); }
+KeyHeld::KeyHeld(BYTE key) : key_(key) { SetKey(key_, 0x80); }
+KeyHeld::~KeyHeld() { SetKey(key_, 0); }
 
 }  // namespace selvane::testing

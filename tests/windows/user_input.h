@@ -19,13 +19,22 @@ void PostKey(HWND window, UINT key);
 void PostText(HWND edit, const std::wstring& text);  // replaces the edit's text, a key at a time
 void PostAltKey(HWND focus, wchar_t key);
 
-// Shift held down, as the keyboard state shows it to the keys posted meanwhile, while this lives.
-class ShiftHeld {
+// A key (Shift, Ctrl, Alt) held down, as the keyboard state shows it to the keys posted
+// meanwhile, while this lives.
+class KeyHeld {
 public:
-    ShiftHeld();
-    ~ShiftHeld();
-    ShiftHeld(const ShiftHeld&) = delete;
-    ShiftHeld& operator=(const ShiftHeld&) = delete;
+    explicit KeyHeld(BYTE key);
+    ~KeyHeld();
+    KeyHeld(const KeyHeld&) = delete;
+    KeyHeld& operator=(const KeyHeld&) = delete;
+
+private:
+    BYTE key_;
+};
+
+class ShiftHeld : public KeyHeld {
+public:
+    ShiftHeld() : KeyHeld(VK_SHIFT) {}
 };
 
 std::wstring TextOf(HWND window);
