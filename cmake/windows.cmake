@@ -15,6 +15,7 @@ add_library(selvane_win32_host STATIC
   win32/label.cpp
   win32/text_box.cpp
   win32/type_to_find.cpp
+  win32/drag_drop.cpp
   win32/list_box.cpp
   win32/drive_list.cpp
   win32/dir_list.cpp

@@ -30,6 +30,7 @@
 #include "host/property_bag.h"
 #include "host/types.h"
 #include "navigation/list_view.h"
+#include "paths/network_volumes.h"
 
 namespace selvane {
 
@@ -95,6 +96,9 @@ private:
     void OnFolderChanged() override;
     void OnWatchCheck() override;
     void OnRefreshKey() override { RefreshFiles(); }
+    bool OnDropped(const std::u16string& path) override;
+    // The drives that lead to servers' shares, for a path in server form.
+    std::vector<paths::Connection> Connections();
 
     // Who a listing is for: the user or the host, who get the list they asked for from its
     // start, or the disk, which changed under the user and must not move what they look at.

@@ -20,17 +20,7 @@ void Selvane::SetPath(const std::u16string& value) {
     std::u16string p;
     attempt([&] { p = locale_.ToLower(value); });
 
-    if (paths::IsServerForm(p)) {
-        std::vector<paths::Connection> connections;
-        attempt([&] {
-            for (const host::DriveEntry& drive : surface_.Drive1().Entries()) {
-                if (drive.kind == host::DriveKind::kNetwork) {
-                    connections.push_back({drive.letter, locale_.ToLower(drive.label_or_unc)});
-                }
-            }
-        });
-        p = paths::MapNetworkPath(p, connections).value_or(u"C:\\");
-    }
+    if (paths::IsServerForm(p)) p = paths::MapNetworkPath(p, Connections()).value_or(u"C:\\");
 
     // A path that isn't an existing directory but holds a dot names a file: keep its directory.
     // A relative path is looked up where the directory list will take it: under its folder.
@@ -58,6 +48,38 @@ void Selvane::SetPath(const std::u16string& value) {
     attempt([&] { surface_.Dir1().SetPath(wanted); });
     if (owed && listings_ == listings_before) FillFileList();
     site_.PropertyChanged(members::kPath);
+}
+
+std::vector<paths::Connection> Selvane::Connections() {
+    std::vector<paths::Connection> connections;
+    attempt([&] {
+        for (const host::DriveEntry& drive : surface_.Drive1().Entries()) {
+            if (drive.kind == host::DriveKind::kNetwork) {
+                connections.push_back({drive.letter, locale_.ToLower(drive.label_or_unc)});
+            }
+        }
+    });
+    return connections;
+}
+
+// A folder dropped is gone to as a Path put goes there, the host told that Path changed; a file
+// dropped takes the lists to its folder and is chosen as the user's click chooses it (Click),
+// when the pattern lists it. A server's share that no drive leads to is refused: a Path put
+// would take the lists to C instead.
+bool Selvane::OnDropped(const std::u16string& path) {
+    bool folder = false;
+    attempt([&] { folder = files_.IsDirectory(path); });
+    const std::u16string target = folder ? path : paths::FolderOfFile(path);
+    std::u16string lowered;
+    attempt([&] { lowered = locale_.ToLower(target); });
+    if (paths::IsServerForm(lowered) && !paths::MapNetworkPath(lowered, Connections())) return false;
+    SetPath(target);
+    if (folder) return true;
+    const std::u16string name = path.substr(path.find_last_of(u'\\') + 1);
+    int index = -1;
+    attempt([&] { index = surface_.List1().Find(name); });
+    if (index >= 0 && !attempt([&] { surface_.List1().Select(index); })) OnList1Click();
+    return true;
 }
 
 // The directory shown, in server-and-volume form when its drive is a network drive:

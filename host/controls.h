@@ -157,6 +157,9 @@ public:
     virtual void OnWatchCheck() = 0;
     // The user asked for the folder to be listed again (F5 while a child has the focus).
     virtual void OnRefreshKey() = 0;
+    // The user dropped a file or a folder (its full path) onto the control; answers whether the
+    // control took it.
+    virtual bool OnDropped(const std::u16string& path) = 0;
 
 protected:
     ~ChildEvents() = default;

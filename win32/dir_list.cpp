@@ -177,6 +177,11 @@ void Win32DirList::Reread() {
     if (top != LB_ERR) ::SendMessageW(hwnd(), LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
 }
 
+std::wstring Win32DirList::EntryPath(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= entries_.size()) return {};
+    return entries_[static_cast<std::size_t>(index)].path;
+}
+
 void Win32DirList::OpenParent() {
     const std::wstring parent = Resolve(paths::Parse(u".."));
     if (parent != path_) ChangeTo(parent);

@@ -27,6 +27,8 @@ public:
     void OpenSelected();
     // Makes the current directory's parent current, as Backspace does; at a root, nothing.
     void OpenParent();
+    // The full path of the folder an entry shows; empty outside the list.
+    std::wstring EntryPath(int index) const;
     void DrawItem(const DRAWITEMSTRUCT& item) const;
 
 private:

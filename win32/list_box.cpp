@@ -110,6 +110,16 @@ int TextMeter::Width(HWND window, HFONT font, const std::u16string& text) {
     return tabled && loaded_ ? sum() : size.cx;
 }
 
+int EntryUnder(HWND list, POINT at) {
+    const LRESULT hit = ::SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(at.x, at.y));
+    RECT item{};
+    if (HIWORD(hit) != 0 || ::SendMessageW(list, LB_GETITEMRECT, LOWORD(hit), reinterpret_cast<LPARAM>(&item)) == LB_ERR ||
+        !::PtInRect(&item, at)) {
+        return -1;
+    }
+    return LOWORD(hit);
+}
+
 // LBS_SORT stays on, so entries added by anyone else land in order too.
 Win32ListBox::Win32ListBox(const design::Child& record, WindowContext& context, int id)
     : Win32Child(record, context, L"LISTBOX",
@@ -124,13 +134,7 @@ Win32ListBox::Win32ListBox(const design::Child& record, WindowContext& context, 
 
 void Win32ListBox::Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_LBUTTONDBLCLK) {
-        const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-        const LRESULT hit = ::SendMessageW(window, LB_ITEMFROMPOINT, 0, lparam);
-        RECT item{};
-        // The nearest entry comes back for any point; only one under the point counts.
-        double_clicked_entry_ =
-            HIWORD(hit) == 0 && ::SendMessageW(window, LB_GETITEMRECT, LOWORD(hit), reinterpret_cast<LPARAM>(&item)) != LB_ERR &&
-            ::PtInRect(&item, at);
+        double_clicked_entry_ = EntryUnder(window, {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}) >= 0;
     } else if (message == LB_SETHORIZONTALEXTENT) {
         if (shown_) shown_->extent = static_cast<int>(wparam);
     } else if (message == LB_ADDSTRING || message == LB_INSERTSTRING || message == LB_DELETESTRING ||

@@ -16,6 +16,10 @@ namespace selvane::win32 {
 // comparison, about one comparison a name where the two orders agree and n log n at worst.
 std::vector<std::size_t> SortedListOrder(const std::vector<std::u16string>& names);
 
+// The entry of a list box under the point (in the list's pixels), or -1 where no entry is: a
+// list box answers the nearest entry for any point, also in the empty space below the last.
+int EntryUnder(HWND list, POINT at);
+
 // Sets how far a list box scrolls sideways, in pixels, showing its horizontal scroll bar only
 // when the extent is wider than the list.
 void SetListBoxExtent(HWND list, int pixels);

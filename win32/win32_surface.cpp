@@ -1,8 +1,10 @@
 #include "win32/win32_surface.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 #include "win32/accessible_name.h"
@@ -129,9 +131,22 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
             return pass_on();
         });
     }
+    // Files dragged out of the lists, and files or folders dropped onto the control. Without OLE
+    // on this thread (a host that called CoInitialize alone) nothing can be dropped.
+    for (HWND list : {list1_->hwnd(), dir1_->hwnd()}) {
+        HookMessages(list, [this](HWND window, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
+            return WatchDrag(window, message, wparam, lparam, pass_on);
+        });
+    }
+    drop_target_ = ComPtr<DropTarget>::Adopt(new DropTarget([this](const std::wstring& path) {
+        return ::SendMessageW(hwnd(), kDropped, 0, reinterpret_cast<LPARAM>(&path)) != 0;
+    }));
+    drop_registered_ = SUCCEEDED(::RegisterDragDrop(window_.get(), drop_target_.get()));
 }
 
 Win32Surface::~Win32Surface() {
+    if (drop_registered_) ::RevokeDragDrop(window_.get());
+    if (drop_target_) drop_target_->Disconnect();
     context_.sink = nullptr;
     above_.reset();
     watch_.reset();
@@ -421,7 +436,8 @@ LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wpar
 
 LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     const bool reaches_logic =
-        message == WM_COMMAND || message == WM_VKEYTOITEM || message == kShortcut || message == kWatchChecked ||
+        message == WM_COMMAND || message == WM_VKEYTOITEM || message == kShortcut || message == kDropped ||
+        message == kWatchChecked ||
         message == kRelisted ||
         message == kAboveChanged ||
         (message == WM_TIMER && (wparam == kFolderTimer || wparam == kWatchCheckTimer));
@@ -474,6 +490,10 @@ std::optional<LRESULT> Win32Surface::Dispatch(HWND window, UINT message, WPARAM 
     case kShortcut:
         OnShortcut(static_cast<Shortcut>(wparam));
         return 0;
+    case kDropped: {
+        host::ChildEvents* sink = context_.sink;
+        return sink && sink->OnDropped(Utf16(*reinterpret_cast<const std::wstring*>(lparam))) ? 1 : 0;
+    }
     case WM_DRAWITEM:
         return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
     case WM_MEASUREITEM:
@@ -594,6 +614,48 @@ void Win32Surface::OnShortcut(Shortcut shortcut) {
     case Shortcut::kNone:
         break;
     }
+}
+
+std::wstring Win32Surface::DragPath(HWND list, int index) const {
+    if (list == dir1_->hwnd()) return dir1_->EntryPath(index);
+    if (list != list1_->hwnd() || index < 0 || index >= list1_->ListCount()) return {};
+    return Wide(paths::Join(dir1_->Path(), list1_->List(index)));
+}
+
+// While the button is down on a list's chosen entry, the mouse moves nothing in the list, so
+// that a drag never chooses another entry; past the system's drag distance the entry's file or
+// folder is dragged out, the list's own tracking of the button ended first.
+LRESULT Win32Surface::WatchDrag(HWND list, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
+    const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+    switch (message) {
+    case WM_LBUTTONDOWN: {
+        const LRESULT result = pass_on();
+        const int index = EntryUnder(list, at);
+        press_ = {};
+        if (index >= 0 && index == static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0))) press_ = {list, at, index};
+        return result;
+    }
+    case WM_MOUSEMOVE: {
+        if (press_.list != list || (wparam & MK_LBUTTON) == 0) break;
+        if (std::abs(at.x - press_.at.x) <= ::GetSystemMetrics(SM_CXDRAG) &&
+            std::abs(at.y - press_.at.y) <= ::GetSystemMetrics(SM_CYDRAG)) {
+            return 0;
+        }
+        std::wstring path;
+        Contain([&] { path = DragPath(list, press_.index); });
+        press_ = {};
+        ::ReleaseCapture();
+        if (!path.empty()) DragOut(path);
+        return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_CANCELMODE:
+        press_ = {};
+        break;
+    default:
+        break;
+    }
+    return pass_on();
 }
 
 LRESULT Win32Surface::OnVKeyToItem(WORD key, HWND list) {

@@ -10,10 +10,12 @@
 #include "host/surface.h"
 #include "win32/child_window.h"
 #include "win32/dir_list.h"
+#include "win32/drag_drop.h"
 #include "win32/drive_list.h"
 #include "win32/folder_watch.h"
 #include "win32/folders_above.h"
 #include "win32/label.h"
+#include "win32/message_hooks.h"
 #include "win32/list_box.h"
 #include "win32/read_ahead.h"
 #include "win32/text_box.h"
@@ -49,6 +51,9 @@ public:
     static constexpr UINT kAboveChanged = WM_APP + 5;
     // Sent by the children for a key of Explorer's (Shortcut), wparam which one.
     static constexpr UINT kShortcut = WM_APP + 6;
+    // Sent by the drop target with the path dropped (lparam, a std::wstring*); answers 1 when the
+    // control took it.
+    static constexpr UINT kDropped = WM_APP + 7;
     Win32Surface(const Win32Surface&) = delete;
     Win32Surface& operator=(const Win32Surface&) = delete;
 
@@ -79,6 +84,12 @@ public:
     // The window of the named child ("List1"), or nullptr.
     HWND ChildWindowOf(std::u16string_view name) const;
     const ToolTips& tips() const { return *tips_; }
+    // What dropping onto the control meets, registered with OLE for the surface's window when
+    // the thread has OLE (and so for its children).
+    IDropTarget* drop_target() const { return drop_target_.get(); }
+    // The file or folder a drag from the list's entry (the file list or the directory list)
+    // carries; empty for any other list or entry.
+    std::wstring DragPath(HWND list, int index) const;
 
     // Keyboard handling a host's message loop gives the surface first: Tab and Shift+Tab move
     // between the children, Alt with an access key presses its button, and Explorer's keys do
@@ -118,6 +129,8 @@ private:
     // Does what the key asks, through the surface's window, when it is one of them.
     bool TakeShortcut(const MSG& key);
     void OnShortcut(Shortcut shortcut);
+    // A press on a list's chosen entry that moves past the system's drag distance drags it out.
+    LRESULT WatchDrag(HWND list, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on);
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
     LRESULT OnMeasureItem(MEASUREITEMSTRUCT& item);
     std::optional<LRESULT> OnCtlColorStatic(HDC dc, HWND child);
@@ -161,6 +174,14 @@ private:
     std::vector<HWND> windows_;
     MessageScope* scope_ = nullptr;
     std::function<void()> focus_entered_;
+    ComPtr<DropTarget> drop_target_;
+    bool drop_registered_ = false;
+    // The press that may become a drag: the list, where the button went down, and the entry.
+    struct Press {
+        HWND list = nullptr;
+        POINT at{};
+        int index = -1;
+    } press_;
 
     std::unique_ptr<FolderWatch> watch_;
     std::unique_ptr<FoldersAbove> above_;

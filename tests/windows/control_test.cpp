@@ -1,6 +1,7 @@
 // The control in real windows, driven by the messages a user's mouse and keyboard send.
 #include <windows.h>
 #include <oleacc.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -12,7 +13,9 @@
 
 #include "host/controls.h"
 #include "host/design.h"
+#include "win32/drag_drop.h"
 #include "win32/handles.h"
+#include "tests/windows/com_support.h"
 #include "tests/windows/control_window.h"
 #include "tests/windows/fixture.h"
 #include "demo/screenshot.h"
@@ -409,6 +412,74 @@ TEST_F(ControlOnScreen, ClickingAFileShowsItsDetailsAndRaisesClick) {
     window.control().RefreshFiles();
     EXPECT_EQ(TextOf(Label2()), L"") << "a new listing clears the details";
     EXPECT_EQ(::SendMessageW(List1(), LB_GETCURSEL, 0, 0), LB_ERR);
+}
+
+// Text, as an editor offers it when dragged from: no file in it.
+class TextData final : public testing::TestObject<IDataObject> {
+public:
+    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 16);
+        medium->pUnkForRelease = nullptr;
+        return medium->hGlobal ? S_OK : E_OUTOFMEMORY;
+    }
+    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryGetData(FORMATETC* format) override {
+        return format->cfFormat == CF_UNICODETEXT && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+    }
+    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+};
+
+// A file or a folder dragged out of the lists is the shell's data object for it, a copy or a link
+// and never a move. Dropped onto the control, a folder takes the lists there (Path told, no
+// event), a file takes them to its folder and is chosen (Click), and text is refused.
+TEST_F(ControlOnScreen, DraggedOutAsTheShellsFilesAndDroppedInAsTheUsersChoice) {
+    window.control().SetPath(U(fx::kDocs));
+    const auto dragged = [&](HWND list, const wchar_t* entry) {
+        const win32::ComPtr<IDataObject> data =
+            win32::DataObjectOf(window.surface().DragPath(list, IndexOf(ListItems(list), entry)));
+        FORMATETC ids{static_cast<CLIPFORMAT>(::RegisterClipboardFormatW(CFSTR_SHELLIDLIST)), nullptr, DVASPECT_CONTENT,
+                      -1, TYMED_HGLOBAL};
+        EXPECT_EQ(data ? data->QueryGetData(&ids) : E_POINTER, S_OK) << "the shell's ID list of " << entry;
+        return win32::FirstDroppedPath(data.get());
+    };
+    EXPECT_EQ(dragged(List1(), L"a.txt"), L"D:\\docs\\a.txt");
+    EXPECT_EQ(dragged(Dir1(), L"letters"), L"D:\\docs\\letters");
+    EXPECT_EQ(win32::kDragEffects, static_cast<DWORD>(DROPEFFECT_COPY | DROPEFFECT_LINK));
+
+    window.control().SetPath(u"D:\\");
+    const struct {
+        const char* what;
+        win32::ComPtr<IDataObject> data;
+        DWORD effect;
+        std::u16string path;  // GetPath after the drop
+        std::vector<std::u16string> events;
+    } drops[] = {
+        {"a folder", win32::DataObjectOf(L"D:\\docs\\letters"), DROPEFFECT_LINK, u"D:\\docs\\letters", {}},
+        {"a file", win32::DataObjectOf(L"D:\\docs\\B.txt"), DROPEFFECT_LINK, u"D:\\docs\\B.txt", {u"Click"}},
+        {"text", win32::ComPtr<IDataObject>::Adopt(new TextData), DROPEFFECT_NONE, u"D:\\docs\\B.txt", {}},
+    };
+    IDropTarget* target = window.surface().drop_target();
+    for (const auto& drop : drops) {
+        SCOPED_TRACE(drop.what);
+        window.site().events.clear();
+        window.site().notifications.clear();
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+        ASSERT_EQ(target->DragEnter(drop.data.get(), MK_LBUTTON, POINTL{10, 10}, &effect), S_OK);
+        EXPECT_EQ(effect, drop.effect) << "over the control";
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_EQ(target->Drop(drop.data.get(), 0, POINTL{10, 10}, &effect), S_OK);
+        EXPECT_EQ(effect, drop.effect == DROPEFFECT_NONE ? DROPEFFECT_NONE : DROPEFFECT_COPY) << "no link allowed";
+        EXPECT_EQ(window.control().GetPath(), drop.path);
+        EXPECT_EQ(window.site().events, drop.events);
+        EXPECT_EQ(window.site().notifications.size(), drop.effect == DROPEFFECT_NONE ? 0u : 1u);
+    }
 }
 
 TEST_F(ControlOnScreen, HiddenFilesOnlyWhenAskedForAndSystemFilesNever) {
