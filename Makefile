@@ -6,6 +6,8 @@ BUILD_WINDOWS := build/windows
 BUILD_WINDOWS64 := build/windows64
 # One X display for the whole Wine session; the tests may save screenshots of it.
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
+# The demo's tour at 200 % needs a larger screen than the tests.
+XVFB_DEMO := xvfb-run -a -s "-screen 0 2048x1536x24"
 # Options for configuring the native and Windows builds. `make test`, and so CI, makes every
 # warning in our own code an error; the build folders remember it until told otherwise.
 CONFIGURE :=
@@ -15,7 +17,8 @@ test: CONFIGURE := -DSELVANE_WERROR=ON
 # container, with buttons for its members and a log of its events. With a display it stays open
 # for a person; without one it plays a scripted tour under Xvfb, prints what happened, and
 # leaves screenshots of its window and of the About dialog in the build's artifacts folder
-# (selvane-demo.png, selvane-demo-about.png). Only the control and the demo are built. $(1) is
+# (selvane-demo.png, selvane-demo-about.png), and of its window at 125, 150 and 200 %
+# (selvane-demo-120.png, -144.png, -192.png). Only the control and the demo are built. $(1) is
 # the preset, $(2) its build folder, $(3) where a tour that went well copies its window's
 # screenshot (none when empty).
 define run_demo
@@ -26,7 +29,7 @@ define run_demo
 	@if [ -n "$$DISPLAY" ]; then \
 	  scripts/wine-session.sh $(2) scripts/demo-host.sh $(2); \
 	else \
-	  SELVANE_HEADLESS=1 SELVANE_README_PICTURE=$(3) $(XVFB) scripts/wine-session.sh $(2) scripts/demo-host.sh $(2); \
+	  SELVANE_HEADLESS=1 SELVANE_README_PICTURE=$(3) $(XVFB_DEMO) scripts/wine-session.sh $(2) scripts/demo-host.sh $(2); \
 	fi
 endef
 

@@ -17,6 +17,10 @@ Placement Placed(const ControlLayout& design, float x, float y) {
     return {x * design.Left, y * design.Top, x * design.Width, y * design.Height, std::min(x, y) * design.FontSize};
 }
 
+int IconPixels(int dpi) { return std::max(1, (16 * dpi + 48) / 96); }
+
+int IconGapPixels(int dpi) { return std::max(1, (3 * dpi + 48) / 96); }
+
 long FontPixels(float points, int dpi) {
     if (!std::isfinite(points) || points < 0) Raise(errc::kInvalidPropertyValue);
     return std::max(1L, std::lround(points * static_cast<float>(dpi) / 72.0f));

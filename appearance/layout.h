@@ -33,4 +33,9 @@ Placement Placed(const ControlLayout& design, float x, float y);
 // not a finite, non-negative number.
 long FontPixels(float points, int dpi);
 
+// Pixels of what the lists draw beside their entries at `dpi` (96 is 100 %): the small icon's
+// side (16 at 96) and the gap on either side of it (3 at 96), at least one pixel each.
+int IconPixels(int dpi);
+int IconGapPixels(int dpi);
+
 }  // namespace selvane

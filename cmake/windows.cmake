@@ -179,7 +179,8 @@ add_dependencies(selvane_demo_host selvane_idl)
 target_include_directories(selvane_demo_host PRIVATE ${SELVANE_GENERATED} ${PROJECT_SOURCE_DIR})
 target_compile_definitions(selvane_demo_host PRIVATE
   SELVANE_SCREENSHOT_SCRIPT="${PROJECT_SOURCE_DIR}/scripts/screenshot.sh")
-add_executable(selvane-demo $<TARGET_OBJECTS:selvane_demo_host>)
+add_executable(selvane-demo $<TARGET_OBJECTS:selvane_demo_host> demo/selvane_demo.rc)
+set_source_files_properties(demo/selvane_demo.rc PROPERTIES OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/demo/selvane_demo.manifest)
 # The same program with docs/selvane-app.manifest as its own: it uses selvane.ocx through the
 # assembly manifest beside it, with nothing in the registry.
 add_executable(selvane-demo-regfree $<TARGET_OBJECTS:selvane_demo_host> demo/selvane_demo_regfree.rc)

@@ -97,6 +97,7 @@ private:
     void OnWatchCheck() override;
     void OnRefreshKey() override { RefreshFiles(); }
     bool OnDropped(const std::u16string& path) override;
+    void OnScaleChanged() override { Resize(); }
     // The drives that lead to servers' shares, for a path in server form.
     std::vector<paths::Connection> Connections();
 

@@ -5,13 +5,17 @@
 // property changes (named through its type information) and every call's result or error.
 // Each log line is printed to stdout as well.
 //
-//   selvane-demo [--path DIR] [--tour]
+//   selvane-demo [--path DIR] [--tour [--shot NAME]]
 //
 //   --path DIR  starts the control in DIR.
 //   --tour      plays a short tour as a user would (a folder, a typed pattern, a click on a
 //               file, GetPath, the About dialog), saves screenshots of the window and of the
 //               dialog ($SELVANE_ARTIFACTS/selvane-demo.png and selvane-demo-about.png, under
-//               Wine) and closes; exits with 0 when every step did what it should.
+//               Wine, or NAME.png and NAME-about.png) and closes; exits with 0 when every step
+//               did what it should.
+//
+// The program is aware of each monitor's scale (its manifest, selvane_demo.manifest, says so):
+// its own fields and the control's place are laid out in pixels of the monitor it is on.
 #include <windows.h>
 #include <commctrl.h>
 #include <fcntl.h>
@@ -119,6 +123,21 @@ HWND FileListOf(HWND control) {
     return nullptr;
 }
 
+// The resolution a window is shown at (96 is 100 %): its monitor's, where the system tells it
+// (Windows 10 1607 and later), or the screen's.
+int DpiOf(HWND window) {
+    using ForWindow = UINT(WINAPI*)(HWND);
+    const auto for_window = reinterpret_cast<ForWindow>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (window != nullptr && for_window != nullptr) {
+        if (const UINT dpi = for_window(window)) return static_cast<int>(dpi);
+    }
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
 class DemoWindow {
 public:
     DemoWindow() = default;
@@ -128,6 +147,8 @@ public:
 
     // The window, with the control created in it by its ProgID; on failure, says why in *error.
     bool Create(const std::wstring& start_path, bool tour, std::wstring* error);
+    // The name the tour's screenshots are saved under.
+    void SetShotName(std::wstring name) { shot_ = std::move(name); }
     // Runs until the window is closed; returns the exit code.
     int Run();
     // The scripted tour; true when every step did what it should.
@@ -140,6 +161,10 @@ private:
     HWND Child(const wchar_t* window_class, const wchar_t* text, DWORD style, int id, DWORD ex_style = 0);
     bool HostControl(const std::wstring& start_path, std::wstring* error);
     void Layout(int width, int height);
+    // A length of the layout, given at 100 %, in pixels at the window's scale.
+    int Px(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
+    // The message font at the window's scale, for the fields of the panel.
+    void MakeFont();
     void OnCommand(int id, int code);
     void ReleaseControl();
 
@@ -174,6 +199,8 @@ private:
     HWND control_window_ = nullptr;
     HWND log_ = nullptr;
     selvane::win32::UniqueFont font_;
+    int dpi_ = 96;
+    std::wstring shot_ = L"selvane-demo";
     int log_width_ = 0;
 
     AtlContainer atl_;
@@ -213,14 +240,11 @@ bool DemoWindow::Create(const std::wstring& start_path, bool tour, std::wstring*
         return false;
     }
 
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-        font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
-    }
+    dpi_ = DpiOf(nullptr);
+    MakeFont();
 
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    RECT frame{0, 0, kMargin + kStartControlWidth + kMargin + kPanelWidth + kMargin, kStartHeight};
+    RECT frame{0, 0, Px(kMargin + kStartControlWidth + kMargin + kPanelWidth + kMargin), Px(kStartHeight)};
     ::AdjustWindowRectEx(&frame, style, FALSE, 0);
     // The tour's window sits in the top left corner of the screen, all of it on the screen.
     const int x = tour ? 0 : CW_USEDEFAULT;
@@ -231,6 +255,7 @@ bool DemoWindow::Create(const std::wstring& start_path, bool tour, std::wstring*
         *error = L"the main window can't be created";
         return false;
     }
+    dpi_ = DpiOf(window_);
 
     Child(L"STATIC", L"Path", SS_LEFT, kPathLabel);
     Child(L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, kPathEdit, WS_EX_CLIENTEDGE);
@@ -270,7 +295,7 @@ bool DemoWindow::HostControl(const std::wstring& start_path, std::wstring* error
         *error = std::wstring(kProgId) + L" isn't registered: run regsvr32 selvane.ocx first";
         return false;
     }
-    const RECT place{kMargin, kMargin, kMargin + kStartControlWidth, kStartHeight - kMargin};
+    const RECT place{Px(kMargin), Px(kMargin), Px(kMargin + kStartControlWidth), Px(kStartHeight - kMargin)};
     container_ = atl_.Create(window_, kProgId, place, kControlId);
     if (!container_) {
         *error = L"no AtlAxWin window";
@@ -338,35 +363,56 @@ bool DemoWindow::HostControl(const std::wstring& start_path, std::wstring* error
 }
 
 void DemoWindow::Layout(int width, int height) {
-    const int panel = std::max(width - kMargin - kPanelWidth, kMargin + kMinControlWidth + kMargin);
+    const int margin = Px(kMargin), panel_width = Px(kPanelWidth), row = Px(kRow), gap = Px(kGap);
+    const int label = Px(kLabelHeight), check = Px(kCheckHeight), button = Px(kButtonWidth);
+    const int panel = std::max(width - margin - panel_width, margin + Px(kMinControlWidth) + margin);
     auto place = [&](int id, int x, int y, int w, int h) { ::MoveWindow(::GetDlgItem(window_, id), x, y, w, h, TRUE); };
 
-    if (container_) ::MoveWindow(container_, kMargin, kMargin, panel - 2 * kMargin, height - 2 * kMargin, TRUE);
-    int y = kMargin;
-    const int edit_width = kPanelWidth - kButtonWidth - kGap;
-    place(kPathLabel, panel, y, kPanelWidth, kLabelHeight);
-    y += kLabelHeight + 2;
-    place(kPathEdit, panel, y, edit_width, kRow);
-    place(kSetPath, panel + edit_width + kGap, y, kButtonWidth, kRow);
-    y += kRow + 2 * kGap;
-    place(kTypeLabel, panel, y, kPanelWidth, kLabelHeight);
-    y += kLabelHeight + 2;
-    place(kTypeEdit, panel, y, edit_width, kRow);
-    place(kSetType, panel + edit_width + kGap, y, kButtonWidth, kRow);
-    y += kRow + 2 * kGap;
-    const int half = (kPanelWidth - kGap) / 2;
-    const int third = (kPanelWidth - 2 * kGap) / 3;
-    place(kGetPath, panel, y, third, kRow);
-    place(kRefreshFiles, panel + third + kGap, y, third, kRow);
-    place(kAboutBox, panel + 2 * (third + kGap), y, third, kRow);
-    y += kRow + kGap;
+    if (container_) ::MoveWindow(container_, margin, margin, panel - 2 * margin, height - 2 * margin, TRUE);
+    int y = margin;
+    const int edit_width = panel_width - button - gap;
+    place(kPathLabel, panel, y, panel_width, label);
+    y += label + 2;
+    place(kPathEdit, panel, y, edit_width, row);
+    place(kSetPath, panel + edit_width + gap, y, button, row);
+    y += row + 2 * gap;
+    place(kTypeLabel, panel, y, panel_width, label);
+    y += label + 2;
+    place(kTypeEdit, panel, y, edit_width, row);
+    place(kSetType, panel + edit_width + gap, y, button, row);
+    y += row + 2 * gap;
+    const int half = (panel_width - gap) / 2;
+    const int third = (panel_width - 2 * gap) / 3;
+    place(kGetPath, panel, y, third, row);
+    place(kRefreshFiles, panel + third + gap, y, third, row);
+    place(kAboutBox, panel + 2 * (third + gap), y, third, row);
+    y += row + gap;
     for (int i = 0; i < kFlagCount; ++i) {
-        place(kFirstFlag + i, panel + (i % 2) * (half + kGap), y + (i / 2) * kCheckHeight, half, kCheckHeight);
+        place(kFirstFlag + i, panel + (i % 2) * (half + gap), y + (i / 2) * check, half, check);
     }
-    y += (kFlagCount + 1) / 2 * kCheckHeight + kGap;
-    place(kLogLabel, panel, y, kPanelWidth, kLabelHeight);
-    y += kLabelHeight + 2;
-    place(kLog, panel, y, kPanelWidth, std::max(height - kMargin - y, kRow));
+    y += (kFlagCount + 1) / 2 * check + gap;
+    place(kLogLabel, panel, y, panel_width, label);
+    y += label + 2;
+    place(kLog, panel, y, panel_width, std::max(height - margin - y, row));
+}
+
+void DemoWindow::MakeFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    using ForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+    const auto for_dpi = reinterpret_cast<ForDpi>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+    const BOOL got = for_dpi ? for_dpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, static_cast<UINT>(dpi_))
+                             : ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    if (!got) return;
+    selvane::win32::UniqueFont font(::CreateFontIndirectW(&metrics.lfMessageFont));
+    if (!font) return;
+    if (window_) {
+        for (int id = kPathLabel; id < kFirstFlag + kFlagCount; ++id) {
+            if (HWND child = ::GetDlgItem(window_, id)) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        }
+    }
+    font_ = std::move(font);
 }
 
 LRESULT CALLBACK DemoWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -385,10 +431,20 @@ LRESULT DemoWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         Layout(LOWORD(lparam), HIWORD(lparam));
         return 0;
     case WM_GETMINMAXINFO: {
-        RECT smallest{0, 0, kMargin + kMinControlWidth + kMargin + kPanelWidth + kMargin, kMinHeight};
+        RECT smallest{0, 0, Px(kMargin + kMinControlWidth + kMargin + kPanelWidth + kMargin), Px(kMinHeight)};
         ::AdjustWindowRectEx(&smallest, static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_STYLE)), FALSE, 0);
         auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
         limits->ptMinTrackSize = POINT{smallest.right - smallest.left, smallest.bottom - smallest.top};
+        return 0;
+    }
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another scale, or the scale changed: the system suggests the
+        // window's new rectangle, and the fields follow (WM_SIZE).
+        dpi_ = HIWORD(wparam);
+        MakeFont();
+        const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+        ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
     case WM_COMMAND:
@@ -601,6 +657,7 @@ bool DemoWindow::IsMnemonic(const MSG& message) const {
 struct AboutVisit {
     bool seen = false;
     bool screenshot = false;
+    std::wstring shot;  // the screenshot's name
 } about_visit;
 
 void CALLBACK VisitAbout(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -608,7 +665,7 @@ void CALLBACK VisitAbout(HWND, UINT, UINT_PTR timer, DWORD) {
     if (!dialog || !::IsWindowVisible(dialog)) return;
     ::KillTimer(nullptr, timer);
     about_visit.seen = true;
-    about_visit.screenshot = screenshots::SaveWindowScreenshot(dialog, L"selvane-demo-about");
+    about_visit.screenshot = screenshots::SaveWindowScreenshot(dialog, about_visit.shot);
     ::SendMessageW(::FindWindowExW(dialog, nullptr, L"Button", nullptr), BM_CLICK, 0, 0);
 }
 
@@ -710,16 +767,17 @@ bool DemoWindow::Tour() {
     Check(last_get_path_ == expected, L"GetPath returned " + last_get_path_);
 
     const std::wstring folder = screenshots::ArtifactsFolder();
-    Check(screenshots::SaveWindowScreenshot(window_, L"selvane-demo"), L"screenshot " + folder + L"/selvane-demo.png");
+    Check(screenshots::SaveWindowScreenshot(window_, shot_), L"screenshot " + folder + L"/" + shot_ + L".png");
 
     // The About dialog, through its button; the call returns when the dialog has closed.
     Log(L"tour: About...");
     about_visit = {};
+    about_visit.shot = shot_ + L"-about";
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, &VisitAbout);
     ::SendMessageW(::GetDlgItem(window_, kAboutBox), BM_CLICK, 0, 0);
     ::KillTimer(nullptr, timer);
     Check(about_visit.seen && !::FindWindowW(L"SelvaneForm", nullptr), L"the About dialog opened and closed with OK");
-    Check(about_visit.screenshot, L"screenshot " + folder + L"/selvane-demo-about.png");
+    Check(about_visit.screenshot, L"screenshot " + folder + L"/" + shot_ + L"-about.png");
 
     Log(failed_steps_ == 0 ? L"tour: done, every step as expected"
                            : L"tour: " + std::to_wstring(failed_steps_) + L" step(s) went wrong");
@@ -733,14 +791,17 @@ int wmain(int argc, wchar_t** argv) {
     // Lines end in LF alone, as the Unix side expects them.
     _setmode(_fileno(stdout), _O_BINARY);
     std::wstring path;
+    std::wstring shot;
     bool tour = false;
     for (int i = 1; i < argc; ++i) {
         if (std::wcscmp(argv[i], L"--tour") == 0) {
             tour = true;
         } else if (std::wcscmp(argv[i], L"--path") == 0 && i + 1 < argc) {
             path = argv[++i];
+        } else if (std::wcscmp(argv[i], L"--shot") == 0 && i + 1 < argc) {
+            shot = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: selvane-demo [--path DIR] [--tour]\n");
+            std::fprintf(stderr, "usage: selvane-demo [--path DIR] [--tour [--shot NAME]]\n");
             return 2;
         }
     }
@@ -754,6 +815,7 @@ int wmain(int argc, wchar_t** argv) {
     int result = 0;
     {
         selvane::demo::DemoWindow demo;
+        if (!shot.empty()) demo.SetShotName(shot);
         std::wstring error;
         if (!demo.Create(path, tour, &error)) {
             selvane::demo::Print(L"selvane-demo: " + error);

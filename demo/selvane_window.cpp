@@ -1,7 +1,11 @@
 // selvane-window: the control in a window of its own, for a person to try. It prints the
 // control's events and property changes to the console.
 //
-//   selvane-window [--path DIR] [--close-after SECONDS]
+//   selvane-window [--path DIR] [--close-after SECONDS] [--measure]
+//
+// --measure prints where each part lies on the control, in pixels, and its font's pixel height
+// ("Drive1 left top right bottom height", in the design's order), then quits: the layout at the
+// screen's scale, for the tests.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -78,9 +82,12 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 int wmain(int argc, wchar_t** argv) {
     std::wstring path;
     int close_after = 0;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::wcscmp(argv[i], L"--path") == 0) path = argv[i + 1];
-        if (std::wcscmp(argv[i], L"--close-after") == 0) close_after = _wtoi(argv[i + 1]);
+    bool measure = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::wcscmp(argv[i], L"--measure") == 0) measure = true;
+        if (i + 1 == argc) break;
+        if (std::wcscmp(argv[i], L"--path") == 0) path = argv[++i];
+        else if (std::wcscmp(argv[i], L"--close-after") == 0) close_after = _wtoi(argv[++i]);
     }
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
@@ -119,6 +126,19 @@ int wmain(int argc, wchar_t** argv) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "selvane-window: %s\n", e.what());
         return 1;
+    }
+    if (measure) {
+        for (const selvane::design::Child& child : selvane::design::kChildren) {
+            const HWND part = demo.host->surface.ChildWindowOf(child.name);
+            RECT place{};
+            ::GetWindowRect(part, &place);
+            ::MapWindowPoints(HWND_DESKTOP, demo.host->surface.hwnd(), reinterpret_cast<POINT*>(&place), 2);
+            LOGFONTW font{};
+            ::GetObjectW(reinterpret_cast<HGDIOBJ>(::SendMessageW(part, WM_GETFONT, 0, 0)), sizeof(font), &font);
+            std::printf("%ls %ld %ld %ld %ld %ld\n", Wide(std::u16string(child.name)).c_str(), place.left, place.top,
+                        place.right, place.bottom, -font.lfHeight);
+        }
+        return 0;
     }
     g_demo = &demo;
     ::ShowWindow(window, SW_SHOW);

@@ -160,6 +160,9 @@ public:
     // The user dropped a file or a folder (its full path) onto the control; answers whether the
     // control took it.
     virtual bool OnDropped(const std::u16string& path) = 0;
+    // The surface is shown at another resolution now (a host aware of each monitor's scale
+    // moved it to another monitor): the children are to be laid out again in its pixels.
+    virtual void OnScaleChanged() = 0;
 
 protected:
     ~ChildEvents() = default;

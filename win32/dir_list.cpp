@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "appearance/layout.h"
 #include "win32/file_access.h"
 #include "win32/list_box.h"
 #include "win32/message_hooks.h"
@@ -202,7 +203,7 @@ void Win32DirList::OpenSelected() {
 }
 
 void Win32DirList::FontChanged() {
-    const int height = std::max(16, FontHeight(hwnd(), window().font())) + 1;
+    const int height = std::max(IconPixels(window().context().dpi_y), FontHeight(hwnd(), window().font())) + 1;
     ::SendMessageW(hwnd(), LB_SETITEMHEIGHT, 0, height);
     FitExtent();
 }
@@ -219,7 +220,8 @@ void Win32DirList::FitExtent() {
     for (const Entry& entry : entries_) {
         SIZE extent{};
         ::GetTextExtentPoint32W(dc.get(), entry.name.c_str(), static_cast<int>(entry.name.size()), &extent);
-        widest = std::max(widest, ItemTextStart(entry.depth * step) + static_cast<int>(extent.cx) + kTextPadding);
+        widest = std::max(widest, ItemTextStart(entry.depth * step, window().context().dpi_y) +
+                                      static_cast<int>(extent.cx) + kTextPadding);
     }
     // A list box's scroll range is 16 bits.
     SetListBoxExtent(hwnd(), std::min(widest, 32767));
@@ -232,7 +234,8 @@ void Win32DirList::DrawItem(const DRAWITEMSTRUCT& item) const {
     const Entry& entry = entries_[item.itemID];
     const int step = IndentStep(static_cast<int>(item.rcItem.bottom - item.rcItem.top));
     RECT text = item.rcItem;
-    text.left = DrawItemIcon(item.hDC, item.rcItem, entry.depth * step, FolderIcon(entry.open));
+    const int dpi = window().context().dpi_y;
+    text.left = DrawItemIcon(item.hDC, item.rcItem, entry.depth * step, FolderIcon(entry.open, dpi), dpi);
     SIZE extent{};
     ::GetTextExtentPoint32W(item.hDC, entry.name.c_str(), static_cast<int>(entry.name.size()), &extent);
     text.right = std::min<LONG>(item.rcItem.right, text.left + extent.cx + kTextPadding);

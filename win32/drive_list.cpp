@@ -5,6 +5,7 @@
 #include <exception>
 #include <optional>
 
+#include "appearance/layout.h"
 #include "win32/deadline.h"
 #include "win32/file_access.h"
 #include "win32/shell_icons.h"
@@ -226,7 +227,7 @@ void Win32DriveList::OnDriveAnswered(char16_t letter) {
 }
 
 void Win32DriveList::FontChanged() {
-    const int height = std::max(16, FontHeight(hwnd(), window().font()));
+    const int height = std::max(IconPixels(window().context().dpi_y), FontHeight(hwnd(), window().font()));
     ::SendMessageW(hwnd(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
     ::SendMessageW(hwnd(), CB_SETITEMHEIGHT, 0, height);
 }
@@ -238,7 +239,8 @@ void Win32DriveList::DrawItem(const DRAWITEMSTRUCT& item) const {
     const SystemDrive& drive = drives_[item.itemID];
     const std::u16string shown = drive.entry.Text();
     RECT text = item.rcItem;
-    text.left = DrawItemIcon(item.hDC, item.rcItem, 0, DriveIcon(drive.type));
+    const int dpi = window().context().dpi_y;
+    text.left = DrawItemIcon(item.hDC, item.rcItem, 0, DriveIcon(drive.type, dpi), dpi);
     ::SetBkMode(item.hDC, TRANSPARENT);
     ::SetTextColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     ::DrawTextW(item.hDC, reinterpret_cast<const wchar_t*>(shown.c_str()), static_cast<int>(shown.size()),

@@ -28,9 +28,12 @@ Picture::Picture(std::string_view bytes) {
     }
     if (FAILED(picture_->get_Width(&width_)) || FAILED(picture_->get_Height(&height_))) Raise(errc::kInvalidPicture);
 
+    // The picture's own pixels (the system gave its size in HIMETRIC at the screen's resolution),
+    // drawn larger at a larger scale, as every text is: its pixels at 100 % times the scale.
     WindowDC screen(nullptr);
-    pixels_ = {HimetricToPixels(width_, ::GetDeviceCaps(screen.get(), LOGPIXELSX)),
-               HimetricToPixels(height_, ::GetDeviceCaps(screen.get(), LOGPIXELSY))};
+    const int dpi_x = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
+    const int dpi_y = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+    pixels_ = {::MulDiv(HimetricToPixels(width_, dpi_x), dpi_x, 96), ::MulDiv(HimetricToPixels(height_, dpi_y), dpi_y, 96)};
 }
 
 void Picture::Draw(HDC dc, int x, int y) const {

@@ -143,6 +143,18 @@ void UnregisterWindowClasses() noexcept {
     }
 }
 
+int WindowDpi(HWND window) {
+    // Windows 10 1607 and later; looked up, so that the library still loads on Windows 7.
+    using ForWindow = UINT(WINAPI*)(HWND);
+    const auto for_window = reinterpret_cast<ForWindow>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (window != nullptr && for_window != nullptr) {
+        if (const UINT dpi = for_window(window)) return static_cast<int>(dpi);
+    }
+    const WindowDC screen(nullptr);
+    return ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
 LOGFONTW MessageFont() {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);

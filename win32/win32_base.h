@@ -95,6 +95,10 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC window_proc, HBRUSH backgr
 // be left.
 void UnregisterWindowClasses() noexcept;
 
+// The resolution a window is shown at (96 is 100 %): its monitor's in a host aware of each
+// monitor's scale (GetDpiForWindow, where the system has it), the screen's otherwise.
+int WindowDpi(HWND window);
+
 // The face of the system's message font, which children and forms start from.
 LOGFONTW MessageFont();
 

@@ -21,6 +21,9 @@ constexpr wchar_t kClassName[] = L"SelvaneSurface";
 constexpr int kFirstId = 100;
 // Posted by the folder watch's callback.
 constexpr UINT kFolderChanged = WM_APP + 1;
+// WM_DPICHANGED_AFTERPARENT (Windows 10 1703 and later), which the headers give only to programs
+// built for those versions alone.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
 // Gathers a burst of changes into one listing: thousands of files created at once list a few
 // times, not thousands.
 constexpr UINT_PTR kFolderTimer = 1;
@@ -84,6 +87,7 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
                                     parent, nullptr, ThisModule(), this));
     if (!window_) RaiseLastError();
     context_.surface = window_.get();
+    context_.dpi_x = context_.dpi_y = WindowDpi(window_.get());
     shown_ = (style & WS_VISIBLE) != 0;
     watch_ = std::make_unique<FolderWatch>(window_.get(), kFolderChanged);
     above_ = std::make_unique<FoldersAbove>(window_.get(), kAboveChanged);
@@ -348,6 +352,9 @@ void Win32Surface::Place(HWND parent, const RECT& rect) {
         const auto style = static_cast<ULONG_PTR>(::GetWindowLongPtrW(window, GWL_STYLE));
         ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>((style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS));
         if (::SetParent(window, parent) == nullptr) RaiseLastError();
+        // A host aware of each monitor's scale shows its windows at their monitor's: the
+        // children's pixels follow, in the layout the caller makes next.
+        context_.dpi_x = context_.dpi_y = WindowDpi(window);
     }
     if (!::SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                         SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_FRAMECHANGED)) {
@@ -437,6 +444,7 @@ LRESULT CALLBACK Win32Surface::WindowProc(HWND window, UINT message, WPARAM wpar
 LRESULT Win32Surface::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     const bool reaches_logic =
         message == WM_COMMAND || message == WM_VKEYTOITEM || message == kShortcut || message == kDropped ||
+        message == kDpiChangedAfterParent ||
         message == kWatchChecked ||
         message == kRelisted ||
         message == kAboveChanged ||
@@ -489,6 +497,9 @@ std::optional<LRESULT> Win32Surface::Dispatch(HWND window, UINT message, WPARAM 
         return OnVKeyToItem(LOWORD(wparam), reinterpret_cast<HWND>(lparam));
     case kShortcut:
         OnShortcut(static_cast<Shortcut>(wparam));
+        return 0;
+    case kDpiChangedAfterParent:
+        UpdateDpi();
         return 0;
     case kDropped: {
         host::ChildEvents* sink = context_.sink;
@@ -588,6 +599,13 @@ Win32Surface::Shortcut Win32Surface::ShortcutOf(HWND focus, UINT message, WPARAM
     }
     if (key == 'A' && control && !alt && focus == text1_->hwnd()) return Shortcut::kWholePattern;
     return Shortcut::kNone;
+}
+
+void Win32Surface::UpdateDpi() {
+    const int dpi = WindowDpi(hwnd());
+    if (dpi == context_.dpi_x && dpi == context_.dpi_y) return;
+    context_.dpi_x = context_.dpi_y = dpi;
+    if (host::ChildEvents* sink = context_.sink) sink->OnScaleChanged();
 }
 
 bool Win32Surface::TakeShortcut(const MSG& key) {

@@ -129,6 +129,9 @@ private:
     // Does what the key asks, through the surface's window, when it is one of them.
     bool TakeShortcut(const MSG& key);
     void OnShortcut(Shortcut shortcut);
+    // Takes the resolution the window is shown at now; the logic lays the children out again
+    // when it changed.
+    void UpdateDpi();
     // A press on a list's chosen entry that moves past the system's drag distance drags it out.
     LRESULT WatchDrag(HWND list, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on);
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);

@@ -12,10 +12,6 @@ constexpr int kHimetricPerInch = 2540;
 int HimetricToPixels(LONG himetric, int dpi) { return ::MulDiv(himetric, dpi, kHimetricPerInch); }
 LONG PixelsToHimetric(int pixels, int dpi) { return ::MulDiv(pixels, kHimetricPerInch, dpi); }
 
-int ScreenDpi(int index) {
-    const win32::WindowDC screen(nullptr);
-    return ::GetDeviceCaps(screen.get(), index);
-}
 
 }  // namespace
 
@@ -114,8 +110,8 @@ STDMETHODIMP SelvaneControl::SetExtent(DWORD aspect, SIZEL* size) noexcept {
     // window takes the size, so that drawing and the layout follow it.
     if (!in_place_active_) {
         const HRESULT hr = Guard(IID_IOleObject, [&] {
-            ApplyPixelSize(HimetricToPixels(size->cx, ScreenDpi(LOGPIXELSX)),
-                           HimetricToPixels(size->cy, ScreenDpi(LOGPIXELSY)));
+            const int dpi = win32::WindowDpi(win32_.surface.hwnd());
+            ApplyPixelSize(HimetricToPixels(size->cx, dpi), HimetricToPixels(size->cy, dpi));
         });
         RETURN_IF_FAILED(hr);
     }
@@ -164,8 +160,10 @@ void SelvaneControl::ApplyPixelSize(int width, int height) {
 
 void SelvaneControl::TakeExtentFromWindow() {
     const SIZEL pixels = PixelSize();
-    extent_.cx = PixelsToHimetric(pixels.cx, ScreenDpi(LOGPIXELSX));
-    extent_.cy = PixelsToHimetric(pixels.cy, ScreenDpi(LOGPIXELSY));
+    // At the resolution the window is shown at, as the container converts its own pixels.
+    const int dpi = win32::WindowDpi(win32_.surface.hwnd());
+    extent_.cx = PixelsToHimetric(pixels.cx, dpi);
+    extent_.cy = PixelsToHimetric(pixels.cy, dpi);
 }
 
 SIZEL SelvaneControl::PixelSize() const {

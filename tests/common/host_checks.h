@@ -48,6 +48,7 @@ public:
     void OnFolderChanged() override { seen.push_back("FolderChanged"); }
     void OnWatchCheck() override { seen.push_back("WatchCheck"); }
     void OnRefreshKey() override { seen.push_back("RefreshKey"); }
+    void OnScaleChanged() override { seen.push_back("ScaleChanged"); }
     bool OnDropped(const std::u16string&) override {
         seen.push_back("Dropped");
         return true;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "appearance/layout.h"
 #include "tests/windows/com_support.h"
 #include "win32/handles.h"
 #include "win32/message_hooks.h"
@@ -111,27 +112,30 @@ TEST(MessageHooks, RedrawComesBackWhenAChangeEndsEarly) {
 }
 
 // The stock icons the lists draw are the library's to destroy: let go at unload, they are gone,
-// so a hundred loads leave no hundred icons behind.
-TEST(ShellIcons, TheIconsTheListsDrawAreDestroyedWhenLetGo) {
-    auto alive = [](HICON icon) {
+// so a hundred loads leave no hundred icons behind. Each is loaded at its size for the scale,
+// not a small one stretched.
+TEST(ShellIcons, TheIconsTheListsDrawHaveTheirScalesSizeAndAreDestroyedWhenLetGo) {
+    const auto side = [](HICON icon) {
         ICONINFO info{};
-        if (!::GetIconInfo(icon, &info)) return false;
+        if (!::GetIconInfo(icon, &info)) return 0L;
+        BITMAP bitmap{};
+        ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
         ::DeleteObject(info.hbmColor);
         ::DeleteObject(info.hbmMask);
-        return true;
+        return bitmap.bmWidth;
     };
-    const HICON drive = DriveIcon(DRIVE_FIXED);
-    const HICON folder = FolderIcon(false);
-    ASSERT_TRUE(alive(drive));
-    ASSERT_TRUE(alive(folder));
-    if (selvane::testing::UnderWine()) {
-        ReleaseShellIcons();
-        GTEST_SKIP() << "Wine's SHGetStockIconInfo hands out LoadIconW's shared icon, which DestroyIcon leaves alone";
+    for (const int dpi : {96, 120, 144, 192}) {
+        EXPECT_EQ(side(DriveIcon(DRIVE_FIXED, dpi)), IconPixels(dpi)) << dpi;
+        EXPECT_EQ(side(FolderIcon(true, dpi)), IconPixels(dpi)) << dpi;
     }
+    const HICON drive = DriveIcon(DRIVE_FIXED, 96);
+    const HICON folder = FolderIcon(false, 96);
+    ASSERT_NE(side(drive), 0);
+    ASSERT_NE(side(folder), 0);
     ReleaseShellIcons();
-    EXPECT_FALSE(alive(drive));
-    EXPECT_FALSE(alive(folder));
-    EXPECT_TRUE(alive(DriveIcon(DRIVE_FIXED))) << "asked again, an icon is loaded anew";
+    EXPECT_EQ(side(drive), 0);
+    EXPECT_EQ(side(folder), 0);
+    EXPECT_NE(side(DriveIcon(DRIVE_FIXED, 96)), 0) << "asked again, an icon is loaded anew";
 }
 
 }  // namespace
