@@ -4,7 +4,9 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <map>
 #include <string>
@@ -717,8 +719,9 @@ TEST_F(LibraryTest, TheLibraryUnloadsWithItsWindowClassesAndLoadsAgainTracingWha
     EXPECT_EQ(ReleaseLast(control), 0u);
 }
 
-// What the process holds: its kernel handles, as the system's process list counts them (Wine's
-// GetProcessHandleCount answers 0), and the bytes in use in its heaps, block by block (Wine's
+// What the process holds: its kernel handles, one by one from the system's table of handles (Wine's
+// GetProcessHandleCount answers 0, and its process list counts a handle table's capacity, in
+// steps of 64), and the bytes in use in its heaps, block by block (Wine's
 // memory counters give no private bytes, and the committed memory of a heap moves by a megabyte
 // or two as it grows and shrinks, whatever is freed).
 struct Held {
@@ -763,6 +766,24 @@ Held HeldNow() {
             if (entry->next_offset == 0) break;
             offset += entry->next_offset;
         }
+    }
+    // SYSTEM_HANDLE_INFORMATION: every handle of the system with its process.
+    struct HandleEntry {
+        ULONG process_id;
+        BYTE type, flags;
+        USHORT value;
+        void* object;
+        ULONG access;
+    };
+    constexpr int kSystemHandleInformation = 16;
+    buffer.assign(std::size_t{1} << 23, 0);
+    if (query && query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length) >= 0) {
+        ULONG count = 0;
+        std::memcpy(&count, buffer.data(), sizeof(count));
+        const auto* entries = reinterpret_cast<const HandleEntry*>(buffer.data() + sizeof(void*));
+        held.handles = static_cast<unsigned long>(std::count_if(entries, entries + count, [](const HandleEntry& entry) {
+            return entry.process_id == ::GetCurrentProcessId();
+        }));
     }
     held.user_objects = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
     held.gdi_objects = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
