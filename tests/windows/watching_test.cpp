@@ -542,7 +542,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, HostUserData,
 
 // A storm of changes in a big folder that several controls show: the host's thread goes idle
 // again and again (the longest stretch its queue stays non-empty is printed and bounded), and
-// within a few seconds of the storm's end every list equals the disk.
+// after the storm every list comes to equal the disk (how soon is printed).
 TEST(WatchingStorm, SeveralControlsOnABigFolderLeaveTheHostsThreadIdleAtIntervals) {
     // Enough files that a listing here takes about as long as the controls' 200 ms gathering of
     // a burst: unthrottled, five of them keep the thread busy for the whole storm.
@@ -610,9 +610,12 @@ TEST(WatchingStorm, SeveralControlsOnABigFolderLeaveTheHostsThreadIdleAtInterval
         }
         return true;
     };
+    // How soon is a figure, printed: on a machine whose processors are all busy, five listings
+    // of 10,000 files each, paced at three times their length, take longer than on an idle one.
+    // That they come is what counts; a minute is the bound of a list that never follows.
     const DWORD calm = ::GetTickCount();
-    while (!lists_equal_disk() && ::GetTickCount() - calm < 10000) loop_for(100);
-    EXPECT_TRUE(lists_equal_disk()) << "every list equals the disk a few seconds after the storm";
+    while (!lists_equal_disk() && ::GetTickCount() - calm < 60000) loop_for(100);
+    EXPECT_TRUE(lists_equal_disk()) << "every list equals the disk once the storm is over";
     std::printf("storm: the lists equal the disk %lu ms after its end\n",
                 static_cast<unsigned long>(::GetTickCount() - calm));
 }
