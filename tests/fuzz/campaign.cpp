@@ -70,9 +70,16 @@ int Supervise(const Target& target, const Options& options, const std::string& p
     while (next < end && (options.seconds <= 0 || Since(start) < options.seconds)) {
         Options mine = options;
         mine.cases = end == UINT64_MAX ? 0 : end - next;
+        // A start the system refused once (a process not made on a loaded machine) is tried once
+        // more; a second refusal ends the campaign.
         if (!worker.Start(mine, next)) {
-            std::printf("fuzz %s: can't start a worker\n", target.name.c_str());
-            return 2;
+            std::printf("fuzz %s: a worker didn't start; trying once more\n", target.name.c_str());
+            std::fflush(stdout);
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            if (!worker.Start(mine, next)) {
+                std::printf("fuzz %s: can't start a worker\n", target.name.c_str());
+                return 2;
+            }
         }
         Progress& progress = worker.progress();
         std::uint64_t seen_finished = 0;

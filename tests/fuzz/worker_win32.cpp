@@ -1,5 +1,6 @@
 #include "tests/fuzz/worker_win32.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -86,14 +87,24 @@ void EndAtOnceOnCrash() {
 
 ChildProcessWorker::~ChildProcessWorker() { Kill(); }
 
+namespace {
+
+// Says which call failed, with the system's reason, for whoever reads why a campaign stopped.
+bool Refused(const char* call) {
+    std::fprintf(stderr, "fuzz worker: %s failed, system error %lu\n", call, ::GetLastError());
+    return false;
+}
+
+}  // namespace
+
 bool ChildProcessWorker::Start(const Options& options, std::uint64_t first) {
     if (!mapping_) {
         SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
         mapping_.reset(
             ::CreateFileMappingW(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0, sizeof(Progress), nullptr));
-        if (!mapping_) return false;
+        if (!mapping_) return Refused("CreateFileMappingW");
         progress_.reset(::MapViewOfFile(mapping_.get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Progress)));
-        if (!progress_) return false;
+        if (!progress_) return Refused("MapViewOfFile");
         job_.reset(::CreateJobObjectW(nullptr, nullptr));
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
@@ -106,7 +117,7 @@ bool ChildProcessWorker::Start(const Options& options, std::uint64_t first) {
     progress().current = first;
 
     const std::wstring program = ThisProgram();
-    if (program.empty()) return false;
+    if (program.empty()) return Refused("GetModuleFileNameW");
     std::wstring command = L"\"" + program + L"\" --target " + Wide(options.target) +
                            L" --seed " + std::to_wstring(options.seed) + L" --cases " + std::to_wstring(options.cases) +
                            L" --first " + std::to_wstring(first) + L" --worker " +
@@ -126,7 +137,7 @@ bool ChildProcessWorker::Start(const Options& options, std::uint64_t first) {
     PROCESS_INFORMATION started{};
     if (!::CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
                           &startup, &started)) {
-        return false;
+        return Refused("CreateProcessW");
     }
     const win32::UniqueKernelHandle thread(started.hThread);
     process_.reset(started.hProcess);
