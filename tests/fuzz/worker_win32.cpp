@@ -65,6 +65,12 @@ LONG WINAPI EndAtOnce(EXCEPTION_POINTERS* pointers) {
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
+// Says which call failed, with the system's reason, for whoever reads why a campaign stopped.
+bool Refused(const char* call) {
+    std::fprintf(stderr, "fuzz worker: %s failed, system error %lu\n", call, ::GetLastError());
+    return false;
+}
+
 std::wstring ThisProgram() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -86,16 +92,6 @@ void EndAtOnceOnCrash() {
 }
 
 ChildProcessWorker::~ChildProcessWorker() { Kill(); }
-
-namespace {
-
-// Says which call failed, with the system's reason, for whoever reads why a campaign stopped.
-bool Refused(const char* call) {
-    std::fprintf(stderr, "fuzz worker: %s failed, system error %lu\n", call, ::GetLastError());
-    return false;
-}
-
-}  // namespace
 
 bool ChildProcessWorker::Start(const Options& options, std::uint64_t first) {
     if (!mapping_) {

@@ -7,8 +7,6 @@
 #include "navigation/list_view.h"
 #include "navigation/listing.h"
 #include "navigation/pace.h"
-#include "navigation/typing.h"
-#include "paths/path_text.h"
 
 namespace selvane::testing {
 namespace {
@@ -476,50 +474,6 @@ TEST(Pace, ListingsChecksAndActionsKeepTheirPaceAtAnyUptime) {
     const std::pair<std::uint64_t, std::uint64_t> allowances[] = {
         {0, 2000}, {1500, 500}, {1799, 201}, {1800, 200}, {2000, 200}, {~0ull, 200}};
     for (const auto& [spent, allowed] : allowances) EXPECT_EQ(pace::SilenceAllowed(spent), allowed) << spent;
-}
-
-// Typing a name into a list: a quick run of characters finds the first entry from the current
-// one on that starts with them, whatever their case; a pause starts anew from the next entry; a
-// letter typed again and again steps through the entries with that letter, round to the first.
-TEST(Typing, ARunOfCharactersFindsTheEntryAndALetterAgainStepsOn) {
-    const std::u16string names[] = {u"apple.txt", u"Report-old.txt", u"report.txt", u"readme", u"Zebra"};
-    const auto starts_with = [&](std::size_t index, const std::u16string& sought) {
-        const std::u16string& name = names[index];
-        if (name.size() < sought.size()) return false;
-        for (std::size_t i = 0; i < sought.size(); ++i) {
-            if (paths::FoldAscii(name[i]) != paths::FoldAscii(sought[i])) return false;
-        }
-        return true;
-    };
-    struct Key {
-        char16_t typed;
-        std::uint64_t at;
-        int lands;  // -1: stays where it is
-    };
-    const struct {
-        const char* what;
-        int current;
-        std::vector<Key> keys;
-    } runs[] = {
-        {"a name typed in a run", -1, {{u'r', 0, 1}, {u'E', 100, 1}, {u'p', 200, 1}, {u'o', 300, 1}, {u'r', 400, 1},
-                                       {u't', 500, 1}, {u'.', 600, 2}}},
-        {"the run goes on from the entry it is on", 1, {{u'r', 0, 2}, {u'e', 100, 2}, {u'a', 200, 3}}},
-        {"a pause starts anew past the current entry", -1, {{u'r', 0, 1}, {u'e', 100, 1}, {u'r', 1200, 2}}},
-        {"a letter again steps on, round to the first", -1, {{u'r', 0, 1}, {u'r', 100, 2}, {u'r', 200, 3},
-                                                              {u'r', 300, 1}}},
-        {"nothing found stays", 0, {{u'q', 0, -1}, {u'z', 2000, 4}, {u'x', 2100, -1}}},
-    };
-    for (const auto& run : runs) {
-        SCOPED_TRACE(run.what);
-        typing::TypedText typed;
-        int current = run.current;
-        for (const Key& key : run.keys) {
-            typed.Add(key.typed, key.at, 1000);
-            const auto found = typing::Find(std::size(names), current, typed.FromNext(), typed.Sought(), starts_with);
-            EXPECT_EQ(found ? static_cast<int>(*found) : -1, key.lands) << "after " << char(key.typed) << " at " << key.at;
-            if (found) current = static_cast<int>(*found);
-        }
-    }
 }
 
 }  // namespace

@@ -768,13 +768,7 @@ Held HeldNow() {
         }
     }
     // SYSTEM_HANDLE_INFORMATION: every handle of the system with its process.
-    struct HandleEntry {
-        ULONG process_id;
-        BYTE type, flags;
-        USHORT value;
-        void* object;
-        ULONG access;
-    };
+    struct HandleEntry { ULONG process_id; BYTE type, flags; USHORT value; void* object; ULONG access; };
     constexpr int kSystemHandleInformation = 16;
     buffer.assign(std::size_t{1} << 23, 0);
     if (query && query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length) >= 0) {
