@@ -6,7 +6,7 @@
 #   OUT-fragment.wxs, OUT.reg   for bundlers: the control's files and the same rows as a WiX
 #             ComponentGroup, and as a .reg listing for the default folder.
 # Run as a script at build time:
-#   cmake -DIDL=... -DMODULE_HEADER=... -DVERSION=1.2.0 -DARCH=x86|x64 -DOUT=... -P installer.cmake
+#   cmake -DIDL=... -DMODULE_HEADER=... -DVERSION=1.3.0 -DARCH=x86|x64 -DOUT=... -P installer.cmake
 # Rows go under HKMU (root -1 once make-msi.sh has patched wixl's root 4), so that one package
 # installs per machine (HKLM) or, with MSIINSTALLPERUSER=1, per user (HKCU).
 include(${CMAKE_CURRENT_LIST_DIR}/identifiers.cmake)
@@ -115,9 +115,10 @@ function(expand out text)
   endforeach()
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
-# The dual interface is marshalled through the type library's marshaller, the events'
+# The dual interfaces are marshalled through the type library's marshaller, the events'
 # dispinterface through IDispatch's.
-set(interfaces "${dual_id}:${dual_name}:00020424" "${events_id}:${events_name}:00020420")
+set(interfaces "${dual_id}:${dual_name}:00020424" "${dual2_id}:${dual2_name}:00020424"
+    "${events_id}:${events_name}:00020420")
 foreach(line IN LISTS table_lines)
   if(NOT line MATCHES "{RowPart::k([A-Za-z]+), L\"([^\"]*)\", L\"([^\"]*)\", (nullptr|L\"([^\"]*)\")}")
     message(FATAL_ERROR "installer: a row of control/com/registry_rows.h it can't read: ${line}")

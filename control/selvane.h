@@ -10,7 +10,10 @@
 //   selvane_listing.cpp      the children's events, FillFileList, Refresh, RefreshFiles
 //   selvane_watching.cpp     the shown folder watched, and the lists following it on disk
 //   selvane_path.cpp         the Path property
-//   selvane_queries.cpp      GetPath, FileSelected, PathOnly, FileExists, DirExists
+//   selvane_queries.cpp      GetPath, FileSelected, SelectedCount, SelectedFiles, PathOnly,
+//                            FileExists, DirExists
+//   selvane_choosing.cpp     MultiSelect and SortOrder: how the user chooses files, and the
+//                            order the lists show names in
 //   selvane_appearance.cpp   the colours, the bold flags and Tips
 //   selvane_layout.cpp       CaptureLayout and Resize
 // The class holds the state and wires the children and the host to the rules, which live in
@@ -56,6 +59,8 @@ public:
     std::u16string PathOnly(const std::u16string& str);
     TruthValue FileExists(const std::u16string& str);
     TruthValue DirExists(const std::u16string& str);
+    std::int32_t SelectedCount();
+    std::vector<std::u16string> SelectedFiles();
     void RefreshFiles();
     void Refresh();
     // Shows the About dialog modally; never fails.
@@ -84,6 +89,10 @@ public:
     void SetFileType(const std::u16string& pattern);
     TruthValue ShowHidden();
     void SetShowHidden(TruthValue show_hidden);
+    std::int32_t MultiSelect();
+    void SetMultiSelect(std::int32_t mode);
+    std::int32_t SortOrder();
+    void SetSortOrder(std::int32_t order);
 
 private:
     // The children's events.
@@ -119,6 +128,11 @@ private:
     // The file list's scroll extent that fits the widest of the names in the list's font now.
     int FileListExtent(const std::vector<std::u16string>& names);
     std::u16string ServerPath();
+    // The directory as GetPath names it: in server form when Server is set.
+    std::u16string ShownDirectory();
+    // Take a saved or assigned value to the lists, refusing one outside their range with 380.
+    void ApplyMultiSelect(std::int32_t mode);
+    void ApplySortOrder(std::int32_t order);
     // What loading a saved value does to the property, and the value it saves.
     void Load(members::Member member, const members::Value& value);
     members::Value Saved(members::Member member);
@@ -136,6 +150,7 @@ private:
     TruthValue m_Server = kFalse;
     TruthValue m_Tips = kFalse;
     TruthValue m_ShowHidden = kFalse;
+    NameOrder m_SortOrder = NameOrder::kPlain;
     std::vector<ControlLayout> m_Layout;
     float m_BaseWidth = 0;
     float m_BaseHeight = 0;

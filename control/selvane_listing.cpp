@@ -95,7 +95,7 @@ void Selvane::FillFileList(Listing listing) {
         if (held) return;
         kept = KeepView(list, names);
     }
-    const bool reselect = kept && !kept->selected.empty();
+    const bool reselect = kept && !kept->chosen.empty();
     if (!reselect) attempt([&] { surface_.Label2().SetCaption(u""); });
     attempt([&] { list.Replace(std::move(names), extent); });
     if (kept) RestoreView(list, *kept);

@@ -18,7 +18,8 @@ namespace {
 Value Read(host::PropertyBag& bag, const host::Property& property) {
     const std::u16string key(property.name);
     switch (property.kind) {
-    case host::ValueKind::kColor: return {bag.ReadInt32(key, property.default_number), {}};
+    case host::ValueKind::kColor:
+    case host::ValueKind::kNumber: return {bag.ReadInt32(key, property.default_number), {}};
     case host::ValueKind::kTruth: return {bag.ReadBool(key, members::DefaultTruth(property)), {}};
     case host::ValueKind::kText: return {0, bag.ReadString(key, std::u16string(property.default_text))};
     }
@@ -28,7 +29,8 @@ Value Read(host::PropertyBag& bag, const host::Property& property) {
 void Write(host::PropertyBag& bag, const host::Property& property, const Value& value) {
     const std::u16string key(property.name);
     switch (property.kind) {
-    case host::ValueKind::kColor: bag.WriteInt32(key, value.number, property.default_number); break;
+    case host::ValueKind::kColor:
+    case host::ValueKind::kNumber: bag.WriteInt32(key, value.number, property.default_number); break;
     case host::ValueKind::kTruth:
         bag.WriteBool(key, static_cast<TruthValue>(value.number), members::DefaultTruth(property));
         break;
@@ -63,6 +65,9 @@ void Selvane::InitProperties() {
         case Member::Server: m_Server = truth; break;
         case Member::Tips: m_Tips = truth; break;
         case Member::ShowHidden: m_ShowHidden = truth; break;
+        // The lists start choosing one file, in their plain order.
+        case Member::MultiSelect:
+        case Member::SortOrder: break;
         }
     }
 }
@@ -79,9 +84,16 @@ void Selvane::ReadProperties(host::PropertyBag& bag) {
     }
 }
 
-// A failure ends the save and reaches the host; the keys after it are not written.
+// A failure ends the save and reaches the host; the keys after it are not written. A property
+// that isn't saved at its default isn't, so that a control that leaves the newer properties
+// alone saves what a control without them saved, byte for byte.
 void Selvane::WriteProperties(host::PropertyBag& bag) {
-    for (const Member member : members::kMembers) Write(bag, members::PropertyOf(member), Saved(member));
+    for (const Member member : members::kMembers) {
+        const host::Property& property = members::PropertyOf(member);
+        const Value value = Saved(member);
+        const bool at_default = value.number == property.default_number && value.text == property.default_text;
+        if (members::SavedAtDefault(member) || !at_default) Write(bag, property, value);
+    }
 }
 
 // What loading a saved value does to each property.
@@ -101,6 +113,8 @@ void Selvane::Load(Member member, const Value& value) {
     case Member::Tips: m_Tips = truth; break;
     case Member::FileType: surface_.Text1().SetText(value.text); break;
     case Member::ShowHidden: m_ShowHidden = truth; break;
+    case Member::MultiSelect: ApplyMultiSelect(value.number); break;
+    case Member::SortOrder: ApplySortOrder(value.number); break;
     }
 }
 
@@ -118,6 +132,8 @@ Value Selvane::Saved(Member member) {
     case Member::Tips: return Number(m_Tips);
     case Member::FileType: return Text(surface_.Text1().Text());
     case Member::ShowHidden: return Number(m_ShowHidden);
+    case Member::MultiSelect: return Number(MultiSelect());
+    case Member::SortOrder: return Number(SortOrder());
     }
     return {};
 }

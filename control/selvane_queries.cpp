@@ -7,19 +7,34 @@
 
 namespace selvane {
 
-// The directory, in server-and-volume form when Server is set, and the chosen file's name
-// unless DirOnly is set or nothing is chosen.
+// The directory, in server-and-volume form when Server is set.
+std::u16string Selvane::ShownDirectory() { return IsTrue(m_Server) ? ServerPath() : surface_.Dir1().Path(); }
+
+// The directory, and the chosen file's name unless DirOnly is set or nothing is chosen: with
+// several chosen, the one with the caret, when it is chosen.
 std::u16string Selvane::GetPath() {
-    std::u16string p = surface_.Dir1().Path();
-    if (IsTrue(m_Server)) p = ServerPath();
-    if (!IsTrue(m_DirOnly) && surface_.List1().SelCount() != 0) p = paths::DirectoryPrefix(p) + surface_.List1().Text();
-    return p;
+    const std::u16string file = IsTrue(m_DirOnly) ? u"" : surface_.List1().Text();
+    const std::u16string directory = ShownDirectory();
+    return file.empty() ? directory : paths::DirectoryPrefix(directory) + file;
 }
 
 // True exactly when GetPath appends a file name.
 TruthValue Selvane::FileSelected() {
     if (IsTrue(m_DirOnly)) return kFalse;
-    return ToTruth(surface_.List1().SelCount() != 0);
+    return ToTruth(!surface_.List1().Text().empty());
+}
+
+std::int32_t Selvane::SelectedCount() { return surface_.List1().SelCount(); }
+
+// Whatever DirOnly says: the files are what is asked for.
+std::vector<std::u16string> Selvane::SelectedFiles() {
+    host::ListBox& list = surface_.List1();
+    const std::vector<int> chosen = list.SelectedIndices();
+    std::vector<std::u16string> files;
+    if (chosen.empty()) return files;
+    const std::u16string prefix = paths::DirectoryPrefix(ShownDirectory());
+    for (const int index : chosen) files.push_back(prefix + list.List(index));
+    return files;
 }
 
 std::u16string Selvane::PathOnly(const std::u16string& str) { return paths::BeforeLastBackslash(str); }

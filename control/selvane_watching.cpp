@@ -60,7 +60,7 @@ list_view::KeptView Selvane::KeepView(const host::ListBox& list, const std::vect
         shown.entry = [&](std::size_t i) { return list.List(static_cast<int>(i)); };
         shown.top = list.TopIndex();
         shown.caret = list.CaretIndex();
-        shown.selected = list.Text();
+        for (const int chosen : list.SelectedIndices()) shown.chosen.push_back(list.List(chosen));
         kept = list_view::Keep(shown, names);
     });
     return kept;

@@ -68,6 +68,9 @@ public:
     virtual void SetPath(const paths::ParsedPath& path) = 0;
     // Reads the current directory's sub-folders again, keeping the path; raises no Change.
     virtual void Reread() = 0;
+    // Shows the sub-folders in that order from now on, at once, without reading them again: the
+    // highlighted folder and the top entry stay.
+    virtual void SetOrder(NameOrder order) = 0;
 };
 
 // The longest text the pattern box shows and lets the user edit. Names stop at 255 units, so no
@@ -107,19 +110,33 @@ public:
     // Scrolls the entry to the top, as far as the list scrolls: near the end, the last page
     // stays full.
     virtual void SetTopIndex(int index) = 0;
-    // The entry with the keyboard caret, which the arrow keys move from; it is the selected
-    // entry while there is one.
+    // The entry with the keyboard caret, which the arrow keys move from; in a list that chooses
+    // one entry, it is the selected entry while there is one.
     virtual int CaretIndex() const = 0;
-    // Puts the caret on the entry of a list with nothing selected, selecting nothing.
+    // Puts the caret on the entry, choosing nothing. A list that chooses one entry takes a caret
+    // of its own only while nothing is selected, and fails otherwise.
     virtual void SetCaretIndex(int index) = 0;
     virtual int ListCount() const = 0;
     virtual std::u16string List(int index) const = 0;
-    // Text of the selected entry; empty when none is selected.
+    // Text of the entry with the caret when it is chosen (in a list that chooses one entry, the
+    // selected entry); empty when it isn't.
     virtual std::u16string Text() const = 0;
+    // How many entries are chosen.
     virtual int SelCount() const = 0;
+    // The chosen entries, in the list's order.
+    virtual std::vector<int> SelectedIndices() const = 0;
     // Selects the entry as a program does, not as the user does: the list raises no Click.
-    // The caret moves with it. An index outside the list fails (381).
+    // The caret moves with it; in a list that chooses several, the others stay chosen. An
+    // index outside the list fails (381).
     virtual void Select(int index) = 0;
+    // How the user chooses from now on. The entries, the caret and the top entry stay, and so
+    // do the chosen entries, but for a list that is to choose one: the caret's entry alone
+    // stays chosen, when it was.
+    virtual SelectionMode Selection() const = 0;
+    virtual void SetSelection(SelectionMode mode) = 0;
+    // Shows the entries in that order from now on, at once: the chosen entries, the caret and the
+    // top entry stay. Holds still answers for the names the last Replace gave.
+    virtual void SetOrder(NameOrder order) = 0;
     // Width of the text in pixels, drawn in the list's own current font.
     virtual int TextWidth(const std::u16string& text) const = 0;
     // How far the list scrolls sideways, in pixels.

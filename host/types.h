@@ -18,6 +18,14 @@ inline constexpr bool IsTrue(TruthValue value) { return value != 0; }
 using Color = std::uint32_t;
 inline constexpr Color kButtonFaceColor = 0x8000000F;
 
+// How the user chooses in the file list: one file; several, each click choosing or unchoosing
+// one; several, with Shift choosing a run and Ctrl adding or taking one, as Explorer does.
+enum class SelectionMode { kOne = 0, kToggle = 1, kExtend = 2 };
+
+// The order the file and directory lists show names in: the lists' own, where "file10" comes
+// before "file2"; or Explorer's, which reads a run of digits as the number it is.
+enum class NameOrder { kPlain = 0, kNumbersAsNumbers = 1 };
+
 // A wall-clock moment in local time, as a file's last-write time is shown.
 struct LocalTime {
     int year = 1980;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace selvane::memory {
@@ -123,6 +124,38 @@ int CompareNames(const std::u16string& a, const std::u16string& b) {
         return std::make_tuple(-static_cast<std::ptrdiff_t>(x.position), x.unit) <
                std::make_tuple(-static_cast<std::ptrdiff_t>(y.position), y.unit);
     });
+}
+
+int CompareNumbersAsNumbers(const std::u16string& a, const std::u16string& b) {
+    const auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    // The end of the run of digits at i, and where its number starts once its leading zeros go.
+    const auto run = [&](const std::u16string& s, std::size_t i) {
+        std::size_t end = i;
+        while (end < s.size() && digit(s[end])) ++end;
+        std::size_t start = i;
+        while (start + 1 < end && s[start] == u'0') ++start;
+        return std::pair{start, end};
+    };
+    std::size_t i = 0;
+    std::size_t j = 0;
+    for (; i < a.size(); ++i, ++j) {
+        if (j == b.size()) return 1;
+        if (digit(a[i]) && digit(b[j])) {
+            const auto [a_start, a_end] = run(a, i);
+            const auto [b_start, b_end] = run(b, j);
+            const std::u16string_view a_number(a.data() + a_start, a_end - a_start);
+            const std::u16string_view b_number(b.data() + b_start, b_end - b_start);
+            if (a_number.size() != b_number.size()) return a_number.size() < b_number.size() ? -1 : 1;
+            if (const int c = a_number.compare(b_number)) return c < 0 ? -1 : 1;
+            i = a_end - 1;
+            j = b_end - 1;
+            continue;
+        }
+        if (digit(a[i])) return -1;
+        if (digit(b[j])) return 1;
+        if (const int c = CompareNames(std::u16string(1, a[i]), std::u16string(1, b[j]))) return c < 0 ? -1 : 1;
+    }
+    return j < b.size() ? -1 : 0;
 }
 
 }  // namespace selvane::memory

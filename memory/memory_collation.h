@@ -13,4 +13,11 @@ namespace selvane::memory {
 // Latin-1; any other unit sorts after the letters, by its code.
 int CompareNames(const std::u16string& a, const std::u16string& b);
 
+// Negative, zero or positive as the system compares names by numbers as numbers (Explorer's
+// comparison): a run of ASCII digits against another by the number it is, so "01" equals "1";
+// a digit before any other unit; any other unit against the other name's by CompareNames,
+// one unit at a time; a name that ends first comes first. Numbers of any length compare by
+// value.
+int CompareNumbersAsNumbers(const std::u16string& a, const std::u16string& b);
+
 }  // namespace selvane::memory

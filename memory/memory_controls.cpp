@@ -7,6 +7,7 @@
 
 #include "memory/memory_collation.h"
 #include "memory/memory_locale.h"
+#include "navigation/listing.h"
 #include "paths/path_text.h"
 
 namespace selvane::memory {
@@ -89,6 +90,22 @@ void MemoryDirList::ReadSubdirectories() {
     } catch (const RuntimeError&) {
         subdirectories_.clear();
     }
+    SetOrder(order_);
+}
+
+void MemoryDirList::SetOrder(NameOrder order) {
+    Check(u"Order");
+    order_ = order;
+    if (order != NameOrder::kNumbersAsNumbers) {
+        std::stable_sort(subdirectories_.begin(), subdirectories_.end(),
+                         [](const std::u16string& a, const std::u16string& b) { return CompareNames(a, b) < 0; });
+        return;
+    }
+    std::vector<std::u16string> sorted;
+    for (std::size_t index : listing::NumbersAsNumbersOrder(subdirectories_, CompareNumbersAsNumbers, CompareNames)) {
+        sorted.push_back(subdirectories_[index]);
+    }
+    subdirectories_ = std::move(sorted);
 }
 
 std::u16string MemoryDirList::Path() const {
@@ -178,15 +195,10 @@ void MemoryButton::UserPress() {
 MemoryListBox::MemoryListBox(host::ChildEvents* const* sink, const design::Child& record)
     : MemoryChild(record, sink) {}
 
-void MemoryListBox::Replace(std::vector<std::u16string> names, int extent) {
-    Check(u"Replace");
-    selected_ = -1;
-    caret_ = 0;
-    top_ = 0;
-    if (Holds(names, extent)) return;
-    horizontal_extent_ = extent;
-    given_ = names;
-    entries_.clear();
+std::vector<std::size_t> MemoryListBox::Sorted(const std::vector<std::u16string>& names) const {
+    if (order_ == NameOrder::kNumbersAsNumbers) {
+        return listing::NumbersAsNumbersOrder(names, CompareNumbersAsNumbers, CompareNames);
+    }
     // Into an empty list as the system's host fills it: in lower-case order first, then each
     // name moved before the ones the list's comparison puts after it or holds equal, which
     // shows equal names last-added first. Only neighbours out of order move, so a large fill
@@ -207,8 +219,21 @@ void MemoryListBox::Replace(std::vector<std::u16string> names, int extent) {
         for (; j > 0 && CompareNames(names[moving], names[order[j - 1]]) <= 0; --j) order[j] = order[j - 1];
         order[j] = moving;
     }
+    return order;
+}
+
+void MemoryListBox::Replace(std::vector<std::u16string> names, int extent) {
+    Check(u"Replace");
+    Unchoose();
+    caret_ = anchor_ = 0;
+    top_ = 0;
+    if (Holds(names, extent)) return;
+    horizontal_extent_ = extent;
+    given_ = names;
+    entries_.clear();
     entries_.reserve(names.size());
-    for (std::size_t index : order) entries_.push_back(std::move(names[index]));
+    for (std::size_t index : Sorted(names)) entries_.push_back(std::move(names[index]));
+    Unchoose();
 }
 
 bool MemoryListBox::Holds(const std::vector<std::u16string>& names, int extent) const {
@@ -235,7 +260,7 @@ int MemoryListBox::CaretIndex() const { return Get(u"CaretIndex", caret_); }
 void MemoryListBox::SetCaretIndex(int index) {
     Check(u"CaretIndex");
     if (index < 0 || index >= static_cast<int>(entries_.size())) Raise(errc::kInvalidPropertyArrayIndex);
-    if (selected_ >= 0) Raise(errc::kIllegalFunctionCall);
+    if (mode_ == SelectionMode::kOne && SelCount() != 0) Raise(errc::kIllegalFunctionCall);
     caret_ = index;
     MakeVisible(index);
 }
@@ -270,19 +295,63 @@ std::u16string MemoryListBox::List(int index) const {
 
 std::u16string MemoryListBox::Text() const {
     Check(u"Text");
-    return selected_ < 0 ? std::u16string() : entries_[static_cast<std::size_t>(selected_)];
+    const int chosen = selected_index();
+    return chosen < 0 ? std::u16string() : entries_[static_cast<std::size_t>(chosen)];
 }
 
 int MemoryListBox::SelCount() const {
     Check(u"SelCount");
-    return selected_ < 0 ? 0 : 1;
+    return static_cast<int>(std::count(chosen_.begin(), chosen_.end(), true));
+}
+
+std::vector<int> MemoryListBox::SelectedIndices() const {
+    Check(u"SelectedIndices");
+    std::vector<int> chosen;
+    for (std::size_t i = 0; i < chosen_.size(); ++i) {
+        if (chosen_[i]) chosen.push_back(static_cast<int>(i));
+    }
+    return chosen;
 }
 
 void MemoryListBox::Select(int index) {
     Check(u"Select");
     if (index < 0 || index >= static_cast<int>(entries_.size())) Raise(errc::kInvalidPropertyArrayIndex);
-    selected_ = caret_ = index;
+    if (mode_ == SelectionMode::kOne) Unchoose();
+    chosen_[static_cast<std::size_t>(index)] = true;
+    caret_ = anchor_ = index;
     MakeVisible(index);
+}
+
+SelectionMode MemoryListBox::Selection() const { return Get(u"Selection", mode_); }
+
+void MemoryListBox::SetSelection(SelectionMode mode) {
+    Check(u"Selection");
+    if (mode == SelectionMode::kOne) {
+        const bool caret_chosen = selected_index() >= 0;
+        Unchoose();
+        if (caret_chosen) chosen_[static_cast<std::size_t>(caret_)] = true;
+    }
+    mode_ = mode;
+    anchor_ = caret_;
+}
+
+void MemoryListBox::SetOrder(NameOrder order) {
+    Check(u"Order");
+    order_ = order;
+    const std::vector<std::size_t> sorted = Sorted(entries_);
+    const std::u16string top = entries_.empty() ? u"" : entries_[static_cast<std::size_t>(top_)];
+    std::vector<std::u16string> entries;
+    std::vector<bool> chosen;
+    int caret = 0;
+    for (std::size_t index : sorted) {
+        if (static_cast<int>(index) == caret_) caret = static_cast<int>(entries.size());
+        entries.push_back(entries_[index]);
+        chosen.push_back(chosen_[index]);
+    }
+    entries_ = std::move(entries);
+    chosen_ = std::move(chosen);
+    caret_ = anchor_ = caret;
+    if (!entries_.empty()) ScrollTo(Find(top));
 }
 
 int MemoryListBox::TextWidth(const std::u16string& text) const {
@@ -297,11 +366,28 @@ void MemoryListBox::SetHorizontalExtent(int pixels) {
     horizontal_extent_ = pixels;
 }
 
-void MemoryListBox::UserClick(int index) {
+// As the system's list boxes take a click: one that chooses several toggles the entry; one
+// that extends chooses the entry alone, toggles it with Ctrl, and chooses the run from the
+// last entry clicked without Shift with Shift.
+void MemoryListBox::UserClick(int index, Keys keys) {
     if (index < 0 || index >= static_cast<int>(entries_.size())) {
         throw std::out_of_range("the list has no entry at that index");
     }
-    selected_ = caret_ = index;
+    const auto at = static_cast<std::size_t>(index);
+    if (mode_ == SelectionMode::kToggle) {
+        chosen_[at] = !chosen_[at];
+    } else if (mode_ == SelectionMode::kExtend && keys == Keys::kCtrl) {
+        chosen_[at] = !chosen_[at];
+        anchor_ = index;
+    } else if (mode_ == SelectionMode::kExtend && keys == Keys::kShift) {
+        Unchoose();
+        for (int i = std::min(anchor_, index); i <= std::max(anchor_, index); ++i) chosen_[static_cast<std::size_t>(i)] = true;
+    } else {
+        Unchoose();
+        chosen_[at] = true;
+        anchor_ = index;
+    }
+    caret_ = index;
     MakeVisible(index);
     if (host::ChildEvents* sink = events()) sink->OnList1Click();
 }

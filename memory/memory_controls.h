@@ -122,6 +122,7 @@ public:
     std::u16string Path() const override;
     void SetPath(const paths::ParsedPath& path) override;
     void Reread() override;
+    void SetOrder(NameOrder order) override;
 
     // The sub-folders the list shows: read when the path changes and at Reread, not before.
     const std::vector<std::u16string>& subdirectories() const { return subdirectories_; }
@@ -138,6 +139,7 @@ private:
     MemoryFileSystem& fs_;
     std::u16string path_;
     std::vector<std::u16string> subdirectories_;
+    NameOrder order_ = NameOrder::kPlain;
     int rereads_ = 0;
 };
 
@@ -190,15 +192,22 @@ public:
     std::u16string List(int index) const override;
     std::u16string Text() const override;
     int SelCount() const override;
+    std::vector<int> SelectedIndices() const override;
     void Select(int index) override;
+    SelectionMode Selection() const override;
+    void SetSelection(SelectionMode mode) override;
+    void SetOrder(NameOrder order) override;
     int TextWidth(const std::u16string& text) const override;
     void SetHorizontalExtent(int pixels) override;
 
     int horizontal_extent() const { return horizontal_extent_; }
     const std::vector<std::u16string>& entries() const { return entries_; }
-    int selected_index() const { return selected_; }
-    // The user selects an entry (std::out_of_range for a missing one).
-    void UserClick(int index);
+    // The chosen entry with the caret, or -1.
+    int selected_index() const { return chosen_.empty() || !chosen_[static_cast<std::size_t>(caret_)] ? -1 : caret_; }
+    // The user clicks an entry (std::out_of_range for a missing one), with Shift or Ctrl held or
+    // neither, and the list chooses as its selection mode has it.
+    enum class Keys { kNone, kShift, kCtrl };
+    void UserClick(int index, Keys keys = Keys::kNone);
     void UserDoubleClick(int index);
 private:
     // How many entries the list shows at once, from its height and font.
@@ -206,11 +215,18 @@ private:
     // Puts the entry on top, as far as the list scrolls: the last page stays full.
     void ScrollTo(int top);
     void MakeVisible(int index);
+    // The order the list shows the names in, as indices into them.
+    std::vector<std::size_t> Sorted(const std::vector<std::u16string>& names) const;
+    void Unchoose() { chosen_.assign(entries_.size(), false); }
 
     std::vector<std::u16string> entries_;  // always in the list's sorted order
+    std::vector<bool> chosen_;             // beside each entry
     std::optional<std::vector<std::u16string>> given_;  // as the last Replace gave them
-    int selected_ = -1;
+    SelectionMode mode_ = SelectionMode::kOne;
+    NameOrder order_ = NameOrder::kPlain;
     int caret_ = 0;
+    // Where a run chosen with Shift starts: the entry last clicked without it.
+    int anchor_ = 0;
     int top_ = 0;
     int horizontal_extent_ = 0;
 };

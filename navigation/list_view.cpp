@@ -1,5 +1,6 @@
 #include "navigation/list_view.h"
 
+#include <algorithm>
 #include <string_view>
 #include <unordered_set>
 
@@ -29,14 +30,20 @@ KeptView Keep(const ShownView& shown, const std::vector<std::u16string>& names) 
     KeptView kept;
     kept.top = kept_at(shown.top);
     kept.caret = kept_at(shown.caret);
-    if (stays(shown.selected)) kept.selected = shown.selected;
+    for (const std::u16string& chosen : shown.chosen) {
+        if (stays(chosen)) kept.chosen.push_back(chosen);
+    }
     return kept;
 }
 
 std::vector<RestoreStep> RestoreSteps(const KeptView& kept) {
     std::vector<RestoreStep> steps;
-    if (!kept.selected.empty()) {
-        steps.push_back({RestoreStep::Part::kSelected, kept.selected});
+    for (const std::u16string& chosen : kept.chosen) {
+        if (chosen != kept.caret) steps.push_back({RestoreStep::Part::kSelected, chosen});
+    }
+    const bool caret_chosen = std::find(kept.chosen.begin(), kept.chosen.end(), kept.caret) != kept.chosen.end();
+    if (caret_chosen) {
+        steps.push_back({RestoreStep::Part::kSelected, kept.caret});
     } else if (!kept.caret.empty()) {
         steps.push_back({RestoreStep::Part::kCaret, kept.caret});
     }

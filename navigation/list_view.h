@@ -18,24 +18,24 @@ std::optional<std::size_t> NearestStaying(std::size_t index, std::size_t count,
 
 // A list as the user sees it: how many entries it holds and the text of each in the order shown
 // (read only where the rule looks, which is near the top entry and the caret), the entry shown
-// first, the caret's and the chosen entry's text; -1 or empty for none.
+// first, the caret's, -1 for none, and the chosen entries' text, in the order shown.
 struct ShownView {
     std::size_t count = 0;
     std::function<std::u16string(std::size_t)> entry;
     int top = -1;
     int caret = -1;
-    std::u16string selected;
+    std::vector<std::u16string> chosen;
 };
 
 // The same view by name, each part where the new names keep it (empty: none).
 struct KeptView {
     std::u16string top;
     std::u16string caret;
-    std::u16string selected;
+    std::vector<std::u16string> chosen;
 };
 
 // The top entry and the caret stay on their entry or the nearest that stays (NearestStaying);
-// the chosen entry stays chosen only while the new names still hold it.
+// a chosen entry stays chosen only while the new names still hold it.
 KeptView Keep(const ShownView& shown, const std::vector<std::u16string>& names);
 
 // One step of putting a kept view back on the new list: the entry of that name gets the part.
@@ -45,9 +45,9 @@ struct RestoreStep {
     std::u16string name;
 };
 
-// The steps in the order they are taken. The chosen entry carries the caret with it; with none
-// chosen, the caret goes alone. The top entry comes last, as choosing an entry scrolls it into
-// view.
+// The steps in the order they are taken. Each chosen entry carries the caret with it, the
+// caret's own entry last when it is one of them; otherwise the caret goes on its own after
+// them. The top entry comes last, as choosing an entry scrolls it into view.
 std::vector<RestoreStep> RestoreSteps(const KeptView& kept);
 
 }  // namespace selvane::list_view

@@ -1,7 +1,9 @@
 // The pieces of a file listing that depend on nothing but their inputs.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <numeric>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -26,6 +28,24 @@ std::u16string FileCountCaption(std::size_t count);
 
 // The file list's tool tip: its designed one while it lists any file, none for an empty list.
 std::u16string FileListTip(std::size_t count);
+
+// The order in which a list shows names by numbers as numbers (Explorer's order): by `numbers`,
+// the system's comparison that reads each run of digits as the number it is; names it holds
+// equal ("a01b" and "a1b") by `plain`, the list's own order, then by their units, so that the
+// order is one whatever order the names came in. Both comparisons answer negative, zero or
+// positive. A stable merge sort: a system comparison that isn't quite a strict order can't make
+// it read outside the names.
+template <class Name, class Compare, class Plain>
+std::vector<std::size_t> NumbersAsNumbersOrder(const std::vector<Name>& names, Compare numbers, Plain plain) {
+    std::vector<std::size_t> order(names.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (const int by_number = numbers(names[a], names[b])) return by_number < 0;
+        if (const int by_text = plain(names[a], names[b])) return by_text < 0;
+        return names[a] < names[b];
+    });
+    return order;
+}
 
 // A listing's names, gathered pattern after pattern in the order the file system reports them.
 // With several patterns a file they share is listed once. The system reports a file under its

@@ -22,6 +22,9 @@ ChildWindow::ChildWindow(const design::Child& record, WindowContext& context, co
                          DWORD style, DWORD ex_style, int id)
     : record_(record),
       context_(context),
+      window_class_(window_class),
+      ex_style_(ex_style),
+      id_(id),
       left_(record.left),
       top_(record.top),
       width_(record.width),
@@ -92,6 +95,26 @@ void ChildWindow::SetText(const std::u16string& text) {
 }  // namespace selvane::win32
 
 namespace selvane::win32 {
+
+UniqueWindow ChildWindow::Recreate(DWORD style) {
+    const HWND old = hwnd();
+    const DWORD shown = ::GetWindowLongW(old, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED);
+    RECT at{};
+    ::GetWindowRect(old, &at);
+    ::MapWindowPoints(nullptr, context_.surface, reinterpret_cast<POINT*>(&at), 2);
+    UniqueWindow window(::CreateWindowExW(ex_style_, window_class_, L"", WS_CHILD | WS_CLIPSIBLINGS | shown | style,
+                                          at.left, at.top, at.right - at.left, at.bottom - at.top, context_.surface,
+                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), ThisModule(), nullptr));
+    if (!window) RaiseLastError();
+    ::SetWindowPos(window.get(), old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SendMessageW(window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    const bool focused = ::GetFocus() == old;
+    ::SetWindowLongPtrW(old, GWLP_ID, 0);
+    ::ShowWindow(old, SW_HIDE);
+    std::swap(window, window_);
+    if (focused) ::SetFocus(hwnd());
+    return window;
+}
 
 void ChildWindow::set_extra_height(int pixels) {
     extra_height_ = pixels;

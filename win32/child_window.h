@@ -58,9 +58,18 @@ public:
     // Pixels the window reaches below its designed height: a drop-down list's open part.
     void set_extra_height(int pixels);
 
+    // Replaces the window with a new one of the same class, identifier, place and font and
+    // another style (a list box reads its way of choosing once, as it is made): in the old
+    // one's place in the tab order, with the focus when the old one had it. The old window is
+    // handed back hidden, with no identifier: a message of its own may still be under way.
+    UniqueWindow Recreate(DWORD style);
+
 private:
     const design::Child& record_;
     WindowContext& context_;
+    const wchar_t* window_class_;
+    DWORD ex_style_;
+    int id_;
     UniqueWindow window_;
     float left_, top_, width_, height_;
     float font_size_ = design::kFontSize;

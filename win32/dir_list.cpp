@@ -1,6 +1,7 @@
 #include "win32/dir_list.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "win32/message_hooks.h"
 #include "win32/shell_icons.h"
 #include "navigation/list_view.h"
+#include "navigation/listing.h"
 #include "paths/path_text.h"
 
 namespace selvane::win32 {
@@ -49,7 +51,7 @@ std::wstring StoredName(ReadAhead& reads, const std::wstring& parent, const std:
 
 }  // namespace
 
-std::vector<std::wstring> VisibleSubdirectories(ReadAhead& reads, const std::wstring& directory) {
+std::vector<std::wstring> VisibleSubdirectories(ReadAhead& reads, const std::wstring& directory, NameOrder order) {
     std::vector<std::wstring> names;
     std::vector<FoundEntry> found;
     if (!reads.ListEntries(Join(directory, L"*"), FindExSearchLimitToDirectories, found)) return names;
@@ -59,10 +61,24 @@ std::vector<std::wstring> VisibleSubdirectories(ReadAhead& reads, const std::wst
         if (entry.name == L"." || entry.name == L"..") continue;
         names.push_back(std::move(entry.name));
     }
-    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
-        return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_LESS_THAN;
-    });
+    SortFolderNames(names, order);
     return names;
+}
+
+void SortFolderNames(std::vector<std::wstring>& names, NameOrder order) {
+    const auto plain = [](const std::wstring& a, const std::wstring& b) {
+        return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) - CSTR_EQUAL;
+    };
+    if (order == NameOrder::kPlain) {
+        std::stable_sort(names.begin(), names.end(),
+                         [&](const std::wstring& a, const std::wstring& b) { return plain(a, b) < 0; });
+        return;
+    }
+    const auto numbers = [](const std::wstring& a, const std::wstring& b) { return ::StrCmpLogicalW(a.c_str(), b.c_str()); };
+    std::vector<std::wstring> sorted;
+    sorted.reserve(names.size());
+    for (std::size_t index : listing::NumbersAsNumbersOrder(names, numbers, plain)) sorted.push_back(std::move(names[index]));
+    names.swap(sorted);
 }
 
 Win32DirList::Win32DirList(const design::Child& record, WindowContext& context, int id,
@@ -123,7 +139,7 @@ void Win32DirList::ChangeTo(const std::wstring& path) {
 
 void Win32DirList::Rebuild() {
     const RedrawStopped stopped(hwnd());
-    Fill(VisibleSubdirectories(reads(), path_));
+    Fill(VisibleSubdirectories(reads(), path_, order_));
 }
 
 void Win32DirList::Fill(std::vector<std::wstring> subfolders) {
@@ -154,7 +170,22 @@ void Win32DirList::Fill(std::vector<std::wstring> subfolders) {
 // what they look at: scrolled where it was, the highlight on the folder it was on, or on the
 // nearest one left when that one has gone; and when the folders are the same, not even drawn.
 void Win32DirList::Reread() {
-    std::vector<std::wstring> subfolders = VisibleSubdirectories(reads(), path_);
+    Show(VisibleSubdirectories(reads(), path_, order_));
+}
+
+// The folders shown, sorted again: nothing is read from the disk.
+void Win32DirList::SetOrder(NameOrder order) {
+    if (order == order_) return;
+    order_ = order;
+    std::vector<std::wstring> subfolders;
+    for (const Entry& entry : entries_) {
+        if (!entry.open) subfolders.push_back(entry.name);
+    }
+    SortFolderNames(subfolders, order_);
+    Show(std::move(subfolders));
+}
+
+void Win32DirList::Show(std::vector<std::wstring> subfolders) {
     const auto first_subfolder = std::find_if(entries_.begin(), entries_.end(), [](const Entry& e) { return !e.open; });
     const bool same = std::equal(first_subfolder, entries_.end(), subfolders.begin(), subfolders.end(),
                                  [](const Entry& entry, const std::wstring& name) { return entry.name == name; });

@@ -13,7 +13,10 @@ namespace selvane::win32 {
 
 // The subdirectories of a directory that the list shows: hidden and system ones left out,
 // sorted without regard to case.
-std::vector<std::wstring> VisibleSubdirectories(ReadAhead& reads, const std::wstring& directory);
+std::vector<std::wstring> VisibleSubdirectories(ReadAhead& reads, const std::wstring& directory,
+                                                NameOrder order = NameOrder::kPlain);
+// Puts folder names in the order the list shows them.
+void SortFolderNames(std::vector<std::wstring>& names, NameOrder order);
 
 class Win32DirList final : public Win32Child<host::DirList> {
 public:
@@ -22,6 +25,7 @@ public:
     std::u16string Path() const override { return Utf16(path_); }
     void SetPath(const paths::ParsedPath& path) override;
     void Reread() override;
+    void SetOrder(NameOrder order) override;
 
     // Opens the entry that has the caret, as a double click or Enter does.
     void OpenSelected();
@@ -50,8 +54,11 @@ private:
     void Rebuild();
     // The same with the sub-folders given, for a caller that stops drawing around it.
     void Fill(std::vector<std::wstring> subfolders);
+    // Shows these sub-folders in place of those shown, the view staying where it was (Reread).
+    void Show(std::vector<std::wstring> subfolders);
 
     std::wstring path_;
+    NameOrder order_ = NameOrder::kPlain;
     std::vector<Entry> entries_;
     TypeToFind find_;
 };

@@ -379,6 +379,14 @@ struct StreamTraits {
 };
 using UniqueStream = Unique<StreamTraits>;
 
+// A SAFEARRAY, destroyed when it goes unless released to a caller.
+struct SafeArrayTraits {
+    using Type = SAFEARRAY*;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type array) { ::SafeArrayDestroy(array); }
+};
+using UniqueSafeArray = Unique<SafeArrayTraits>;
+
 // A BSTR that frees itself: an argument made from text, or a result an out-parameter fills.
 class Bstr {
 public:

@@ -1,12 +1,14 @@
 #include "win32/list_box.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
 #include <numeric>
 #include <string_view>
 
+#include "navigation/listing.h"
 #include "win32/message_hooks.h"
 
 namespace selvane::win32 {
@@ -120,16 +122,117 @@ int EntryUnder(HWND list, POINT at) {
     return LOWORD(hit);
 }
 
-// LBS_SORT stays on, so entries added by anyone else land in order too.
+namespace {
+
+// LBS_SORT stays on, so entries added by anyone else land in the list's plain order.
+constexpr DWORD kListStyle =
+    LBS_NOTIFY | LBS_SORT | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
+
+DWORD StyleOf(SelectionMode mode) {
+    switch (mode) {
+    case SelectionMode::kOne: return kListStyle;
+    case SelectionMode::kToggle: return kListStyle | LBS_MULTIPLESEL;
+    case SelectionMode::kExtend: return kListStyle | LBS_EXTENDEDSEL;
+    }
+    return kListStyle;
+}
+
+// Explorer's comparison, which reads runs of digits as numbers.
+int CompareNumbersAsNumbers(const std::u16string& a, const std::u16string& b) {
+    return ::StrCmpLogicalW(reinterpret_cast<const wchar_t*>(a.c_str()), reinterpret_cast<const wchar_t*>(b.c_str()));
+}
+
+int ComparePlain(const std::u16string& a, const std::u16string& b) {
+    return ListPlacesBefore(a, b) ? (ListPlacesBefore(b, a) ? 0 : -1) : 1;
+}
+
+}  // namespace
+
 Win32ListBox::Win32ListBox(const design::Child& record, WindowContext& context, int id)
-    : Win32Child(record, context, L"LISTBOX",
-                 LBS_NOTIFY | LBS_SORT | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
-                 WS_EX_CLIENTEDGE, id) {
+    : Win32Child(record, context, L"LISTBOX", kListStyle, WS_EX_CLIENTEDGE, id) {
+    HookWindow();
+}
+
+void Win32ListBox::HookWindow() {
     HookMessages(hwnd(), [this](HWND window, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
         if (message == WM_CHAR && find_.OnChar(window, static_cast<wchar_t>(wparam))) return LRESULT{0};
-        Watch(window, message, wparam, lparam);
+        if (window == hwnd()) Watch(window, message, wparam, lparam);
         return pass_on();
     });
+}
+
+std::vector<std::size_t> Win32ListBox::Sorted(const std::vector<std::u16string>& names) const {
+    if (order_ == NameOrder::kNumbersAsNumbers) {
+        return listing::NumbersAsNumbersOrder(names, CompareNumbersAsNumbers, ComparePlain);
+    }
+    return SortedListOrder(names);
+}
+
+Win32ListBox::State Win32ListBox::Capture() const {
+    State state;
+    const int count = ListCount();
+    state.entries.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) state.entries.push_back(List(i));
+    state.chosen = SelectedIndices();
+    state.caret = CaretIndex();
+    state.top = TopIndex();
+    return state;
+}
+
+// The entries go in again at the places the order gives them, each chosen one chosen again and
+// the caret last; the list stays as it was on screen until it is drawn once, in the end.
+void Win32ListBox::Restore(const State& state, const std::vector<std::size_t>& order) {
+    std::optional<Shown> shown = std::move(shown_);
+    const RedrawStopped stopped(hwnd());
+    ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
+    Insert(state.entries, order);
+    std::vector<int> place(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) place[order[i]] = static_cast<int>(i);
+    const auto placed = [&](int old_index) { return place[static_cast<std::size_t>(old_index)]; };
+    const bool caret_chosen = std::find(state.chosen.begin(), state.chosen.end(), state.caret) != state.chosen.end();
+    if (ChoosesSeveral()) {
+        for (const int chosen : state.chosen) ::SendMessageW(hwnd(), LB_SETSEL, TRUE, placed(chosen));
+    }
+    if (!state.entries.empty()) {
+        if (!ChoosesSeveral() && caret_chosen) {
+            ::SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(placed(state.caret)), 0);
+        } else {
+            ::SendMessageW(hwnd(), LB_SETCARETINDEX, static_cast<WPARAM>(placed(state.caret)), FALSE);
+        }
+        ::SendMessageW(hwnd(), LB_SETTOPINDEX, static_cast<WPARAM>(placed(state.top)), 0);
+    }
+    if (shown && static_cast<std::size_t>(ListCount()) == state.entries.size()) shown_ = std::move(shown);
+}
+
+// A list box takes its way of choosing only as it is made: the list is made again, with what it
+// held. The old window lives on, hidden, until the surface's next message (DropRetired): a
+// host may change the mode from inside a Click the old one is still raising.
+void Win32ListBox::SetSelection(SelectionMode mode) {
+    if (mode == mode_) return;
+    State state = Capture();
+    if (mode == SelectionMode::kOne) {
+        const bool caret_chosen = std::find(state.chosen.begin(), state.chosen.end(), state.caret) != state.chosen.end();
+        state.chosen.clear();
+        if (caret_chosen) state.chosen.push_back(state.caret);
+    }
+    const int extent = static_cast<int>(::SendMessageW(hwnd(), LB_GETHORIZONTALEXTENT, 0, 0));
+    UniqueWindow old = window().Recreate(StyleOf(mode));
+    mode_ = mode;
+    HookWindow();
+    SetListBoxExtent(hwnd(), extent);
+    std::vector<std::size_t> order(state.entries.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    Restore(state, order);
+    if (replaced_) replaced_(old.get(), hwnd());
+    retired_ = std::move(old);
+    ::PostMessageW(window().context().surface, kDropRetired, 0, 0);
+}
+
+void Win32ListBox::SetOrder(NameOrder order) {
+    if (order == order_) return;
+    order_ = order;
+    const State state = Capture();
+    Restore(state, Sorted(state.entries));
 }
 
 void Win32ListBox::Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -153,7 +256,11 @@ void Win32ListBox::Replace(std::vector<std::u16string> names, int extent) {
     if (Holds(names, extent)) {
         // What emptying the list leaves: the caret back on the first entry, where the next
         // arrow key starts, and not on the entry the user last chose.
-        ::SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        if (ChoosesSeveral()) {
+            ::SendMessageW(hwnd(), LB_SETSEL, FALSE, -1);
+        } else {
+            ::SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        }
         ::SendMessageW(hwnd(), LB_SETCARETINDEX, 0, FALSE);
         ::SendMessageW(hwnd(), LB_SETTOPINDEX, 0, 0);
         return;
@@ -161,12 +268,12 @@ void Win32ListBox::Replace(std::vector<std::u16string> names, int extent) {
     const RedrawStopped stopped(hwnd());
     ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
     SetListBoxExtent(hwnd(), extent);
-    Fill(names);
+    Insert(names, Sorted(names));
     // A list that couldn't take every name is filled again next time.
     if (static_cast<std::size_t>(ListCount()) == names.size()) shown_ = Shown{std::move(names), extent};
 }
 
-void Win32ListBox::Fill(const std::vector<std::u16string>& names) {
+void Win32ListBox::Insert(const std::vector<std::u16string>& names, const std::vector<std::size_t>& order) {
     if (names.empty()) return;
     std::size_t characters = 0;
     for (const auto& name : names) characters += name.size() + 1;
@@ -176,7 +283,7 @@ void Win32ListBox::Fill(const std::vector<std::u16string>& names) {
     // procedure: the hooks watching the window (the tool tip's, the screen reader's, the list's
     // own) have no business with them.
     const auto list_procedure = reinterpret_cast<WNDPROC>(::GetClassLongPtrW(hwnd(), GCLP_WNDPROC));
-    for (std::size_t index : SortedListOrder(names)) {
+    for (std::size_t index : order) {
         ::CallWindowProcW(list_procedure, hwnd(), LB_INSERTSTRING, static_cast<WPARAM>(-1),
                           reinterpret_cast<LPARAM>(names[index].c_str()));
     }
@@ -222,7 +329,8 @@ int Win32ListBox::CaretIndex() const {
 // A list that allows one selection takes a caret of its own only while nothing is selected.
 void Win32ListBox::SetCaretIndex(int index) {
     if (index < 0 || index >= ListCount()) Raise(errc::kInvalidPropertyArrayIndex);
-    if (::SendMessageW(hwnd(), LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE) == LB_ERR) {
+    if ((!ChoosesSeveral() && SelCount() != 0) ||
+        ::SendMessageW(hwnd(), LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE) == LB_ERR) {
         Raise(errc::kIllegalFunctionCall);
     }
 }
@@ -243,15 +351,41 @@ std::u16string Win32ListBox::List(int index) const {
 }
 
 std::u16string Win32ListBox::Text() const {
+    if (ChoosesSeveral()) {
+        const LRESULT caret = ::SendMessageW(hwnd(), LB_GETCARETINDEX, 0, 0);
+        const bool chosen = caret != LB_ERR && ::SendMessageW(hwnd(), LB_GETSEL, static_cast<WPARAM>(caret), 0) > 0;
+        return chosen ? List(static_cast<int>(caret)) : u"";
+    }
     const LRESULT selected = ::SendMessageW(hwnd(), LB_GETCURSEL, 0, 0);
     return selected == LB_ERR ? u"" : List(static_cast<int>(selected));
 }
 
-int Win32ListBox::SelCount() const { return ::SendMessageW(hwnd(), LB_GETCURSEL, 0, 0) == LB_ERR ? 0 : 1; }
+int Win32ListBox::SelCount() const {
+    if (ChoosesSeveral()) return std::max(0, static_cast<int>(::SendMessageW(hwnd(), LB_GETSELCOUNT, 0, 0)));
+    return ::SendMessageW(hwnd(), LB_GETCURSEL, 0, 0) == LB_ERR ? 0 : 1;
+}
 
-// LB_SETCURSEL notifies nobody: the parent hears LBN_SELCHANGE only from the user's actions.
+std::vector<int> Win32ListBox::SelectedIndices() const {
+    if (!ChoosesSeveral()) {
+        const LRESULT selected = ::SendMessageW(hwnd(), LB_GETCURSEL, 0, 0);
+        return selected == LB_ERR ? std::vector<int>{} : std::vector<int>{static_cast<int>(selected)};
+    }
+    std::vector<int> chosen(static_cast<std::size_t>(SelCount()));
+    if (chosen.empty()) return chosen;
+    const LRESULT got = ::SendMessageW(hwnd(), LB_GETSELITEMS, chosen.size(), reinterpret_cast<LPARAM>(chosen.data()));
+    chosen.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
+    return chosen;
+}
+
+// LB_SETCURSEL and LB_SETSEL notify nobody: the parent hears LBN_SELCHANGE only from the user's
+// actions.
 void Win32ListBox::Select(int index) {
     if (index < 0 || index >= ListCount()) Raise(errc::kInvalidPropertyArrayIndex);
+    if (ChoosesSeveral()) {
+        ::SendMessageW(hwnd(), LB_SETSEL, TRUE, index);
+        ::SendMessageW(hwnd(), LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE);
+        return;
+    }
     ::SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -39,6 +40,9 @@ private:
     std::array<int, kTableEnd> widths_{};
 };
 
+// Posted to the surface's window when the file list's replaced window can go (DropRetired).
+inline constexpr UINT kDropRetired = WM_APP + 8;
+
 class Win32ListBox final : public Win32Child<host::ListBox> {
 public:
     Win32ListBox(const design::Child& record, WindowContext& context, int id);
@@ -54,20 +58,44 @@ public:
     std::u16string List(int index) const override;
     std::u16string Text() const override;
     int SelCount() const override;
+    std::vector<int> SelectedIndices() const override;
     void Select(int index) override;
+    SelectionMode Selection() const override { return mode_; }
+    void SetSelection(SelectionMode mode) override;
+    void SetOrder(NameOrder order) override;
     int TextWidth(const std::u16string& text) const override;
     void SetHorizontalExtent(int pixels) override;
 
     // Whether the double click the list has just reported landed on an entry. A list box
     // reports one anywhere in its window, also in the empty space below its last entry.
     bool DoubleClickedEntry() const { return double_clicked_entry_; }
+    // Told when a new window has taken the old one's place (SetSelection), so that what the
+    // surface hooked into the old one is hooked into the new one.
+    void SetReplaced(std::function<void(HWND old_window, HWND new_window)> replaced) { replaced_ = std::move(replaced); }
+    // Destroys the window a new one replaced, once no message of its own can be under way.
+    void DropRetired() { retired_.reset(); }
 
 private:
+    // The list's own watch on its messages, in each window it has.
+    void HookWindow();
     // Sees the list's messages before it does.
     void Watch(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void FontChanged() override { meter_.Reset(); }
-    // Adds the names to the empty list.
-    void Fill(const std::vector<std::u16string>& names);
+    // Adds the names to the empty list, in the order given.
+    void Insert(const std::vector<std::u16string>& names, const std::vector<std::size_t>& order);
+    // The order the list shows the names in, as indices into them.
+    std::vector<std::size_t> Sorted(const std::vector<std::u16string>& names) const;
+    bool ChoosesSeveral() const { return mode_ != SelectionMode::kOne; }
+    // What the list shows now: every entry, the chosen ones, the caret and the top entry; and
+    // puts it back, each entry at the place the order gives it.
+    struct State {
+        std::vector<std::u16string> entries;
+        std::vector<int> chosen;
+        int caret = 0;
+        int top = 0;
+    };
+    State Capture() const;
+    void Restore(const State& state, const std::vector<std::size_t>& order);
 
     mutable TextMeter meter_;
     TypeToFind find_;
@@ -78,6 +106,10 @@ private:
         int extent = 0;
     };
     std::optional<Shown> shown_;
+    SelectionMode mode_ = SelectionMode::kOne;
+    NameOrder order_ = NameOrder::kPlain;
+    std::function<void(HWND, HWND)> replaced_;
+    UniqueWindow retired_;
 };
 
 }  // namespace selvane::win32

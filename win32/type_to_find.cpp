@@ -11,7 +11,12 @@ bool TypeToFind::OnChar(HWND list, wchar_t typed) {
     if (typed < L' ' || typed == 0x7F || ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return false;
     typed_.Add(static_cast<char16_t>(typed), ::GetTickCount64(), 2ull * ::GetDoubleClickTime());
     const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
-    const LRESULT chosen = ::SendMessageW(list, LB_GETCURSEL, 0, 0);
+    // A list that chooses several goes from its caret, and moves it as an arrow key does: a list
+    // that extends chooses the entry alone, one that toggles chooses nothing.
+    const auto style = ::GetWindowLongW(list, GWL_STYLE);
+    const bool extends = (style & LBS_EXTENDEDSEL) != 0;
+    const bool several = extends || (style & LBS_MULTIPLESEL) != 0;
+    const LRESULT chosen = ::SendMessageW(list, several ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0);
     const int current = chosen == LB_ERR ? -1 : static_cast<int>(chosen);
     std::wstring text;
     // As the list compares its entries: the user's locale, case ignored.
@@ -26,11 +31,20 @@ bool TypeToFind::OnChar(HWND list, wchar_t typed) {
     };
     const auto found = typing::Find(count == LB_ERR ? 0 : static_cast<std::size_t>(count), current,
                                     typed_.FromNext(), typed_.Sought(), starts_with);
-    if (found && static_cast<int>(*found) != current) {
+    if (!found || static_cast<int>(*found) == current) return true;
+    if (several) {
+        if (extends) {
+            ::SendMessageW(list, LB_SETSEL, FALSE, -1);
+            ::SendMessageW(list, LB_SETSEL, TRUE, static_cast<LPARAM>(*found));
+            ::SendMessageW(list, LB_SETANCHORINDEX, *found, 0);
+        }
+        ::SendMessageW(list, LB_SETCARETINDEX, *found, FALSE);
+        if (!extends) return true;
+    } else {
         ::SendMessageW(list, LB_SETCURSEL, *found, 0);
-        ::SendMessageW(::GetParent(list), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(list));
     }
+    ::SendMessageW(::GetParent(list), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
     return true;
 }
 

@@ -123,29 +123,43 @@ Win32Surface::Win32Surface(HWND parent, const std::u16string& start_directory) {
     // Explorer's keys also where the host's message loop doesn't give the surface its keys
     // first: the children see them as they come. Ctrl+A then leaves its character behind, which
     // the pattern box would take for text.
-    for (HWND child : windows_) {
-        HookMessages(child, [this](HWND window, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
-            MSG key{};
-            key.hwnd = window;
-            key.message = message;
-            key.wParam = wparam;
-            key.lParam = lparam;
-            if (TakeShortcut(key)) return LRESULT{0};
-            if (message == WM_CHAR && wparam == 1 && window == text1_->hwnd()) return LRESULT{0};
-            return pass_on();
-        });
-    }
-    // Files dragged out of the lists, and files or folders dropped onto the control. Without OLE
-    // on this thread (a host that called CoInitialize alone) nothing can be dropped.
-    for (HWND list : {list1_->hwnd(), dir1_->hwnd()}) {
-        HookMessages(list, [this](HWND window, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
-            return WatchDrag(window, message, wparam, lparam, pass_on);
-        });
-    }
+    for (HWND child : windows_) HookChild(child);
+    list1_->SetReplaced([this](HWND old_window, HWND new_window) { OnWindowReplaced(old_window, new_window, L"Files"); });
+    // Files or folders dropped onto the control. Without OLE on this thread (a host that called
+    // CoInitialize alone) nothing can be dropped.
     drop_target_ = ComPtr<DropTarget>::Adopt(new DropTarget([this](const std::wstring& path) {
         return ::SendMessageW(hwnd(), kDropped, 0, reinterpret_cast<LPARAM>(&path)) != 0;
     }));
     drop_registered_ = SUCCEEDED(::RegisterDragDrop(window_.get(), drop_target_.get()));
+}
+
+void Win32Surface::HookChild(HWND child) {
+    HookMessages(child, [this](HWND window, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
+        MSG key{};
+        key.hwnd = window;
+        key.message = message;
+        key.wParam = wparam;
+        key.lParam = lparam;
+        if (TakeShortcut(key)) return LRESULT{0};
+        if (message == WM_CHAR && wparam == 1 && window == text1_->hwnd()) return LRESULT{0};
+        return pass_on();
+    });
+    // Files dragged out of the lists.
+    if (child == list1_->hwnd() || child == dir1_->hwnd()) {
+        HookMessages(child, [this](HWND window, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
+            return WatchDrag(window, message, wparam, lparam, pass_on);
+        });
+    }
+}
+
+void Win32Surface::OnWindowReplaced(HWND old_window, HWND new_window, const wchar_t* name) {
+    const std::u16string tip = tips_->Text(old_window);
+    tips_->Set(old_window, u"");
+    tips_->Watch(new_window);
+    tips_->Set(new_window, tip);
+    NameForScreenReaders(new_window, name);
+    std::replace(windows_.begin(), windows_.end(), old_window, new_window);
+    HookChild(new_window);
 }
 
 Win32Surface::~Win32Surface() {
@@ -488,6 +502,9 @@ std::optional<LRESULT> Win32Surface::Dispatch(HWND window, UINT message, WPARAM 
     case kDriveAnswered:
         Contain([&] { drive1_->OnDriveAnswered(static_cast<char16_t>(wparam)); });
         return 0;
+    case kDropRetired:
+        list1_->DropRetired();
+        return 0;
     case WM_TIMER:
         return OnTimer(wparam);
     case WM_WINDOWPOSCHANGED:
@@ -650,7 +667,7 @@ LRESULT Win32Surface::WatchDrag(HWND list, UINT message, WPARAM wparam, LPARAM l
         const LRESULT result = pass_on();
         const int index = EntryUnder(list, at);
         press_ = {};
-        if (index >= 0 && index == static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0))) press_ = {list, at, index};
+        if (index >= 0 && ::SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0) press_ = {list, at, index};
         return result;
     }
     case WM_MOUSEMOVE: {

@@ -132,6 +132,10 @@ private:
     // Takes the resolution the window is shown at now; the logic lays the children out again
     // when it changed.
     void UpdateDpi();
+    // Explorer's keys in the child, and drags out of it when it is one of the lists.
+    void HookChild(HWND child);
+    // A child's new window in place of its old one: the tip, the name and the hooks go with it.
+    void OnWindowReplaced(HWND old_window, HWND new_window, const wchar_t* name);
     // A press on a list's chosen entry that moves past the system's drag distance drags it out.
     LRESULT WatchDrag(HWND list, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on);
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);

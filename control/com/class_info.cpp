@@ -15,7 +15,7 @@ STDMETHODIMP SelvaneControl::GetGUID(DWORD kind, GUID* guid) noexcept {
 }
 
 STDMETHODIMP SelvaneControl::InterfaceSupportsErrorInfo(REFIID iid) noexcept {
-    return ::IsEqualIID(iid, IID__Selvane) ? S_OK : S_FALSE;
+    return ::IsEqualIID(iid, IID__Selvane) || ::IsEqualIID(iid, IID__Selvane2) ? S_OK : S_FALSE;
 }
 
 }  // namespace selvane::com

@@ -53,6 +53,12 @@ struct ComValue<host::ValueKind::kTruth> {
     static TruthValue To(Type truth) { return truth; }
 };
 template <>
+struct ComValue<host::ValueKind::kNumber> {
+    using Type = LONG;
+    static Type From(std::int32_t number) { return number; }
+    static std::int32_t To(Type number) { return number; }
+};
+template <>
 struct ComValue<host::ValueKind::kText> {
     using Type = BSTR;
     static Type From(const std::u16string& text) { return ToBstr(text); }

@@ -1,8 +1,11 @@
-// IDispatch and the members of _Selvane. Dispatch goes through the type library's own type
+// IDispatch and the members of _Selvane and _Selvane2. Dispatch goes through the type library's own type
 // information; every member is a thin call into the control's logic.
 #include "control/com/selvane_control.h"
 
+#include <new>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "control/members.h"
 
@@ -152,7 +155,7 @@ STDMETHODIMP SelvaneControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DIS
     }
     const UINT arguments = params && params->rgvarg ? params->cArgs : 0;
     UINT bad_argument = arguments;  // none
-    HRESULT hr = type_info_->Invoke(static_cast<_Selvane*>(this), id, flags, params ? &given : nullptr, result,
+    HRESULT hr = type_info_->Invoke(static_cast<_Selvane2*>(this), id, flags, params ? &given : nullptr, result,
                                     exception, &bad_argument);
     if (SUCCEEDED(hr) && result && result->vt == VT_UI4) result->vt = VT_I4;
     if ((hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW) && member && arguments > 0) {
@@ -220,7 +223,7 @@ STDMETHODIMP SelvaneControl::RefreshFiles() noexcept {
     STDMETHODIMP SelvaneControl::put_##name(ComValue<host::ValueKind::k##kind>::Type in) noexcept {       \
         return Member([&] { logic_.Set##name(ComValue<host::ValueKind::k##kind>::To(in)); });       \
     }
-SELVANE_PROPERTIES(SELVANE_DEFINE_PROPERTY)
+SELVANE_ALL_PROPERTIES(SELVANE_DEFINE_PROPERTY)
 #undef SELVANE_DEFINE_PROPERTY
 
 // The dialog is modal, so an in-place container hears of it and holds back its own modeless
@@ -237,6 +240,33 @@ STDMETHODIMP SelvaneControl::AboutBox() noexcept {
 
 STDMETHODIMP SelvaneControl::Refresh() noexcept {
     return Member([&] { logic_.Refresh(); });
+}
+
+STDMETHODIMP SelvaneControl::get_SelectedCount(LONG* count) noexcept {
+    RETURN_IF_FAILED(CheckOut(count));
+    return Member([&] { *count = logic_.SelectedCount(); });
+}
+
+// An array of variants holding strings, the one kind of array VBScript and JScript (through
+// VBArray) read; with nothing chosen, an empty one (bounds 0 to -1) rather than Empty, so that
+// UBound and a For Each need no test first.
+STDMETHODIMP SelvaneControl::get_SelectedFiles(VARIANT* files) noexcept {
+    if (!files) return E_POINTER;
+    ::VariantInit(files);
+    return Member([&] {
+        const std::vector<std::u16string> paths = logic_.SelectedFiles();
+        win32::UniqueSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(paths.size())));
+        if (!array) throw std::bad_alloc();
+        for (LONG i = 0; i < static_cast<LONG>(paths.size()); ++i) {
+            win32::Variant path;
+            path->vt = VT_BSTR;
+            path->bstrVal = ToBstr(paths[static_cast<std::size_t>(i)]);
+            const HRESULT hr = ::SafeArrayPutElement(array.get(), &i, path.get());
+            if (FAILED(hr)) throw std::bad_alloc();
+        }
+        files->vt = VT_ARRAY | VT_VARIANT;
+        files->parray = array.release();
+    });
 }
 
 }  // namespace selvane::com

@@ -16,7 +16,7 @@ LONG g_locks = 0;
 // library, and the information of each type the control hands out. Each holds one reference.
 ITypeLib* g_library = nullptr;
 ITypeInfo* g_type_infos[2] = {};
-const GUID* const kTypeGuids[] = {&IID__Selvane, &CLSID_Selvane};
+const GUID* const kTypeGuids[] = {&IID__Selvane2, &CLSID_Selvane};
 static_assert(std::size(kTypeGuids) == std::size(g_type_infos));
 
 // What slot holds, filled by load at the first call; when two threads race, the first one's

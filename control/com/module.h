@@ -30,7 +30,8 @@ void LockModule() noexcept;
 void UnlockModule() noexcept;
 bool ModuleInUse() noexcept;
 
-// The types of the embedded type library whose information the control hands out.
+// The types of the embedded type library whose information the control hands out: its default
+// interface (_Selvane2, which holds every member) and its class.
 enum class LibraryType { kSelvaneInterface, kSelvaneClass };
 
 // The type information of one type in the library's embedded type library, with a reference for

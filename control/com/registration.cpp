@@ -18,7 +18,7 @@ namespace selvane::com {
 namespace {
 
 constexpr WORD kLibraryMajor = 4;
-constexpr WORD kLibraryMinor = 0;
+constexpr WORD kLibraryMinor = 1;
 constexpr LCID kLibraryLocale = 0x0409;
 
 std::wstring GuidText(REFGUID guid) {
@@ -213,6 +213,38 @@ private:
     bool overridden_ = false;
 };
 
+// An earlier version's registration of the type library from this very file: its path for
+// this bitness goes, and the version's key with it once no bitness's path is left under it. A
+// version registered from another file stays, for whoever installed it there.
+void RemoveEarlierVersions(const std::wstring& path) {
+    const std::wstring library = L"TypeLib\\" + GuidText(LIBID_Selvane_OCX);
+    std::vector<std::wstring> versions;
+    {
+        win32::UniqueKey opened;
+        if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, library.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return;
+        wchar_t name[256];
+        for (DWORD i = 0, size = 256; ::RegEnumKeyExW(opened.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) ==
+                                      ERROR_SUCCESS;
+             ++i, size = 256) {
+            versions.emplace_back(name, size);
+        }
+    }
+    const std::wstring own = std::to_wstring(kLibraryMajor) + L"." + std::to_wstring(kLibraryMinor);
+    for (const std::wstring& version : versions) {
+        if (version == own) continue;
+        const std::wstring locale = library + L"\\" + version + L"\\" + LocaleKey();
+        wchar_t registered[MAX_PATH * 4] = {};
+        DWORD bytes = sizeof(registered) - sizeof(wchar_t);
+        if (::RegGetValueW(HKEY_CLASSES_ROOT, (locale + L"\\" + kOwnPlatform).c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                           registered, &bytes) != ERROR_SUCCESS ||
+            ::lstrcmpiW(registered, path.c_str()) != 0) {
+            continue;
+        }
+        RemoveTree(locale + L"\\" + kOwnPlatform);
+        if (!KeyExists(locale + L"\\win32") && !KeyExists(locale + L"\\win64")) RemoveTree(library + L"\\" + version);
+    }
+}
+
 // WriteEntry traces the codes of the calls that failed. The class's own tree
 // (this bitness's view) is written afresh, so that nothing of an earlier version's registration
 // stays in it; the ProgIDs, which both bitnesses share, are only written over.
@@ -225,6 +257,7 @@ HRESULT RegisterInRoot() {
     }
     const std::vector<Entry> entries = Entries(library.get(), path);
     if (entries.empty()) return SELFREG_E_TYPELIB;
+    RemoveEarlierVersions(path);
     for (const Entry& entry : entries) {
         if (FAILED(WriteEntry(entry))) return SELFREG_E_CLASS;
     }
@@ -240,7 +273,7 @@ HRESULT UnregisterLibrary(bool other_build) {
         return FAILED(own) ? own : neutral;
     }
     HRESULT result = RemoveTree(L"TypeLib\\" + GuidText(LIBID_Selvane_OCX));
-    for (REFGUID iid : {IID__Selvane, DIID___Selvane}) {
+    for (REFGUID iid : {IID__Selvane, IID__Selvane2, DIID___Selvane}) {
         if (FAILED(RemoveTree(L"Interface\\" + GuidText(iid)))) result = E_FAIL;
     }
     return result;

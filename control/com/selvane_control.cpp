@@ -67,9 +67,10 @@ struct InterfaceEntry {
     IUnknown* (*cast)(SelvaneControl*);
 };
 const InterfaceEntry kInterfaces[] = {
-    {&IID_IUnknown, &AsInterface<_Selvane>},
-    {&IID_IDispatch, &AsInterface<_Selvane>},
-    {&IID__Selvane, &AsInterface<_Selvane>},
+    {&IID_IUnknown, &AsInterface<_Selvane2>},
+    {&IID_IDispatch, &AsInterface<_Selvane2>},
+    {&IID__Selvane, &AsInterface<_Selvane2>},
+    {&IID__Selvane2, &AsInterface<_Selvane2>},
     {&IID_IProvideClassInfo, &AsInterface<IProvideClassInfo2>},
     {&IID_IProvideClassInfo2, &AsInterface<IProvideClassInfo2>},
     {&IID_ISupportErrorInfo, &AsInterface<ISupportErrorInfo>},

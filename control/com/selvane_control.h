@@ -22,7 +22,7 @@ namespace selvane::com {
 // A new control, initialised and ready for InitNew or Load, queried for iid.
 HRESULT CreateSelvaneControl(REFIID iid, void** object) noexcept;
 
-class SelvaneControl final : public _Selvane,
+class SelvaneControl final : public _Selvane2,
                              public IProvideClassInfo2,
                              public ISupportErrorInfo,
                              public IConnectionPointContainer,
@@ -48,7 +48,7 @@ public:
     STDMETHODIMP_(ULONG) AddRef() noexcept override;
     STDMETHODIMP_(ULONG) Release() noexcept override;
 
-    // IDispatch and _Selvane (dispatch.cpp)
+    // IDispatch, _Selvane and _Selvane2 (dispatch.cpp)
     STDMETHODIMP GetTypeInfoCount(UINT* count) noexcept override;
     STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) noexcept override;
     STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) noexcept override;
@@ -64,10 +64,12 @@ public:
 #define SELVANE_DECLARE_PROPERTY(name, id, kind, initial)                          \
     STDMETHODIMP get_##name(ComValue<host::ValueKind::k##kind>::Type* out) noexcept override; \
     STDMETHODIMP put_##name(ComValue<host::ValueKind::k##kind>::Type in) noexcept override;
-    SELVANE_PROPERTIES(SELVANE_DECLARE_PROPERTY)
+    SELVANE_ALL_PROPERTIES(SELVANE_DECLARE_PROPERTY)
 #undef SELVANE_DECLARE_PROPERTY
     STDMETHODIMP AboutBox() noexcept override;
     STDMETHODIMP Refresh() noexcept override;
+    STDMETHODIMP get_SelectedCount(LONG* count) noexcept override;
+    STDMETHODIMP get_SelectedFiles(VARIANT* files) noexcept override;
 
     // IProvideClassInfo2 and ISupportErrorInfo (class_info.cpp)
     STDMETHODIMP GetClassInfo(ITypeInfo** info) noexcept override;

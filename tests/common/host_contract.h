@@ -51,6 +51,9 @@ namespace selvane::testing {
 
 // The part of the Windows tests' fixture drives (tests/windows/fixture.h) that the contract
 // reads; the in-memory world builds exactly this. Wine also has C: and Z:, both unlabelled.
+// The key held while the user clicks an entry of the file list.
+enum class ClickKeys { kNone, kShift, kCtrl };
+
 struct LayoutEntry {
     const char16_t* path;
     std::uint64_t size;
@@ -332,6 +335,62 @@ TYPED_TEST_P(ChildrenContract, FileListSelectedByTheProgramRaisesNoClick) {
     EXPECT_TRUE(this->events.seen.empty());
 }
 
+// The user's clicks choose as the system's list boxes of each kind do, and the program reads what
+// is chosen; the other order puts numbers as numbers, keeping what is chosen and on top.
+TYPED_TEST_P(ChildrenContract, FileListChoosesSeveralAndSortsNumbersAsNumbers) {
+    host::ListBox& list = this->list();
+    const Names names{u"file1", u"file2", u"file10", u"File3", u"a1b", u"a01b"};
+    list.Replace(names, 0);
+    EXPECT_EQ(this->Entries(), (Names{u"a01b", u"a1b", u"file1", u"file10", u"file2", u"File3"}));
+    using K = ClickKeys;
+    // Each step: the mode, the click (entry, key) and the entries chosen after it.
+    struct Step {
+        SelectionMode mode;
+        int entry;
+        ClickKeys keys;
+        std::vector<int> chosen;
+    };
+    const Step steps[] = {
+        {SelectionMode::kOne, 1, K::kNone, {1}},       {SelectionMode::kOne, 3, K::kCtrl, {3}},
+        {SelectionMode::kToggle, 5, K::kNone, {3, 5}}, {SelectionMode::kToggle, 3, K::kShift, {5}},
+        {SelectionMode::kExtend, 2, K::kNone, {2}},    {SelectionMode::kExtend, 4, K::kShift, {2, 3, 4}},
+        {SelectionMode::kExtend, 3, K::kCtrl, {2, 4}}, {SelectionMode::kExtend, 0, K::kCtrl, {0, 2, 4}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(::testing::Message() << "mode " << static_cast<int>(step.mode) << ", entry " << step.entry);
+        if (list.Selection() != step.mode) list.SetSelection(step.mode);
+        ASSERT_NO_FATAL_FAILURE(this->world.ClickListEntry(step.entry, step.keys));
+        EXPECT_EQ(list.SelectedIndices(), step.chosen);
+        EXPECT_EQ(list.SelCount(), static_cast<int>(step.chosen.size()));
+        EXPECT_EQ(list.CaretIndex(), step.entry);
+    }
+    EXPECT_EQ(list.Text(), u"a01b") << "the caret's entry, chosen";
+    list.SetCaretIndex(3);
+    EXPECT_EQ(list.Text(), u"") << "the caret's entry isn't chosen";
+
+    list.SetTopIndex(2);
+    const int top = list.TopIndex();
+    list.SetOrder(NameOrder::kNumbersAsNumbers);
+    EXPECT_EQ(this->Entries(), (Names{u"a01b", u"a1b", u"file1", u"file2", u"File3", u"file10"}));
+    EXPECT_EQ(list.SelectedIndices(), (std::vector<int>{0, 2, 3})) << "a01b, file1 and file2 stay chosen";
+    EXPECT_EQ(list.List(list.CaretIndex()), u"file10");
+    EXPECT_EQ(list.TopIndex(), top) << "file1 stays on top";
+    EXPECT_TRUE(list.Holds(names, 0));
+    list.Replace({u"x10", u"x9", u"X09a"}, 0);
+    EXPECT_EQ(this->Entries(), (Names{u"x9", u"X09a", u"x10"}));
+    EXPECT_EQ(list.SelCount(), 0);
+
+    // Back to one: the caret's entry alone stays chosen.
+    list.SetOrder(NameOrder::kPlain);
+    EXPECT_EQ(this->Entries(), (Names{u"X09a", u"x10", u"x9"}));
+    list.Select(0);
+    list.Select(2);
+    list.SetSelection(SelectionMode::kOne);
+    EXPECT_EQ(list.SelectedIndices(), std::vector<int>{2});
+    EXPECT_EQ(list.Text(), u"x9");
+    EXPECT_EQ(this->events.seen, std::vector<std::string>(std::size(steps), "List1Click")) << "a Click a click";
+}
+
 // What the view-keeping of a listing that follows the disk stands on: which names the list
 // holds, where they are, the entry on top and the keyboard caret.
 TYPED_TEST_P(ChildrenContract, FileListFindsNamesAndKeepsTopAndCaret) {
@@ -440,7 +499,8 @@ TYPED_TEST_P(ChildrenContract, AWatchedFolderTellsOfABurstOfChangesOnceAndAStopp
     EXPECT_EQ(told, std::vector<std::string>(2, "FolderChanged")) << "and nothing else";
 }
 
-REGISTER_TYPED_TEST_SUITE_P(ChildrenContract, DirListShowsTheDriveInCapitalsAndEachNameAsStored,
+REGISTER_TYPED_TEST_SUITE_P(ChildrenContract, FileListChoosesSeveralAndSortsNumbersAsNumbers,
+                            DirListShowsTheDriveInCapitalsAndEachNameAsStored,
                             DirListMovesOnlyToAnotherReachableFolder,
                             DriveListShowsEveryDriveAndSelectsByTheFirstLetter, FileListSortsAsTheSystemsSortedListBox,
                             FileListSelectionAndReplace, FileListSelectedByTheProgramRaisesNoClick,
@@ -608,7 +668,8 @@ TYPED_TEST_P(ServicesContract, TheStoresReadBackTheSameValuesAndRefuseTheSameOne
             host::StoredValue saved = expected->value;
             if (expected->error != 0) {
                 switch (each.key.kind) {
-                case host::ValueKind::kColor: saved = each.key.default_number; break;
+                case host::ValueKind::kColor:
+                case host::ValueKind::kNumber: saved = each.key.default_number; break;
                 case host::ValueKind::kTruth: saved = each.key.default_number != 0; break;
                 case host::ValueKind::kText: saved = Text(each.key.default_text); break;
                 }

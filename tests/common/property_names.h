@@ -1,4 +1,5 @@
-// The names of the control's properties, in saving order, as the member table lists them.
+// The names of the control's properties, in saving order, as the member table lists them: those
+// saved every time, and all of them.
 #pragma once
 
 #include <string>
@@ -11,6 +12,12 @@ namespace selvane::testing {
 inline std::vector<std::u16string> PropertyNames() {
     std::vector<std::u16string> names;
     for (const host::Property& property : members::kProperties) names.emplace_back(property.name);
+    return names;
+}
+
+inline std::vector<std::u16string> AllPropertyNames() {
+    std::vector<std::u16string> names;
+    for (const host::Property& property : members::kAllProperties) names.emplace_back(property.name);
     return names;
 }
 

@@ -242,7 +242,7 @@ void RandomVariant(Random& random, VARIANT& value, Referred& referred, bool by_r
 // ---- the control's members -------------------------------------------------------------------
 
 enum class Shape { kMethod, kProperty };
-enum class Kind { kNone, kText, kColor, kTruth };
+enum class Kind { kNone, kText, kColor, kTruth, kNumber, kArray };
 
 struct Member {
     const wchar_t* name;
@@ -252,7 +252,7 @@ struct Member {
     Kind result;
 };
 
-// _Selvane as selvane.idl declares it.
+// _Selvane and _Selvane2 as selvane.idl declares them.
 const std::vector<Member> kMembers = {
     {L"GetPath", 0x60030013, Shape::kMethod, Kind::kNone, Kind::kText},
     {L"FileSelected", 0x60030014, Shape::kMethod, Kind::kNone, Kind::kTruth},
@@ -273,6 +273,10 @@ const std::vector<Member> kMembers = {
     {L"ShowHidden", 0x68030000, Shape::kProperty, Kind::kTruth, Kind::kTruth},
     {L"AboutBox", 0x6003001D, Shape::kMethod, Kind::kNone, Kind::kNone},
     {L"Refresh", 0x6003001E, Shape::kMethod, Kind::kNone, Kind::kNone},
+    {L"MultiSelect", 0x68040000, Shape::kProperty, Kind::kNumber, Kind::kNumber},
+    {L"SortOrder", 0x68040001, Shape::kProperty, Kind::kNumber, Kind::kNumber},
+    {L"SelectedCount", 0x68040002, Shape::kProperty, Kind::kNumber, Kind::kNumber},
+    {L"SelectedFiles", 0x68040003, Shape::kProperty, Kind::kArray, Kind::kArray},
 };
 constexpr DISPID kAboutBox = 0x6003001D;
 
@@ -289,6 +293,8 @@ void TypedVariant(Random& random, Kind kind, VARIANT& value) {
     case Kind::kText: value.vt = VT_BSTR; value.bstrVal = RandomBstr(random).release(); break;
     case Kind::kColor: value.vt = random.OneIn(4) ? VT_UI4 : VT_I4; value.lVal = RandomColor(random); break;
     case Kind::kTruth: value.vt = VT_BOOL; value.boolVal = RandomTruth(random); break;
+    case Kind::kNumber: value.vt = VT_I4; value.lVal = static_cast<LONG>(random.Below(5)) - 1; break;
+    case Kind::kArray:
     case Kind::kNone: break;
     }
 }
@@ -717,7 +723,7 @@ void DispatchCase(Random& random, std::uint64_t, volatile std::uint64_t& units) 
 
 // ---- persistence -----------------------------------------------------------------------------
 
-const std::vector<std::u16string> kKeys = testing::PropertyNames();
+const std::vector<std::u16string> kKeys = testing::AllPropertyNames();
 
 ComPtr<IStream> NewStream() {
     ComPtr<IStream> stream;
@@ -926,9 +932,10 @@ public:
         }
         if (random_.OneIn(3)) {
             const std::wstring name = key ? key : L"";
-            const Kind kind = name == L"Path" || name == L"FileType" ? Kind::kText
-                              : name.find(L"Color") != std::wstring::npos ? Kind::kColor
-                                                                          : Kind::kTruth;
+            const Kind kind = name == L"Path" || name == L"FileType"              ? Kind::kText
+                              : name.find(L"Color") != std::wstring::npos         ? Kind::kColor
+                              : name == L"MultiSelect" || name == L"SortOrder" ? Kind::kNumber
+                                                                                  : Kind::kTruth;
             TypedVariant(random_, kind, *value);
         } else {
             RandomVariant(random_, *value, referred_);

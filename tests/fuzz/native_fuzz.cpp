@@ -33,7 +33,7 @@ namespace {
 
 std::u16string RandomKey(Random& random) {
     static const std::vector<std::u16string> keys = [] {
-        std::vector<std::u16string> names = testing::PropertyNames();
+        std::vector<std::u16string> names = testing::AllPropertyNames();
         names.push_back(u"PATH");
         return names;
     }();
@@ -160,7 +160,7 @@ memory::MemoryPropertyBag::Value RandomValue(Random& random) {
 }
 
 void RandomBag(Random& random, memory::MemoryPropertyBag& bag) {
-    static const std::vector<std::u16string> keys = testing::PropertyNames();
+    static const std::vector<std::u16string> keys = testing::AllPropertyNames();
     for (const std::u16string& key : keys) {
         if (random.OneIn(3)) bag.Set(key, RandomValue(random));
     }
@@ -191,7 +191,7 @@ void Step(Random& random, World& world, volatile std::uint64_t& units) {
     Selvane& c = *world.control;
     memory::MemorySurface& surface = *world.surface;
     units = units + 1;
-    switch (random.Below(26)) {
+    switch (random.Below(28)) {
     case 0: c.SetPath(RandomPathText(random)); break;
     case 1: c.SetPath(random.Pick(std::vector<std::u16string>{u"c:\\data", u"d:\\docs", u"\\\\fs1\\pub\\docs",
                                                                u"a:\\", u"n:\\", u"c:\\my.files\\sub\\x.txt"}));
@@ -202,7 +202,7 @@ void Step(Random& random, World& world, volatile std::uint64_t& units) {
     case 4: c.FileExists(RandomPathText(random)); break;
     case 5: c.DirExists(RandomPathText(random)); break;
     case 6: c.PathOnly(RandomPathText(random)); break;
-    case 7: c.GetPath(); c.FileSelected(); c.Path(); c.FileType(); break;
+    case 7: c.GetPath(); c.FileSelected(); c.Path(); c.FileType(); c.SelectedCount(); c.SelectedFiles(); break;
     case 8: c.SetDirOnly(RandomTruth(random)); break;
     case 9: c.SetServer(RandomTruth(random)); break;
     case 10: c.SetShowHidden(RandomTruth(random)); break;
@@ -221,7 +221,9 @@ void Step(Random& random, World& world, volatile std::uint64_t& units) {
         const int count = static_cast<int>(surface.List1().entries().size());
         if (count > 0) {
             const int index = static_cast<int>(random.Below(static_cast<std::uint64_t>(count)));
-            random.OneIn(3) ? surface.List1().UserDoubleClick(index) : surface.List1().UserClick(index);
+            using Keys = memory::MemoryListBox::Keys;
+            random.OneIn(3) ? surface.List1().UserDoubleClick(index)
+                            : surface.List1().UserClick(index, random.Pick(std::vector<Keys>{Keys::kNone, Keys::kShift, Keys::kCtrl}));
         }
         break;
     }
@@ -244,6 +246,8 @@ void Step(Random& random, World& world, volatile std::uint64_t& units) {
         if (world.control->FileType() != pattern) Broken("a saved pattern came back different");
         break;
     }
+    case 25: c.SetMultiSelect(static_cast<std::int32_t>(random.Below(5)) - 1); break;
+    case 26: c.SetSortOrder(static_cast<std::int32_t>(random.Below(4)) - 1); break;
     default: {  // a load of random settings into a new control
         memory::MemoryPropertyBag bag;
         RandomBag(random, bag);

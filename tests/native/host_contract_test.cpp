@@ -35,6 +35,12 @@ public:
     host::Surface& surface() { return *host_.surface; }
     void SetCurrentFolder(const std::u16string& path) { host_.fs.SetCurrentFolder(path); }
     void SelectListEntry(int index) { host_.surface->List1().UserClick(index); }
+    void ClickListEntry(int index, ClickKeys keys) {
+        using Keys = memory::MemoryListBox::Keys;
+        host_.surface->List1().UserClick(index, keys == ClickKeys::kShift  ? Keys::kShift
+                                                : keys == ClickKeys::kCtrl ? Keys::kCtrl
+                                                                           : Keys::kNone);
+    }
     void ShowSurface(bool shown) { host_.surface->SetShown(shown); }
     std::u16string NewFolder() {
         host_.fs.AddDirectory(u"D:\\watched");

@@ -21,7 +21,7 @@ TEST_F(PersistenceTest, TheMemberTableKeepsTheSavedNamesAndOrder) {
 TEST_F(PersistenceTest, AnEmptyStoreLoadsTheDefaults) {
     MemoryPropertyBag bag;
     CreateLoaded(bag);
-    EXPECT_EQ(bag.reads, PropertyNames());
+    EXPECT_EQ(bag.reads, AllPropertyNames());
     EXPECT_EQ(control->BackColor(), 0x8000000Fu);
     EXPECT_EQ(control->Label1Color(), 0u);
     EXPECT_EQ(control->Label2Color(), 0u);
@@ -67,10 +67,16 @@ TEST_F(PersistenceTest, EverySettingSurvivesARoundTrip) {
     control->SetTips(kFalse);
     surface->Text1().UserReplace(u"*.txt");
     control->SetShowHidden(kTrue);
+    control->SetMultiSelect(2);
+    control->SetSortOrder(1);
     MemoryPropertyBag bag;
+    bag.keep_defaults = true;
     control->WriteProperties(bag);
+    EXPECT_EQ(bag.writes, AllPropertyNames()) << "the newer settings are written when set";
 
     CreateLoaded(bag);
+    EXPECT_EQ(control->MultiSelect(), 2);
+    EXPECT_EQ(control->SortOrder(), 1);
     EXPECT_EQ(control->BackColor(), 0x00336699u);
     EXPECT_EQ(control->Label1Color(), 0x000000FFu);
     EXPECT_EQ(control->Label2Color(), 0x80000012u);

@@ -174,6 +174,66 @@ protected:
             << "the click on " << std::string(name, name + std::wcslen(name)) << " didn't arrive";
     }
 
+    // A click on the file, with the key (VK_SHIFT, VK_CONTROL or none) held, through the input
+    // queue; returns once the sink has heard `events` events in all.
+    void ClickFileHolding(const wchar_t* name, WORD key, const EventSink& sink, std::size_t events) {
+        const HWND list = FileList();
+        const LRESULT index =
+            ::SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+        ASSERT_NE(index, LB_ERR);
+        const RECT item = EntryPlace(index);
+        POINT at{item.left + 10, (item.top + item.bottom) / 2};
+        ::ClientToScreen(list, &at);
+        ASSERT_TRUE(::SetCursorPos(at.x, at.y));
+        std::vector<INPUT> input;
+        const auto add = [&](DWORD type, DWORD flags) {
+            INPUT one{};
+            one.type = type;
+            if (type == INPUT_KEYBOARD) {
+                one.ki.wVk = key;
+                one.ki.dwFlags = flags;
+            } else {
+                one.mi.dwFlags = flags;
+            }
+            input.push_back(one);
+        };
+        if (key != 0) add(INPUT_KEYBOARD, 0);
+        add(INPUT_MOUSE, MOUSEEVENTF_LEFTDOWN);
+        add(INPUT_MOUSE, MOUSEEVENTF_LEFTUP);
+        if (key != 0) add(INPUT_KEYBOARD, KEYEVENTF_KEYUP);
+        ASSERT_EQ(::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)), input.size());
+        EXPECT_TRUE(PumpUntil([&] { return sink.events.size() >= events; }))
+            << "the click on " << std::string(name, name + std::wcslen(name)) << " didn't arrive";
+    }
+
+    // SelectedFiles as a script reads it, through IDispatch: an array of variants, each a string.
+    std::vector<std::wstring> SelectedFiles() {
+        DISPPARAMS none{};
+        win32::Variant result;
+        EXPECT_EQ(As<IDispatch>(control_)->Invoke(0x68040003, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result.put(),
+                                                  nullptr, nullptr),
+                  S_OK);
+        std::vector<std::wstring> files;
+        EXPECT_EQ(result->vt, VT_ARRAY | VT_VARIANT);
+        if (result->vt != (VT_ARRAY | VT_VARIANT)) return files;
+        LONG low = -1, high = -2;
+        ::SafeArrayGetLBound(result->parray, 1, &low);
+        ::SafeArrayGetUBound(result->parray, 1, &high);
+        EXPECT_EQ(low, 0);
+        for (LONG i = low; i <= high; ++i) {
+            win32::Variant file;
+            ::SafeArrayGetElement(result->parray, &i, file.get());
+            EXPECT_EQ(file->vt, VT_BSTR);
+            files.push_back(file->vt == VT_BSTR ? std::wstring(file->bstrVal) : L"?");
+        }
+        return files;
+    }
+
+    void SetMultiSelect(LONG mode) {
+        ASSERT_EQ(As<_Selvane2>(control_)->put_MultiSelect(mode), S_OK);
+        Pump();
+    }
+
     HWND frame_ = nullptr;
     HWND container_ = nullptr;
     HWND control_window_ = nullptr;
@@ -263,6 +323,91 @@ TEST_F(AtlContainer, ADoubleClickBelowTheLastFileRaisesNothingAndOneOnAFileRaise
 
     ClickFile(L"Zeta.TXT", 2, [&] { return sink->events.size() >= 4; });
     EXPECT_EQ(sink->events, (std::vector<DISPID>{kClick, kClick, kClick, kDblClick})) << "Click, then DblClick once";
+}
+
+// The user chooses as each MultiSelect has it, and the host reads every file chosen; GetPath
+// names the file with the caret, and only while it is chosen.
+TEST_F(AtlContainer, TheUsersClicksChooseAsMultiSelectHasItAndTheHostReadsEveryFile) {
+    auto sink = Make<EventSink>();
+    ASSERT_NE(Connect(control_, DIID___Selvane, sink.get()), 0u);
+    SetPath(fx::kDocs);
+    const std::wstring docs = std::wstring(fx::kDocs) + L"\\";
+    struct Step {
+        LONG mode;
+        const wchar_t* file;
+        WORD key;
+        std::vector<const wchar_t*> chosen;
+        const wchar_t* path;  // GetPath after the click
+    };
+    const Step steps[] = {
+        {0, L"a.txt", 0, {L"a.txt"}, L"a.txt"},
+        {0, L"B.txt", VK_CONTROL, {L"B.txt"}, L"B.txt"},
+        {1, L"c.log", 0, {L"B.txt", L"c.log"}, L"c.log"},  // B.txt stays chosen as the mode changes
+        {1, L"B.txt", 0, {L"c.log"}, L""},                  // unchosen: the caret's file isn't chosen
+        {2, L"a.txt", 0, {L"a.txt"}, L"a.txt"},
+        {2, L"c.log", VK_SHIFT, {L"a.txt", L"B.txt", L"c.log"}, L"c.log"},
+        {2, L"Zeta.TXT", VK_CONTROL, {L"a.txt", L"B.txt", L"c.log", L"Zeta.TXT"}, L"Zeta.TXT"},
+    };
+    LONG mode = 0;
+    std::size_t clicks = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(::testing::Message() << "MultiSelect " << step.mode << ", " << std::string(step.file, step.file + std::wcslen(step.file)));
+        if (step.mode != mode) SetMultiSelect(mode = step.mode);
+        ASSERT_NO_FATAL_FAILURE(ClickFileHolding(step.file, step.key, *sink.get(), ++clicks));
+        std::vector<std::wstring> expected;
+        for (const wchar_t* file : step.chosen) expected.push_back(docs + file);
+        EXPECT_EQ(SelectedFiles(), expected);
+        LONG count = -1;
+        EXPECT_EQ(As<_Selvane2>(control_)->get_SelectedCount(&count), S_OK);
+        EXPECT_EQ(count, static_cast<LONG>(expected.size()));
+        EXPECT_EQ(GetPath(), *step.path ? docs + step.path : std::wstring(fx::kDocs));
+    }
+    EXPECT_EQ(sink->events, std::vector<DISPID>(std::size(steps), kClick)) << "a Click a click, no DblClick";
+    // Back to one file: the caret's stays chosen, and the list takes the user's clicks as before.
+    SetMultiSelect(0);
+    EXPECT_EQ(SelectedFiles(), std::vector<std::wstring>{docs + L"Zeta.TXT"});
+    ASSERT_NO_FATAL_FAILURE(ClickFileHolding(L"B.txt", VK_CONTROL, *sink.get(), ++clicks));
+    EXPECT_EQ(SelectedFiles(), std::vector<std::wstring>{docs + L"B.txt"});
+    EXPECT_EQ(sink->events.size(), clicks) << "the list made again still reaches the host";
+}
+
+// SortOrder puts numbers as numbers in both lists from what they hold, without listing the
+// disk: a file made just before doesn't show until the watch lists it.
+TEST_F(AtlContainer, SortOrderPutsNumbersAsNumbersInBothListsWithoutListingTheDisk) {
+    const std::wstring folder = L"D:\\order-" + std::to_wstring(::GetCurrentProcessId());
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    std::vector<std::wstring> made;
+    for (const wchar_t* name : {L"file1", L"file2", L"file10", L"File3", L"a1b", L"a01b"}) {
+        made.push_back(folder + L"\\" + name);
+        win32::UniqueFile file(::CreateFileW(made.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    }
+    for (const wchar_t* name : {L"v1", L"v2", L"v10", L"V3"}) ::CreateDirectoryW((folder + L"\\" + name).c_str(), nullptr);
+    SetPath(folder.c_str());
+    const HWND folders = ChildOf(control_window_, L"ListBox", true);
+    const auto subfolders = [&] {
+        std::vector<std::wstring> items = ListItems(folders);
+        return std::vector<std::wstring>(items.end() - std::min<std::ptrdiff_t>(4, static_cast<std::ptrdiff_t>(items.size())), items.end());
+    };
+    EXPECT_EQ(ListItems(FileList()), (std::vector<std::wstring>{L"a01b", L"a1b", L"file1", L"file10", L"file2", L"File3"}));
+    EXPECT_EQ(subfolders(), (std::vector<std::wstring>{L"v1", L"v10", L"v2", L"V3"}));
+    ::SendMessageW(FileList(), LB_SETCURSEL, 4, 0);  // file2
+
+    made.push_back(folder + L"\\file7");
+    { win32::UniqueFile file(::CreateFileW(made.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)); }
+    ASSERT_EQ(As<_Selvane2>(control_)->put_SortOrder(1), S_OK);
+    EXPECT_EQ(ListItems(FileList()), (std::vector<std::wstring>{L"a01b", L"a1b", L"file1", L"file2", L"File3", L"file10"}));
+    EXPECT_EQ(subfolders(), (std::vector<std::wstring>{L"v1", L"v2", L"V3", L"v10"}));
+    EXPECT_EQ(GetPath(), folder + L"\\file2") << "the chosen file stays chosen";
+    EXPECT_TRUE(PumpUntil([&] { return ListItems(FileList()).size() == 7; })) << "the watch lists file7";
+    EXPECT_EQ(ListItems(FileList())[5], L"file7");
+    EXPECT_EQ(GetPath(), folder + L"\\file2");
+
+    ASSERT_EQ(As<_Selvane2>(control_)->put_SortOrder(0), S_OK);
+    EXPECT_EQ(subfolders(), (std::vector<std::wstring>{L"v1", L"v10", L"v2", L"V3"}));
+    SetPath(fx::kDocs);
+    for (auto it = made.rbegin(); it != made.rend(); ++it) ::DeleteFileW(it->c_str());
+    for (const wchar_t* name : {L"v1", L"v2", L"v10", L"V3"}) ::RemoveDirectoryW((folder + L"\\" + name).c_str());
+    EXPECT_TRUE(::RemoveDirectoryW(folder.c_str()));
 }
 
 TEST_F(AtlContainer, ASinkThatAnswersOnlyIDispatchHearsClickAndDblClick) {

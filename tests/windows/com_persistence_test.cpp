@@ -16,14 +16,14 @@ namespace {
 
 const std::vector<std::wstring> kKeys = [] {
     std::vector<std::wstring> keys;
-    for (const std::u16string& name : PropertyNames()) keys.emplace_back(name.begin(), name.end());
+    for (const std::u16string& name : AllPropertyNames()) keys.emplace_back(name.begin(), name.end());
     return keys;
 }();
 
 
 // A control as a container makes one and hands it its settings.
 struct Control {
-    Control() : object(CreateSelvane()), selvane(As<_Selvane>(object)) {}
+    Control() : object(CreateSelvane()), selvane(As<_Selvane2>(object)) {}
     ~Control() {
         selvane.reset();
         if (object) {
@@ -31,7 +31,7 @@ struct Control {
         }
     }
     ComPtr<IUnknown> object;
-    ComPtr<_Selvane> selvane;
+    ComPtr<_Selvane2> selvane;
 
     // Every setting away from its default.
     void Customise() {
@@ -46,12 +46,17 @@ struct Control {
         selvane->put_Tips(VARIANT_FALSE);
         selvane->put_FileType(Bstr(L"*.txt").get());
         selvane->put_ShowHidden(VARIANT_TRUE);
+        selvane->put_MultiSelect(2);
+        selvane->put_SortOrder(1);
     }
 
     // The settings as one line, to compare two controls.
     std::wstring Settings() {
         OLE_COLOR back = 0, label1 = 0, label2 = 0;
         VARIANT_BOOL bold1 = 0, bold2 = 0, dir_only = 0, server = 0, tips = 0, hidden = 0;
+        LONG multi = -1, order = -1;
+        selvane->get_MultiSelect(&multi);
+        selvane->get_SortOrder(&order);
         Bstr path, pattern;
         selvane->get_BackColor(&back);
         selvane->get_Label1Color(&label1);
@@ -66,7 +71,8 @@ struct Control {
         selvane->get_ShowHidden(&hidden);
         return std::to_wstring(back) + L" " + std::to_wstring(label1) + L" " + std::to_wstring(label2) + L" " +
                std::to_wstring(bold1) + std::to_wstring(bold2) + L" " + path.str() + L" " + std::to_wstring(dir_only) +
-               std::to_wstring(server) + std::to_wstring(tips) + L" " + pattern.str() + L" " + std::to_wstring(hidden);
+               std::to_wstring(server) + std::to_wstring(tips) + L" " + pattern.str() + L" " + std::to_wstring(hidden) +
+               L" " + std::to_wstring(multi) + std::to_wstring(order);
     }
 };
 
@@ -76,7 +82,7 @@ ComPtr<IStream> NewStream() {
     return stream;
 }
 
-TEST(Persistence, ThePropertyBagHoldsExactlyTheElevenKeysAndLoadsThemBack) {
+TEST(Persistence, ThePropertyBagHoldsEveryKeyAndLoadsThemBack) {
     Control saved;
     ASSERT_EQ(As<IPersistPropertyBag>(saved.object)->InitNew(), S_OK);
     saved.Customise();

@@ -75,6 +75,16 @@ public:
     void SelectListEntry(int index) {
         ::SendMessageW(surface_->ChildWindowOf(u"List1"), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
+    // The press and release a mouse gives the list, with the key's flag as the system sets it.
+    void ClickListEntry(int index, ClickKeys keys) {
+        const HWND list = surface_->ChildWindowOf(u"List1");
+        RECT item{};
+        ASSERT_NE(::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)), LB_ERR);
+        const LPARAM at = MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
+        const WPARAM held = keys == ClickKeys::kShift ? MK_SHIFT : keys == ClickKeys::kCtrl ? MK_CONTROL : 0;
+        ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | held, at);
+        ::SendMessageW(list, WM_LBUTTONUP, held, at);
+    }
 
     void ShowSurface(bool shown) { ::ShowWindow(surface().hwnd(), shown ? SW_SHOWNA : SW_HIDE); }
     std::u16string NewFolder() {

@@ -16,6 +16,8 @@
 #        drive D: is the fixture's)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+# The project's version, as the packages carry it.
+release=$(sed -n 's/^project(Selvane VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 per_user=0
 [ "$1" = --per-user ] && { per_user=1; shift; }
 build64=$(cd "$1" && pwd) build32=$(cd "$2" && pwd) zip=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
@@ -226,7 +228,7 @@ done
 grep -q 'processorArchitecture="amd64"' "$WINEPREFIX/drive_c/Program Files/Selvane/x64/Selvane.Control.manifest" ||
     fail "the 64-bit folder holds another bitness's manifest"
 arp=$(diff_py added "$work/before.hklm.reg" "$work/installed.hklm.reg" | grep -i 'currentversion\\uninstall\\{\|installer\\products\\')
-for want in '"displayname" "Selvane (32-bit)"' '"displayname" "Selvane (64-bit)"' '"displayversion" "1.2.0"' \
+for want in '"displayname" "Selvane (32-bit)"' '"displayname" "Selvane (64-bit)"' "\"displayversion\" \"$release\"" \
             '"publisher" "Selvane developers"' '"producticon" "'; do
     grep -qiF "$want" <<<"$arp" || fail "Add/Remove Programs lacks $want"
 done
@@ -252,7 +254,7 @@ snapshot upgraded
 products=$(diff_py added "$work/before.hklm.reg" "$work/upgraded.hklm.reg" |
     grep -ic '^software\\microsoft\\windows\\currentversion\\uninstall\\{[^\\]*} "displayname"')
 version=$(/usr/bin/python3 "$root/tests/windows/pe_version.py" get "$installed_ocx")
-[ "$products" = 1 ] && [ "$version" = 1.2.0.0 ] && ok "upgrade: one product, library $version" ||
+[ "$products" = 1 ] && [ "$version" = "$release.0" ] && ok "upgrade: one product, library $version" ||
     fail "upgrade: $products products listed, library $version"
 [[ "$(create 64)" == created* ]] || fail "the 64-bit control after the upgrade"
 msiexec /x "$(winpath "$x64")" /qn || fail "uninstalling after the upgrade"

@@ -144,14 +144,14 @@ protected:
 
 using TypeAttr = win32::TypeAttributes;
 
-TEST_F(LibraryTest, TheLibraryHoldsItsThreeTypesInOrder) {
+TEST_F(LibraryTest, TheLibraryHoldsItsFourTypesInOrder) {
     const win32::LibraryAttributes attr(library.get());
     ASSERT_TRUE(attr);
     EXPECT_TRUE(::IsEqualGUID(attr->guid, LIBID_Selvane_OCX));
     EXPECT_EQ(attr->lcid, 0x0409u);
     EXPECT_EQ(attr->syskind, kOwnSysKind);
     EXPECT_EQ(attr->wMajorVerNum, 4);
-    EXPECT_EQ(attr->wMinorVerNum, 0);
+    EXPECT_EQ(attr->wMinorVerNum, 1);
     EXPECT_TRUE(attr->wLibFlags & LIBFLAG_FCONTROL);
 
     BSTR name = nullptr;
@@ -162,13 +162,13 @@ TEST_F(LibraryTest, TheLibraryHoldsItsThreeTypesInOrder) {
     EXPECT_EQ(Take(help), L"Selvane_OCX");
     EXPECT_EQ(Take(help_file), L"");
 
-    ASSERT_EQ(library->GetTypeInfoCount(), 3u);
-    const wchar_t* names[] = {L"_Selvane", L"Selvane", L"__Selvane"};
-    const GUID* guids[] = {&IID__Selvane, &CLSID_Selvane, &DIID___Selvane};
-    const TYPEKIND kinds[] = {TKIND_DISPATCH, TKIND_COCLASS, TKIND_DISPATCH};
-    const WORD flags[] = {TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE,
-                          TYPEFLAG_FCONTROL, TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE};
-    for (UINT i = 0; i < 3; ++i) {
+    ASSERT_EQ(library->GetTypeInfoCount(), 4u);
+    const wchar_t* names[] = {L"_Selvane", L"_Selvane2", L"Selvane", L"__Selvane"};
+    const GUID* guids[] = {&IID__Selvane, &IID__Selvane2, &CLSID_Selvane, &DIID___Selvane};
+    const TYPEKIND kinds[] = {TKIND_DISPATCH, TKIND_DISPATCH, TKIND_COCLASS, TKIND_DISPATCH};
+    constexpr WORD kDual = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
+    const WORD flags[] = {kDual, kDual, TYPEFLAG_FCONTROL, TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE};
+    for (UINT i = 0; i < 4; ++i) {
         SCOPED_TRACE(names[i]);
         BSTR type_help = nullptr;
         DWORD context = 1;
@@ -249,6 +249,7 @@ host::ValueKind KindOfResult(ITypeInfo& info, const FUNCDESC& get) {
     if (pointer.vt != VT_PTR) return static_cast<host::ValueKind>(-1);
     if (pointer.lptdesc->vt == VT_BOOL) return host::ValueKind::kTruth;
     if (pointer.lptdesc->vt == VT_BSTR) return host::ValueKind::kText;
+    if (pointer.lptdesc->vt == VT_I4) return host::ValueKind::kNumber;
     ComPtr<ITypeInfo> alias;
     BSTR name = nullptr;
     if (pointer.lptdesc->vt == VT_USERDEFINED && SUCCEEDED(info.GetRefTypeInfo(pointer.lptdesc->hreftype, alias.put())) &&
@@ -315,7 +316,7 @@ TEST_F(LibraryTest, NamesResolveToThePublishedIdsAndNothingElseDoes) {
     MEMBERID id = 0;
     EXPECT_EQ(dispatch->GetIDsOfNames(unknown, 1, &id), DISP_E_UNKNOWNNAME);
 
-    ComPtr<ITypeInfo> events = TypeInfo(2);
+    ComPtr<ITypeInfo> events = TypeInfo(3);
     const std::pair<const wchar_t*, MEMBERID> kEvents[] = {{L"Click", com::kClickEvent}, {L"DblClick", com::kDblClickEvent}};
     for (const auto& [name, expected] : kEvents) {
         LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -323,9 +324,9 @@ TEST_F(LibraryTest, NamesResolveToThePublishedIdsAndNothingElseDoes) {
         EXPECT_EQ(id, expected) << name;
     }
 
-    ComPtr<ITypeInfo> coclass = TypeInfo(1);
+    ComPtr<ITypeInfo> coclass = TypeInfo(2);
     const std::pair<const GUID*, int> kImplemented[] = {
-        {&IID__Selvane, IMPLTYPEFLAG_FDEFAULT}, {&DIID___Selvane, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE}};
+        {&IID__Selvane2, IMPLTYPEFLAG_FDEFAULT}, {&DIID___Selvane, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE}};
     for (UINT i = 0; i < 2; ++i) {
         INT flags = 0;
         HREFTYPE reference = 0;
@@ -337,6 +338,55 @@ TEST_F(LibraryTest, NamesResolveToThePublishedIdsAndNothingElseDoes) {
         TypeAttr type(implemented.get());
         EXPECT_TRUE(::IsEqualGUID(type->guid, *kImplemented[i].first));
     }
+}
+
+// _Selvane2 derives from _Selvane, whose vtable it extends with the members of 4.1 under ids of
+// their own, and its dispatch side, which the class hands to scripts, resolves every name; the
+// member table's added properties are its properties.
+TEST_F(LibraryTest, TheSecondInterfaceExtendsThePublishedOne) {
+    const ComPtr<ITypeInfo> dispatch = TypeInfo(1);
+    HREFTYPE reference = 0;
+    ComPtr<ITypeInfo> info;
+    ComPtr<ITypeInfo> base;
+    ASSERT_EQ(dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &reference), S_OK);
+    ASSERT_EQ(dispatch->GetRefTypeInfo(reference, info.put()), S_OK);
+    ASSERT_EQ(info->GetRefTypeOfImplType(0, &reference), S_OK);
+    ASSERT_EQ(info->GetRefTypeInfo(reference, base.put()), S_OK);
+    EXPECT_TRUE(::IsEqualGUID(TypeAttr(base.get())->guid, IID__Selvane));
+    TypeAttr type(info.get());
+    EXPECT_EQ(type->typekind, TKIND_INTERFACE);
+    const Member kAdded[] = {{L"MultiSelect", 0x68040000, INVOKE_PROPERTYGET, nullptr},
+                             {L"MultiSelect", 0x68040000, INVOKE_PROPERTYPUT, nullptr},
+                             {L"SortOrder", 0x68040001, INVOKE_PROPERTYGET, nullptr},
+                             {L"SortOrder", 0x68040001, INVOKE_PROPERTYPUT, nullptr},
+                             {L"SelectedCount", 0x68040002, INVOKE_PROPERTYGET, nullptr},
+                             {L"SelectedFiles", 0x68040003, INVOKE_PROPERTYGET, nullptr}};
+    ASSERT_EQ(type->cFuncs, std::size(kAdded));
+    for (UINT i = 0; i < std::size(kAdded); ++i) {
+        const win32::FunctionDescription function(info.get(), i);
+        ASSERT_TRUE(function);
+        BSTR name = nullptr;
+        UINT count = 0;
+        info->GetNames(function->memid, &name, 1, &count);
+        EXPECT_EQ(Take(name), kAdded[i].name);
+        EXPECT_EQ(function->memid, kAdded[i].id) << kAdded[i].name;
+        EXPECT_EQ(function->invkind, kAdded[i].kind) << kAdded[i].name;
+        EXPECT_EQ(function->oVft, static_cast<SHORT>((7 + std::size(kMembers) + i) * sizeof(void*))) << "after _Selvane's";
+        if (function->invkind == INVOKE_PROPERTYGET && i < 4) {
+            const host::Property* property = members::Find(function->memid);
+            ASSERT_NE(property, nullptr) << kAdded[i].name;
+            EXPECT_EQ(KindOfResult(*info.get(), *function.get()), property->kind);
+        }
+    }
+    std::vector<Member> every(std::begin(kMembers), std::end(kMembers));
+    every.insert(every.end(), std::begin(kAdded), std::end(kAdded));
+    for (const Member& member : every) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(member.name)};
+        MEMBERID id = 0;
+        EXPECT_EQ(dispatch->GetIDsOfNames(names, 1, &id), S_OK) << member.name;
+        EXPECT_EQ(id, member.id) << member.name;
+    }
+    EXPECT_EQ(std::size(members::kAllProperties), std::size(members::kProperties) + 2);
 }
 
 TEST_F(LibraryTest, ResourcesCarryTheVersionTheBitmapAndTheInterfaceIds) {
@@ -467,7 +517,7 @@ TEST_F(LibraryTest, RegistrationWritesTheClassAndUnregistrationTakesBackExactlyT
     EXPECT_EQ(ClassesValue(L"Selvane_OCX.Selvane\\CLSID"), GuidText(CLSID_Selvane));
     EXPECT_EQ(ClassesValue(L"Selvane_OCX.Selvane.1\\CLSID"), GuidText(CLSID_Selvane));
     EXPECT_EQ(ClassesValue(clsid + L"\\VersionIndependentProgID"), L"Selvane_OCX.Selvane");
-    EXPECT_NE(ClassesValue(L"TypeLib\\" + GuidText(LIBID_Selvane_OCX) + L"\\4.0\\409\\" + kOwnPlatform), L"<missing>");
+    EXPECT_NE(ClassesValue(L"TypeLib\\" + GuidText(LIBID_Selvane_OCX) + L"\\4.1\\409\\" + kOwnPlatform), L"<missing>");
     EXPECT_NE(ClassesValue(L"Interface\\" + GuidText(IID__Selvane)), L"<missing>");
     // Neither safe for scripting nor for initialisation from untrusted data.
     for (const wchar_t* unsafe : {L"{7DD95801-9882-11CF-9FA9-00AA006C42C4}", L"{7DD95802-9882-11CF-9FA9-00AA006C42C4}"}) {
@@ -553,7 +603,7 @@ TEST_F(LibraryTest, RegistrationForOneUserWritesOnlyThatUsersClassesAndTakesThem
     const std::wstring clsid = classes + L"CLSID\\" + GuidText(CLSID_Selvane);
     EXPECT_EQ(Value(HKEY_CURRENT_USER, clsid + L"\\InprocServer32"), path);
     EXPECT_EQ(Value(HKEY_CURRENT_USER, classes + L"Selvane_OCX.Selvane\\CLSID"), GuidText(CLSID_Selvane));
-    EXPECT_EQ(Value(HKEY_CURRENT_USER, classes + L"TypeLib\\" + GuidText(LIBID_Selvane_OCX) + L"\\4.0\\409\\" + kOwnPlatform),
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, classes + L"TypeLib\\" + GuidText(LIBID_Selvane_OCX) + L"\\4.1\\409\\" + kOwnPlatform),
               path);
 
     // What a program of this user sees: Windows merges the user's classes into

@@ -88,6 +88,17 @@ try {
     check("FileSelected with DirOnly", c.FileSelected(), false);
     c.DirOnly = false;
 
+    // Several files: an array JScript reads through VBArray, empty while nothing is chosen.
+    var files = new VBArray(c.SelectedFiles);
+    check("SelectedFiles empty", files.toArray().length, 0);
+    check("SelectedFiles from 0", files.lbound(), 0);
+    check("SelectedCount with nothing chosen", c.SelectedCount, 0);
+    c.MultiSelect = 1; check("MultiSelect toggles", c.MultiSelect, 1);
+    checkError("MultiSelect -1 refused", function () { c.MultiSelect = -1; }, runtimeError(380));
+    c.SortOrder = 1; check("SortOrder numbers as numbers", c.SortOrder, 1);
+    checkError("SortOrder 2 refused", function () { c.SortOrder = 2; }, runtimeError(380));
+    c.MultiSelect = 0; c.SortOrder = 0;
+
     c.Path = "D:\\docs";
     c.FileType = "*.log"; check("FileType *.log", c.FileType, "*.log");
     c.RefreshFiles(); check("RefreshFiles leaves Path", c.Path, "D:\\docs");

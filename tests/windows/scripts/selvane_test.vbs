@@ -44,7 +44,7 @@ End Sub
 
 Dim c, d, cafe
 Set c = CreateObject("Selvane_OCX.Selvane")
-Check "created by ProgID", TypeName(c), "_Selvane"
+Check "created by ProgID", TypeName(c), "_Selvane2"
 
 ' A new control: no container has shown or initialised it.
 Check "Path at start", c.Path, "C:\"
@@ -112,6 +112,18 @@ Check "GetPath with nothing chosen", c.GetPath(), "D:\docs"
 c.DirOnly = True : Check "GetPath with DirOnly", c.GetPath(), "D:\docs"
 Check "FileSelected with DirOnly", c.FileSelected(), False
 c.DirOnly = False
+
+' Several files: an array from 0, empty while nothing is chosen; the modes and orders by number.
+Dim files
+files = c.SelectedFiles
+Check "SelectedFiles is an array", TypeName(files), "Variant()"
+Check "SelectedFiles empty", UBound(files), CLng(-1)
+Check "SelectedCount with nothing chosen", c.SelectedCount, CLng(0)
+c.MultiSelect = 2 : Check "MultiSelect extended", c.MultiSelect, CLng(2)
+c.MultiSelect = 3 : CheckError "MultiSelect 3 refused", 380
+Check "MultiSelect kept", c.MultiSelect, CLng(2)
+c.SortOrder = 1 : Check "SortOrder numbers as numbers", c.SortOrder, CLng(1)
+c.MultiSelect = 0 : c.SortOrder = 0
 
 ' FileType lists anew; the text is kept as given, even one that can't be listed.
 c.FileType = "*.txt" : Check "FileType *.txt", c.FileType, "*.txt"
