@@ -49,21 +49,29 @@ private:
 
 }  // namespace
 
-ComPtr<IDataObject> DataObjectOf(const std::wstring& path) {
-    ItemList list;
-    if (FAILED(::SHParseDisplayName(path.c_str(), nullptr, &list.items, 0, nullptr))) return {};
+// Each path's ID list, and each one's last item under the folder of the first.
+ComPtr<IDataObject> DataObjectOf(const std::vector<std::wstring>& paths) {
+    std::vector<ItemList> lists(paths.size());
+    std::vector<PCUITEMID_CHILD> children;
     ComPtr<IShellFolder> parent;
-    PCUITEMID_CHILD child = nullptr;
-    if (FAILED(::SHBindToParent(list.items, kShellFolder, reinterpret_cast<void**>(parent.put()), &child))) return {};
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (FAILED(::SHParseDisplayName(paths[i].c_str(), nullptr, &lists[i].items, 0, nullptr))) return {};
+        ComPtr<IShellFolder> folder;
+        PCUITEMID_CHILD child = nullptr;
+        if (FAILED(::SHBindToParent(lists[i].items, kShellFolder, reinterpret_cast<void**>(folder.put()), &child))) return {};
+        if (!parent) parent = folder;
+        children.push_back(child);
+    }
     ComPtr<IDataObject> data;
-    if (FAILED(parent->GetUIObjectOf(nullptr, 1, &child, kDataObject, nullptr, reinterpret_cast<void**>(data.put())))) {
+    if (!parent || FAILED(parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(), kDataObject,
+                                                 nullptr, reinterpret_cast<void**>(data.put())))) {
         return {};
     }
     return data;
 }
 
-DWORD DragOut(const std::wstring& path) {
-    const ComPtr<IDataObject> data = DataObjectOf(path);
+DWORD DragOut(const std::vector<std::wstring>& paths) {
+    const ComPtr<IDataObject> data = DataObjectOf(paths);
     if (!data) return DROPEFFECT_NONE;
     const ComPtr<IDropSource> source = ComPtr<IDropSource>::Adopt(new (std::nothrow) DropSource);
     if (!source) return DROPEFFECT_NONE;
@@ -72,24 +80,26 @@ DWORD DragOut(const std::wstring& path) {
     return effect;
 }
 
-std::wstring FirstDroppedPath(IDataObject* data) {
-    if (data == nullptr) return {};
+std::vector<std::wstring> DroppedPaths(IDataObject* data) {
+    std::vector<std::wstring> paths;
+    if (data == nullptr) return paths;
     FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium{};
-    if (FAILED(data->GetData(&format, &medium))) return {};
-    std::wstring path;
+    if (FAILED(data->GetData(&format, &medium))) return paths;
     {
         const GlobalLock locked(medium.hGlobal);
         if (auto* files = static_cast<HDROP>(locked.data())) {
-            const UINT length = ::DragQueryFileW(files, 0, nullptr, 0);
-            if (length != 0) {
-                path.resize(length + 1);
-                path.resize(::DragQueryFileW(files, 0, path.data(), length + 1));
+            const UINT count = ::DragQueryFileW(files, 0xFFFFFFFF, nullptr, 0);
+            for (UINT i = 0; i < count; ++i) {
+                const UINT length = ::DragQueryFileW(files, i, nullptr, 0);
+                std::wstring path(length + 1, L'\0');
+                path.resize(::DragQueryFileW(files, i, path.data(), length + 1));
+                if (!path.empty()) paths.push_back(std::move(path));
             }
         }
     }
     ::ReleaseStgMedium(&medium);
-    return path;
+    return paths;
 }
 
 STDMETHODIMP DropTarget::QueryInterface(REFIID iid, void** object) {
@@ -136,7 +146,8 @@ STDMETHODIMP DropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
     if (!effect) return E_INVALIDARG;
     const DWORD offered = Offered(*effect);
     carries_path_ = false;
-    const std::wstring path = offered != DROPEFFECT_NONE ? FirstDroppedPath(data) : std::wstring();
+    const std::vector<std::wstring> paths = offered != DROPEFFECT_NONE ? DroppedPaths(data) : std::vector<std::wstring>();
+    const std::wstring path = paths.empty() ? std::wstring() : paths.front();
     // Kept while it runs: the drop may let the window, and with it this target's owner, go.
     const auto dropped = dropped_;
     *effect = !path.empty() && dropped && dropped(path) ? offered : DROPEFFECT_NONE;

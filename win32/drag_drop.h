@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "win32/handles.h"
 
@@ -16,16 +17,17 @@ namespace selvane::win32 {
 // target takes the file away from where the user keeps it.
 inline constexpr DWORD kDragEffects = DROPEFFECT_COPY | DROPEFFECT_LINK;
 
-// The shell's data object for one file or folder, as Explorer offers it: the file as CF_HDROP
-// and as the shell's ID list, among others. Null when the path names nothing the shell knows.
-ComPtr<IDataObject> DataObjectOf(const std::wstring& path);
+// The shell's data object for files or folders of one folder, as Explorer offers it: the files
+// as CF_HDROP and as the shell's ID list, among others. Null when a path names nothing the shell
+// knows, or there is none.
+ComPtr<IDataObject> DataObjectOf(const std::vector<std::wstring>& paths);
 
-// Drags the file or folder until the user lets go (DoDragDrop, on the calling thread's OLE):
+// Drags the files or folders until the user lets go (DoDragDrop, on the calling thread's OLE):
 // answers the effect the target chose, DROPEFFECT_NONE when the drag was cancelled or refused.
-DWORD DragOut(const std::wstring& path);
+DWORD DragOut(const std::vector<std::wstring>& paths);
 
-// The first file or folder the data carries as CF_HDROP; empty when it carries none.
-std::wstring FirstDroppedPath(IDataObject* data);
+// The files or folders the data carries as CF_HDROP; none when it carries none.
+std::vector<std::wstring> DroppedPaths(IDataObject* data);
 
 // What a window accepts dropped onto it: data that carries a file or a folder, which `dropped`
 // is handed (the first when there are several). Anything else is refused, and the pointer shows

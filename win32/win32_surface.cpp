@@ -651,23 +651,42 @@ void Win32Surface::OnShortcut(Shortcut shortcut) {
     }
 }
 
-std::wstring Win32Surface::DragPath(HWND list, int index) const {
-    if (list == dir1_->hwnd()) return dir1_->EntryPath(index);
+std::vector<std::wstring> Win32Surface::DragPaths(HWND list, int index) const {
+    if (list == dir1_->hwnd()) {
+        std::wstring path = dir1_->EntryPath(index);
+        return path.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{std::move(path)};
+    }
     if (list != list1_->hwnd() || index < 0 || index >= list1_->ListCount()) return {};
-    return Wide(paths::Join(dir1_->Path(), list1_->List(index)));
+    std::vector<int> entries{index};
+    if (list1_->Selection() != SelectionMode::kOne && ::SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0) {
+        entries = list1_->SelectedIndices();
+    }
+    std::vector<std::wstring> paths;
+    for (const int entry : entries) paths.push_back(Wide(paths::Join(dir1_->Path(), list1_->List(entry))));
+    return paths;
 }
 
 // While the button is down on a list's chosen entry, the mouse moves nothing in the list, so
-// that a drag never chooses another entry; past the system's drag distance the entry's file or
-// folder is dragged out, the list's own tracking of the button ended first.
+// that a drag never chooses another entry. In a file list that chooses several, a press on one
+// of the chosen files, without Shift or Ctrl, is held from the list, which would choose that file
+// alone at once: the drag takes them all, and the list gets the press only when the button comes
+// up without one, as Explorer's files do.
 LRESULT Win32Surface::WatchDrag(HWND list, UINT message, WPARAM wparam, LPARAM lparam, const PassOn& pass_on) {
     const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+    const auto chosen = [&](int index) { return index >= 0 && ::SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0; };
     switch (message) {
     case WM_LBUTTONDOWN: {
-        const LRESULT result = pass_on();
         const int index = EntryUnder(list, at);
         press_ = {};
-        if (index >= 0 && ::SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0) press_ = {list, at, index};
+        if (!replaying_ && list == list1_->hwnd() && (wparam & (MK_SHIFT | MK_CONTROL)) == 0 && list1_->SelCount() > 1 &&
+            chosen(index)) {
+            press_ = {list, at, index, true, wparam};
+            ::SetFocus(list);
+            ::SetCapture(list);
+            return 0;
+        }
+        const LRESULT result = pass_on();
+        if (chosen(index)) press_ = {list, at, index};
         return result;
     }
     case WM_MOUSEMOVE: {
@@ -676,15 +695,26 @@ LRESULT Win32Surface::WatchDrag(HWND list, UINT message, WPARAM wparam, LPARAM l
             std::abs(at.y - press_.at.y) <= ::GetSystemMetrics(SM_CYDRAG)) {
             return 0;
         }
-        std::wstring path;
-        Contain([&] { path = DragPath(list, press_.index); });
+        std::vector<std::wstring> paths;
+        Contain([&] { paths = DragPaths(list, press_.index); });
         press_ = {};
         ::ReleaseCapture();
-        if (!path.empty()) DragOut(path);
+        if (!paths.empty()) DragOut(paths);
         return 0;
     }
     case WM_LBUTTONUP:
+        if (press_.held && press_.list == list) {
+            const Press held = press_;
+            press_ = {};
+            ::ReleaseCapture();
+            replaying_ = true;
+            ::SendMessageW(list, WM_LBUTTONDOWN, held.keys, MAKELPARAM(held.at.x, held.at.y));
+            replaying_ = false;
+        }
+        press_ = {};
+        break;
     case WM_CANCELMODE:
+        if (press_.held) ::ReleaseCapture();
         press_ = {};
         break;
     default:

@@ -87,9 +87,10 @@ public:
     // What dropping onto the control meets, registered with OLE for the surface's window when
     // the thread has OLE (and so for its children).
     IDropTarget* drop_target() const { return drop_target_.get(); }
-    // The file or folder a drag from the list's entry (the file list or the directory list)
-    // carries; empty for any other list or entry.
-    std::wstring DragPath(HWND list, int index) const;
+    // The files or the folder a drag from the list's entry (the file list or the directory list)
+    // carries: the entry's, or every chosen file's when the file list chooses several and the
+    // entry is one of them; none for any other list or entry.
+    std::vector<std::wstring> DragPaths(HWND list, int index) const;
 
     // Keyboard handling a host's message loop gives the surface first: Tab and Shift+Tab move
     // between the children, Alt with an access key presses its button, and Explorer's keys do
@@ -183,12 +184,17 @@ private:
     std::function<void()> focus_entered_;
     ComPtr<DropTarget> drop_target_;
     bool drop_registered_ = false;
-    // The press that may become a drag: the list, where the button went down, and the entry.
+    // The press that may become a drag: the list, where the button went down, and the entry; and
+    // whether the list has yet to get it (held), with the keys that came with it.
     struct Press {
         HWND list = nullptr;
         POINT at{};
         int index = -1;
+        bool held = false;
+        WPARAM keys = 0;
     } press_;
+    // A held press is being given to the list.
+    bool replaying_ = false;
 
     std::unique_ptr<FolderWatch> watch_;
     std::unique_ptr<FoldersAbove> above_;

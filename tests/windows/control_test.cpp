@@ -443,14 +443,22 @@ TEST_F(ControlOnScreen, DraggedOutAsTheShellsFilesAndDroppedInAsTheUsersChoice) 
     window.control().SetPath(U(fx::kDocs));
     const auto dragged = [&](HWND list, const wchar_t* entry) {
         const win32::ComPtr<IDataObject> data =
-            win32::DataObjectOf(window.surface().DragPath(list, IndexOf(ListItems(list), entry)));
+            win32::DataObjectOf(window.surface().DragPaths(list, IndexOf(ListItems(list), entry)));
         FORMATETC ids{static_cast<CLIPFORMAT>(::RegisterClipboardFormatW(CFSTR_SHELLIDLIST)), nullptr, DVASPECT_CONTENT,
                       -1, TYMED_HGLOBAL};
         EXPECT_EQ(data ? data->QueryGetData(&ids) : E_POINTER, S_OK) << "the shell's ID list of " << entry;
-        return win32::FirstDroppedPath(data.get());
+        return win32::DroppedPaths(data.get());
     };
-    EXPECT_EQ(dragged(List1(), L"a.txt"), L"D:\\docs\\a.txt");
-    EXPECT_EQ(dragged(Dir1(), L"letters"), L"D:\\docs\\letters");
+    using Paths = std::vector<std::wstring>;
+    EXPECT_EQ(dragged(List1(), L"a.txt"), Paths{L"D:\\docs\\a.txt"});
+    EXPECT_EQ(dragged(Dir1(), L"letters"), Paths{L"D:\\docs\\letters"});
+    // Several chosen: a drag from one of them takes them all; from another file, that file.
+    window.control().SetMultiSelect(2);
+    window.surface().List1().Select(IndexOf(ListItems(List1()), L"a.txt"));
+    window.surface().List1().Select(IndexOf(ListItems(List1()), L"Zeta.TXT"));
+    EXPECT_EQ(dragged(List1(), L"Zeta.TXT"), (Paths{L"D:\\docs\\a.txt", L"D:\\docs\\Zeta.TXT"}));
+    EXPECT_EQ(dragged(List1(), L"B.txt"), Paths{L"D:\\docs\\B.txt"});
+    window.control().SetMultiSelect(0);
     EXPECT_EQ(win32::kDragEffects, static_cast<DWORD>(DROPEFFECT_COPY | DROPEFFECT_LINK));
 
     window.control().SetPath(u"D:\\");
@@ -461,8 +469,8 @@ TEST_F(ControlOnScreen, DraggedOutAsTheShellsFilesAndDroppedInAsTheUsersChoice) 
         std::u16string path;  // GetPath after the drop
         std::vector<std::u16string> events;
     } drops[] = {
-        {"a folder", win32::DataObjectOf(L"D:\\docs\\letters"), DROPEFFECT_LINK, u"D:\\docs\\letters", {}},
-        {"a file", win32::DataObjectOf(L"D:\\docs\\B.txt"), DROPEFFECT_LINK, u"D:\\docs\\B.txt", {u"Click"}},
+        {"a folder", win32::DataObjectOf({L"D:\\docs\\letters"}), DROPEFFECT_LINK, u"D:\\docs\\letters", {}},
+        {"a file", win32::DataObjectOf({L"D:\\docs\\B.txt"}), DROPEFFECT_LINK, u"D:\\docs\\B.txt", {u"Click"}},
         {"text", win32::ComPtr<IDataObject>::Adopt(new TextData), DROPEFFECT_NONE, u"D:\\docs\\B.txt", {}},
     };
     IDropTarget* target = window.surface().drop_target();
