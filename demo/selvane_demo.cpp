@@ -9,7 +9,7 @@
 //
 //   --path DIR  starts the control in DIR.
 //   --tour      plays a short tour as a user would (a folder, a typed pattern, a click on a
-//               file, GetPath, the About dialog), saves screenshots of the window and of the
+//               file, GetPath, a second file chosen with Ctrl, the About dialog), saves screenshots of the window and of the
 //               dialog ($SELVANE_ARTIFACTS/selvane-demo.png and selvane-demo-about.png, under
 //               Wine, or NAME.png and NAME-about.png) and closes; exits with 0 when every step
 //               did what it should.
@@ -60,18 +60,19 @@ enum ChildId : int {
     kFirstFlag,  // the check boxes, in the order of kFlags
 };
 
-// The control's True/False properties, each behind a check box.
+// The control's properties behind a check box, called by name as a script or a form's code calls
+// them: the True/False ones, and the two of 4.1 that pick a way (`on`, the number the box sets
+// when checked; 0 when unchecked).
 struct Flag {
     const wchar_t* name;
-    HRESULT (STDMETHODCALLTYPE _Selvane::*get)(VARIANT_BOOL*);
-    HRESULT (STDMETHODCALLTYPE _Selvane::*put)(VARIANT_BOOL);
+    LONG on;  // 0: a True/False property
+    const wchar_t* text;
 };
 const Flag kFlags[] = {
-    {L"DirOnly", &_Selvane::get_DirOnly, &_Selvane::put_DirOnly},
-    {L"Server", &_Selvane::get_Server, &_Selvane::put_Server},
-    {L"ShowHidden", &_Selvane::get_ShowHidden, &_Selvane::put_ShowHidden},
-    {L"Tips", &_Selvane::get_Tips, &_Selvane::put_Tips},
-    {L"Label1Bold", &_Selvane::get_Label1Bold, &_Selvane::put_Label1Bold},
+    {L"DirOnly", 0, L"DirOnly"},        {L"Server", 0, L"Server"},
+    {L"ShowHidden", 0, L"ShowHidden"},  {L"Tips", 0, L"Tips"},
+    {L"Label1Bold", 0, L"Label1Bold"},  {L"MultiSelect", 2, L"MultiSelect = 2"},
+    {L"SortOrder", 1, L"SortOrder = 1"},
 };
 constexpr int kFlagCount = static_cast<int>(sizeof(kFlags) / sizeof(kFlags[0]));
 
@@ -182,6 +183,11 @@ private:
     void CallAboutBox();
     void SetFlag(int index, bool value);
     void ShowFlag(int index);
+    // A property by its name, through IDispatch.
+    HRESULT Put(const wchar_t* name, VARIANT value);
+    HRESULT Get(const wchar_t* name, VARIANT* value);
+    // The files chosen, as SelectedFiles gives them.
+    std::vector<std::wstring> SelectedFiles();
     void ShowTexts();
 
     // What the control tells the host.
@@ -266,7 +272,7 @@ bool DemoWindow::Create(const std::wstring& start_path, bool tour, std::wstring*
     Child(L"BUTTON", L"GetPath", BS_PUSHBUTTON | WS_TABSTOP, kGetPath);
     Child(L"BUTTON", L"Refresh files", BS_PUSHBUTTON | WS_TABSTOP, kRefreshFiles);
     Child(L"BUTTON", L"About...", BS_PUSHBUTTON | WS_TABSTOP, kAboutBox);
-    for (int i = 0; i < kFlagCount; ++i) Child(L"BUTTON", kFlags[i].name, BS_AUTOCHECKBOX | WS_TABSTOP, kFirstFlag + i);
+    for (int i = 0; i < kFlagCount; ++i) Child(L"BUTTON", kFlags[i].text, BS_AUTOCHECKBOX | WS_TABSTOP, kFirstFlag + i);
     Child(L"STATIC", L"Events, property changes and calls", SS_LEFT, kLogLabel);
     log_ = Child(L"LISTBOX", L"", LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, kLog, WS_EX_CLIENTEDGE);
 
@@ -539,15 +545,57 @@ void DemoWindow::CallAboutBox() { Report(L"AboutBox()", selvane_->AboutBox()); }
 
 void DemoWindow::SetFlag(int index, bool value) {
     const Flag& flag = kFlags[index];
-    Report(std::wstring(flag.name) + L" = " + TrueFalse(value),
-           (selvane_.get()->*flag.put)(value ? VARIANT_TRUE : VARIANT_FALSE));
+    VARIANT given{};
+    given.vt = flag.on ? VT_I4 : VT_BOOL;
+    if (flag.on) given.lVal = value ? flag.on : 0;
+    if (!flag.on) given.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    Report(std::wstring(flag.name) + L" = " + (flag.on ? std::to_wstring(given.lVal) : TrueFalse(value)),
+           Put(flag.name, given));
     ShowFlag(index);
 }
 
 void DemoWindow::ShowFlag(int index) {
-    VARIANT_BOOL value = VARIANT_FALSE;
-    if (FAILED((selvane_.get()->*kFlags[index].get)(&value))) return;
-    ::CheckDlgButton(window_, kFirstFlag + index, value != VARIANT_FALSE ? BST_CHECKED : BST_UNCHECKED);
+    selvane::win32::Variant value;
+    if (FAILED(Get(kFlags[index].name, value.get())) || FAILED(::VariantChangeType(value.get(), value.get(), 0, VT_I4))) {
+        ::EnableWindow(::GetDlgItem(window_, kFirstFlag + index), FALSE);  // a control before 4.1
+        return;
+    }
+    ::CheckDlgButton(window_, kFirstFlag + index, value->lVal != 0 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+HRESULT DemoWindow::Put(const wchar_t* name, VARIANT value) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = 0;
+    HRESULT hr = selvane_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) return hr;
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&value, &named, 1, 1};
+    return selvane_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+}
+
+HRESULT DemoWindow::Get(const wchar_t* name, VARIANT* value) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = 0;
+    HRESULT hr = selvane_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) return hr;
+    DISPPARAMS none{};
+    return selvane_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
+}
+
+std::vector<std::wstring> DemoWindow::SelectedFiles() {
+    std::vector<std::wstring> files;
+    selvane::win32::Variant array;
+    if (FAILED(Get(L"SelectedFiles", array.get())) || array->vt != (VT_ARRAY | VT_VARIANT)) return files;
+    LONG low = 0, high = -1;
+    ::SafeArrayGetLBound(array->parray, 1, &low);
+    ::SafeArrayGetUBound(array->parray, 1, &high);
+    for (LONG i = low; i <= high; ++i) {
+        selvane::win32::Variant file;
+        if (SUCCEEDED(::SafeArrayGetElement(array->parray, &i, file.get())) && file->vt == VT_BSTR) {
+            files.emplace_back(file->bstrVal, ::SysStringLen(file->bstrVal));
+        }
+    }
+    return files;
 }
 
 // The panel's edits follow the control, except the one the user is typing in.
@@ -566,6 +614,12 @@ void DemoWindow::ShowTexts() {
 void DemoWindow::OnEvent(DISPID id) {
     if (id == com::kClickEvent) ++clicks_;
     Log(L"event: " + MemberName(events_.get(), id));
+    const std::vector<std::wstring> files = SelectedFiles();
+    if (id == com::kClickEvent && files.size() > 1) {
+        std::wstring line = L"SelectedFiles -> " + std::to_wstring(files.size()) + L" files:";
+        for (const std::wstring& file : files) line += L" " + file.substr(file.find_last_of(L'\\') + 1);
+        Log(line);
+    }
     ShowTexts();
 }
 
@@ -765,6 +819,25 @@ bool DemoWindow::Tour() {
     Pump();
     const std::wstring expected = std::wstring(kFolder) + L"\\" + kFile;
     Check(last_get_path_ == expected, L"GetPath returned " + last_get_path_);
+
+    // Several files: MultiSelect through its box, then a click with Ctrl on another file.
+    constexpr wchar_t kAlso[] = L"Zeta.TXT";
+    Log(L"tour: choose several files, Ctrl+click " + std::wstring(kAlso));
+    ::SendMessageW(::GetDlgItem(window_, kFirstFlag + kFlagCount - 2), BM_CLICK, 0, 0);
+    Pump();
+    const HWND several_list = FileListOf(control_window_);
+    const int also = static_cast<int>(
+        ::SendMessageW(several_list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(kAlso)));
+    if (also >= 0 && ::SendMessageW(several_list, LB_GETITEMRECT, static_cast<WPARAM>(also),
+                                    reinterpret_cast<LPARAM>(&item)) != LB_ERR) {
+        const LPARAM at = MAKELPARAM(item.left + 10, (item.top + item.bottom) / 2);
+        ::PostMessageW(several_list, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, at);
+        ::PostMessageW(several_list, WM_LBUTTONUP, MK_CONTROL, at);
+        Pump();
+    }
+    const std::vector<std::wstring> chosen = SelectedFiles();
+    Check(chosen == std::vector<std::wstring>{expected, std::wstring(kFolder) + L"\\" + kAlso},
+          L"SelectedFiles holds " + std::to_wstring(chosen.size()) + L" files");
 
     const std::wstring folder = screenshots::ArtifactsFolder();
     Check(screenshots::SaveWindowScreenshot(window_, shot_), L"screenshot " + folder + L"/" + shot_ + L".png");
