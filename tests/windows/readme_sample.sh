@@ -25,3 +25,25 @@ fi
 program=$root/build/sample$bits/selvane_host.exe
 [ -f "$program" ] || { echo "FAIL: no $program"; exit 1; }
 "$root/scripts/wine-run.sh" "$build" "$program" 'D:\docs' --check 2>/dev/null | tr -d '\r'
+
+# The same program built against the header of type library 4.0, as a program built for release
+# 1.2.0 was, hosts this control alike: _Selvane stands in the library exactly as 4.0 published it
+# (its text's checksum), and the library without what 4.1 added is the published one.
+old=$root/build/sample$bits-4.0
+mkdir -p "$old"
+python3 - "$root/control/com/selvane.idl" "$old/selvane.idl" <<'PY' || { echo "FAIL: no published _Selvane in the library"; exit 1; }
+import hashlib, re, sys
+text = open(sys.argv[1]).read()
+start = text.index('    [\n        object,\n        uuid(52BDF8D2')
+end = text.index('    };\n', start) + len('    };\n')
+if hashlib.sha256(text[start:end].encode()).hexdigest() != '6e45bbea5a88b43dfbfaa73e50eca1689b34be3f4231886378e6dab3c962f7a4':
+    sys.exit('_Selvane is not as 4.0 published it')
+text = re.sub(r'    // Added in 4\.1.*?\n    };\n\n', '', text, flags=re.S)
+text = text.replace('version(4.1)', 'version(4.0)').replace('[default] interface _Selvane2;', '[default] interface _Selvane;')
+open(sys.argv[2], 'w').write(text)
+PY
+commands=$(echo "$commands" | sed -e "s|build/sample\$bits|$old|g" -e "s|control/com/selvane.idl|$old/selvane.idl|")
+(cd "$root" && bash -euc "$commands") || { echo "FAIL: the sample didn't build against 4.0's header"; exit 1; }
+got=$("$root/scripts/wine-run.sh" "$build" "$old/selvane_host.exe" 'D:\docs' --check 2>/dev/null | tr -d '\r')
+echo "built against 4.0's header: $got"
+[[ "$got" == *"selvane_host: Path D:\docs, FileType *.*"* ]] || echo "FAIL: the sample built against 4.0's header"
