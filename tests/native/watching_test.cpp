@@ -130,6 +130,14 @@ TEST_F(WatchingTest, TheChosenFileStaysChosenWithItsDetailsAndNoClick) {
     EXPECT_EQ(InfoLabel(), details);
     EXPECT_EQ(control->GetPath(), u"C:\\data\\report.txt");
     ExpectNothingRaised();
+
+    // Several chosen stay chosen, the caret on the one clicked last.
+    control->SetMultiSelect(2);
+    surface->List1().UserClick(0, memory::MemoryListBox::Keys::kCtrl);
+    fs.AddFile(u"c:\\data\\00first.txt", 1);
+    ASSERT_TRUE(surface->Pump());
+    EXPECT_EQ(control->SelectedFiles(), (Names{u"C:\\data\\0first.txt", u"C:\\data\\report.txt"}));
+    EXPECT_EQ(control->GetPath(), u"C:\\data\\0first.txt");
 }
 
 TEST_F(WatchingTest, AChosenFileThatIsGoneClearsTheChoiceAndItsDetails) {
