@@ -138,15 +138,21 @@ protected:
 
     // The left button pressed and released over the file list's entry, clicks times in a row,
     // through the input queue; returns once the entry is selected and done() holds.
-    // Presses the left button `clicks` times at a point of the file list, as the user's mouse does.
-    void ClickList(POINT at, int clicks) {
+    // Presses the left button `clicks` times at a point of the file list, as the user's mouse does,
+    // with the key (VK_SHIFT, VK_CONTROL) held when one is given.
+    void ClickList(POINT at, int clicks, WORD key = 0) {
         ::ClientToScreen(FileList(), &at);
         ASSERT_TRUE(::SetCursorPos(at.x, at.y));
-        INPUT press[2] = {};
-        press[0].type = press[1].type = INPUT_MOUSE;
-        press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        for (int i = 0; i < clicks; ++i) ASSERT_EQ(::SendInput(2, press, sizeof(INPUT)), 2u);
+        INPUT press[4] = {};
+        press[0].type = press[3].type = INPUT_KEYBOARD;
+        press[0].ki.wVk = press[3].ki.wVk = key;
+        press[3].ki.dwFlags = KEYEVENTF_KEYUP;
+        press[1].type = press[2].type = INPUT_MOUSE;
+        press[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        press[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        INPUT* const first = key ? press : press + 1;
+        const UINT count = key ? 4 : 2;
+        for (int i = 0; i < clicks; ++i) ASSERT_EQ(::SendInput(count, first, sizeof(INPUT)), count);
     }
 
     // The control's connection point for iid, or null.
@@ -174,34 +180,12 @@ protected:
             << "the click on " << std::string(name, name + std::wcslen(name)) << " didn't arrive";
     }
 
-    // A click on the file, with the key (VK_SHIFT, VK_CONTROL or none) held, through the input
-    // queue; returns once the sink has heard `events` events in all.
+    // A click on the file with the key held (or none), through the input queue; returns once the
+    // sink has heard `events` events in all.
     void ClickFileHolding(const wchar_t* name, WORD key, const EventSink& sink, std::size_t events) {
-        const HWND list = FileList();
-        const LRESULT index =
-            ::SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
-        ASSERT_NE(index, LB_ERR);
-        const RECT item = EntryPlace(index);
-        POINT at{item.left + 10, (item.top + item.bottom) / 2};
-        ::ClientToScreen(list, &at);
-        ASSERT_TRUE(::SetCursorPos(at.x, at.y));
-        std::vector<INPUT> input;
-        const auto add = [&](DWORD type, DWORD flags) {
-            INPUT one{};
-            one.type = type;
-            if (type == INPUT_KEYBOARD) {
-                one.ki.wVk = key;
-                one.ki.dwFlags = flags;
-            } else {
-                one.mi.dwFlags = flags;
-            }
-            input.push_back(one);
-        };
-        if (key != 0) add(INPUT_KEYBOARD, 0);
-        add(INPUT_MOUSE, MOUSEEVENTF_LEFTDOWN);
-        add(INPUT_MOUSE, MOUSEEVENTF_LEFTUP);
-        if (key != 0) add(INPUT_KEYBOARD, KEYEVENTF_KEYUP);
-        ASSERT_EQ(::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)), input.size());
+        const RECT item = EntryPlace(::SendMessageW(FileList(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                    reinterpret_cast<LPARAM>(name)));
+        ASSERT_NO_FATAL_FAILURE(ClickList({item.left + 10, (item.top + item.bottom) / 2}, 1, key));
         EXPECT_TRUE(PumpUntil([&] { return sink.events.size() >= events; }))
             << "the click on " << std::string(name, name + std::wcslen(name)) << " didn't arrive";
     }

@@ -341,8 +341,8 @@ TEST_F(LibraryTest, NamesResolveToThePublishedIdsAndNothingElseDoes) {
 }
 
 // _Selvane2 derives from _Selvane, whose vtable it extends with the members of 4.1 under ids of
-// their own, and its dispatch side, which the class hands to scripts, resolves every name; the
-// member table's added properties are its properties.
+// their own (the scripts' tests reach every older member through its dispatch side); the member
+// table's added properties are its properties.
 TEST_F(LibraryTest, TheSecondInterfaceExtendsThePublishedOne) {
     const ComPtr<ITypeInfo> dispatch = TypeInfo(1);
     HREFTYPE reference = 0;
@@ -377,14 +377,6 @@ TEST_F(LibraryTest, TheSecondInterfaceExtendsThePublishedOne) {
             ASSERT_NE(property, nullptr) << kAdded[i].name;
             EXPECT_EQ(KindOfResult(*info.get(), *function.get()), property->kind);
         }
-    }
-    std::vector<Member> every(std::begin(kMembers), std::end(kMembers));
-    every.insert(every.end(), std::begin(kAdded), std::end(kAdded));
-    for (const Member& member : every) {
-        LPOLESTR names[] = {const_cast<LPOLESTR>(member.name)};
-        MEMBERID id = 0;
-        EXPECT_EQ(dispatch->GetIDsOfNames(names, 1, &id), S_OK) << member.name;
-        EXPECT_EQ(id, member.id) << member.name;
     }
     EXPECT_EQ(std::size(members::kAllProperties), std::size(members::kProperties) + 2);
 }
