@@ -13,7 +13,8 @@
 //     list again in its sorted order and draws it and its scroll bar anew;
 // and prints the medians and their ratios to the bare loop, with the working set's growth per
 // listed file. Then it times one resize of the whole control (what a container's SetObjectRects
-// does) next to moving the seven children alone.
+// does) next to moving the seven children alone, and SortOrder and MultiSelect changed on the
+// folders listed (sorting and making the list anew from what it holds), painting included.
 //
 //   selvane-listing-benchmark [FOLDER]     (default: a folder in the temporary directory)
 // Last, a folder of 1,000,000 files where there is one (files-1000000), listed once.
@@ -148,6 +149,8 @@ int wmain(int argc, wchar_t** argv) {
 
     std::printf("%8s  %9s  %14s  %6s  %12s  %6s  %9s  %13s  %6s  %11s\n", "files", "bare ms", "RefreshFiles ms",
                 "ratio", "keystroke ms", "ratio", "key/full", "new files ms", "ratio", "bytes/file");
+    // SortOrder 1 and back, MultiSelect 2 and back, in ms, for each folder.
+    std::vector<std::pair<std::string, std::vector<double>>> changes;
     for (const Folder kind : {Folder{1000, false}, Folder{10000, false}, Folder{10000, true}, Folder{30000, false}}) {
         const int count = kind.count;
         const std::wstring folder = MakeFolder(base, kind);
@@ -200,6 +203,19 @@ int wmain(int argc, wchar_t** argv) {
                 return 1;
             }
         }
+        std::vector<std::vector<double>> put(4);
+        for (int run = 0; run < 3; ++run) {
+            const std::int32_t values[] = {1, 0, 2, 0};
+            for (int i = 0; i < 4; ++i) {
+                put[static_cast<std::size_t>(i)].push_back(Timed([&] {
+                    i < 2 ? control.SetSortOrder(values[i]) : control.SetMultiSelect(values[i]);
+                    Paint(frame);
+                }));
+                Pump();
+            }
+        }
+        changes.push_back({std::to_string(count) + (kind.hyphenated ? "-" : ""),
+                           {Median(put[0]), Median(put[1]), Median(put[2]), Median(put[3])}});
         // The working set with the folder listed, against the same control listing nothing.
         control.SetFileType(u"none-*");
         Pump();
@@ -222,6 +238,10 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     std::printf("10000-: half the names data-NNNNN_v.txt, half dataNNNNN_final.txt\n");
+    std::printf("%8s  %13s  %13s  %15s  %15s\n", "files", "SortOrder 1", "SortOrder 0", "MultiSelect 2", "MultiSelect 0");
+    for (const auto& [files, ms] : changes) {
+        std::printf("%8s  %10.1f ms  %10.1f ms  %12.1f ms  %12.1f ms\n", files.c_str(), ms[0], ms[1], ms[2], ms[3]);
+    }
     std::printf("a keystroke in a plain edit box of the pattern box's size and font, that nothing listens to: "
                 "%.2f ms\n", Median(plain_keystroke));
 
