@@ -90,22 +90,21 @@ void MemoryDirList::ReadSubdirectories() {
     } catch (const RuntimeError&) {
         subdirectories_.clear();
     }
-    SetOrder(order_);
+    // The file system gives them in the plain order.
+    if (order_ == NameOrder::kNumbersAsNumbers) {
+        listing::SortNumbersAsNumbers(subdirectories_, CompareNumbersAsNumbers, CompareNames);
+    }
 }
 
 void MemoryDirList::SetOrder(NameOrder order) {
     Check(u"Order");
     order_ = order;
-    if (order != NameOrder::kNumbersAsNumbers) {
+    if (order == NameOrder::kNumbersAsNumbers) {
+        listing::SortNumbersAsNumbers(subdirectories_, CompareNumbersAsNumbers, CompareNames);
+    } else {
         std::stable_sort(subdirectories_.begin(), subdirectories_.end(),
                          [](const std::u16string& a, const std::u16string& b) { return CompareNames(a, b) < 0; });
-        return;
     }
-    std::vector<std::u16string> sorted;
-    for (std::size_t index : listing::NumbersAsNumbersOrder(subdirectories_, CompareNumbersAsNumbers, CompareNames)) {
-        sorted.push_back(subdirectories_[index]);
-    }
-    subdirectories_ = std::move(sorted);
 }
 
 std::u16string MemoryDirList::Path() const {

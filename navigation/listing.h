@@ -47,6 +47,15 @@ std::vector<std::size_t> NumbersAsNumbersOrder(const std::vector<Name>& names, C
     return order;
 }
 
+// The names in that order, in place.
+template <class Name, class Compare, class Plain>
+void SortNumbersAsNumbers(std::vector<Name>& names, Compare numbers, Plain plain) {
+    std::vector<Name> sorted;
+    sorted.reserve(names.size());
+    for (std::size_t index : NumbersAsNumbersOrder(names, numbers, plain)) sorted.push_back(std::move(names[index]));
+    names.swap(sorted);
+}
+
 // A listing's names, gathered pattern after pattern in the order the file system reports them.
 // With several patterns a file they share is listed once. The system reports a file under its
 // one stored name in every enumeration, so the exact name finds the repeats, and two files

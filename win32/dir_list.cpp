@@ -75,10 +75,7 @@ void SortFolderNames(std::vector<std::wstring>& names, NameOrder order) {
         return;
     }
     const auto numbers = [](const std::wstring& a, const std::wstring& b) { return ::StrCmpLogicalW(a.c_str(), b.c_str()); };
-    std::vector<std::wstring> sorted;
-    sorted.reserve(names.size());
-    for (std::size_t index : listing::NumbersAsNumbersOrder(names, numbers, plain)) sorted.push_back(std::move(names[index]));
-    names.swap(sorted);
+    listing::SortNumbersAsNumbers(names, numbers, plain);
 }
 
 Win32DirList::Win32DirList(const design::Child& record, WindowContext& context, int id,

@@ -189,12 +189,11 @@ void Win32ListBox::Restore(const State& state, const std::vector<std::size_t>& o
     std::vector<int> place(order.size());
     for (std::size_t i = 0; i < order.size(); ++i) place[order[i]] = static_cast<int>(i);
     const auto placed = [&](int old_index) { return place[static_cast<std::size_t>(old_index)]; };
-    const bool caret_chosen = std::find(state.chosen.begin(), state.chosen.end(), state.caret) != state.chosen.end();
     if (ChoosesSeveral()) {
         for (const int chosen : state.chosen) ::SendMessageW(hwnd(), LB_SETSEL, TRUE, placed(chosen));
     }
     if (!state.entries.empty()) {
-        if (!ChoosesSeveral() && caret_chosen) {
+        if (!ChoosesSeveral() && state.CaretChosen()) {
             ::SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(placed(state.caret)), 0);
         } else {
             ::SendMessageW(hwnd(), LB_SETCARETINDEX, static_cast<WPARAM>(placed(state.caret)), FALSE);
@@ -211,9 +210,7 @@ void Win32ListBox::SetSelection(SelectionMode mode) {
     if (mode == mode_) return;
     State state = Capture();
     if (mode == SelectionMode::kOne) {
-        const bool caret_chosen = std::find(state.chosen.begin(), state.chosen.end(), state.caret) != state.chosen.end();
-        state.chosen.clear();
-        if (caret_chosen) state.chosen.push_back(state.caret);
+        state.chosen = state.CaretChosen() ? std::vector<int>{state.caret} : std::vector<int>{};
     }
     const int extent = static_cast<int>(::SendMessageW(hwnd(), LB_GETHORIZONTALEXTENT, 0, 0));
     UniqueWindow old = window().Recreate(StyleOf(mode));

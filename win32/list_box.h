@@ -1,6 +1,7 @@
 // List1: the sorted file list.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -93,6 +94,7 @@ private:
         std::vector<int> chosen;
         int caret = 0;
         int top = 0;
+        bool CaretChosen() const { return std::find(chosen.begin(), chosen.end(), caret) != chosen.end(); }
     };
     State Capture() const;
     void Restore(const State& state, const std::vector<std::size_t>& order);
