@@ -360,24 +360,24 @@ TEST_F(AtlContainer, TheUsersClicksChooseAsMultiSelectHasItAndTheHostReadsEveryF
 TEST_F(AtlContainer, SortOrderPutsNumbersAsNumbersInBothListsWithoutListingTheDisk) {
     const std::wstring folder = L"D:\\order-" + std::to_wstring(::GetCurrentProcessId());
     ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
-    std::vector<std::wstring> made;
-    for (const wchar_t* name : {L"file1", L"file2", L"file10", L"File3", L"a1b", L"a01b"}) {
-        made.push_back(folder + L"\\" + name);
-        win32::UniqueFile file(::CreateFileW(made.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-    }
-    for (const wchar_t* name : {L"v1", L"v2", L"v10", L"V3"}) ::CreateDirectoryW((folder + L"\\" + name).c_str(), nullptr);
+    const std::vector<std::wstring> files{L"file1", L"file2", L"file10", L"File3", L"a1b", L"a01b", L"file7"};
+    const std::vector<std::wstring> folders{L"v1", L"v2", L"v10", L"V3"};
+    const auto make = [&](const std::wstring& name) {
+        win32::UniqueFile file(::CreateFileW((folder + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    };
+    for (std::size_t i = 0; i < 6; ++i) make(files[i]);
+    for (const std::wstring& name : folders) ::CreateDirectoryW((folder + L"\\" + name).c_str(), nullptr);
     SetPath(folder.c_str());
-    const HWND folders = ChildOf(control_window_, L"ListBox", true);
+    const HWND folder_list = ChildOf(control_window_, L"ListBox", true);
     const auto subfolders = [&] {
-        std::vector<std::wstring> items = ListItems(folders);
+        std::vector<std::wstring> items = ListItems(folder_list);
         return std::vector<std::wstring>(items.end() - std::min<std::ptrdiff_t>(4, static_cast<std::ptrdiff_t>(items.size())), items.end());
     };
     EXPECT_EQ(ListItems(FileList()), (std::vector<std::wstring>{L"a01b", L"a1b", L"file1", L"file10", L"file2", L"File3"}));
     EXPECT_EQ(subfolders(), (std::vector<std::wstring>{L"v1", L"v10", L"v2", L"V3"}));
     ::SendMessageW(FileList(), LB_SETCURSEL, 4, 0);  // file2
 
-    made.push_back(folder + L"\\file7");
-    { win32::UniqueFile file(::CreateFileW(made.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)); }
+    make(L"file7");
     ASSERT_EQ(As<_Selvane2>(control_)->put_SortOrder(1), S_OK);
     EXPECT_EQ(ListItems(FileList()), (std::vector<std::wstring>{L"a01b", L"a1b", L"file1", L"file2", L"File3", L"file10"}));
     EXPECT_EQ(subfolders(), (std::vector<std::wstring>{L"v1", L"v2", L"V3", L"v10"}));
@@ -389,8 +389,8 @@ TEST_F(AtlContainer, SortOrderPutsNumbersAsNumbersInBothListsWithoutListingTheDi
     ASSERT_EQ(As<_Selvane2>(control_)->put_SortOrder(0), S_OK);
     EXPECT_EQ(subfolders(), (std::vector<std::wstring>{L"v1", L"v10", L"v2", L"V3"}));
     SetPath(fx::kDocs);
-    for (auto it = made.rbegin(); it != made.rend(); ++it) ::DeleteFileW(it->c_str());
-    for (const wchar_t* name : {L"v1", L"v2", L"v10", L"V3"}) ::RemoveDirectoryW((folder + L"\\" + name).c_str());
+    for (const std::wstring& name : files) ::DeleteFileW((folder + L"\\" + name).c_str());
+    for (const std::wstring& name : folders) ::RemoveDirectoryW((folder + L"\\" + name).c_str());
     EXPECT_TRUE(::RemoveDirectoryW(folder.c_str()));
 }
 
